@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+// Truncation toward zero into a 32-bit integer that never invokes undefined
+// behaviour: NaN gives 0, values beyond the range give the nearest limit.
+// Coordinates and loop bounds come from design files, which may hold anything.
+inline int32_t TruncToInt32(double v) {
+    if (std::isnan(v))
+        return 0;
+    if (v >= 2147483647.0)
+        return std::numeric_limits<int32_t>::max();
+    if (v <= -2147483648.0)
+        return std::numeric_limits<int32_t>::min();
+    return static_cast<int32_t>(v);
+}
