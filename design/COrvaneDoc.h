@@ -1,0 +1,42 @@
+#pragma once
+
+#include "design/SpeakerDesign.h"
+
+#include <optional>
+#include <string>
+
+// One open design: the record, the file it belongs to and its title.
+// Plain C++: loading, storing and the failure messages live here so that the
+// command-line tool and the tests use exactly what the program uses.
+class COrvaneDoc {
+public:
+    // The new-design step: record back to the defaults, no path.
+    bool OnNewDocument();
+
+    // Loads a design file into a fresh record. On failure returns the exact
+    // message to show (the path already put in) and leaves this document's
+    // record as it was before the call.
+    std::optional<std::string> Load(const std::string& path);
+
+    // Stores the record atomically (temporary file in the same folder, flush,
+    // rename). On failure returns the message and leaves any earlier file
+    // byte-for-byte intact. On success remembers the path, the title becomes
+    // the file name, and the modified mark is cleared.
+    std::optional<std::string> Save(const std::string& path);
+
+    SpeakerDesign& Design() { return m_design; }
+    const SpeakerDesign& Design() const { return m_design; }
+
+    const std::string& Path() const { return m_path; } // empty when never saved
+    const std::string& Title() const { return m_title; }
+    void SetTitle(std::string title) { m_title = std::move(title); }
+
+    bool IsModified() const { return m_modified; }
+    void SetModified(bool modified) { m_modified = modified; }
+
+private:
+    SpeakerDesign m_design;
+    std::string m_path;
+    std::string m_title;
+    bool m_modified = false;
+};

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+
+class QLineEdit;
+class QWidget;
+
+// Moves values between line edits and their copies, in a fixed field order
+// given by the order of the calls, in one direction:
+//  Display: writes a field only when its text differs, with change
+//           notifications blocked.
+//  Read:    strict reading; at the first failure shows the exact message,
+//           focuses that field with its text selected, and ignores every
+//           later call. Ok() then reports failure.
+class DataExchange {
+public:
+    enum class Direction { Display, Read };
+
+    DataExchange(Direction direction, QWidget* messageParent);
+
+    // Plain number; "Please enter a number."
+    DataExchange& Number(QLineEdit* edit, double& value);
+    // Number stored first, then checked against [low, high];
+    // "Please enter a number between %1 and %2."
+    DataExchange& Number(QLineEdit* edit, double& value, double low, double high);
+    // "Please enter an integer."
+    DataExchange& Integer(QLineEdit* edit, int32_t& value);
+    // Integer stored first, then checked; "Please enter an integer between %1 and %2."
+    DataExchange& Integer(QLineEdit* edit, int32_t& value, int32_t low, int32_t high);
+
+    bool Ok() const { return m_ok; }
+    bool Reading() const { return m_direction == Direction::Read; }
+
+private:
+    bool Fail(QLineEdit* edit, const QString& message);
+
+    Direction m_direction;
+    QWidget* m_messageParent;
+    bool m_ok = true;
+};

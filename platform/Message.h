@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+// The three kinds of message box the program shows:
+//  Warning: caption "orvane", exclamation icon (entry validation, file errors)
+//  Stop:    caption "orvane", stop icon ("Internal application error.")
+//  Tool:    the tool's own caption, no icon (the port calculator's refusals)
+//  Question: caption "orvane", question icon (the save prompt)
+enum class MessageKind { Warning, Stop, Tool, Question };
+
+struct MessageRecord {
+    MessageKind kind;
+    QString caption;
+    QString text;
+    QMessageBox::StandardButtons buttons;
+};
+
+// Every message of the program goes through here. Returns the button pressed.
+QMessageBox::StandardButton ShowMessage(QWidget* parent, const QString& text,
+                                        MessageKind kind = MessageKind::Warning,
+                                        const QString& caption = QString(),
+                                        QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+
+// Tests install a hook that receives each message instead of a modal box and
+// answers with a button. Pass an empty function to restore the real boxes.
+using MessageHook = std::function<QMessageBox::StandardButton(const MessageRecord&)>;
+void SetMessageHook(MessageHook hook);
