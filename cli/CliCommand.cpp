@@ -1,0 +1,87 @@
+#include "cli/CliCommand.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+std::vector<CliCommand>& Registry() {
+    static std::vector<CliCommand> commands;
+    return commands;
+}
+
+} // namespace
+
+CliRegistration::CliRegistration(const CliCommand& command) {
+    Registry().push_back(command);
+}
+
+const std::vector<CliCommand>& RegisteredCliCommands() {
+    return Registry();
+}
+
+CliArgs ParseCliArgs(int argc, char** argv, int first) {
+    CliArgs args;
+    for (int i = first; i < argc; ++i) {
+        const std::string word = argv[i];
+        // "-o" and "--name" are options; a lone "-" or a negative number is not.
+        const bool isOption = word.size() > 1 && word[0] == '-' &&
+                              !std::isdigit(static_cast<unsigned char>(word[1])) && word[1] != '.';
+        if (isOption) {
+            const std::string name = word.substr(word[1] == '-' ? 2 : 1);
+            if (name.empty() || i + 1 >= argc) {
+                args.error = "option " + word + " needs a value";
+                return args;
+            }
+            if (args.options.count(name) != 0) {
+                args.error = "option " + word + " given twice";
+                return args;
+            }
+            args.options[name] = argv[++i];
+        } else {
+            args.positional.push_back(word);
+        }
+    }
+    return args;
+}
+
+bool CliArgs::Number(const std::string& name, double& out) const {
+    const auto it = options.find(name);
+    if (it == options.end())
+        return false;
+    const char* text = it->second.c_str();
+    char* end = nullptr;
+    errno = 0;
+    const double v = std::strtod(text, &end);
+    if (end == text || *end != '\0' || errno == ERANGE || !std::isfinite(v))
+        return false;
+    out = v;
+    return true;
+}
+
+bool CliArgs::Integer(const std::string& name, long long& out) const {
+    const auto it = options.find(name);
+    if (it == options.end())
+        return false;
+    const char* text = it->second.c_str();
+    char* end = nullptr;
+    errno = 0;
+    const long long v = std::strtoll(text, &end, 10);
+    if (end == text || *end != '\0' || errno == ERANGE)
+        return false;
+    out = v;
+    return true;
+}
+
+int CliUsageError(const std::string& message) {
+    if (!message.empty())
+        std::fprintf(stderr, "orvane-cli: %s\n", message.c_str());
+    std::fputs("usage:\n", stderr);
+    for (const CliCommand& c : RegisteredCliCommands())
+        std::fprintf(stderr, "  orvane-cli %s\n", c.usage);
+    std::fputs("  orvane-cli --help | --version\n", stderr);
+    return 2;
+}

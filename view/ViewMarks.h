@@ -1,0 +1,22 @@
+#pragma once
+
+#include "design/SpeakerDesign.h"
+
+#include <array>
+
+class QAction;
+
+// The checkable Box and Amplitude menu entries. The main window owns the
+// actions, and all design views share them, so a mark shows the most recent
+// choice made in any window. A test host builds its own actions.
+struct ViewMarks {
+    // Sealed, Vented, Bandpass4, Bandpass6, in BoxKind order.
+    std::array<QAction*, 4> box{};
+    // 1, 2, 5 and 10 dB per division.
+    std::array<QAction*, 4> amplitude{};
+
+    // Clears all four Box marks, then checks the entry of a known type.
+    void SetBoxMark(BoxKind kind) const;
+    // Checks the entry of dbPerDiv and clears the other three.
+    void SetAmplitudeMark(int dbPerDiv) const;
+};
