@@ -10,7 +10,9 @@ namespace Json {
 std::string Number(double value);
 std::string Integer(long long value);
 std::string String(std::string_view text); // quoted and escaped
-inline const char* Null() { return "null"; }
+inline const char* Null() {
+    return "null";
+}
 
 // Builds {"a": ..., "b": ...} from already-encoded values, keys in call order.
 class Object {

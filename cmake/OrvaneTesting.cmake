@@ -12,3 +12,11 @@ function(orvane_add_test name)
         LABELS "${T_LABELS}"
         TIMEOUT 300)
 endfunction()
+
+# orvane_add_benchmark(NAME SOURCES src... LIBS lib...)
+# A QtTest QBENCHMARK executable: built by default, run on demand, never by ctest.
+function(orvane_add_benchmark name)
+    cmake_parse_arguments(B "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${B_SOURCES})
+    target_link_libraries(${name} PRIVATE ${B_LIBS} Qt6::Test)
+endfunction()

@@ -44,5 +44,7 @@ struct SpeakerDesign {
 
     BoxKind Kind() const { return BoxType::Classify(m_boxType); }
 
-    bool operator==(const SpeakerDesign&) const = default;
+    // Field-by-field identity of the stored bits: NaN equals the same NaN, and
+    // 0 differs from -0. This is what "the user changed the record" means.
+    bool SameBits(const SpeakerDesign& other) const;
 };

@@ -103,9 +103,9 @@ public:
 private:
     BoxKind m_kind;
     double m_fs, m_qts, m_f1, m_f2;
-    double m_fc = 0, m_qtc = 0;                 // sealed
-    double m_a = 0, m_b = 0, m_g = 0, m_e = 0;  // vented
-    double m_t = 0, m_s = 0;                    // bandpass 4
+    double m_fc = 0, m_qtc = 0;                // sealed
+    double m_a = 0, m_b = 0, m_g = 0, m_e = 0; // vented
+    double m_t = 0, m_s = 0;                   // bandpass 4
     double m_p0 = 0, m_p1 = 0, m_p2 = 0, m_p3 = 0, m_p4 = 0, m_p5 = 0, m_tuningSpread = 0;
 };
 

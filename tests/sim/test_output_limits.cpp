@@ -88,15 +88,15 @@ private slots:
         const QString sp5(5, ' '), sp46(46, ' '), sp50(50, ' '), sp16(16, ' ');
         QTest::newRow("sealed long") << "Sealed" << 1.5 << 88.0 << 0.25 << "Qtc=0.69"
                                      << "Max SPL = 101dB at 19 Watts input power" + sp5;
-        QTest::newRow("sealed no efficiency")
-            << "Sealed" << 1.5 << 0.0 << 0.25 << "Qtc=0.69" << "Max SPL = 101dB" + sp46;
-        QTest::newRow("sealed no xmax")
-            << "Sealed" << 1.5 << 88.0 << 0.0 << "Qtc=0.69" << "Max SPL = n/a" + sp50;
-        QTest::newRow("sealed no volume")
-            << "Sealed" << 0.0 << 88.0 << 0.25 << "Qtc=n/a" << "Max SPL = n/a" + sp50;
+        QTest::newRow("sealed no efficiency") << "Sealed" << 1.5 << 0.0 << 0.25 << "Qtc=0.69"
+                                              << "Max SPL = 101dB" + sp46;
+        QTest::newRow("sealed no xmax") << "Sealed" << 1.5 << 88.0 << 0.0 << "Qtc=0.69"
+                                        << "Max SPL = n/a" + sp50;
+        QTest::newRow("sealed no volume") << "Sealed" << 0.0 << 88.0 << 0.25 << "Qtc=n/a"
+                                          << "Max SPL = n/a" + sp50;
         // Qtc = 0.4 * sqrt(1 + 3/30) = 0.42: k has no value.
-        QTest::newRow("sealed low qtc")
-            << "Sealed" << 30.0 << 88.0 << 0.25 << "Qtc=0.42" << "Max SPL = n/a" + sp50;
+        QTest::newRow("sealed low qtc") << "Sealed" << 30.0 << 88.0 << 0.25 << "Qtc=0.42"
+                                        << "Max SPL = n/a" + sp50;
         QTest::newRow("vented long") << "Vented" << 2.0 << 88.0 << 0.25 << sp16
                                      << "Max SPL = 114dB at 201 Watts input power" + sp5;
         QTest::newRow("vented no volume")

@@ -77,7 +77,8 @@ private slots:
         QTest::newRow("vented auto") << "Vented" << 2.0 << 0.0 << 0.0 << false << e1 << 34.0184;
         QTest::newRow("vented file tuning replaced")
             << "Vented" << 2.0 << 40.0 << 0.0 << false << e1 << 34.0184;
-        QTest::newRow("vented entered kept") << "Vented" << 2.0 << 40.0 << 0.0 << true << none << 0.0;
+        QTest::newRow("vented entered kept")
+            << "Vented" << 2.0 << 40.0 << 0.0 << true << none << 0.0;
         QTest::newRow("vented cleared") << "Vented" << 2.0 << 0.05 << 0.0 << true << e1 << 34.0184;
         QTest::newRow("bp4") << "Bandpass4" << 1.0 << 60.0 << 1.0 << false << e2 << 60.0;
         QTest::newRow("bp4 V2 0") << "Bandpass4" << 1.0 << 60.0 << 0.0 << false << e2 << 0.0;
