@@ -1,0 +1,107 @@
+#pragma once
+
+#include "app/CommandIds.h"
+#include "view/ViewMarks.h"
+
+#include <QList>
+#include <QMainWindow>
+#include <QPointer>
+
+#include <array>
+#include <functional>
+#include <map>
+
+class CommandRouter;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QStyle;
+class QToolBar;
+
+// The main window: the design windows' area, both menu bars, the toolbar and
+// the status bar. It owns every command's action; the router decides which
+// of them are enabled.
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit CMainFrame(QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    QMdiArea* MdiArea() const { return m_mdiArea; }
+    CommandRouter& Router() const { return *m_router; }
+    QAction* Action(CommandId id) const;
+    // The Box and Amplitude entries, shared by every design view.
+    const ViewMarks& Marks() const { return m_marks; }
+    QToolBar* ToolBar() const { return m_toolBar; }
+    QLabel* MessagePane() const { return m_messagePane; }
+    // CAP, NUM, SCRL in that order.
+    const std::array<QLabel*, 3>& LockPanes() const { return m_lockPanes; }
+
+    // The design-window menu bar while a design window is open, else the
+    // three-menu bar.
+    bool ShowsDesignMenus() const { return m_showsDesignMenus; }
+    QList<QMenu*> MenuBarMenus() const;
+    // Follows the current design window: menu bar, caption, window list.
+    void UpdateForActiveWindow();
+    // Gives a new design window the main window's look for design windows.
+    void PrepareDesignWindow(QMdiSubWindow* window);
+    // "orvane - " and the current design window's title, or "orvane".
+    void UpdateCaption();
+    // The list of design windows at the end of the Window menu.
+    void UpdateWindowMenu();
+    QMenu* WindowMenu() const { return m_windowMenu; }
+
+    // Up to four finished menu texts ("&1 name"); none brings back the greyed
+    // placeholder.
+    void SetRecentFiles(const QStringList& labels);
+
+    // Asked before the main window closes (Exit or the close button); false
+    // keeps it open.
+    void SetCloseQuery(std::function<bool()> query) { m_closeQuery = std::move(query); }
+    // Receives each local file dropped anywhere on the main window.
+    void SetDropHandler(std::function<void(const QString&)> handler) {
+        m_dropHandler = std::move(handler);
+    }
+
+    // Shows the CAP, NUM and SCRL panes from the keyboard's lock state.
+    void UpdateLockPanes();
+
+    // The Help Index command: the HTML manual in the desktop's browser.
+    void OnHelpIndex();
+    // Window arrangements of the Window menu.
+    void OnTileHorizontally();
+    void OnArrangeIcons();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateActions();
+    void CreateToolBar();
+    void CreateStatusBar();
+    void CreateMenus();
+    QMenu* NewMenu(const char* title);
+    void AddFileEntries(QMenu* file, bool design);
+    void AddRecentEntries(QMenu* file);
+    void SetMenuBarMenus(const QList<QMenu*>& menus);
+    bool HandleDrop(QEvent* event);
+
+    QMdiArea* m_mdiArea = nullptr;
+    CommandRouter* m_router = nullptr;
+    std::map<CommandId, QAction*> m_actions;
+    QAction* m_recentPlaceholder = nullptr;
+    ViewMarks m_marks;
+    QToolBar* m_toolBar = nullptr;
+    QLabel* m_messagePane = nullptr;
+    std::array<QLabel*, 3> m_lockPanes{};
+    QList<QMenu*> m_mainMenus;
+    QList<QMenu*> m_designMenus;
+    QMenu* m_windowMenu = nullptr;
+    QList<QAction*> m_windowListActions;
+    bool m_showsDesignMenus = false;
+    QStyle* m_designWindowStyle = nullptr;
+    std::function<bool()> m_closeQuery;
+    std::function<void(const QString&)> m_dropHandler;
+};

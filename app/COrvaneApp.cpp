@@ -1,0 +1,185 @@
+#include "app/COrvaneApp.h"
+
+#include "app/AppSettings.h"
+#include "app/CMainFrame.h"
+#include "app/ViewPrinting.h"
+#include "design/COrvaneDoc.h"
+#include "view/COrvaneView.h"
+
+#include <QAction>
+#include <QIcon>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QPrinter>
+#include <QScreen>
+
+COrvaneApp::COrvaneApp(int& argc, char** argv) : QApplication(argc, argv) {
+    setApplicationName(QStringLiteral("orvane"));
+    setApplicationVersion(QStringLiteral("1.0.0.1"));
+    setDesktopFileName(QStringLiteral("orvane"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/orvane.svg")));
+}
+
+COrvaneApp::~COrvaneApp() {
+    ExitInstance();
+}
+
+bool COrvaneApp::InitInstance(const QStringList& arguments) {
+    // Settings: the recent-file list and the preview page count.
+    m_settings = std::make_unique<AppSettings>(m_settingsPath);
+    m_settings->Load();
+
+    // The main window with its bars; the document type works inside it.
+    m_frame = std::make_unique<CMainFrame>();
+    m_docs = std::make_unique<DocManager>(*m_frame);
+    m_docs->SetFileDialog(m_fileDialog);
+    m_docs->SetRecentHook([this](const QString& path) { AddRecentFile(path); });
+    if (m_viewSetupSet)
+        m_docs->SetViewSetup(m_viewSetup);
+    m_frame->Router().SetHandlers(CommandRouter::Level::Application, ApplicationCommands());
+    m_frame->SetCloseQuery([this] { return QueryClose(); });
+    connect(m_frame->MdiArea(), &QMdiArea::subWindowActivated, this,
+            [this] { OnActiveWindowChanged(); });
+    UpdateRecentMenu();
+
+    // The command line: nothing makes a new design, anything else is the name
+    // of a file to open. What the open did is not looked at.
+    if (arguments.isEmpty())
+        m_docs->OnFileNew();
+    else
+        m_docs->OpenDocumentFile(arguments.join(QLatin1Char(' ')));
+
+    // Files dropped on the main window open as with File Open.
+    m_frame->SetDropHandler([this](const QString& path) { m_docs->OpenDocumentFile(path); });
+
+    // Three quarters of the screen, as a desktop places a new main window.
+    if (const QScreen* screen = m_frame->screen()) {
+        const QSize available = screen->availableSize();
+        m_frame->resize(available.width() * 3 / 4, available.height() * 3 / 4);
+    }
+    m_frame->show();
+    return true;
+}
+
+void COrvaneApp::ExitInstance() {
+    if (m_docs)
+        m_docs->CloseAllDocuments();
+    m_docs.reset();
+    m_frame.reset();
+    if (m_settings)
+        m_settings->Save();
+    m_settings.reset();
+}
+
+QPrinter& COrvaneApp::Printer() {
+    // Made on first use: finding the printers can take a moment.
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *m_printer;
+}
+
+bool COrvaneApp::QueryClose() {
+    if (!m_docs->SaveAllModified())
+        return false;
+    m_docs->CloseAllDocuments();
+    return true;
+}
+
+CommandRouter::Table COrvaneApp::ApplicationCommands() {
+    CommandRouter::Table table;
+    table[ID_APP_ABOUT] = [this] { OnAppAbout(); };
+    table[ID_FILE_NEW] = [this] { OnFileNew(); };
+    table[ID_FILE_OPEN] = [this] { OnFileOpen(); };
+    table[ID_FILE_PRINT_SETUP] = [this] { OnFilePrintSetup(); };
+    const CommandId recent[] = {ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE2, ID_FILE_MRU_FILE3,
+                                ID_FILE_MRU_FILE4};
+    for (int i = 0; i < 4; ++i)
+        table[recent[i]] = [this, i] { OnOpenRecentFile(i); };
+    return table;
+}
+
+CommandRouter::Table COrvaneApp::DesignCommands(COrvaneView& target) {
+    // Every handler checks that its view still exists: a command may close it.
+    QPointer<COrvaneView> guarded(&target);
+    auto onView = [guarded](auto command) {
+        return [guarded, command] {
+            if (guarded)
+                command(*guarded);
+        };
+    };
+    CommandRouter::Table table;
+    table[ID_FILE_CLOSE] = onView([this](COrvaneView& v) { m_docs->OnFileClose(v.GetDocument()); });
+    table[ID_FILE_SAVE] = onView([this](COrvaneView& v) { m_docs->OnFileSave(v.GetDocument()); });
+    table[ID_FILE_SAVE_AS] =
+        onView([this](COrvaneView& v) { m_docs->OnFileSaveAs(v.GetDocument()); });
+    table[ID_FILE_PRINT] =
+        onView([this](COrvaneView& v) { ViewPrinting::Print(v, Printer(), m_frame.get()); });
+    table[ID_FILE_PRINT_PREVIEW] = onView([this](COrvaneView& v) {
+        int pages = m_settings->PreviewPages();
+        ViewPrinting::Preview(v, Printer(), pages, m_frame.get());
+        m_settings->SetPreviewPages(pages);
+    });
+    table[ID_REDRAW] = onView([](COrvaneView& v) { v.OnRedraw(); });
+    const std::pair<CommandId, BoxKind> boxes[] = {{ID_BOX_SEALED, BoxKind::Sealed},
+                                                   {ID_BOX_VENTED, BoxKind::Vented},
+                                                   {ID_BOX_BANDPASS4, BoxKind::Bandpass4},
+                                                   {ID_BOX_BANDPASS6, BoxKind::Bandpass6}};
+    for (auto [id, kind] : boxes)
+        table[id] = onView([kind](COrvaneView& v) { v.OnBoxType(kind); });
+    const std::pair<CommandId, int> steps[] = {
+        {ID_AMPLITUDE_1, 1}, {ID_AMPLITUDE_2, 2}, {ID_AMPLITUDE_5, 5}, {ID_AMPLITUDE_10, 10}};
+    for (auto [id, step] : steps)
+        table[id] = onView([step](COrvaneView& v) { v.OnAmplitude(step); });
+    table[ID_WINDOW_NEW] = onView([this](COrvaneView& v) { m_docs->OnWindowNew(v.GetDocument()); });
+    return table;
+}
+
+void COrvaneApp::OnActiveWindowChanged() {
+    if (!m_frame || !m_docs)
+        return;
+    CommandRouter& router = m_frame->Router();
+    if (COrvaneView* view = m_docs->ActiveView())
+        router.SetHandlers(CommandRouter::Level::View, DesignCommands(*view));
+    else
+        router.ClearHandlers(CommandRouter::Level::View);
+}
+
+void COrvaneApp::AddRecentFile(const QString& path) {
+    m_settings->RecentFiles().Add(path);
+    UpdateRecentMenu();
+}
+
+void COrvaneApp::UpdateRecentMenu() {
+    const RecentFileList& recent = m_settings->RecentFiles();
+    QStringList labels;
+    for (int i = 0; i < recent.Count(); ++i)
+        labels << recent.MenuText(i);
+    m_frame->SetRecentFiles(labels);
+}
+
+void COrvaneApp::OnAppAbout() {}
+
+void COrvaneApp::OnFileNew() {
+    m_docs->OnFileNew();
+}
+
+void COrvaneApp::OnFileOpen() {
+    m_docs->OnFileOpen();
+}
+
+void COrvaneApp::OnFilePrintSetup() {
+    ViewPrinting::PageSetup(Printer(), m_frame.get());
+}
+
+void COrvaneApp::OnOpenRecentFile(int index) {
+    // A file that cannot be opened keeps its place in the list.
+    const QString path = m_settings->RecentFiles().File(index);
+    if (!path.isEmpty())
+        m_docs->OpenDocumentFile(path);
+}
+
+void COrvaneApp::OnHandedOverFile(const QString& path) {
+    if (m_docs)
+        m_docs->OpenDocumentFile(path);
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "app/DocManager.h"
+#include "platform/CommandRouter.h"
+
+#include <QApplication>
+#include <QStringList>
+
+#include <memory>
+
+class AppSettings;
+class CMainFrame;
+class COrvaneView;
+class QPrinter;
+
+// The application object. Its start-up hook builds the program in a fixed
+// order; the exit step writes the settings file.
+class COrvaneApp : public QApplication {
+    Q_OBJECT
+public:
+    COrvaneApp(int& argc, char** argv);
+    ~COrvaneApp() override;
+
+    // The start-up hook. `arguments` is the command line without the program
+    // name: none starts with a new design, anything else is taken as one file
+    // name. Returns false when the program should end at once.
+    bool InitInstance(const QStringList& arguments);
+    // Closes every design without asking, writes the settings file and
+    // removes the main window. Safe to call more than once.
+    void ExitInstance();
+
+    // Before InitInstance: where the settings file lives (tests use a
+    // temporary one), the file dialogs, and what every new view gets.
+    void SetSettingsPath(QString path) { m_settingsPath = std::move(path); }
+    void SetFileDialog(DocManager::FileDialog dialog) { m_fileDialog = std::move(dialog); }
+    void SetViewSetup(DocManager::ViewSetup setup) {
+        m_viewSetup = std::move(setup);
+        m_viewSetupSet = true;
+    }
+
+    CMainFrame* MainFrame() const { return m_frame.get(); }
+    DocManager* Documents() const { return m_docs.get(); }
+    AppSettings* Settings() const { return m_settings.get(); }
+    QPrinter& Printer();
+
+    // The application's own commands.
+    void OnAppAbout();
+    void OnFileNew();
+    void OnFileOpen();
+    void OnFilePrintSetup();
+    void OnOpenRecentFile(int index);
+
+private:
+    CommandRouter::Table ApplicationCommands();
+    CommandRouter::Table DesignCommands(COrvaneView& view);
+    void OnActiveWindowChanged();
+    void AddRecentFile(const QString& path);
+    void UpdateRecentMenu();
+    bool QueryClose();
+    void OnHandedOverFile(const QString& path);
+
+    QString m_settingsPath;
+    DocManager::FileDialog m_fileDialog;
+    DocManager::ViewSetup m_viewSetup;
+    bool m_viewSetupSet = false;
+
+    std::unique_ptr<AppSettings> m_settings;
+    std::unique_ptr<QPrinter> m_printer;
+    std::unique_ptr<CMainFrame> m_frame;
+    // Declared after the main window so that the designs' windows go first.
+    std::unique_ptr<DocManager> m_docs;
+    std::unique_ptr<QObject> m_singleInstance;
+};

@@ -1,0 +1,78 @@
+#include "app/CommandTexts.h"
+
+#include <array>
+#include <cstdlib>
+
+namespace {
+
+constexpr std::array kTexts = {
+    CommandText{ID_FILE_NEW, "&New", "Ctrl+N", "Create a new document\nNew"},
+    CommandText{ID_FILE_OPEN, "&Open...", "Ctrl+O", "Open an existing document\nOpen"},
+    CommandText{ID_FILE_CLOSE, "&Close", "", "Close the active document\nClose"},
+    CommandText{ID_FILE_SAVE, "&Save", "Ctrl+S", "Save the active document\nSave"},
+    CommandText{ID_FILE_SAVE_AS, "Save &As...", "",
+                "Save the active document with a new name\nSave As"},
+    CommandText{ID_FILE_PRINT, "&Print...", "Ctrl+P", "Print the active document\nPrint"},
+    CommandText{ID_FILE_PRINT_PREVIEW, "Print Pre&view", "", "Display full pages\nPrint Preview"},
+    CommandText{ID_FILE_PRINT_SETUP, "P&rint Setup...", "",
+                "Change the printer and printing options\nPrint Setup"},
+    // The recent-file entries get their labels from the list itself.
+    CommandText{ID_FILE_MRU_FILE1, "", "", "Open this document"},
+    CommandText{ID_FILE_MRU_FILE2, "", "", "Open this document"},
+    CommandText{ID_FILE_MRU_FILE3, "", "", "Open this document"},
+    CommandText{ID_FILE_MRU_FILE4, "", "", "Open this document"},
+    CommandText{ID_APP_EXIT, "E&xit", "", "Quit the application; prompts to save documents\nExit"},
+    CommandText{ID_VIEW_TOOLBAR, "&Toolbar", "", "Show or hide the toolbar\nToggle ToolBar"},
+    CommandText{ID_VIEW_STATUS_BAR, "&Status Bar", "",
+                "Show or hide the status bar\nToggle StatusBar"},
+    CommandText{ID_REDRAW, "&Redraw", "", "Erase current plot and redraw\nRedraw"},
+    CommandText{ID_DRIVER_PARAMS, "&Driver Parameters", "",
+                "Enter Driver parameters i.e. Thiele-Small, Xmax, No\nDriver Parameters"},
+    CommandText{ID_BOX_SEALED, "&Sealed", "", "Use a sealed enclosure"},
+    CommandText{ID_BOX_VENTED, "&Vented", "", "Use a vented enclosure"},
+    CommandText{ID_BOX_BANDPASS4, "&4th order Bandpass", "",
+                "Use a 4th order bandpass enclosure i.e. sealed back chamber, vented front "
+                "chamber"},
+    CommandText{ID_BOX_BANDPASS6, "&6th order Bandpass", "",
+                "Use a 6th order bandpass enclosure i.e. vented front and rear chambers"},
+    CommandText{ID_TOOLS_PORT_CALC, "&Port Calculator", "",
+                "Calculate cylindrical port diameter and length for given alignment\nPort "
+                "Calculator"},
+    CommandText{ID_TOOLS_BOX_CALC, "&Box Calculator", "",
+                "Calculate optimum internal and baffle dimensions\nBox Calculator"},
+    CommandText{ID_TOOLS_TS_PARAMS, "Calculate &T/S Parameters", "",
+                "Derive Fs, Qts, and Vas from measured driver properties\nCalculate T/S "
+                "Parameters"},
+    CommandText{ID_FREQ_RANGE, "&Frequency Range", "", "Set freqency range\nFrequency Range"},
+    CommandText{ID_AMPLITUDE_1, "1", "", ""},
+    CommandText{ID_AMPLITUDE_2, "2", "", ""},
+    CommandText{ID_AMPLITUDE_5, "5", "", ""},
+    CommandText{ID_AMPLITUDE_10, "10", "", ""},
+    CommandText{ID_WINDOW_NEW, "&New Window", "",
+                "Open another window for the active document\nNew Window"},
+    CommandText{ID_WINDOW_CASCADE, "&Cascade", "",
+                "Arrange windows so they overlap\nCascade Windows"},
+    CommandText{ID_WINDOW_TILE_HORZ, "&Tile", "",
+                "Arrange windows as non-overlapping tiles\nTile Windows"},
+    CommandText{ID_WINDOW_ARRANGE, "&Arrange Icons", "",
+                "Arrange icons at the bottom of the window\nArrange Icons"},
+    CommandText{ID_HELP_INDEX, "&Help Index", "", "View help file"},
+    CommandText{ID_HELP_GETTING_STARTED, "&Getting Started", "",
+                "Quick info sheet to get you going"},
+    CommandText{ID_APP_ABOUT, "&About orvane...", "",
+                "Display program information, version number and copyright\nAbout"},
+};
+
+} // namespace
+
+std::span<const CommandText> AllCommandTexts() {
+    return kTexts;
+}
+
+const CommandText& CommandTextOf(CommandId id) {
+    for (const CommandText& text : kTexts) {
+        if (text.id == id)
+            return text;
+    }
+    std::abort(); // a CommandId without texts is a programming error
+}

@@ -1,0 +1,317 @@
+#include "app/DocManager.h"
+
+#include "app/CMainFrame.h"
+#include "design/COrvaneDoc.h"
+#include "platform/Message.h"
+#include "view/COrvaneView.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QIcon>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+#include <algorithm>
+
+struct DocManager::Entry {
+    std::unique_ptr<COrvaneDoc> doc;
+    std::vector<QMdiSubWindow*> windows; // in the order they were opened
+};
+
+namespace {
+
+std::string Encode(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+QString Decode(const std::string& text) {
+    return QFile::decodeName(QByteArray::fromStdString(text));
+}
+
+// Two names of the same file: the same file on disk, or, when it is gone,
+// the same absolute path.
+bool SameFile(const QString& a, const QString& b) {
+    const QFileInfo first(a);
+    const QFileInfo second(b);
+    const QString canonicalA = first.canonicalFilePath();
+    if (!canonicalA.isEmpty() && canonicalA == second.canonicalFilePath())
+        return true;
+    return QDir::cleanPath(first.absoluteFilePath()) == QDir::cleanPath(second.absoluteFilePath());
+}
+
+} // namespace
+
+DocManager::DocManager(CMainFrame& frame, QObject* parent) : QObject(parent), m_frame(frame) {}
+
+DocManager::~DocManager() {
+    // Views hold references to their designs: they go first, without calling back.
+    for (auto& entry : m_entries) {
+        for (QMdiSubWindow* window : entry->windows) {
+            disconnect(window->widget(), nullptr, this, nullptr);
+            window->removeEventFilter(this);
+            delete window;
+        }
+    }
+}
+
+QStringList DocManager::NameFilters() {
+    return {QStringLiteral("spkr Files (*.spk)"), QStringLiteral("All Files (*)")};
+}
+
+QString DocManager::AskFileName(FileDialogKind kind, const QString& proposed) {
+    if (m_fileDialog)
+        return m_fileDialog(kind, proposed);
+    QFileDialog dialog(&m_frame);
+    // Qt's own dialog, so that the filter matches .spk in any letter case.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
+    dialog.setNameFilters(NameFilters());
+    if (kind == FileDialogKind::Open) {
+        dialog.setWindowTitle(QStringLiteral("Open"));
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    } else {
+        dialog.setWindowTitle(QStringLiteral("Save As"));
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(QStringLiteral("spk"));
+        if (!proposed.isEmpty())
+            dialog.selectFile(proposed);
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
+COrvaneView* DocManager::OnFileNew() {
+    auto entry = std::make_unique<Entry>();
+    entry->doc = std::make_unique<COrvaneDoc>();
+    entry->doc->OnNewDocument();
+    ++m_newCount;
+    entry->doc->SetTitle("spkr" + std::to_string(m_newCount));
+    m_entries.push_back(std::move(entry));
+    return CreateWindow(*m_entries.back());
+}
+
+COrvaneView* DocManager::OnFileOpen() {
+    const QString path = AskFileName(FileDialogKind::Open, QString());
+    if (path.isEmpty())
+        return nullptr;
+    return OpenDocumentFile(path);
+}
+
+COrvaneView* DocManager::OpenDocumentFile(const QString& path) {
+    for (auto& entry : m_entries) {
+        const QString open = Decode(entry->doc->Path());
+        if (open.isEmpty() || entry->windows.empty() || !SameFile(open, path))
+            continue;
+        QMdiSubWindow* window = entry->windows.front();
+        if (window->isMinimized())
+            window->showNormal();
+        m_frame.MdiArea()->setActiveSubWindow(window);
+        return qobject_cast<COrvaneView*>(window->widget());
+    }
+
+    auto doc = std::make_unique<COrvaneDoc>();
+    if (const std::optional<std::string> failure = doc->Load(Encode(path))) {
+        ShowMessage(&m_frame, Decode(*failure));
+        return nullptr;
+    }
+    doc->SetModified(false);
+    auto entry = std::make_unique<Entry>();
+    entry->doc = std::move(doc);
+    m_entries.push_back(std::move(entry));
+    COrvaneView* view = CreateWindow(*m_entries.back());
+    if (m_recentHook)
+        m_recentHook(Decode(m_entries.back()->doc->Path()));
+    return view;
+}
+
+COrvaneView* DocManager::CreateWindow(Entry& entry) {
+    auto* view = new COrvaneView(*entry.doc, m_frame.Marks());
+    QMdiSubWindow* window = m_frame.MdiArea()->addSubWindow(view);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    m_frame.PrepareDesignWindow(window);
+    window->setWindowIcon(QIcon(QStringLiteral(":/icons/design.svg")));
+    window->installEventFilter(this);
+    entry.windows.push_back(window);
+    // The design must outlive its views: it goes when the last view is gone.
+    connect(view, &QObject::destroyed, this, [this, window] { Detach(window); });
+    UpdateTitles(entry);
+    if (m_viewSetup)
+        m_viewSetup(*view);
+    window->showMaximized();
+    m_frame.MdiArea()->setActiveSubWindow(window);
+    m_frame.UpdateForActiveWindow();
+    return view;
+}
+
+DocManager::Entry* DocManager::EntryOf(const COrvaneDoc& doc) const {
+    for (auto& entry : m_entries) {
+        if (entry->doc.get() == &doc)
+            return entry.get();
+    }
+    return nullptr;
+}
+
+DocManager::Entry* DocManager::EntryOf(const QMdiSubWindow* window) const {
+    for (auto& entry : m_entries) {
+        if (std::find(entry->windows.begin(), entry->windows.end(), window) != entry->windows.end())
+            return entry.get();
+    }
+    return nullptr;
+}
+
+void DocManager::Detach(QMdiSubWindow* window) {
+    for (auto it = m_entries.begin(); it != m_entries.end(); ++it) {
+        Entry& entry = **it;
+        auto found = std::find(entry.windows.begin(), entry.windows.end(), window);
+        if (found == entry.windows.end())
+            continue;
+        entry.windows.erase(found);
+        if (entry.windows.empty())
+            m_entries.erase(it);
+        else
+            UpdateTitles(entry);
+        break;
+    }
+    m_frame.UpdateForActiveWindow();
+}
+
+void DocManager::UpdateTitles(Entry& entry) {
+    const QString title = Decode(entry.doc->Title());
+    const size_t count = entry.windows.size();
+    for (size_t i = 0; i < count; ++i) {
+        entry.windows[i]->setWindowTitle(
+            count == 1 ? title : title + QLatin1Char(':') + QString::number(i + 1));
+    }
+    m_frame.UpdateCaption();
+}
+
+bool DocManager::OnFileSave(COrvaneDoc& doc) {
+    if (doc.Path().empty())
+        return OnFileSaveAs(doc);
+    return DoSave(doc, Decode(doc.Path()));
+}
+
+bool DocManager::OnFileSaveAs(COrvaneDoc& doc) {
+    QString proposed = Decode(doc.Path());
+    if (proposed.isEmpty())
+        proposed = Decode(doc.Title()) + QStringLiteral(".spk");
+    QString path = AskFileName(FileDialogKind::SaveAs, proposed);
+    if (path.isEmpty())
+        return false;
+    // A name typed without an extension gets the design file's.
+    if (!QFileInfo(path).fileName().contains(QLatin1Char('.')))
+        path += QStringLiteral(".spk");
+    return DoSave(doc, path);
+}
+
+bool DocManager::DoSave(COrvaneDoc& doc, const QString& path) {
+    if (const std::optional<std::string> failure = doc.Save(Encode(path))) {
+        ShowMessage(&m_frame, Decode(*failure));
+        return false;
+    }
+    if (Entry* entry = EntryOf(doc))
+        UpdateTitles(*entry);
+    if (m_recentHook)
+        m_recentHook(Decode(doc.Path()));
+    return true;
+}
+
+bool DocManager::SaveModified(COrvaneDoc& doc) {
+    if (!doc.IsModified())
+        return true;
+    const QString prompt = QStringLiteral("Save changes to %1?").arg(Decode(doc.Title()));
+    const QMessageBox::StandardButton answer =
+        ShowMessage(&m_frame, prompt, MessageKind::Question, QString(),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    if (answer == QMessageBox::No)
+        return true;
+    if (answer == QMessageBox::Yes)
+        return OnFileSave(doc);
+    return false; // Cancel, or the box closed by Escape
+}
+
+bool DocManager::SaveAllModified() {
+    // Copies: a failed save never removes a design, but be safe against it.
+    for (COrvaneDoc* doc : Documents()) {
+        if (EntryOf(*doc) != nullptr && !SaveModified(*doc))
+            return false;
+    }
+    return true;
+}
+
+void DocManager::CloseWindows(Entry& entry) {
+    const bool was = m_closingWithoutPrompt;
+    m_closingWithoutPrompt = true;
+    const std::vector<QMdiSubWindow*> windows = entry.windows;
+    for (QMdiSubWindow* window : windows)
+        window->close();
+    m_closingWithoutPrompt = was;
+}
+
+bool DocManager::OnFileClose(COrvaneDoc& doc) {
+    Entry* entry = EntryOf(doc);
+    if (entry == nullptr || !SaveModified(doc))
+        return false;
+    CloseWindows(*entry);
+    return true;
+}
+
+void DocManager::CloseAllDocuments() {
+    std::vector<Entry*> entries;
+    for (auto& entry : m_entries)
+        entries.push_back(entry.get());
+    for (Entry* entry : entries)
+        CloseWindows(*entry);
+}
+
+COrvaneView* DocManager::OnWindowNew(COrvaneDoc& doc) {
+    Entry* entry = EntryOf(doc);
+    return entry == nullptr ? nullptr : CreateWindow(*entry);
+}
+
+COrvaneView* DocManager::ActiveView() const {
+    QMdiSubWindow* window = m_frame.MdiArea()->currentSubWindow();
+    return window == nullptr ? nullptr : qobject_cast<COrvaneView*>(window->widget());
+}
+
+std::vector<COrvaneDoc*> DocManager::Documents() const {
+    std::vector<COrvaneDoc*> docs;
+    for (auto& entry : m_entries)
+        docs.push_back(entry->doc.get());
+    return docs;
+}
+
+std::vector<COrvaneView*> DocManager::Views(const COrvaneDoc& doc) const {
+    std::vector<COrvaneView*> views;
+    if (Entry* entry = EntryOf(doc)) {
+        for (QMdiSubWindow* window : entry->windows) {
+            if (auto* view = qobject_cast<COrvaneView*>(window->widget()))
+                views.push_back(view);
+        }
+    }
+    return views;
+}
+
+bool DocManager::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Close && !m_closingWithoutPrompt) {
+        auto* window = qobject_cast<QMdiSubWindow*>(watched);
+        Entry* entry = window == nullptr ? nullptr : EntryOf(window);
+        if (entry != nullptr) {
+            // Closing the last open window of a design closes the design.
+            const bool last = std::none_of(
+                entry->windows.begin(), entry->windows.end(),
+                [window](QMdiSubWindow* other) { return other != window && !other->isHidden(); });
+            if (last && !SaveModified(*entry->doc)) {
+                event->ignore();
+                return true;
+            }
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class CMainFrame;
+class COrvaneDoc;
+class COrvaneView;
+class QMdiSubWindow;
+
+// The one document type: creates, opens, saves and closes designs, each with
+// one or more design windows in the main window's area.
+class DocManager : public QObject {
+    Q_OBJECT
+public:
+    enum class FileDialogKind { Open, SaveAs };
+    // Returns the path chosen, or an empty string when the user cancelled.
+    using FileDialog = std::function<QString(FileDialogKind kind, const QString& proposed)>;
+    using ViewSetup = std::function<void(COrvaneView&)>;
+    using PathHook = std::function<void(const QString& path)>;
+
+    explicit DocManager(CMainFrame& frame, QObject* parent = nullptr);
+    ~DocManager() override;
+
+    // Tests answer the file dialogs themselves; empty restores the real one.
+    void SetFileDialog(FileDialog dialog) { m_fileDialog = std::move(dialog); }
+    // Runs on every new view before it is first shown.
+    void SetViewSetup(ViewSetup setup) { m_viewSetup = std::move(setup); }
+    // Told of every file opened or saved (the recent-file list).
+    void SetRecentHook(PathHook hook) { m_recentHook = std::move(hook); }
+
+    // File New: a fresh design titled "spkr" and the count of News so far.
+    COrvaneView* OnFileNew();
+    // File Open: the file dialog, then OpenDocumentFile.
+    COrvaneView* OnFileOpen();
+    // Activates the window of a file already open; otherwise loads it into a
+    // new design window. A failed load shows its message and leaves no window.
+    COrvaneView* OpenDocumentFile(const QString& path);
+    // Save of a never-saved design asks for a name, as Save As does.
+    bool OnFileSave(COrvaneDoc& doc);
+    bool OnFileSaveAs(COrvaneDoc& doc);
+    // Closes every window of the design, after the save prompt.
+    bool OnFileClose(COrvaneDoc& doc);
+    // Another window on the same design.
+    COrvaneView* OnWindowNew(COrvaneDoc& doc);
+
+    // The save prompt for a modified design: false when the close must stop
+    // (Cancel, or a save that failed or was cancelled).
+    bool SaveModified(COrvaneDoc& doc);
+    // The prompt for every modified design, in turn.
+    bool SaveAllModified();
+    // Closes every design window without asking.
+    void CloseAllDocuments();
+
+    COrvaneView* ActiveView() const;
+    std::vector<COrvaneDoc*> Documents() const;
+    std::vector<COrvaneView*> Views(const COrvaneDoc& doc) const;
+    int NewCount() const { return m_newCount; }
+
+    static QStringList NameFilters();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct Entry;
+
+    COrvaneView* CreateWindow(Entry& entry);
+    Entry* EntryOf(const COrvaneDoc& doc) const;
+    Entry* EntryOf(const QMdiSubWindow* window) const;
+    void Detach(QMdiSubWindow* window);
+    void UpdateTitles(Entry& entry);
+    bool DoSave(COrvaneDoc& doc, const QString& path);
+    QString AskFileName(FileDialogKind kind, const QString& proposed);
+    void CloseWindows(Entry& entry);
+
+    CMainFrame& m_frame;
+    std::vector<std::unique_ptr<Entry>> m_entries;
+    FileDialog m_fileDialog;
+    ViewSetup m_viewSetup;
+    PathHook m_recentHook;
+    int m_newCount = 0;
+    bool m_closingWithoutPrompt = false;
+};

@@ -1,0 +1,10 @@
+#include "app/COrvaneApp.h"
+
+int main(int argc, char** argv) {
+    COrvaneApp app(argc, argv);
+    if (!app.InitInstance(app.arguments().mid(1)))
+        return 0;
+    const int code = app.exec();
+    app.ExitInstance();
+    return code;
+}
