@@ -70,6 +70,13 @@ constexpr CommandId kCheckable[] = {
 constexpr CommandId kRecent[] = {ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE2, ID_FILE_MRU_FILE3,
                                  ID_FILE_MRU_FILE4};
 
+bool IsLockKey(const QEvent* event) {
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
+        return false;
+    const int key = static_cast<const QKeyEvent*>(event)->key();
+    return key == Qt::Key_CapsLock || key == Qt::Key_NumLock || key == Qt::Key_ScrollLock;
+}
+
 QStringList LocalFiles(const QMimeData* mime) {
     QStringList files;
     if (mime == nullptr || !mime->hasUrls())
@@ -454,14 +461,17 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
             return HandleDrop(event);
         break;
     }
-    case QEvent::KeyRelease: {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_CapsLock || key == Qt::Key_NumLock || key == Qt::Key_ScrollLock)
-            UpdateLockPanes();
-        break;
-    }
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::MouseMove:
+    case QEvent::Enter:
     case QEvent::ApplicationActivate:
-        UpdateLockPanes();
+        // The lock keys may change in any program; look again whenever the
+        // user does something here, at most ten times a second.
+        if (IsLockKey(event) || !m_lockCheck.isValid() || m_lockCheck.elapsed() >= 100) {
+            m_lockCheck.start();
+            UpdateLockPanes();
+        }
         break;
     default:
         break;

@@ -3,6 +3,7 @@
 #include "app/CommandIds.h"
 #include "view/ViewMarks.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QMainWindow>
 #include <QPointer>
@@ -102,6 +103,7 @@ private:
     QList<QAction*> m_windowListActions;
     bool m_showsDesignMenus = false;
     QStyle* m_designWindowStyle = nullptr;
+    QElapsedTimer m_lockCheck;
     std::function<bool()> m_closeQuery;
     std::function<void(const QString&)> m_dropHandler;
 };
