@@ -1,9 +1,14 @@
 #include "app/COrvaneApp.h"
 
 #include "app/AppSettings.h"
+#include "app/CAboutDlg.h"
+#include "app/CGettingStartedDlg.h"
 #include "app/CMainFrame.h"
+#include "app/ShellIntegration.h"
+#include "app/SingleInstance.h"
 #include "app/ViewPrinting.h"
 #include "design/COrvaneDoc.h"
+#include "tools/ToolCommands.h"
 #include "view/COrvaneView.h"
 
 #include <QAction>
@@ -26,6 +31,12 @@ COrvaneApp::~COrvaneApp() {
 }
 
 bool COrvaneApp::InitInstance(const QStringList& arguments) {
+    // The whole command line names one file, blanks and all.
+    const QString file = arguments.join(QLatin1Char(' '));
+    // A program already running takes the file over, and this one is done.
+    if (!file.isEmpty() && SingleInstance::SendToRunning(file, m_instanceName))
+        return false;
+
     // Settings: the recent-file list and the preview page count.
     m_settings = std::make_unique<AppSettings>(m_settingsPath);
     m_settings->Load();
@@ -35,20 +46,31 @@ bool COrvaneApp::InitInstance(const QStringList& arguments) {
     m_docs = std::make_unique<DocManager>(*m_frame);
     m_docs->SetFileDialog(m_fileDialog);
     m_docs->SetRecentHook([this](const QString& path) { AddRecentFile(path); });
-    if (m_viewSetupSet)
-        m_docs->SetViewSetup(m_viewSetup);
+    // Every new view asks for the driver at its first drawing while Fs is 0.
+    m_docs->SetViewSetup(m_viewSetupSet ? m_viewSetup : [](COrvaneView& view) {
+        ToolCommands::InstallFirstDrawCheck(view);
+    });
     m_frame->Router().SetHandlers(CommandRouter::Level::Application, ApplicationCommands());
     m_frame->SetCloseQuery([this] { return QueryClose(); });
     connect(m_frame->MdiArea(), &QMdiArea::subWindowActivated, this,
             [this] { OnActiveWindowChanged(); });
     UpdateRecentMenu();
 
+    // Later starts with a file hand it over here.
+    m_singleInstance = std::make_unique<SingleInstance>(m_instanceName);
+    connect(m_singleInstance.get(), &SingleInstance::fileRequested, this,
+            [this](const QString& path) { OnHandedOverFile(path); });
+    m_singleInstance->Listen();
+
+    // Design files open with this program from the desktop.
+    ShellIntegration::Register(applicationFilePath(), m_runDesktopUpdaters);
+
     // The command line: nothing makes a new design, anything else is the name
     // of a file to open. What the open did is not looked at.
-    if (arguments.isEmpty())
+    if (file.isEmpty())
         m_docs->OnFileNew();
     else
-        m_docs->OpenDocumentFile(arguments.join(QLatin1Char(' ')));
+        m_docs->OpenDocumentFile(file);
 
     // Files dropped on the main window open as with File Open.
     m_frame->SetDropHandler([this](const QString& path) { m_docs->OpenDocumentFile(path); });
@@ -63,6 +85,7 @@ bool COrvaneApp::InitInstance(const QStringList& arguments) {
 }
 
 void COrvaneApp::ExitInstance() {
+    m_singleInstance.reset();
     if (m_docs)
         m_docs->CloseAllDocuments();
     m_docs.reset();
@@ -131,7 +154,16 @@ CommandRouter::Table COrvaneApp::DesignCommands(COrvaneView& target) {
         {ID_AMPLITUDE_1, 1}, {ID_AMPLITUDE_2, 2}, {ID_AMPLITUDE_5, 5}, {ID_AMPLITUDE_10, 10}};
     for (auto [id, step] : steps)
         table[id] = onView([step](COrvaneView& v) { v.OnAmplitude(step); });
+    table[ID_DRIVER_PARAMS] = onView([](COrvaneView& v) { ToolCommands::OnDriverParams(v); });
+    table[ID_FREQ_RANGE] = onView([](COrvaneView& v) { ToolCommands::OnFreqRange(v); });
+    table[ID_TOOLS_PORT_CALC] = onView([](COrvaneView& v) { ToolCommands::OnPortCalc(v); });
+    table[ID_TOOLS_BOX_CALC] = onView([](COrvaneView& v) { ToolCommands::OnBoxCalc(v); });
+    table[ID_TOOLS_TS_PARAMS] = onView([](COrvaneView& v) { ToolCommands::OnTsParams(v); });
     table[ID_WINDOW_NEW] = onView([this](COrvaneView& v) { m_docs->OnWindowNew(v.GetDocument()); });
+    table[ID_HELP_GETTING_STARTED] = [this] {
+        CGettingStartedDlg dialog(m_frame.get());
+        dialog.exec();
+    };
     return table;
 }
 
@@ -158,7 +190,10 @@ void COrvaneApp::UpdateRecentMenu() {
     m_frame->SetRecentFiles(labels);
 }
 
-void COrvaneApp::OnAppAbout() {}
+void COrvaneApp::OnAppAbout() {
+    CAboutDlg dialog(m_frame.get());
+    dialog.exec();
+}
 
 void COrvaneApp::OnFileNew() {
     m_docs->OnFileNew();
@@ -180,6 +215,12 @@ void COrvaneApp::OnOpenRecentFile(int index) {
 }
 
 void COrvaneApp::OnHandedOverFile(const QString& path) {
-    if (m_docs)
-        m_docs->OpenDocumentFile(path);
+    if (!m_docs)
+        return;
+    // Come to the front, as a program opened from the desktop would.
+    if (m_frame->isMinimized())
+        m_frame->showNormal();
+    m_frame->raise();
+    m_frame->activateWindow();
+    m_docs->OpenDocumentFile(path);
 }

@@ -12,6 +12,7 @@ class AppSettings;
 class CMainFrame;
 class COrvaneView;
 class QPrinter;
+class SingleInstance;
 
 // The application object. Its start-up hook builds the program in a fixed
 // order; the exit step writes the settings file.
@@ -38,9 +39,15 @@ public:
         m_viewSetupSet = true;
     }
 
+    // Tests keep apart from a program the user runs, and start no database
+    // updaters after writing the desktop association.
+    void SetInstanceName(QString name) { m_instanceName = std::move(name); }
+    void SetRunDesktopUpdaters(bool run) { m_runDesktopUpdaters = run; }
+
     CMainFrame* MainFrame() const { return m_frame.get(); }
     DocManager* Documents() const { return m_docs.get(); }
     AppSettings* Settings() const { return m_settings.get(); }
+    SingleInstance* Instance() const { return m_singleInstance.get(); }
     QPrinter& Printer();
 
     // The application's own commands.
@@ -63,11 +70,13 @@ private:
     DocManager::FileDialog m_fileDialog;
     DocManager::ViewSetup m_viewSetup;
     bool m_viewSetupSet = false;
+    QString m_instanceName = QStringLiteral("orvane");
+    bool m_runDesktopUpdaters = true;
 
     std::unique_ptr<AppSettings> m_settings;
     std::unique_ptr<QPrinter> m_printer;
     std::unique_ptr<CMainFrame> m_frame;
     // Declared after the main window so that the designs' windows go first.
     std::unique_ptr<DocManager> m_docs;
-    std::unique_ptr<QObject> m_singleInstance;
+    std::unique_ptr<SingleInstance> m_singleInstance;
 };

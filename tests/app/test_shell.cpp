@@ -2,12 +2,15 @@
 #include "app/CMainFrame.h"
 #include "app/COrvaneApp.h"
 #include "app/CommandTexts.h"
+#include "app/HelpLocation.h"
+#include "app/SingleInstance.h"
 #include "design/COrvaneDoc.h"
 #include "platform/CommandRouter.h"
 #include "platform/Message.h"
 #include "view/COrvaneView.h"
 
 #include <QAction>
+#include <QDesktopServices>
 #include <QFile>
 #include <QLabel>
 #include <QMdiArea>
@@ -71,6 +74,9 @@ private slots:
     void droppedFileOpens();
     void boxAndAmplitudeMarksAsBuilt();
     void previewRemembersFacingPages();
+    void handedOverFileOpens();
+    void aboutAndGettingStartedRunModally();
+    void helpIndexOpensTheManual();
 
 private:
     CMainFrame& Frame() { return *m_app.MainFrame(); }
@@ -129,6 +135,8 @@ void TestShell::init() {
         return m_answer;
     });
     m_app.SetSettingsPath(m_iniPath);
+    m_app.SetInstanceName(QStringLiteral("orvane-test-%1").arg(QCoreApplication::applicationPid()));
+    m_app.SetRunDesktopUpdaters(false);
     m_app.SetFileDialog([this](DocManager::FileDialogKind kind, const QString&) {
         m_dialogKinds << kind;
         if (m_dialogAnswers.empty())
@@ -581,6 +589,63 @@ void TestShell::previewRemembersFacingPages() {
     QCOMPARE(m_app.Settings()->PreviewPages(), 2);
     m_app.ExitInstance();
     QVERIFY2(IniText().contains("[Settings]\nPreviewPages=2"), qPrintable(IniText()));
+}
+
+void TestShell::handedOverFileOpens() {
+    const QString path = WriteDesign("handed.spk");
+    QVERIFY(m_app.InitInstance({}));
+    QVERIFY(m_app.Instance() != nullptr);
+    QVERIFY(m_app.Instance()->IsListening());
+    emit m_app.Instance()->fileRequested(path);
+    QCOMPARE(Windows().size(), 2);
+    QCOMPARE(Frame().MdiArea()->currentSubWindow()->windowTitle(), QString("handed.spk"));
+}
+
+void TestShell::aboutAndGettingStartedRunModally() {
+    QVERIFY(m_app.InitInstance({}));
+    QStringList titles;
+    auto closeNextDialog = [this, &titles] {
+        QTimer::singleShot(0, this, [&titles] {
+            if (QWidget* dialog = QApplication::activeModalWidget()) {
+                titles << dialog->windowTitle();
+                dialog->close();
+            }
+        });
+    };
+    closeNextDialog();
+    Trigger(ID_APP_ABOUT);
+    closeNextDialog();
+    Trigger(ID_HELP_GETTING_STARTED);
+    QCOMPARE(titles, QStringList({"About orvane", "Getting Started"}));
+    // Getting Started belongs to the design windows' Help menu only.
+    Trigger(ID_FILE_CLOSE);
+    QVERIFY(!Frame().Action(ID_HELP_GETTING_STARTED)->isEnabled());
+    QVERIFY(Frame().Action(ID_APP_ABOUT)->isEnabled());
+}
+
+// Receives what the program asks the desktop to open.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls << url; }
+};
+
+void TestShell::helpIndexOpensTheManual() {
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler("file", &catcher, "open");
+    QVERIFY(m_app.InitInstance({}));
+    Trigger(ID_HELP_INDEX);
+    QDesktopServices::unsetUrlHandler("file");
+    const QString manual = HelpLocation();
+    if (manual.isEmpty()) {
+        QCOMPARE(m_messages.size(), 1);
+        QCOMPARE(m_messages[0].text, QString("Failed to launch help."));
+    } else {
+        QVERIFY(m_messages.isEmpty());
+        QCOMPARE(catcher.urls, QList<QUrl>({QUrl::fromLocalFile(manual)}));
+    }
 }
 
 int main(int argc, char** argv) {
