@@ -134,8 +134,6 @@ void CMainFrame::CreateActions() {
             action->setToolTip(prompt.mid(newline + 1));
         if (*text.key != '\0')
             action->setShortcut(QKeySequence(QString::fromUtf8(text.key)));
-        // Only the menu entries listed here carry check marks.
-        action->setCheckable(false);
         // Keys work whichever menu bar is up, and also while a menu is hidden.
         addAction(action);
         m_actions[text.id] = action;
