@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QString>
 #include <algorithm>
@@ -46,7 +47,10 @@ void QtDrawSurface::Flush() {
 // QPainter's flat-capped line covers: [min, max) along the line, and
 // width rows centred like Qt's (w / 2 before the line, the rest from it).
 bool QtDrawSurface::FillAxisLine(QPoint a, QPoint b) {
-    if (m_penStyle != Qt::SolidLine || !m_painter.deviceTransform().isIdentity())
+    // Only pixels are at stake: vector output (SVG, PDF, printers) keeps lines.
+    const QPaintEngine* engine = m_painter.paintEngine();
+    if (m_penStyle != Qt::SolidLine || engine == nullptr ||
+        engine->type() != QPaintEngine::Raster || !m_painter.deviceTransform().isIdentity())
         return false;
     const int w = std::max(m_penWidth, 1);
     if (a.y() == b.y()) {
@@ -159,7 +163,15 @@ void QtDrawSurface::ApplyFont(const FontSpec* spec) {
     QFont font(QString::fromStdString(spec->family));
     // Qt substitutes a metric-compatible face (Liberation Sans for Arial).
     font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(std::max(spec->cellHeight, 1));
+    // The height is the character cell, ascent plus descent, as a Windows
+    // font height is: the largest pixel size whose cell fits. For Arial's 12
+    // that is 11, which gives the labels Arial's widths, so "-10.0" ends at
+    // the frame instead of cutting into it.
+    const int cell = std::max(spec->cellHeight, 1);
+    int pixelSize = cell;
+    font.setPixelSize(pixelSize);
+    while (pixelSize > 1 && QFontMetrics(font).height() > cell)
+        font.setPixelSize(--pixelSize);
     font.setWeight(static_cast<QFont::Weight>(std::clamp(spec->weight, 1, 1000)));
     font.setItalic(false);
     font.setUnderline(false);

@@ -14,9 +14,10 @@ class QPainter;
 // The drawing surface over a QPainter: screen, image, printer, SVG and PDF.
 // Lines are aliased with flat caps and mitred joins, so a pen of width w
 // covers exactly w pixel rows; text is drawn like a GDI TextOut (top-left at
-// the point, opaque white background, black). Consecutive LineTo calls are
-// drawn as one polyline. Coordinates are clamped to +-1e6 before they reach
-// Qt, so absurd values from a design file cannot upset the rasteriser.
+// the point, opaque white background, black); a font's height is its cell
+// height. Consecutive LineTo calls are drawn as one polyline, which keeps the
+// pixel at every turn as a run of Windows LineTo calls does. Coordinates are clamped to +-1e6
+// before they reach Qt, so absurd values from a design file cannot upset the rasteriser.
 class QtDrawSurface : public DrawSurface {
 public:
     // The painter's pen and font at this moment become the surface's own; its
