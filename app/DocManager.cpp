@@ -237,7 +237,8 @@ bool DocManager::SaveModified(COrvaneDoc& doc) {
 }
 
 bool DocManager::SaveAllModified() {
-    // Copies: a failed save never removes a design, but be safe against it.
+    // A list taken first: answering a prompt runs dialogs, and the designs
+    // must not change under the loop.
     for (COrvaneDoc* doc : Documents()) {
         if (EntryOf(*doc) != nullptr && !SaveModified(*doc))
             return false;
