@@ -334,14 +334,18 @@ void COrvaneView::ShowAutoValue(const AutoValue& value) {
 }
 
 void COrvaneView::PrintPage(QPrinter& printer) {
-    QPainter painter(&printer);
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return; // the printer refused the job; Qt has already said why
     QtDrawSurface surface(painter);
+    // The painter's origin is the printable area's top-left corner.
     const QSize client = ClientSize();
-    ::PrintPage(surface, m_doc, client.width(), client.height(), [this, client](DrawSurface& page) {
-        // The page gets the plot; the box picture belongs to the window.
-        ShowAutoValue(
-            DrawPlot(page, m_doc.Design(), m_f1Entered, Scale(), client.width(), client.height()));
-    });
+    ::PrintPage(surface, printer.width(), printer.height(), 0, 0, m_doc.Title(), m_doc.Design(),
+                client.width(), client.height(), [this, client](DrawSurface& page) {
+                    // The page gets the plot; the box picture belongs to the window.
+                    ShowAutoValue(DrawPlot(page, m_doc.Design(), m_f1Entered, Scale(),
+                                           client.width(), client.height()));
+                });
 }
 
 QSize COrvaneView::ClientSize() const {
