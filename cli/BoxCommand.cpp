@@ -1,0 +1,33 @@
+#include "cli/CalcOptions.h"
+#include "cli/CliCommand.h"
+#include "cli/Json.h"
+#include "tools/BoxCalc.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+int RunBox(const CliArgs& args) {
+    std::string error;
+    double volume = 0, ratio = 1.618;
+    if (!CalcOptions::OnlyKnown(args, {"volume", "ratio"}, error) ||
+        !CalcOptions::Required(args, "volume", volume, error))
+        return CliUsageError(error);
+    // Only the three ratios the dialog offers.
+    if (args.Has("ratio") &&
+        (!args.Number("ratio", ratio) || (ratio != 1.618 && ratio != 1.414 && ratio != 1.26)))
+        return CliUsageError("--ratio must be 1.618, 1.414 or 1.26");
+
+    const auto d = BoxCalc::Compute(volume, ratio);
+    Json::Object out;
+    out.Add("width", Json::Number(d ? d->width : NAN));
+    out.Add("height", Json::Number(d ? d->height : NAN));
+    out.Add("depth", Json::Number(d ? d->depth : NAN));
+    std::puts(out.Str().c_str());
+    return 0;
+}
+
+const CliRegistration registration({"box", "box --volume X [--ratio 1.618|1.414|1.26]", RunBox});
+
+} // namespace
