@@ -1,7 +1,7 @@
 // DrawPlot over the widest range the program allows, 20 to 20000 Hz, on a
 // 1920 x 1080 image through the QPainter surface, beside a bare
-// QPainter::drawPolyline of the same curve points: the floor any drawing of
-// the curve has to pay.
+// QPainter::drawPolyline of the same curve points (the floor any drawing of
+// the curve has to pay) and the curve's computation alone.
 #include "platform/QtDrawSurface.h"
 #include "sim/DrawPlot.h"
 #include "sim/Saturate.h"
@@ -74,6 +74,19 @@ private slots:
             SpeakerDesign d = Design(type);
             QtDrawSurface surface(painter);
             DrawPlot(surface, d, false, PlotScale{}, kWidth, kHeight);
+        }
+    }
+
+    // The part of DrawPlot no drawing can avoid: the model at every hertz.
+    void computeCurveOnly_data() { TypeRows(); }
+    void computeCurveOnly() {
+        QFETCH(QString, type);
+        SpeakerDesign d = Design(type);
+        ApplyAutomaticValues(d, false);
+        const SealedAlignment alignment =
+            d.Kind() == BoxKind::Sealed ? ComputeSealedAlignment(d) : SealedAlignment{};
+        QBENCHMARK {
+            QCOMPARE(ComputeCurve(d, alignment).size(), size_t(19980));
         }
     }
 

@@ -15,9 +15,9 @@ constexpr int kRight = 30;
 constexpr int kTop = 60;
 constexpr int kBottom = 30;
 
-// A scale read from anywhere but the presets could ask for billions of level
-// lines; far more than any window has pixel rows is never useful.
-constexpr int64_t kMaxLevelLines = 10000;
+// A scale other than the presets, or a range from a file, could ask for
+// billions of grid lines; far more than a window has pixels is never useful.
+constexpr int64_t kMaxGridLines = 10000;
 
 std::string FormatDouble(const char* format, double value) {
     char buf[64];
@@ -135,7 +135,7 @@ AutoValue DrawPlot(DrawSurface& surface, SpeakerDesign& design, bool f1Entered,
     if (scale.span >= 0) {
         const int64_t step = scale.dbPerDiv > 0 ? scale.dbPerDiv : 0;
         int64_t lines = 0;
-        for (int64_t g = 0; static_cast<double>(g) <= scale.span && lines < kMaxLevelLines;
+        for (int64_t g = 0; static_cast<double>(g) <= scale.span && lines < kMaxGridLines;
              g += step, ++lines) {
             const double v = scale.bottom + static_cast<double>(g);
             if (std::fabs(v) < 0.1)
@@ -156,14 +156,23 @@ AutoValue DrawPlot(DrawSurface& surface, SpeakerDesign& design, bool f1Entered,
     // Frequency grid, in whatever pen the level grid left selected. Bounded
     // like the sweep, so an absurd range from a file cannot hang the drawing.
     const SweepRange range = ComputeSweepRange(design);
-    for (int64_t f = range.first; f < range.last; ++f) {
-        if (f % DecadeStep(f) != 0)
+    int64_t frequencyLines = 0;
+    for (int64_t f = range.first; f < range.last && frequencyLines < kMaxGridLines;) {
+        const int64_t step = DecadeStep(f);
+        const int64_t past = ((f % step) + step) % step; // f's distance above a multiple
+        if (past != 0) {
+            // The step changes only at multiples of itself, so the next
+            // multiple of this step is the next frequency that gets a line.
+            f += step - past;
             continue;
+        }
         const int32_t x = geo.X(f);
         surface.MoveTo(x, geo.Top());
         surface.LineTo(x, geo.Bottom());
         const std::string label = f < 1000 ? FormatInt("%lld", f) : FormatInt("%lldK", f / 1000);
         surface.TextOut(Shift(x, -5), Shift(geo.Bottom(), 5), label);
+        f += step;
+        ++frequencyLines;
     }
 
     // The figure lines are drawn in the surface's own font.

@@ -234,58 +234,68 @@ private slots:
     // frequency always moves; everything else draws, above the scale too.
     void curveMoveDrawRule_data() {
         QTest::addColumn<QString>("type");
+        QTest::addColumn<double>("v1");
+        QTest::addColumn<double>("v2");
+        QTest::addColumn<double>("f1");
+        QTest::addColumn<double>("f2");
         QTest::addColumn<double>("bottom");
-        QTest::newRow("sealed enters from below") << "Sealed" << -10.0;
-        QTest::newRow("vented leaves through the bottom") << "Vented" << 1.0;
-        QTest::newRow("vented above the top, unclipped") << "Vented" << -40.0;
-        QTest::newRow("bandpass6 equal tunings, all NaN/-inf") << "Bandpass6" << -10.0;
+        QTest::addColumn<int>("entries"); // times the curve comes in from below
+        QTest::addColumn<int>("exits");   // times it drops below the scale
+        QTest::newRow("sealed enters from below")
+            << "Sealed" << 1.5 << 0.0 << 0.0 << 0.0 << -10.0 << 1 << 0;
+        QTest::newRow("vented leaves through the bottom")
+            << "Vented" << 2.0 << 0.0 << 40.0 << 0.0 << 1.0 << 1 << 1;
+        // Peaks at 44 and 165 Hz with a dip to 2 dB at 79 Hz between them.
+        QTest::newRow("bandpass6 gap between two peaks")
+            << "Bandpass6" << 3.0 << 0.5 << 40.0 << 150.0 << 4.0 << 2 << 2;
+        QTest::newRow("above the top, unclipped")
+            << "Vented" << 2.0 << 0.0 << 40.0 << 0.0 << -40.0 << 0 << 0;
+        QTest::newRow("equal tunings, every level -inf")
+            << "Bandpass6" << 1.0 << 1.5 << 40.0 << 40.0 << -10.0 << 0 << 0;
     }
     void curveMoveDrawRule() {
         QFETCH(QString, type);
         QFETCH(double, bottom);
+        QFETCH(int, entries);
+        QFETCH(int, exits);
         RecordingSurface s;
         SpeakerDesign d = Reference(type.toStdString());
-        d.m_v1 = 2;
-        d.m_v2 = 1.5;
-        d.m_f1 = 40;
-        d.m_f2 = 40;
+        QFETCH(double, v1);
+        QFETCH(double, v2);
+        QFETCH(double, f1);
+        QFETCH(double, f2);
+        d.m_v1 = v1;
+        d.m_v2 = v2;
+        d.m_f1 = f1;
+        d.m_f2 = f2;
         const PlotScale scale{bottom, 15.0, 1};
-        DrawPlot(s, d, true, scale, 800, 600); // the vented box keeps its 40 Hz tuning
+        DrawPlot(s, d, true, scale, 800, 600); // a vented box keeps its entered tuning
         const SealedAlignment a =
             d.Kind() == BoxKind::Sealed ? ComputeSealedAlignment(d) : SealedAlignment{};
         const ResponseCurve curve = ComputeCurve(d, a);
         const size_t fig = FigureIndex(s.ops);
         QCOMPARE(s.ops.size() - fig - 2, curve.size());
         const double pxPerDb = 510 / 15.0;
-        int transitionsIn = 0, transitionsOut = 0;
+        int in = 0, out = 0, above = 0;
         for (size_t i = 0; i < curve.size(); ++i) {
             const auto& op = s.ops[fig + 2 + i];
             const bool inScale = curve[i].level >= bottom;
             QCOMPARE(op.kind, inScale && i > 0 ? Kind::Line : Kind::Move);
             if (std::isfinite(curve[i].level))
                 QCOMPARE(op.y, 600 - int(std::trunc((curve[i].level - bottom) * pxPerDb)) - 30);
-            if (i > 0) {
-                const bool wasIn = curve[i - 1].level >= bottom;
-                transitionsIn += !wasIn && inScale;
-                transitionsOut += wasIn && !inScale;
-                if (!wasIn && inScale) // entering: drawn from the point below the frame
-                    QVERIFY(s.ops[fig + 1 + i].y > 570);
-            }
+            above += op.y < 60;
+            if (i == 0)
+                continue;
+            const bool wasIn = curve[i - 1].level >= bottom;
+            in += !wasIn && inScale;
+            out += wasIn && !inScale;
+            if (!wasIn && inScale) // entering: drawn from the point below the frame
+                QVERIFY(s.ops[fig + 1 + i].y >= 570);
         }
-        if (type == "Sealed") {
-            QCOMPARE(transitionsIn, 1);
-            QCOMPARE(transitionsOut, 0);
-        } else if (bottom == 1.0) {
-            QCOMPARE(transitionsIn, 1);
-            QCOMPARE(transitionsOut, 1);
-        } else if (bottom == -40.0) {
-            int above = 0;
-            for (size_t i = 0; i < curve.size(); ++i)
-                above += s.ops[fig + 2 + i].y < 60;
+        QCOMPARE(in, entries);
+        QCOMPARE(out, exits);
+        if (bottom == -40.0)
             QVERIFY(above > 0); // levels above the scale are drawn above the graph
-        } else {
-            QCOMPARE(transitionsIn, 0);
-        }
     }
 
     void figureLinesUseTheSurfacesPreviousFont() {
@@ -341,6 +351,17 @@ private slots:
         const auto lines = FreqLines(s2.ops, 600);
         QCOMPARE(lines.size(), size_t(1));
         QCOMPARE(lines[0].label, std::string("3000K"));
+
+        // Below zero (a range only a file can hold) the step is 10.
+        RecordingSurface s3;
+        d.m_freqLow = -35;
+        d.m_freqHigh = 21;
+        DrawPlot(s3, d, false, PlotScale{}, 800, 600);
+        labels.clear();
+        for (const auto& op : s3.Of(Kind::Text))
+            if (op.y == 575)
+                labels << QString::fromStdString(op.text);
+        QCOMPARE(labels.join(','), QString("-30,-20,-10,0,10,20"));
     }
 
     // Whatever a design file or a caller hands in, the drawing ends, and it
@@ -396,8 +417,9 @@ private slots:
             d.m_freqHigh = fHigh;
             d.m_fs = fs;
             DrawPlot(s, d, false, PlotScale{bottom, span, perDiv}, w, h);
-            // Frame, at most 10000 level lines, a bounded sweep and its grid.
-            QVERIFY(s.count < 4 + 3 * 10000 + 2 + 2 * kMaxSweepPoints + 3 * 1000);
+            // Frame, at most 10000 lines in each grid, two figure lines and a
+            // bounded sweep.
+            QVERIFY(s.count <= 4 + 3 * 10000 + 3 * 10000 + 2 + kMaxSweepPoints);
             QVERIFY(s.SelectedPen() == nullptr);
         }
     }
