@@ -34,9 +34,22 @@ public:
     bool IsModified() const { return m_modified; }
     void SetModified(bool modified) { m_modified = modified; }
 
+    // The steps of a save, for tests that make one of them fail: the error
+    // number given is what the step reports (0 turns the failure off). A
+    // failing write has written part of the bytes first.
+    enum class SaveStep { CreateTemp, Write, Flush, Rename };
+    void InjectSaveFailure(SaveStep step, int error) {
+        m_failStep = step;
+        m_failError = error;
+    }
+
 private:
+    bool Fails(SaveStep step, int& error) const;
+
     SpeakerDesign m_design;
     std::string m_path;
     std::string m_title;
     bool m_modified = false;
+    SaveStep m_failStep = SaveStep::CreateTemp;
+    int m_failError = 0;
 };

@@ -1,0 +1,19 @@
+#include "cli/CliDesign.h"
+
+#include "design/COrvaneDoc.h"
+
+#include <cstdio>
+
+std::optional<SpeakerDesign> LoadDesignOrReport(const std::string& path) {
+    COrvaneDoc doc;
+    if (const auto message = doc.Load(path)) {
+        std::fprintf(stderr, "%s\n", message->c_str());
+        return std::nullopt;
+    }
+    return doc.Design();
+}
+
+AutoValue ApplyOpeningAutomaticValues(SpeakerDesign& design) {
+    const bool f1Entered = design.m_f1 >= 0.1;
+    return ApplyAutomaticValues(design, f1Entered);
+}

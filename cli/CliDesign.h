@@ -1,0 +1,15 @@
+#pragma once
+
+#include "design/SpeakerDesign.h"
+#include "sim/ResponseModel.h"
+
+#include <optional>
+#include <string>
+
+// Loads a design file as the program would open it; on failure prints the
+// program's message on stderr and returns nothing.
+std::optional<SpeakerDesign> LoadDesignOrReport(const std::string& path);
+
+// The automatic step of a freshly opened design window: a stored F1 of at
+// least 0.1 counts as an entered tuning.
+AutoValue ApplyOpeningAutomaticValues(SpeakerDesign& design);

@@ -1,0 +1,83 @@
+// orvane-cli new -o FILE [options]: writes a new design with the given values
+// in place of the defaults.
+#include "cli/CliCommand.h"
+#include "design/COrvaneDoc.h"
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+struct NumberOption {
+    const char* name;
+    double SpeakerDesign::*field;
+};
+
+constexpr NumberOption kNumberOptions[] = {
+    {"fs", &SpeakerDesign::m_fs},
+    {"qts", &SpeakerDesign::m_qts},
+    {"vas", &SpeakerDesign::m_vas},
+    {"v1", &SpeakerDesign::m_v1},
+    {"f1", &SpeakerDesign::m_f1},
+    {"v2", &SpeakerDesign::m_v2},
+    {"f2", &SpeakerDesign::m_f2},
+    {"freq-low", &SpeakerDesign::m_freqLow},
+    {"freq-high", &SpeakerDesign::m_freqHigh},
+    {"xmax", &SpeakerDesign::m_xmax},
+    {"cone-diameter", &SpeakerDesign::m_coneDiameter},
+    {"efficiency", &SpeakerDesign::m_efficiency},
+};
+
+bool IsKnownOption(const std::string& name) {
+    if (name == "o" || name == "type" || name == "drivers")
+        return true;
+    for (const NumberOption& option : kNumberOptions) {
+        if (name == option.name)
+            return true;
+    }
+    return false;
+}
+
+int RunNew(const CliArgs& args) {
+    if (!args.positional.empty())
+        return CliUsageError("unexpected argument " + args.positional[0]);
+    for (const auto& [name, value] : args.options) {
+        if (!IsKnownOption(name))
+            return CliUsageError("unknown option --" + name);
+    }
+    if (!args.Has("o"))
+        return CliUsageError("new needs -o FILE");
+
+    COrvaneDoc doc;
+    doc.OnNewDocument();
+    SpeakerDesign& design = doc.Design();
+    for (const NumberOption& option : kNumberOptions) {
+        if (!args.Has(option.name))
+            continue;
+        if (!args.Number(option.name, design.*option.field))
+            return CliUsageError(std::string("--") + option.name + " needs a finite number");
+    }
+    if (args.Has("type"))
+        design.m_boxType = args.options.at("type");
+    if (args.Has("drivers")) {
+        long long count = 0;
+        if (!args.Integer("drivers", count) || count < 0 || count > 65535)
+            return CliUsageError("--drivers needs a whole number from 0 to 65535");
+        design.m_driverCount = static_cast<uint16_t>(count);
+    }
+
+    if (const auto message = doc.Save(args.options.at("o"))) {
+        std::fprintf(stderr, "%s\n", message->c_str());
+        return 1;
+    }
+    return 0;
+}
+
+const CliRegistration registration(
+    {"new",
+     "new -o FILE [--type NAME] [--fs X] [--qts X] [--vas X] [--v1 X] [--f1 X] [--v2 X] "
+     "[--f2 X] [--freq-low X] [--freq-high X] [--xmax X] [--cone-diameter X] [--efficiency X] "
+     "[--drivers N]",
+     RunNew});
+
+} // namespace
