@@ -19,10 +19,55 @@ std::string Integer(long long value) {
     return std::to_string(value);
 }
 
+namespace {
+
+// Length of the well-formed UTF-8 sequence starting at text[i], or 0.
+size_t Utf8SequenceLength(std::string_view text, size_t i) {
+    const auto at = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char c = at(i);
+    size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF;
+    if (c >= 0xC2 && c <= 0xDF) {
+        length = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        length = 3;
+        low = c == 0xE0 ? 0xA0 : 0x80;
+        high = c == 0xED ? 0x9F : 0xBF;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        length = 4;
+        low = c == 0xF0 ? 0x90 : 0x80;
+        high = c == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (i + length > text.size() || at(i + 1) < low || at(i + 1) > high)
+        return 0;
+    for (size_t k = 2; k < length; ++k) {
+        if (at(i + k) < 0x80 || at(i + k) > 0xBF)
+            return 0;
+    }
+    return length;
+}
+
+} // namespace
+
+// Type names come from files as raw bytes; JSON must be valid UTF-8, so a
+// byte that starts no well-formed sequence is written as U+FFFD.
 std::string String(std::string_view text) {
     std::string out = "\"";
-    for (const char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
+    for (size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x80) {
+            const size_t length = Utf8SequenceLength(text, i);
+            if (length == 0) {
+                out += "\\ufffd";
+                ++i;
+            } else {
+                out.append(text.substr(i, length));
+                i += length;
+            }
+            continue;
+        }
         switch (c) {
         case '"':
             out += "\\\"";
@@ -45,9 +90,10 @@ std::string String(std::string_view text) {
                 std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
                 out += buffer;
             } else {
-                out += ch;
+                out += static_cast<char>(c);
             }
         }
+        ++i;
     }
     return out + "\"";
 }

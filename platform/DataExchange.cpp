@@ -1,0 +1,100 @@
+#include "platform/DataExchange.h"
+
+#include "platform/Message.h"
+#include "platform/NumericText.h"
+
+#include <QLineEdit>
+#include <QSignalBlocker>
+
+#include <exception>
+
+namespace {
+
+// A data exchange raises no change notification of its own.
+void WriteField(QLineEdit* edit, const QString& text) {
+    if (edit->text() == text)
+        return;
+    const QSignalBlocker blocker(edit);
+    edit->setText(text);
+}
+
+QString NumberRangeMessage(double low, double high) {
+    return QStringLiteral("Please enter a number between %1 and %2.")
+        .arg(NumericText::FormatNumber(low), NumericText::FormatNumber(high));
+}
+
+QString IntegerRangeMessage(int32_t low, int32_t high) {
+    return QStringLiteral("Please enter an integer between %1 and %2.")
+        .arg(NumericText::FormatInteger(low), NumericText::FormatInteger(high));
+}
+
+} // namespace
+
+DataExchange::DataExchange(Direction direction, QWidget* messageParent)
+    : m_direction(direction), m_messageParent(messageParent) {}
+
+DataExchange& DataExchange::Number(QLineEdit* edit, double& value) {
+    if (m_direction == Direction::Display) {
+        WriteField(edit, NumericText::FormatNumber(value));
+        return *this;
+    }
+    if (!m_ok)
+        return *this;
+    try {
+        if (const auto read = NumericText::ReadNumber(edit->text()))
+            value = *read;
+        else
+            Fail(edit, QStringLiteral("Please enter a number."));
+    } catch (const std::exception&) {
+        Fail(edit, QString());
+    }
+    return *this;
+}
+
+DataExchange& DataExchange::Number(QLineEdit* edit, double& value, double low, double high) {
+    Number(edit, value);
+    // The value read stays in the copy even when it is out of range.
+    if (Reading() && m_ok && !(value >= low && value <= high))
+        Fail(edit, NumberRangeMessage(low, high));
+    return *this;
+}
+
+DataExchange& DataExchange::Integer(QLineEdit* edit, int32_t& value) {
+    if (m_direction == Direction::Display) {
+        WriteField(edit, NumericText::FormatInteger(value));
+        return *this;
+    }
+    if (!m_ok)
+        return *this;
+    try {
+        if (const auto read = NumericText::ReadInteger(edit->text()))
+            value = *read;
+        else
+            Fail(edit, QStringLiteral("Please enter an integer."));
+    } catch (const std::exception&) {
+        Fail(edit, QString());
+    }
+    return *this;
+}
+
+DataExchange& DataExchange::Integer(QLineEdit* edit, int32_t& value, int32_t low, int32_t high) {
+    Integer(edit, value);
+    if (Reading() && m_ok && (value < low || value > high))
+        Fail(edit, IntegerRangeMessage(low, high));
+    return *this;
+}
+
+bool DataExchange::Fail(QLineEdit* edit, const QString& message) {
+    m_ok = false;
+    if (message.isEmpty()) {
+        // Only an exhausted allocator gets here; say so and stop the exchange.
+        ShowMessage(m_messageParent, QStringLiteral("Internal application error."),
+                    MessageKind::Stop);
+        return false;
+    }
+    ShowMessage(m_messageParent, message, MessageKind::Warning);
+    // After the box closes the user corrects the failing field in place.
+    edit->setFocus(Qt::OtherFocusReason);
+    edit->selectAll();
+    return false;
+}

@@ -1,0 +1,43 @@
+#include "platform/Message.h"
+
+#include <utility>
+
+namespace {
+
+MessageHook& Hook() {
+    static MessageHook hook;
+    return hook;
+}
+
+QMessageBox::Icon IconFor(MessageKind kind) {
+    switch (kind) {
+    case MessageKind::Warning:
+        return QMessageBox::Warning;
+    case MessageKind::Stop:
+        return QMessageBox::Critical;
+    case MessageKind::Question:
+        return QMessageBox::Question;
+    case MessageKind::Tool:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
+QMessageBox::StandardButton ShowMessage(QWidget* parent, const QString& text, MessageKind kind,
+                                        const QString& caption,
+                                        QMessageBox::StandardButtons buttons) {
+    // The program's title unless a tool names its own box.
+    const MessageRecord record{kind, caption.isEmpty() ? QStringLiteral("orvane") : caption, text,
+                               buttons};
+    if (const MessageHook& hook = Hook())
+        return hook(record);
+
+    QMessageBox box(IconFor(kind), record.caption, text, buttons, parent);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+void SetMessageHook(MessageHook hook) {
+    Hook() = std::move(hook);
+}
