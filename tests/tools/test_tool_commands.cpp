@@ -13,6 +13,7 @@
 #include "view/ViewMarks.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
 
