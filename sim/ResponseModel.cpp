@@ -120,20 +120,28 @@ SweepRange ComputeSweepRange(const SpeakerDesign& design) {
     return range;
 }
 
+// An automatic value is written into a form entry that the form itself must
+// read back on the next Plot; "inf" or "nan" there would block every later
+// Plot at that entry. A tuning the formulas cannot produce is therefore 0,
+// as for a sealed box without volume, and is chosen again once it can be.
+static double Storable(double value) {
+    return std::isfinite(value) ? value : 0;
+}
+
 AutoValue ApplyAutomaticValues(SpeakerDesign& design, bool f1Entered) {
     const double w = TotalCompliance(design);
     switch (design.Kind()) {
     case BoxKind::Sealed:
-        design.m_f1 = design.m_v1 > 0 ? design.m_fs * std::sqrt(1 + w / design.m_v1) : 0;
+        design.m_f1 = design.m_v1 > 0 ? Storable(design.m_fs * std::sqrt(1 + w / design.m_v1)) : 0;
         return {AutoEntry::F1, design.m_f1};
     case BoxKind::Vented:
         if (!f1Entered || design.m_f1 < 0.1) {
-            design.m_f1 = design.m_fs * std::pow(w / design.m_v1, 0.31);
+            design.m_f1 = Storable(design.m_fs * std::pow(w / design.m_v1, 0.31));
             return {AutoEntry::F1, design.m_f1};
         }
         return {};
     case BoxKind::Bandpass4:
-        design.m_f2 = design.m_v2 > 0 ? design.m_fs * std::sqrt(1 + w / design.m_v2) : 0;
+        design.m_f2 = design.m_v2 > 0 ? Storable(design.m_fs * std::sqrt(1 + w / design.m_v2)) : 0;
         return {AutoEntry::F2, design.m_f2};
     case BoxKind::Bandpass6:
     case BoxKind::Unknown:

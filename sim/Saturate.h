@@ -16,3 +16,13 @@ inline int32_t TruncToInt32(double v) {
         return std::numeric_limits<int32_t>::min();
     return static_cast<int32_t>(v);
 }
+
+// A 64-bit intermediate (a truncated coordinate plus a margin) brought back
+// into 32 bits by clamping, so sums of saturated values cannot overflow.
+inline int32_t ClampToInt32(int64_t v) {
+    if (v > std::numeric_limits<int32_t>::max())
+        return std::numeric_limits<int32_t>::max();
+    if (v < std::numeric_limits<int32_t>::min())
+        return std::numeric_limits<int32_t>::min();
+    return static_cast<int32_t>(v);
+}

@@ -82,6 +82,9 @@ private slots:
         QTest::newRow("vented cleared") << "Vented" << 2.0 << 0.05 << 0.0 << true << e1 << 34.0184;
         QTest::newRow("bp4") << "Bandpass4" << 1.0 << 60.0 << 1.0 << false << e2 << 60.0;
         QTest::newRow("bp4 V2 0") << "Bandpass4" << 1.0 << 60.0 << 0.0 << false << e2 << 0.0;
+        // Values the formulas cannot produce are stored as 0, never inf or nan.
+        QTest::newRow("vented V1 0") << "Vented" << 0.0 << 0.0 << 0.0 << false << e1 << 0.0;
+        QTest::newRow("vented V1 <0") << "Vented" << -2.0 << 0.0 << 0.0 << false << e1 << 0.0;
         QTest::newRow("bp6") << "Bandpass6" << 1.0 << 60.0 << 1.0 << false << none << 0.0;
         QTest::newRow("case differs") << "sealed" << 1.0 << 60.0 << 1.0 << false << none << 0.0;
     }
@@ -111,6 +114,20 @@ private slots:
         const AutoValue again = ApplyAutomaticValues(d, true);
         if (again.entry != AutoEntry::None)
             QCOMPARE(again.value, a.value);
+    }
+
+    void negativeComplianceGivesStorableValues() {
+        // Vas has no range in Driver Parameters: a negative one must not leave
+        // "nan" in an entry that the next Plot reads.
+        for (std::string_view type : {BoxType::Sealed, BoxType::Vented, BoxType::Bandpass4}) {
+            SpeakerDesign d = ReferenceDriver(type);
+            d.m_vas = -10;
+            d.m_v1 = 1;
+            d.m_v2 = 1;
+            const AutoValue a = ApplyAutomaticValues(d, false);
+            QVERIFY(a.entry != AutoEntry::None);
+            QCOMPARE(a.value, 0.0);
+        }
     }
 
     void sealedAlignment() {

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "app/RecentFileList.h"
+
+#include <QString>
+
+// The program's settings file: the recent-file list (section "Recent File
+// List", File1..File4) and the number of pages last shown side by side in
+// print preview (section "Settings", key "PreviewPages", 0 when absent).
+//
+// Read once at start-up, written once at exit. Everything else in the file
+// (other sections, other keys, comments) is kept as it is.
+class AppSettings {
+public:
+    static inline const QString kSettingsSection = QStringLiteral("Settings");
+    static inline const QString kPreviewPagesKey = QStringLiteral("PreviewPages");
+
+    // path defaults to SettingsPath().
+    explicit AppSettings(QString path = QString());
+
+    // Start-up: fills the recent list and PreviewPages from the file. A
+    // missing, unreadable or malformed file gives an empty list and 0.
+    void Load();
+    // Exit: reads the file again (so edits made meanwhile by someone else are
+    // kept), stores the recent list, and PreviewPages only when it is not 0,
+    // then writes the file atomically. A file that exists but could not be
+    // read (or is far too large to be a settings file) is left untouched.
+    // Returns false when nothing was written for that reason or writing failed.
+    bool Save() const;
+
+    RecentFileList& RecentFiles() { return m_recent; }
+    const RecentFileList& RecentFiles() const { return m_recent; }
+
+    int PreviewPages() const { return m_previewPages; }
+    void SetPreviewPages(int pages) { m_previewPages = pages; }
+
+    const QString& Path() const { return m_path; }
+
+private:
+    QString m_path;
+    RecentFileList m_recent;
+    int m_previewPages = 0;
+};

@@ -1,0 +1,113 @@
+#include "app/RecentFileList.h"
+
+#include "app/IniFile.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+
+RecentFileList::RecentFileList(int size, int displayLength)
+    : m_size(std::max(1, size)), m_displayLength(std::max(1, displayLength)) {}
+
+QString RecentFileList::Normalized(const QString& path) {
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+QString RecentFileList::Identity(const QString& path) {
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    return canonical.isEmpty() ? Normalized(path) : canonical;
+}
+
+void RecentFileList::Add(const QString& path) {
+    if (path.isEmpty())
+        return;
+    const QString entry = Normalized(path);
+    const QString identity = Identity(entry);
+    m_files.removeIf([&](const QString& f) { return Identity(f) == identity; });
+    m_files.prepend(entry);
+    while (m_files.size() > m_size)
+        m_files.removeLast();
+}
+
+void RecentFileList::Remove(int index) {
+    if (index >= 0 && index < m_files.size())
+        m_files.removeAt(index);
+}
+
+QString RecentFileList::File(int index) const {
+    return index >= 0 && index < m_files.size() ? m_files[index] : QString();
+}
+
+QString RecentFileList::DisplayName(int index, const QString& currentDir) const {
+    const QString file = File(index);
+    if (file.isEmpty())
+        return QString();
+    const QFileInfo info(file);
+    const QString here = currentDir.isEmpty() ? QDir::currentPath() : currentDir;
+    const QString folder = info.absolutePath();
+    bool inCurrent = QDir::cleanPath(folder) == QDir::cleanPath(here);
+    if (!inCurrent) {
+        const QString a = QFileInfo(folder).canonicalFilePath();
+        inCurrent = !a.isEmpty() && a == QFileInfo(here).canonicalFilePath();
+    }
+    if (inCurrent)
+        return info.fileName();
+    return ShortenPath(file, m_displayLength);
+}
+
+QString RecentFileList::MenuText(int index, const QString& currentDir) const {
+    if (index < 0 || index >= m_files.size())
+        return QString();
+    QString name = DisplayName(index, currentDir);
+    name.replace(QLatin1Char('&'), QLatin1String("&&"));
+    return QStringLiteral("&%1 %2").arg(index + 1).arg(name);
+}
+
+QString RecentFileList::ShortenPath(const QString& path, int maxLength) {
+    if (maxLength < 1)
+        return QString();
+    if (path.size() <= maxLength)
+        return path;
+    const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+    if (name.size() > maxLength)
+        return maxLength > 3 ? name.left(maxLength - 3) + QLatin1String("...")
+                             : name.left(maxLength);
+    const QString tail = QLatin1String(".../") + name;
+    const QString folders = path.left(path.size() - name.size());
+    qsizetype keep = 0;
+    for (qsizetype i = 0; i < folders.size(); ++i) {
+        if (folders[i] == QLatin1Char('/') && i + 1 + tail.size() <= maxLength)
+            keep = i + 1;
+    }
+    if (keep == 0)
+        return name;
+    return folders.left(keep) + tail;
+}
+
+void RecentFileList::ReadFrom(const IniFile& ini) {
+    m_files.clear();
+    QStringList identities;
+    for (int i = 1; i <= m_size; ++i) {
+        const QString value = ini.Value(kSection, QStringLiteral("File%1").arg(i));
+        if (value.isEmpty())
+            continue;
+        const QString entry = Normalized(value);
+        const QString identity = Identity(entry);
+        if (identities.contains(identity))
+            continue;
+        identities << identity;
+        m_files << entry;
+    }
+}
+
+void RecentFileList::WriteTo(IniFile& ini) const {
+    int written = 0;
+    for (const QString& file : m_files) {
+        // A path with a line break cannot be stored in the file; it is dropped.
+        if (ini.SetValue(kSection, QStringLiteral("File%1").arg(written + 1), file))
+            ++written;
+    }
+    for (int i = written + 1; i <= m_size; ++i)
+        ini.RemoveKey(kSection, QStringLiteral("File%1").arg(i));
+}

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QString>
+
+// Where the settings file lives: $XDG_CONFIG_HOME (or ~/.config when it is
+// unset, empty or not an absolute path), then the executable's file name and
+// ".ini": /home/ann/.config/orvane.ini for the program "orvane".
+QString SettingsPath();
+
+// The same for a given executable name; an empty name falls back to "orvane".
+QString SettingsPath(const QString& executableName);

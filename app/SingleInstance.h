@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QLocalServer;
+class QLocalSocket;
+
+// One running program per user: the first start listens on a local socket;
+// a later "orvane FILE" hands the file's absolute path to it and exits.
+//
+// The socket is named after the application name and the user id
+// ("orvane-1000") and lives in $XDG_RUNTIME_DIR when that is usable (a folder
+// only the user can enter), else in the system's temporary folder, where a
+// socket that belongs to another user is never used.
+//
+// Message, client to server: "ORV1", the path's length in UTF-8 bytes as a
+// 32-bit big-endian number (at most kMaxPathBytes), the path. Answer: "OK".
+// The server reads without blocking, drops a client that sends anything else,
+// sends too much or takes longer than kClientTimeoutMs, and serves at most
+// kMaxClients at once; the GUI never waits for a client.
+class SingleInstance : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kMaxPathBytes = 64 * 1024;
+    static constexpr int kClientTimeoutMs = 5000;
+    static constexpr int kMaxClients = 8;
+
+    explicit SingleInstance(QString appName = QStringLiteral("orvane"), QObject* parent = nullptr);
+    ~SingleInstance() override;
+
+    // The socket's full name for appName and the current user.
+    static QString ServerName(const QString& appName = QStringLiteral("orvane"));
+
+    // Client side, used before the GUI starts: hands path (made absolute
+    // here) to the running program. True only when that program confirmed it
+    // received the path; false when none runs, it did not answer within
+    // timeoutMs, or the path is too long. Blocks for at most about timeoutMs.
+    static bool SendToRunning(const QString& path,
+                              const QString& appName = QStringLiteral("orvane"),
+                              int timeoutMs = 3000);
+
+    // Server side: starts listening. A socket left behind by a program that
+    // crashed is removed and listening tried again. False when another live
+    // program already listens (or the socket cannot be made); the caller then
+    // simply goes on without receiving files.
+    bool Listen();
+    bool IsListening() const;
+
+signals:
+    // An absolute path handed over by a later start. Emitted from the event
+    // loop after the client has had its answer, never from inside a read.
+    void fileRequested(const QString& path);
+
+private:
+    void OnNewConnection();
+    void OnReadyRead(QLocalSocket* socket);
+
+    QString m_name;
+    QLocalServer* m_server;
+    int m_clients = 0;
+};

@@ -1,0 +1,180 @@
+#include "platform/QtDrawSurface.h"
+
+#include <QFontMetrics>
+#include <QPaintDevice>
+#include <QPaintEngine>
+#include <QPainter>
+#include <QString>
+#include <algorithm>
+
+namespace {
+
+QPoint Clamped(int x, int y) {
+    constexpr int lim = QtDrawSurface::kCoordinateLimit;
+    return {std::clamp(x, -lim, lim), std::clamp(y, -lim, lim)};
+}
+
+} // namespace
+
+QtDrawSurface::QtDrawSurface(QPainter& painter) : m_painter(painter) {
+    m_painter.save();
+    m_baseTransform = m_painter.worldTransform();
+    m_ownPen = m_painter.pen();
+    m_ownFont = m_painter.font();
+    m_painter.setRenderHint(QPainter::Antialiasing, false);
+    m_painter.setBackgroundMode(Qt::OpaqueMode);
+    m_painter.setBackground(Qt::white);
+    m_painter.setBrush(Qt::NoBrush);
+}
+
+QtDrawSurface::~QtDrawSurface() {
+    Flush();
+    m_painter.restore();
+}
+
+void QtDrawSurface::Flush() {
+    if (m_run.size() == 2 && FillAxisLine(m_run[0], m_run[1])) {
+        m_run.clear();
+        return;
+    }
+    if (m_run.size() >= 2)
+        m_painter.drawPolyline(m_run);
+    m_run.clear();
+}
+
+// The grid is all horizontal and vertical solid lines; filling their pixels
+// as a rectangle is many times faster than stroking and covers exactly what
+// QPainter's flat-capped line covers: [min, max) along the line, and
+// width rows centred like Qt's (w / 2 before the line, the rest from it).
+bool QtDrawSurface::FillAxisLine(QPoint a, QPoint b) {
+    // Only pixels are at stake: vector output (SVG, PDF, printers) keeps lines.
+    const QPaintEngine* engine = m_painter.paintEngine();
+    if (m_penStyle != Qt::SolidLine || engine == nullptr ||
+        engine->type() != QPaintEngine::Raster || !m_painter.deviceTransform().isIdentity())
+        return false;
+    const int w = std::max(m_penWidth, 1);
+    if (a.y() == b.y()) {
+        const int x0 = std::min(a.x(), b.x());
+        m_painter.fillRect(QRect(x0, a.y() - w / 2, std::abs(b.x() - a.x()), w), m_penColor);
+        return true;
+    }
+    if (a.x() == b.x()) {
+        const int y0 = std::min(a.y(), b.y());
+        m_painter.fillRect(QRect(a.x() - w / 2, y0, w, std::abs(b.y() - a.y())), m_penColor);
+        return true;
+    }
+    return false;
+}
+
+void QtDrawSurface::MoveTo(int x, int y) {
+    Flush();
+    m_current = Clamped(x, y);
+}
+
+void QtDrawSurface::LineTo(int x, int y) {
+    const QPoint p = Clamped(x, y);
+    if (m_run.isEmpty())
+        m_run.append(m_current);
+    // A zero-length step adds no pixels; the curve repeats points a lot where
+    // several hertz share one column.
+    if (p != m_run.constLast())
+        m_run.append(p);
+    m_current = p;
+}
+
+void QtDrawSurface::TextOut(int x, int y, std::string_view text) {
+    Flush();
+    const QString s = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    QPointF at = Clamped(x, y);
+    const QTransform mapping = Mapping();
+    // The surface's own font is sized for the device: under a scaling mapping
+    // it keeps its device size, as a printer's stock font does, so only the
+    // position is mapped.
+    const bool deviceSized = m_ownFontSelected && !mapping.isIdentity();
+    if (deviceSized) {
+        at = mapping.map(at);
+        m_painter.setWorldTransform(m_baseTransform);
+    }
+    const QPen linePen = m_painter.pen();
+    m_painter.setPen(QPen(Qt::black));
+    const QFontMetricsF metrics(m_painter.font(), m_painter.device());
+    m_painter.drawText(QPointF(at.x(), at.y() + metrics.ascent()), s);
+    m_painter.setPen(linePen);
+    if (deviceSized)
+        UpdateTransform();
+}
+
+DeviceExtent QtDrawSurface::DeviceSize() const {
+    const QPaintDevice* device = m_painter.device();
+    if (device == nullptr)
+        return {};
+    return {device->width(), device->height()};
+}
+
+void QtDrawSurface::SetScaling(int windowExtX, int windowExtY, int viewportExtX, int viewportExtY) {
+    if (windowExtX == 0 || windowExtY == 0)
+        return; // no mapping has a zero window extent; keep the current one
+    Flush();
+    m_scaleX = static_cast<double>(viewportExtX) / windowExtX;
+    m_scaleY = static_cast<double>(viewportExtY) / windowExtY;
+    UpdateTransform();
+}
+
+void QtDrawSurface::SetViewportOrigin(int x, int y) {
+    Flush();
+    m_origin = Clamped(x, y);
+    UpdateTransform();
+}
+
+QTransform QtDrawSurface::Mapping() const {
+    return QTransform(m_scaleX, 0, 0, m_scaleY, m_origin.x(), m_origin.y());
+}
+
+void QtDrawSurface::UpdateTransform() {
+    m_painter.setWorldTransform(Mapping() * m_baseTransform);
+}
+
+void QtDrawSurface::ApplyPen(const PenSpec* spec) {
+    Flush();
+    if (spec == nullptr) {
+        m_painter.setPen(m_ownPen);
+        m_penStyle = Qt::CustomDashLine; // the caller's pen: always stroked by Qt
+        return;
+    }
+    QPen pen(QColor(spec->color.red, spec->color.green, spec->color.blue));
+    pen.setWidth(std::max(spec->width, 0));
+    pen.setCapStyle(Qt::FlatCap);
+    pen.setJoinStyle(Qt::MiterJoin);
+    if (spec->style == PenStyle::Dash)
+        pen.setDashPattern({18, 6}); // long dashes, short gaps, as on classic screens
+    m_painter.setPen(pen);
+    m_penStyle = pen.style();
+    m_penWidth = pen.width();
+    m_penColor = pen.color();
+}
+
+void QtDrawSurface::ApplyFont(const FontSpec* spec) {
+    Flush();
+    m_ownFontSelected = spec == nullptr;
+    if (spec == nullptr) {
+        m_painter.setFont(m_ownFont);
+        return;
+    }
+    QFont font(QString::fromStdString(spec->family));
+    // Qt substitutes a metric-compatible face (Liberation Sans for Arial).
+    font.setStyleHint(QFont::SansSerif);
+    // The height is the character cell, ascent plus descent, as a Windows
+    // font height is: the largest pixel size whose cell fits. For Arial's 12
+    // that is 11, which gives the labels Arial's widths, so "-10.0" ends at
+    // the frame instead of cutting into it.
+    const int cell = std::max(spec->cellHeight, 1);
+    int pixelSize = cell;
+    font.setPixelSize(pixelSize);
+    while (pixelSize > 1 && QFontMetrics(font).height() > cell)
+        font.setPixelSize(--pixelSize);
+    font.setWeight(static_cast<QFont::Weight>(std::clamp(spec->weight, 1, 1000)));
+    font.setItalic(false);
+    font.setUnderline(false);
+    font.setStrikeOut(false);
+    m_painter.setFont(font);
+}

@@ -1,0 +1,110 @@
+#pragma once
+
+#include "design/SpeakerDesign.h"
+#include "sim/DrawPlot.h"
+
+#include <QImage>
+#include <QWidget>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+
+class COrvaneDoc;
+class QLabel;
+class QLineEdit;
+class QPrinter;
+class QPushButton;
+struct ViewMarks;
+
+// The design view: the entry form along the top edge, the box picture in the
+// top left corner and the plot everywhere else. Drawing goes to a backing
+// image, so curves added by Plot survive until the view is erased on purpose.
+class COrvaneView : public QWidget {
+    Q_OBJECT
+public:
+    // The five entry fields, in tab order.
+    enum class Field { V1, F1, V2, F2, Drivers };
+
+    COrvaneView(COrvaneDoc& doc, const ViewMarks& marks, QWidget* parent = nullptr);
+    ~COrvaneView() override;
+
+    COrvaneDoc& GetDocument() { return m_doc; }
+    const COrvaneDoc& GetDocument() const { return m_doc; }
+
+    // Commands (the shell routes menu, toolbar and button actions here).
+    void OnPlot();
+    void OnRedraw();
+    void OnBoxType(BoxKind kind); // Unknown is ignored
+    void OnAmplitude(int dbPerDiv);
+    void EraseAndRedraw();
+
+    // First display: fills the form from the record. Runs once; showEvent
+    // calls it when nobody did before.
+    void OnInitialUpdate();
+
+    // The form's operations.
+    void FillFromDesign();
+    bool ReadIntoDesign(); // false when the exchange stopped at a field
+    void ApplyBoxType(BoxKind kind);
+    void ShowBoxPicture(BoxKind kind);
+
+    // Printing entry points.
+    QSize ClientSize() const;
+    void PrintPage(QPrinter& printer);
+
+    // Runs after each draw operation, once the repaint showing it is done.
+    void SetAfterDrawHook(std::function<void(COrvaneView&)> hook);
+
+    PlotScale Scale() const { return {m_scaleBottom, m_scaleSpan, m_dbPerDiv}; }
+    QLineEdit* FieldEdit(Field field) const { return m_edits[static_cast<size_t>(field)]; }
+    QPushButton* PlotButton() const { return m_plotButton; }
+    // What the view shows below its form, at the device pixel ratio.
+    const QImage& BackingImage() const { return m_image; }
+
+    // The view's own fields (public, as the record's are).
+    double m_formF1 = 0;
+    double m_formV1 = 0;
+    int32_t m_formDrivers = 0;
+    double m_formF2 = 0;
+    double m_formV2 = 0;
+    double m_scaleBottom = -10.0;
+    double m_scaleSpan = 15.0;
+    int32_t m_dbPerDiv = 1;
+    bool m_f1Entered = false;
+    bool m_firstDraw = true;
+
+signals:
+    // A user command changed the record (the document is marked modified too).
+    void recordChanged();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void BuildForm();
+    bool DoDataExchange(bool reading);
+    void SetFieldStates(BoxKind kind);
+    void OnF1Changed();
+    void MarkChanged(const SpeakerDesign& before);
+
+    // The draw operation: box picture, plot, then the after-draw hook.
+    void Draw();
+    // Runs DrawPlot on the backing image over what it already holds.
+    void PlotOnImage();
+    void ShowAutoValue(const AutoValue& value);
+    bool EnsureImage();
+
+    COrvaneDoc& m_doc;
+    const ViewMarks& m_marks;
+    std::array<QLineEdit*, 5> m_edits{};
+    QPushButton* m_plotButton = nullptr;
+    QImage m_image;
+    QImage m_boxPicture;
+    std::function<void(COrvaneView&)> m_afterDrawHook;
+    bool m_afterDrawPending = false;
+    bool m_initialUpdateDone = false;
+};
