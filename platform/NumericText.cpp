@@ -1,36 +1,15 @@
 #include "platform/NumericText.h"
 
-#include <clocale>
+#include "sim/CLocaleScope.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
-#include <locale.h>
 #include <string>
 
 namespace {
-
-// QApplication switches the process to the desktop's locale, where printf and
-// strtod may use a decimal comma. Entry fields always use the point, so every
-// conversion here runs in the "C" locale for the current thread only.
-class CLocaleScope {
-public:
-    CLocaleScope() {
-        static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t{});
-        if (cLocale != locale_t{})
-            m_previous = uselocale(cLocale);
-    }
-    ~CLocaleScope() {
-        if (m_previous != locale_t{})
-            uselocale(m_previous);
-    }
-    CLocaleScope(const CLocaleScope&) = delete;
-    CLocaleScope& operator=(const CLocaleScope&) = delete;
-
-private:
-    locale_t m_previous{};
-};
 
 constexpr int kSignificantDigits = 15;
 constexpr qsizetype kStrictLength = 31;

@@ -1,11 +1,12 @@
 #include "sim/DrawPlot.h"
 
+#include "sim/Printf.h"
+
 #include "sim/DrawSurface.h"
 #include "sim/OutputLimits.h"
 #include "sim/Saturate.h"
 
 #include <cmath>
-#include <cstdio>
 #include <string>
 
 namespace {
@@ -18,25 +19,6 @@ constexpr int kBottom = 30;
 // A scale other than the presets, or a range from a file, could ask for
 // billions of grid lines; far more than a window has pixels is never useful.
 constexpr int64_t kMaxGridLines = 10000;
-
-std::string FormatDouble(const char* format, double value) {
-    char buf[64];
-    const int n = std::snprintf(buf, sizeof buf, format, value);
-    if (n < 0)
-        return {};
-    if (static_cast<size_t>(n) < sizeof buf)
-        return std::string(buf, static_cast<size_t>(n));
-    // "%.1f" of a huge level is hundreds of digits long.
-    std::string text(static_cast<size_t>(n), '\0');
-    std::snprintf(text.data(), text.size() + 1, format, value);
-    return text;
-}
-
-std::string FormatInt(const char* format, int64_t value) {
-    char buf[32];
-    const int n = std::snprintf(buf, sizeof buf, format, static_cast<long long>(value));
-    return n < 0 ? std::string() : std::string(buf, static_cast<size_t>(n));
-}
 
 // The grid step of the decade a frequency lies in: 10 below 100 Hz, then the
 // largest power of ten not above it, without end.
@@ -147,7 +129,7 @@ AutoValue DrawPlot(DrawSurface& surface, SpeakerDesign& design, bool f1Entered,
             const int32_t y = geo.YOfOffset(static_cast<double>(g));
             surface.MoveTo(geo.Left(), y);
             surface.LineTo(geo.Right(), y);
-            surface.TextOut(5, Shift(y, -8), FormatDouble("%.1f", v));
+            surface.TextOut(5, Shift(y, -8), Printf("%.1f", v));
             if (step == 0)
                 break;
         }
@@ -169,7 +151,8 @@ AutoValue DrawPlot(DrawSurface& surface, SpeakerDesign& design, bool f1Entered,
         const int32_t x = geo.X(f);
         surface.MoveTo(x, geo.Top());
         surface.LineTo(x, geo.Bottom());
-        const std::string label = f < 1000 ? FormatInt("%lld", f) : FormatInt("%lldK", f / 1000);
+        const std::string label = f < 1000 ? Printf("%lld", static_cast<long long>(f))
+                                           : Printf("%lldK", static_cast<long long>(f / 1000));
         surface.TextOut(Shift(x, -5), Shift(geo.Bottom(), 5), label);
         f += step;
         ++frequencyLines;

@@ -1,24 +1,19 @@
 #include "sim/OutputLimits.h"
 
+#include "sim/Printf.h"
+
 #include <cmath>
-#include <cstdio>
 #include <limits>
 
 namespace {
-
-std::string Format(const char* format, double a, double b = 0) {
-    char buffer[512];
-    std::snprintf(buffer, sizeof buffer, format, a, b);
-    return buffer;
-}
 
 std::string MaxSplLine(double maxSpl, double k, double inputPower) {
     if (!std::isfinite(maxSpl) || std::isnan(k))
         return "Max SPL = n/a" + std::string(50, ' ');
     if (inputPower > 0)
-        return Format("Max SPL = %.0fdB at %.0f Watts input power", maxSpl, inputPower) +
+        return Printf("Max SPL = %.0fdB at %.0f Watts input power", maxSpl, inputPower) +
                std::string(5, ' ');
-    return Format("Max SPL = %.0fdB", maxSpl) + std::string(46, ' ');
+    return Printf("Max SPL = %.0fdB", maxSpl) + std::string(46, ' ');
 }
 
 } // namespace
@@ -77,7 +72,7 @@ std::optional<FigureTexts> FigureLines(const SpeakerDesign& design,
     const OutputLimits l = limits.value_or(OutputLimits{nan, nan, nan, nan, nan, 0});
     switch (design.Kind()) {
     case BoxKind::Sealed:
-        return FigureTexts{std::isfinite(alignment.qtc) ? Format("Qtc=%.2f", alignment.qtc)
+        return FigureTexts{std::isfinite(alignment.qtc) ? Printf("Qtc=%.2f", alignment.qtc)
                                                         : std::string("Qtc=n/a"),
                            MaxSplLine(l.maxSpl, l.k, l.inputPower)};
     case BoxKind::Vented:

@@ -1,10 +1,11 @@
 #include "sim/PrintPage.h"
 
+#include "sim/Printf.h"
+
 #include "sim/DrawSurface.h"
 #include "sim/Saturate.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <limits>
 
 namespace {
@@ -23,18 +24,6 @@ int64_t ScaleLimit(int64_t page, int64_t client) {
 int64_t CharacterCount(const std::string& text) {
     return std::count_if(text.begin(), text.end(),
                          [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
-}
-
-std::string Format(const char* format, double value) {
-    char buf[512];
-    const int n = std::snprintf(buf, sizeof buf, format, value);
-    if (n < 0)
-        return {};
-    if (static_cast<size_t>(n) < sizeof buf)
-        return std::string(buf, static_cast<size_t>(n));
-    std::string text(static_cast<size_t>(n), '\0');
-    std::snprintf(text.data(), text.size() + 1, format, value);
-    return text;
 }
 
 } // namespace
@@ -69,11 +58,11 @@ void PrintPage(DrawSurface& surface, int pageWidth, int pageHeight, int pageLeft
                                              clientWidth, clientHeight);
     surface.TextOut(l.title.x, l.title.y, title);
     surface.TextOut(l.boxType.x, l.boxType.y, design.m_boxType);
-    surface.TextOut(l.fs.x, l.fs.y, Format("Fs %.fHz", design.m_fs));
-    surface.TextOut(l.qts.x, l.qts.y, Format("Qts %.2f", design.m_qts));
-    surface.TextOut(l.vas.x, l.vas.y, Format("Vas %.2fft^3", design.m_vas));
-    surface.TextOut(l.vb.x, l.vb.y, Format("Vb %.2fft^3", design.m_v1));
-    surface.TextOut(l.fb.x, l.fb.y, Format("Fb %.fHz", design.m_f1));
+    surface.TextOut(l.fs.x, l.fs.y, Printf("Fs %.fHz", design.m_fs));
+    surface.TextOut(l.qts.x, l.qts.y, Printf("Qts %.2f", design.m_qts));
+    surface.TextOut(l.vas.x, l.vas.y, Printf("Vas %.2fft^3", design.m_vas));
+    surface.TextOut(l.vb.x, l.vb.y, Printf("Vb %.2fft^3", design.m_v1));
+    surface.TextOut(l.fb.x, l.fb.y, Printf("Fb %.fHz", design.m_f1));
 
     surface.SetScaling(10, 10, l.k, l.k);
     surface.SetViewportOrigin(l.origin.x, l.origin.y);

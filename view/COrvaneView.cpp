@@ -1,5 +1,7 @@
 #include "view/COrvaneView.h"
 
+#include "sim/Printf.h"
+
 #include "design/COrvaneDoc.h"
 #include "platform/DataExchange.h"
 #include "platform/QtDrawSurface.h"
@@ -17,7 +19,6 @@
 #include <QSvgRenderer>
 
 #include <cmath>
-#include <cstdio>
 
 namespace {
 
@@ -75,9 +76,7 @@ QString BoxPicturePath(BoxKind kind) {
 
 // "%.f": no fraction, so no decimal separator and nothing locale-dependent.
 QString WholeHertz(double value) {
-    char buffer[400]; // DBL_MAX has 309 digits
-    std::snprintf(buffer, sizeof buffer, "%.f", value);
-    return QString::fromLatin1(buffer);
+    return QString::fromStdString(Printf("%.f", value));
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "CliRun.h"
 #include "design/DesignFile.h"
 
 #include <QtTest>
@@ -6,26 +7,8 @@
 
 namespace {
 
-struct Run {
-    int code = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Run Cli(const QStringList& args) {
-    QProcess p;
-    p.start(ORVANE_BINARY_DIR "/cli/orvane-cli", args);
-    Run r;
-    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
-        return r;
-    r.code = p.exitCode();
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
-}
-
 QJsonObject Info(const QString& path) {
-    const Run r = Cli({"info", path});
+    const CliRun r = RunCli({"info", path});
     if (r.code != 0)
         return {};
     QJsonParseError error{};
@@ -56,7 +39,7 @@ class TestCli : public QObject {
 
     QString Make(const QString& name, QStringList options) {
         const QString path = m_dir.filePath(name);
-        const Run r = Cli(QStringList{"new", "-o", path} + options);
+        const CliRun r = RunCli(QStringList{"new", "-o", path} + options);
         return r.code == 0 ? path : QString();
     }
 
@@ -196,7 +179,7 @@ private slots:
                                               "90",
                                               "--drivers",
                                               "65535"});
-        const Run r = Cli({"info", path});
+        const CliRun r = RunCli({"info", path});
         QCOMPARE(r.code, 0);
         QVERIFY(r.out.startsWith(
             "{\"record\": {\"fs\": 31.5, \"qts\": 0.45000000000000001, \"vas\": 2.25, \"v1\": "
@@ -225,7 +208,7 @@ private slots:
         QVERIFY(o["autoValue"]["entry"].isNull());
         QVERIFY(o["outputLimits"].isNull());
         QVERIFY(o["figureLines"].isNull());
-        const Run r = Cli({"response", path});
+        const CliRun r = RunCli({"response", path});
         QCOMPARE(r.code, 0);
         QCOMPARE(r.out, QByteArray("frequency_hz,level_db\n"));
     }
@@ -245,7 +228,7 @@ private slots:
         QFETCH(int, first);
         QFETCH(int, count);
         const QString path = Make("curve.spk", kDriver + QStringList{"--v1", "1.5"} + options);
-        const Run r = Cli({"response", path});
+        const CliRun r = RunCli({"response", path});
         QCOMPARE(r.code, 0);
         QList<QByteArray> rows = r.out.split('\n');
         QCOMPARE(rows.takeLast(), QByteArray()); // ends with a newline
@@ -269,7 +252,7 @@ private slots:
         const QString path = Make("zero.spk", {"--type", "Bandpass6", "--fs", "30", "--qts", "0.4",
                                                "--vas", "3", "--v1", "1", "--v2", "1", "--f1", "50",
                                                "--f2", "50", "--freq-high", "25"});
-        const Run r = Cli({"response", path});
+        const CliRun r = RunCli({"response", path});
         QCOMPARE(r.out, QByteArray("frequency_hz,level_db\n20,-inf\n21,-inf\n22,-inf\n23,-inf\n"
                                    "24,-inf\n"));
     }
@@ -282,7 +265,7 @@ private slots:
     void loadFailures() {
         QFETCH(QString, command);
         const QString missing = m_dir.filePath("missing.spk");
-        Run r = Cli({command, missing});
+        CliRun r = RunCli({command, missing});
         QCOMPARE(r.code, 1);
         QVERIFY(r.out.isEmpty());
         QCOMPARE(QString::fromUtf8(r.err),
@@ -295,14 +278,14 @@ private slots:
         const auto example = DesignFile::Store(SpeakerDesign{});
         f.write(reinterpret_cast<const char*>(example.data()), qint64(example.size()) - 1);
         f.close();
-        r = Cli({command, cut});
+        r = RunCli({command, cut});
         QCOMPARE(r.code, 1);
         QCOMPARE(r.err, QByteArray("Unexpected file format.\n"));
     }
 
     void newSaveFailure() {
         const QString path = m_dir.filePath("no/such/folder.spk");
-        const Run r = Cli({"new", "-o", path});
+        const CliRun r = RunCli({"new", "-o", path});
         QCOMPARE(r.code, 1);
         QVERIFY(r.err.startsWith(path.toUtf8() + "\nCannot find this file."));
     }
@@ -359,10 +342,10 @@ private slots:
     }
 
     void helpAndVersion() {
-        Run r = Cli({"--help"});
+        CliRun r = RunCli({"--help"});
         QCOMPARE(r.code, 0);
         QVERIFY(r.out.contains("info FILE"));
-        r = Cli({"--version"});
+        r = RunCli({"--version"});
         QCOMPARE(r.code, 0);
         QCOMPARE(r.out, QByteArray("orvane-cli 1.0.0.1\n"));
     }

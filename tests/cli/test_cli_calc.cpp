@@ -1,30 +1,10 @@
+#include "CliRun.h"
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QtTest>
 
 namespace {
-
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Run RunCli(const QStringList& args) {
-    QProcess p;
-    p.start(ORVANE_BINARY_DIR "/cli/orvane-cli", args);
-    Run r;
-    if (!p.waitForFinished(30000)) {
-        p.kill();
-        p.waitForFinished();
-        return r;
-    }
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
-}
 
 QString Fixed(const QJsonValue& v, int decimals) {
     if (v.isString())
@@ -102,8 +82,8 @@ private slots:
         QFETCH(QStringList, keys);
         QFETCH(int, decimals);
         QFETCH(QStringList, expected);
-        const Run r = RunCli(args);
-        QCOMPARE(r.exitCode, 0);
+        const CliRun r = RunCli(args);
+        QCOMPARE(r.code, 0);
         QJsonParseError error;
         const QJsonDocument doc = QJsonDocument::fromJson(r.out, &error);
         QVERIFY2(doc.isObject(), r.out.constData());
@@ -115,8 +95,8 @@ private slots:
     }
 
     void keyOrderAndFullPrecision() {
-        const Run r = RunCli({"port", "--vb", "2", "--fb", "35", "--diameter", "3"});
-        QCOMPARE(r.exitCode, 0);
+        const CliRun r = RunCli({"port", "--vb", "2", "--fb", "35", "--diameter", "3"});
+        QCOMPARE(r.code, 0);
         const QByteArray line = r.out.trimmed();
         QVERIFY(line.startsWith("{\"portLength\": "));
         QVERIFY(line.indexOf("\"effectiveDiameter\"") < line.indexOf("\"minDiameter\""));
@@ -157,15 +137,15 @@ private slots:
     }
     void usageErrors() {
         QFETCH(QStringList, args);
-        const Run r = RunCli(args);
-        QCOMPARE(r.exitCode, 2);
+        const CliRun r = RunCli(args);
+        QCOMPARE(r.code, 2);
         QVERIFY(r.out.isEmpty());
         QVERIFY(r.err.startsWith("orvane-cli: "));
     }
 
     void listedInHelp() {
-        const Run r = RunCli({"--help"});
-        QCOMPARE(r.exitCode, 0);
+        const CliRun r = RunCli({"--help"});
+        QCOMPARE(r.code, 0);
         QVERIFY(r.out.contains("orvane-cli port --vb X --fb X --diameter X"));
         QVERIFY(r.out.contains("orvane-cli box --volume X"));
         QVERIFY(r.out.contains("orvane-cli ts --fs X --re X --zmax X --f1 X --f2 X"));

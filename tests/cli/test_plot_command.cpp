@@ -1,3 +1,4 @@
+#include "CliRun.h"
 #include "design/DesignFile.h"
 #include "sim/ResponseModel.h"
 
@@ -8,22 +9,6 @@
 #include <limits>
 
 namespace {
-
-struct Run {
-    int code = -1;
-    QByteArray err;
-};
-
-Run Cli(const QStringList& args) {
-    QProcess p;
-    p.start(ORVANE_BINARY_DIR "/cli/orvane-cli", args);
-    Run r;
-    if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit)
-        return r;
-    r.code = p.exitCode();
-    r.err = p.readAllStandardError();
-    return r;
-}
 
 // The reference sealed design: Fs 30, Qts 0.4, Vas 3, V1 1.5, with figures.
 SpeakerDesign Sealed() {
@@ -67,7 +52,7 @@ private slots:
     // The 800 x 600 example, as pixels of the PNG.
     void png800x600() {
         const QString out = m_dir.filePath("sealed.png");
-        const Run r = Cli({"plot", m_sealed, "-o", out});
+        const CliRun r = RunCli({"plot", m_sealed, "-o", out});
         QCOMPARE(r.code, 0);
         const QImage image(out);
         QCOMPARE(image.size(), QSize(800, 600));
@@ -122,12 +107,12 @@ private slots:
 
     void sizeAndScaleOptions() {
         const QString big = m_dir.filePath("big.png");
-        QCOMPARE(Cli({"plot", m_sealed, "-o", big, "--size", "1024x768"}).code, 0);
+        QCOMPARE(RunCli({"plot", m_sealed, "-o", big, "--size", "1024x768"}).code, 0);
         QCOMPARE(QImage(big).size(), QSize(1024, 768));
 
         // The 10 dB preset: 0 dB still at y = 230 on 800 x 600, no dashed line.
         const QString ten = m_dir.filePath("ten.png");
-        QCOMPARE(Cli({"plot", m_sealed, "-o", ten, "--db-per-div", "10"}).code, 0);
+        QCOMPARE(RunCli({"plot", m_sealed, "-o", ten, "--db-per-div", "10"}).code, 0);
         const QImage image(ten);
         QCOMPARE(image.pixel(500, 230), kBlack);
         QCOMPARE(image.pixel(500, 229), kBlack);
@@ -142,7 +127,7 @@ private slots:
 
     void svg() {
         const QString out = m_dir.filePath("sealed.svg");
-        QCOMPARE(Cli({"plot", m_sealed, "-o", out}).code, 0);
+        QCOMPARE(RunCli({"plot", m_sealed, "-o", out}).code, 0);
         QFile f(out);
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray svg = f.readAll();
@@ -157,7 +142,7 @@ private slots:
 
     void pdfOnePage() {
         const QString out = m_dir.filePath("sealed.pdf");
-        QCOMPARE(Cli({"plot", m_sealed, "-o", out}).code, 0);
+        QCOMPARE(RunCli({"plot", m_sealed, "-o", out}).code, 0);
         QFile f(out);
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray pdf = f.readAll();
@@ -186,7 +171,7 @@ private slots:
         QFETCH(QStringList, args);
         args.replaceInStrings(QRegularExpression("^F$"), m_sealed);
         args.replaceInStrings(QRegularExpression("^x"), m_dir.filePath("x"));
-        const Run r = Cli(args);
+        const CliRun r = RunCli(args);
         QCOMPARE(r.code, 2);
         QVERIFY(r.err.contains("usage:"));
         QVERIFY(!QFile::exists(m_dir.filePath("x.png")));
@@ -210,7 +195,7 @@ private slots:
         if (cut >= 0)
             QVERIFY(Write(path, Sealed(), cut));
         const QString out = m_dir.filePath(name + ".png");
-        const Run r = Cli({"plot", path, "-o", out});
+        const CliRun r = RunCli({"plot", path, "-o", out});
         QCOMPARE(r.code, 1);
         QCOMPARE(QString::fromUtf8(r.err), message.contains("%1") ? message.arg(path) : message);
         QVERIFY(!QFile::exists(out));
@@ -219,7 +204,7 @@ private slots:
     void unwritableOutput() {
         const QString out = m_dir.filePath("no/such/folder/plot.png");
         for (const char* ext : {".png", ".svg", ".pdf"}) {
-            const Run r = Cli({"plot", m_sealed, "-o", out + ext});
+            const CliRun r = RunCli({"plot", m_sealed, "-o", out + ext});
             QCOMPARE(r.code, 1);
             QVERIFY(r.err.contains("orvane-cli: cannot write"));
         }
@@ -253,7 +238,7 @@ private slots:
         QVERIFY(Write(path, d));
         for (const char* ext : {".png", ".pdf"}) {
             const QString out = m_dir.filePath(QString("absurd") + ext);
-            QCOMPARE(Cli({"plot", path, "-o", out}).code, 0);
+            QCOMPARE(RunCli({"plot", path, "-o", out}).code, 0);
             QVERIFY(QFileInfo(out).size() > 0);
         }
     }

@@ -1,4 +1,5 @@
 #include "platform/NumericText.h"
+#include "sim/Printf.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -219,6 +220,8 @@ private slots:
         QCOMPARE(ScanNumber(QStringLiteral("2.5")), std::optional(2.5));
         QCOMPARE(FormatNumber(37.25), QStringLiteral("37.25"));
         QCOMPARE(FormatNumber(0.05), QStringLiteral("5.e-002"));
+        // Plot labels, figure lines and the calculators' results too.
+        QCOMPARE(Printf("%.1f|Qtc=%.2f", -2.5, 0.6928), std::string("-2.5|Qtc=0.69"));
         // The process locale itself is left as it was.
         char buffer[16];
         std::snprintf(buffer, sizeof buffer, "%.1f", 2.5);

@@ -1,0 +1,12 @@
+#include "sim/CLocaleScope.h"
+
+CLocaleScope::CLocaleScope() {
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t{});
+    if (cLocale != locale_t{})
+        m_previous = uselocale(cLocale);
+}
+
+CLocaleScope::~CLocaleScope() {
+    if (m_previous != locale_t{})
+        uselocale(m_previous);
+}

@@ -1,0 +1,86 @@
+// Renders each tool dialog offscreen, filled with a typical design, into
+// <folder>/dialog-<name>.png. Run by hand when a dialog's layout changes:
+//   QT_QPA_PLATFORM=offscreen dialog_screenshots docs
+#include "tools/CBoxCalcDlg.h"
+#include "tools/CDriverParamsDlg.h"
+#include "tools/CFreqRangeDlg.h"
+#include "tools/CPortCalcDlg.h"
+#include "tools/CTSParamsDlg.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace {
+
+void TypeInto(QDialog& dlg, const char* name, const QString& text) {
+    if (auto* edit = dlg.findChild<QLineEdit*>(QString::fromLatin1(name))) {
+        edit->selectAll();
+        edit->insert(text);
+    }
+}
+
+bool Save(QDialog& dlg, const QDir& folder, const char* name) {
+    dlg.show();
+    QApplication::processEvents();
+    const QString path = folder.filePath(QStringLiteral("dialog-%1.png").arg(name));
+    const bool ok = dlg.grab().save(path);
+    std::printf("%s %s\n", ok ? "wrote" : "failed", qPrintable(path));
+    dlg.hide();
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const QDir folder(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("."));
+    bool ok = true;
+
+    CDriverParamsDlg driver;
+    driver.m_fs = 30;
+    driver.m_qts = 0.4;
+    driver.m_vas = 3;
+    driver.m_coneDiameter = 10;
+    driver.m_xmax = 0.25;
+    driver.m_efficiency = 88;
+    ok = Save(driver, folder, "driver-parameters") && ok;
+
+    CFreqRangeDlg range;
+    range.m_lower = 20;
+    range.m_upper = 2000;
+    ok = Save(range, folder, "frequency-range") && ok;
+
+    CPortCalcDlg port;
+    port.m_v1 = 2;
+    port.m_f1 = 35;
+    port.m_v2 = 1.5;
+    port.m_f2 = 40;
+    port.m_coneDiameter = 10;
+    port.m_xmax = 0.25;
+    port.show();
+    TypeInto(port, "ports", "2");
+    TypeInto(port, "diameter", "3");
+    ok = Save(port, folder, "port-calculator") && ok;
+
+    CBoxCalcDlg box;
+    box.m_volume = 2.348;
+    ok = Save(box, folder, "box-calculator") && ok;
+
+    CTSParamsDlg ts;
+    ts.m_tsFs = 30;
+    ts.show();
+    TypeInto(ts, "re", "6");
+    TypeInto(ts, "zmax", "54");
+    TypeInto(ts, "f1", "20");
+    TypeInto(ts, "f2", "45");
+    TypeInto(ts, "fc", "60");
+    TypeInto(ts, "vb", "1");
+    ok = Save(ts, folder, "ts-parameters") && ok;
+
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QDialog>
+
+#include <optional>
+
+class QLineEdit;
+class QRadioButton;
+
+// "Box Calculator": internal dimensions for a volume in one of three optimum
+// ratios, worked out while the user types. No data exchange, no validation,
+// nothing goes back into the design.
+class CBoxCalcDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CBoxCalcDlg(QWidget* parent = nullptr);
+
+    double m_volume = 0;
+    // Empty while the volume has no real dimensions (a negative volume).
+    std::optional<double> m_width;
+    std::optional<double> m_depth;
+    std::optional<double> m_height;
+    std::optional<double> m_side;
+    double m_ratio = 1.618;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void OnInitDialog();
+    void OnRatio(double ratio);
+    void UpdateDimensions();
+
+    QRadioButton* m_golden;
+    QLineEdit* m_volumeEdit;
+    QLineEdit* m_widthEdit;
+    QLineEdit* m_heightEdit;
+    QLineEdit* m_depthEdit;
+    bool m_initialised = false;
+};

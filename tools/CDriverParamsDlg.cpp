@@ -1,0 +1,74 @@
+#include "tools/CDriverParamsDlg.h"
+
+#include "tools/DialogRows.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+CDriverParamsDlg::CDriverParamsDlg(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Driver Parameters"));
+    setModal(true);
+
+    auto* required = new QGroupBox(QStringLiteral("Required"));
+    auto* requiredGrid = new QGridLayout(required);
+    m_fsEdit = DialogRows::AddEntry(requiredGrid, 0, 0, QStringLiteral("Fs (Hz)"), "fs");
+    m_qtsEdit = DialogRows::AddEntry(requiredGrid, 1, 0, QStringLiteral("Qts"), "qts");
+    m_vasEdit = DialogRows::AddEntry(requiredGrid, 2, 0, QStringLiteral("Vas (ft3)"), "vas");
+    requiredGrid->setColumnStretch(1, 1);
+
+    auto* optional = new QGroupBox(QStringLiteral("Optional"));
+    auto* optionalGrid = new QGridLayout(optional);
+    m_coneDiameterEdit = DialogRows::AddEntry(optionalGrid, 0, 0,
+                                              QStringLiteral("Cone Diameter (in)"), "coneDiameter");
+    m_xmaxEdit = DialogRows::AddEntry(optionalGrid, 1, 0, QStringLiteral("Xmax (in)"), "xmax");
+    m_efficiencyEdit =
+        DialogRows::AddEntry(optionalGrid, 2, 0, QStringLiteral("Efficiency (dB)"), "efficiency");
+    optionalGrid->setColumnStretch(1, 1);
+
+    QPushButton* ok = DialogRows::MakeButton(this, QStringLiteral("OK"), true);
+    QPushButton* cancel = DialogRows::MakeButton(this, QStringLiteral("Cancel"), false);
+    connect(ok, &QPushButton::clicked, this, &CDriverParamsDlg::accept);
+    connect(cancel, &QPushButton::clicked, this, &CDriverParamsDlg::reject);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(required);
+    layout->addWidget(optional);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    DialogRows::SetTabOrder({m_fsEdit, m_qtsEdit, m_vasEdit, m_coneDiameterEdit, m_xmaxEdit,
+                             m_efficiencyEdit, ok, cancel});
+}
+
+bool CDriverParamsDlg::DoDataExchange(DataExchange::Direction direction) {
+    DataExchange dx(direction, this);
+    dx.Number(m_fsEdit, m_fs, 10.0, 20000.0)
+        .Number(m_qtsEdit, m_qts)
+        .Number(m_vasEdit, m_vas)
+        .Number(m_efficiencyEdit, m_efficiency)
+        .Number(m_coneDiameterEdit, m_coneDiameter)
+        .Number(m_xmaxEdit, m_xmax);
+    return dx.Ok();
+}
+
+void CDriverParamsDlg::showEvent(QShowEvent* event) {
+    if (!m_initialised) {
+        m_initialised = true;
+        DoDataExchange(DataExchange::Direction::Display);
+        m_fsEdit->setFocus(Qt::TabFocusReason);
+        m_fsEdit->selectAll();
+    }
+    QDialog::showEvent(event);
+}
+
+void CDriverParamsDlg::accept() {
+    if (DoDataExchange(DataExchange::Direction::Read))
+        QDialog::accept();
+}

@@ -1,0 +1,56 @@
+#include "tools/CFreqRangeDlg.h"
+
+#include "tools/DialogRows.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+CFreqRangeDlg::CFreqRangeDlg(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Frequency Range"));
+    setModal(true);
+
+    auto* fields = new QGridLayout;
+    m_lowerEdit = DialogRows::AddEntry(fields, 0, 0, QStringLiteral("lower (Hz)"), "lower");
+    m_upperEdit = DialogRows::AddEntry(fields, 1, 0, QStringLiteral("upper (Hz)"), "upper");
+    fields->setRowStretch(2, 1);
+
+    QPushButton* ok = DialogRows::MakeButton(this, QStringLiteral("OK"), true);
+    QPushButton* cancel = DialogRows::MakeButton(this, QStringLiteral("Cancel"), false);
+    connect(ok, &QPushButton::clicked, this, &CFreqRangeDlg::accept);
+    connect(cancel, &QPushButton::clicked, this, &CFreqRangeDlg::reject);
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    buttons->addStretch(1);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(fields);
+    layout->addSpacing(12);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    DialogRows::SetTabOrder({m_lowerEdit, m_upperEdit, ok, cancel});
+}
+
+bool CFreqRangeDlg::DoDataExchange(DataExchange::Direction direction) {
+    DataExchange dx(direction, this);
+    dx.Number(m_lowerEdit, m_lower, 10.0, 20000.0).Number(m_upperEdit, m_upper, 20.0, 20000.0);
+    return dx.Ok();
+}
+
+void CFreqRangeDlg::showEvent(QShowEvent* event) {
+    if (!m_initialised) {
+        m_initialised = true;
+        DoDataExchange(DataExchange::Direction::Display);
+        m_lowerEdit->setFocus(Qt::TabFocusReason);
+        m_lowerEdit->selectAll();
+    }
+    QDialog::showEvent(event);
+}
+
+void CFreqRangeDlg::accept() {
+    if (DoDataExchange(DataExchange::Direction::Read))
+        QDialog::accept();
+}

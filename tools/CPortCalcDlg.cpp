@@ -1,0 +1,152 @@
+#include "tools/CPortCalcDlg.h"
+
+#include "platform/NumericText.h"
+#include "tools/DialogRows.h"
+#include "tools/PortCalc.h"
+#include "tools/PrintfText.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QGroupBox* LineGroup(const QString& title, QLabel*& line, const char* objectName) {
+    auto* group = new QGroupBox(title);
+    auto* layout = new QVBoxLayout(group);
+    line = new QLabel;
+    line->setObjectName(QString::fromLatin1(objectName));
+    layout->addWidget(line);
+    return group;
+}
+
+} // namespace
+
+CPortCalcDlg::CPortCalcDlg(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Port Calculator"));
+    setModal(true);
+
+    m_front = new QRadioButton(QStringLiteral("Front"));
+    m_rear = new QRadioButton(QStringLiteral("Rear"));
+    m_front->setObjectName("front");
+    m_rear->setObjectName("rear");
+    auto* chambers = new QVBoxLayout;
+    chambers->addWidget(m_front);
+    chambers->addWidget(m_rear);
+    chambers->addStretch(1);
+
+    auto* alignment = new QGroupBox(QStringLiteral("Alignment"));
+    auto* alignmentLines = new QVBoxLayout(alignment);
+    m_volumeLine = new QLabel;
+    m_tuningLine = new QLabel;
+    m_volumeLine->setObjectName("alignmentVolume");
+    m_tuningLine->setObjectName("alignmentTuning");
+    alignmentLines->addWidget(m_volumeLine);
+    alignmentLines->addWidget(m_tuningLine);
+
+    auto* entries = new QGridLayout;
+    m_countEdit = DialogRows::AddEntry(entries, 0, 0, QStringLiteral("Number of Ports"), "ports");
+    m_diameterEdit =
+        DialogRows::AddEntry(entries, 1, 0, QStringLiteral("Port Diameter (in)"), "diameter");
+    m_lengthEdit =
+        DialogRows::AddEntry(entries, 2, 0, QStringLiteral("Port Length (in)"), "length");
+    // The program writes the computed length here; the user cannot type into it.
+    m_lengthEdit->setEnabled(false);
+    entries->setRowStretch(3, 1);
+
+    auto* figures = new QVBoxLayout;
+    figures->addWidget(LineGroup(QStringLiteral("Min Diameter"), m_minDiameterLine, "minDiameter"));
+    figures->addWidget(LineGroup(QStringLiteral("Effective Diameter"), m_effectiveDiameterLine,
+                                 "effectiveDiameter"));
+
+    QPushButton* ok = DialogRows::MakeButton(this, QStringLiteral("OK"), true);
+    QPushButton* cancel = DialogRows::MakeButton(this, QStringLiteral("Cancel"), false);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+
+    auto* grid = new QGridLayout(this);
+    grid->addLayout(chambers, 0, 0);
+    grid->addWidget(alignment, 0, 1);
+    grid->addLayout(entries, 1, 0);
+    grid->addLayout(figures, 1, 1);
+    grid->addLayout(buttons, 2, 0, 1, 2);
+    grid->setColumnMinimumWidth(1, DialogRows::FieldWidth(this, 14));
+    grid->setSizeConstraint(QLayout::SetFixedSize);
+    DialogRows::SetTabOrder(
+        {m_front, m_rear, m_countEdit, m_diameterEdit, m_lengthEdit, ok, cancel});
+
+    connect(ok, &QPushButton::clicked, this, &CPortCalcDlg::accept);
+    connect(cancel, &QPushButton::clicked, this, &CPortCalcDlg::reject);
+    connect(m_front, &QRadioButton::clicked, this, [this] { ChooseChamber(Chamber::Front); });
+    connect(m_rear, &QRadioButton::clicked, this, [this] { ChooseChamber(Chamber::Rear); });
+    connect(m_diameterEdit, &QLineEdit::textChanged, this, [this] { UpdatePortLength(false); });
+    connect(m_countEdit, &QLineEdit::textChanged, this, [this] { UpdatePortLength(true); });
+}
+
+bool CPortCalcDlg::DoDataExchange(DataExchange::Direction direction) {
+    DataExchange dx(direction, this);
+    dx.Number(m_diameterEdit, m_portDiameter);
+    // The length field holds the program's output and is closed to typing. A
+    // text that is no number by the entry rules ("n/a", or "-0.00" from a zero
+    // diameter) must not hold the dialog open over a field nobody can correct.
+    if (!dx.Reading() || NumericText::ReadNumber(m_lengthEdit->text()))
+        dx.Number(m_lengthEdit, m_portLength);
+    dx.Integer(m_countEdit, m_portCount);
+    return dx.Ok();
+}
+
+void CPortCalcDlg::OnInitDialog() {
+    // A data exchange raises no change notification: no live update yet, so
+    // the Effective Diameter line stays empty until the first edit.
+    DoDataExchange(DataExchange::Direction::Display);
+    m_front->setChecked(true);
+    ChooseChamber(Chamber::Front);
+    m_rear->setEnabled(m_f2 > 0.01);
+    m_diameterEdit->setFocus(Qt::TabFocusReason);
+    m_diameterEdit->selectAll();
+}
+
+void CPortCalcDlg::ChooseChamber(Chamber chamber) {
+    const bool front = chamber == Chamber::Front;
+    m_fb = front ? m_f1 : m_f2;
+    m_vb = front ? m_v1 : m_v2;
+    m_front->setChecked(front);
+    m_rear->setChecked(!front);
+    m_volumeLine->setText(PrintfText::Format("Vb  %.2f cubic ft.", m_vb));
+    m_tuningLine->setText(PrintfText::Format("Fb  %.1f Hz", m_fb));
+    m_minDiameterLine->setText(
+        PrintfText::FormatOrNa("%.2f in", PortCalc::MinDiameter(m_coneDiameter, m_xmax, m_fb)));
+}
+
+void CPortCalcDlg::UpdatePortLength(bool countChanged) {
+    if (countChanged) {
+        if (const auto count = NumericText::ScanInteger(m_countEdit->text()))
+            m_portCount = *count;
+    }
+    const auto diameter = NumericText::ScanNumber(m_diameterEdit->text());
+    const auto port = PortCalc::Compute(diameter, m_portCount, m_vb, m_fb);
+    m_computedLength = port ? std::optional(port->length) : std::nullopt;
+    m_lengthEdit->setText(PrintfText::FormatOrNa("%.2f", m_computedLength));
+    m_effectiveDiameterLine->setText(PrintfText::FormatOrNa(
+        "%.2f in", port ? std::optional(port->effectiveDiameter) : std::nullopt));
+}
+
+void CPortCalcDlg::showEvent(QShowEvent* event) {
+    if (!m_initialised) {
+        m_initialised = true;
+        OnInitDialog();
+    }
+    QDialog::showEvent(event);
+}
+
+void CPortCalcDlg::accept() {
+    if (DoDataExchange(DataExchange::Direction::Read))
+        QDialog::accept();
+}

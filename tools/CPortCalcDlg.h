@@ -1,0 +1,58 @@
+#pragma once
+
+#include "platform/DataExchange.h"
+
+#include <QDialog>
+
+#include <cstdint>
+#include <optional>
+
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+
+// "Port Calculator": port length and effective diameter for one chamber of the
+// design, worked out while the user types. A pure aid: nothing goes back into
+// the design.
+class CPortCalcDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CPortCalcDlg(QWidget* parent = nullptr);
+
+    double m_portDiameter = 0;
+    double m_portLength = 0;
+    int32_t m_portCount = 1;
+    double m_fb = 0;
+    double m_vb = 0;
+    double m_f1 = 0;
+    double m_v1 = 0;
+    double m_f2 = 0;
+    double m_v2 = 0;
+    double m_xmax = 0;
+    double m_coneDiameter = 0;
+    std::optional<double> m_computedLength; // empty when the last update had no value
+
+    void accept() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    enum class Chamber { Front, Rear };
+
+    bool DoDataExchange(DataExchange::Direction direction);
+    void OnInitDialog();
+    void ChooseChamber(Chamber chamber);
+    void UpdatePortLength(bool countChanged);
+
+    QRadioButton* m_front;
+    QRadioButton* m_rear;
+    QLabel* m_volumeLine;
+    QLabel* m_tuningLine;
+    QLineEdit* m_countEdit;
+    QLineEdit* m_diameterEdit;
+    QLineEdit* m_lengthEdit;
+    QLabel* m_minDiameterLine;
+    QLabel* m_effectiveDiameterLine;
+    bool m_initialised = false;
+};

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+#include <initializer_list>
+
+class QDialog;
+class QGridLayout;
+class QLineEdit;
+class QPushButton;
+class QWidget;
+
+// Building blocks shared by the tool dialogs: an entry field with its label to
+// its right, and buttons that are the default only when told so (a dialog's
+// Enter key must always reach the one default button, whatever has focus).
+namespace DialogRows {
+
+// Adds the entry field at (row, column) and its label at (row, column + 1).
+// `digits` sets the field's width in digits.
+QLineEdit* AddEntry(QGridLayout* grid, int row, int column, const QString& label,
+                    const QString& objectName, int digits = 9);
+
+// A read-only result field: bordered or not, outside the tab chain.
+QLineEdit* MakeResultField(QWidget* parent, const QString& objectName, bool framed, int digits);
+
+// A push button that never becomes the default by having focus.
+QPushButton* MakeButton(QDialog* dialog, const QString& text, bool isDefault);
+
+int FieldWidth(const QWidget* widget, int digits);
+
+// Tab order in the order given, which is the order the dialog reads top to bottom.
+void SetTabOrder(std::initializer_list<QWidget*> widgets);
+
+} // namespace DialogRows

@@ -1,0 +1,15 @@
+#include "tools/PrintfText.h"
+
+#include "sim/Printf.h"
+
+namespace PrintfText {
+
+QString Format(const char* format, double value) {
+    return QString::fromStdString(Printf(format, value));
+}
+
+QString FormatOrNa(const char* format, std::optional<double> value) {
+    return value ? Format(format, *value) : QStringLiteral("n/a");
+}
+
+} // namespace PrintfText

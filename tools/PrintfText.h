@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// The calculators' result texts use fixed printf formats ("%.2f in", "%.3f", ...),
+// always with a decimal point whatever the desktop's locale.
+namespace PrintfText {
+
+// `format` holds exactly one double conversion.
+QString Format(const char* format, double value);
+// "n/a" when there is no value.
+QString FormatOrNa(const char* format, std::optional<double> value);
+
+} // namespace PrintfText

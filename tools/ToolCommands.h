@@ -1,0 +1,27 @@
+#pragma once
+
+class COrvaneView;
+
+// The design view's tool commands. Each builds its dialog for one showing,
+// copies the record's fields in, runs it modally and writes back only what the
+// dialog's outcome allows. The shell routes the menu and toolbar actions here.
+namespace ToolCommands {
+
+// "&Driver Parameters": the six driver fields; OK writes them back.
+void OnDriverParams(COrvaneView& view);
+// "&Frequency Range": applies the span only when upper - lower > 10 Hz, then
+// erases and redraws the view whatever the outcome.
+void OnFreqRange(COrvaneView& view);
+// "&Port Calculator": refused for Sealed designs and for a V1 or F1 that is not
+// positive; nothing comes back.
+void OnPortCalc(COrvaneView& view);
+// "&Box Calculator": starts from V1; nothing comes back.
+void OnBoxCalc(COrvaneView& view);
+// "Calculate &T/S Parameters": "Use Results" stores Fs, Qts and Vas.
+void OnTsParams(COrvaneView& view);
+
+// Installs the first-draw check as the view's after-draw hook: while the
+// record's Fs is zero and the view has not asked yet, ask for the driver once.
+void InstallFirstDrawCheck(COrvaneView& view);
+
+} // namespace ToolCommands
