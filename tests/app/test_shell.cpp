@@ -17,8 +17,11 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMimeData>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
+#include <QPrinter>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QToolBar>
@@ -74,6 +77,7 @@ private slots:
     void droppedFileOpens();
     void boxAndAmplitudeMarksAsBuilt();
     void previewRemembersFacingPages();
+    void printWritesOnePage();
     void handedOverFileOpens();
     void aboutAndGettingStartedRunModally();
     void helpIndexOpensTheManual();
@@ -591,6 +595,39 @@ void TestShell::previewRemembersFacingPages() {
     QCOMPARE(m_app.Settings()->PreviewPages(), 2);
     m_app.ExitInstance();
     QVERIFY2(IniText().contains("[Settings]\nPreviewPages=2"), qPrintable(IniText()));
+}
+
+void TestShell::printWritesOnePage() {
+    QVERIFY(m_app.InitInstance({}));
+    const QString pdf = m_dir->filePath("page.pdf");
+    m_app.Printer().setOutputFormat(QPrinter::PdfFormat);
+    m_app.Printer().setOutputFileName(pdf);
+    QString range;
+    QTimer::singleShot(0, this, [&range] {
+        auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr)
+            return;
+        range = QStringLiteral("%1-%2").arg(dialog->minPage()).arg(dialog->maxPage());
+        dialog->accept();
+    });
+    Trigger(ID_FILE_PRINT);
+    QCOMPARE(range, QString("1-1"));
+    QFile file(pdf);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QVERIFY(bytes.startsWith("%PDF"));
+    QCOMPARE(bytes.count("/Type /Page\n"), 1);
+
+    // Print Setup works on the same printer.
+    bool setupSeen = false;
+    QTimer::singleShot(0, this, [&setupSeen] {
+        if (auto* dialog = qobject_cast<QPageSetupDialog*>(QApplication::activeModalWidget())) {
+            setupSeen = dialog->printer() != nullptr;
+            dialog->reject();
+        }
+    });
+    Trigger(ID_FILE_PRINT_SETUP);
+    QVERIFY(setupSeen);
 }
 
 void TestShell::handedOverFileOpens() {
