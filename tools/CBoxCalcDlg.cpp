@@ -13,7 +13,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-CBoxCalcDlg::CBoxCalcDlg(QWidget* parent) : QDialog(parent) {
+CBoxCalcDlg::CBoxCalcDlg(QWidget* parent) : CExchangeDialog(parent) {
     setWindowTitle(QStringLiteral("Box Calculator"));
     setModal(true);
 
@@ -83,8 +83,7 @@ void CBoxCalcDlg::OnInitDialog() {
     // shown, rounded to two decimals.
     m_volumeEdit->setText(PrintfText::Format("%.2f", m_volume));
     m_golden->setChecked(true);
-    m_volumeEdit->setFocus(Qt::TabFocusReason);
-    m_volumeEdit->selectAll();
+    CExchangeDialog::OnInitDialog();
 }
 
 void CBoxCalcDlg::OnRatio(double ratio) {
@@ -105,10 +104,6 @@ void CBoxCalcDlg::UpdateDimensions() {
     m_depthEdit->setText(PrintfText::FormatOrNa("%.3f", m_depth));
 }
 
-void CBoxCalcDlg::showEvent(QShowEvent* event) {
-    if (!m_initialised) {
-        m_initialised = true;
-        OnInitDialog();
-    }
-    QDialog::showEvent(event);
+QLineEdit* CBoxCalcDlg::InitialEntry() const {
+    return m_volumeEdit;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "platform/CExchangeDialog.h"
 
 #include <optional>
 
@@ -10,7 +10,7 @@ class QRadioButton;
 // "Box Calculator": internal dimensions for a volume in one of three optimum
 // ratios, worked out while the user types. No data exchange, no validation,
 // nothing goes back into the design.
-class CBoxCalcDlg : public QDialog {
+class CBoxCalcDlg : public CExchangeDialog {
     Q_OBJECT
 public:
     explicit CBoxCalcDlg(QWidget* parent = nullptr);
@@ -24,10 +24,10 @@ public:
     double m_ratio = 1.618;
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void OnInitDialog() override;
+    QLineEdit* InitialEntry() const override;
 
 private:
-    void OnInitDialog();
     void OnRatio(double ratio);
     void UpdateDimensions();
 
@@ -36,5 +36,4 @@ private:
     QLineEdit* m_widthEdit;
     QLineEdit* m_heightEdit;
     QLineEdit* m_depthEdit;
-    bool m_initialised = false;
 };

@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-CDriverParamsDlg::CDriverParamsDlg(QWidget* parent) : QDialog(parent) {
+CDriverParamsDlg::CDriverParamsDlg(QWidget* parent) : CExchangeDialog(parent) {
     setWindowTitle(QStringLiteral("Driver Parameters"));
     setModal(true);
 
@@ -58,17 +58,6 @@ bool CDriverParamsDlg::DoDataExchange(DataExchange::Direction direction) {
     return dx.Ok();
 }
 
-void CDriverParamsDlg::showEvent(QShowEvent* event) {
-    if (!m_initialised) {
-        m_initialised = true;
-        DoDataExchange(DataExchange::Direction::Display);
-        m_fsEdit->setFocus(Qt::TabFocusReason);
-        m_fsEdit->selectAll();
-    }
-    QDialog::showEvent(event);
-}
-
-void CDriverParamsDlg::accept() {
-    if (DoDataExchange(DataExchange::Direction::Read))
-        QDialog::accept();
+QLineEdit* CDriverParamsDlg::InitialEntry() const {
+    return m_fsEdit;
 }

@@ -1,15 +1,13 @@
 #pragma once
 
-#include "platform/DataExchange.h"
-
-#include <QDialog>
+#include "platform/CExchangeDialog.h"
 
 class QLineEdit;
 
 // "Driver Parameters": the driver's Thiele/Small parameters and the optional
 // figures. Works on its own copies; the command loads them before showing the
 // dialog and writes them back after OK.
-class CDriverParamsDlg : public QDialog {
+class CDriverParamsDlg : public CExchangeDialog {
     Q_OBJECT
 public:
     explicit CDriverParamsDlg(QWidget* parent = nullptr);
@@ -21,14 +19,11 @@ public:
     double m_xmax = 0;
     double m_efficiency = 0;
 
-    // OK: reads and validates the six fields; stays open on the first failure.
-    void accept() override;
-
 protected:
-    void showEvent(QShowEvent* event) override;
+    QLineEdit* InitialEntry() const override;
+    bool DoDataExchange(DataExchange::Direction direction) override;
 
 private:
-    bool DoDataExchange(DataExchange::Direction direction);
 
     QLineEdit* m_fsEdit;
     QLineEdit* m_qtsEdit;
@@ -36,5 +31,4 @@ private:
     QLineEdit* m_coneDiameterEdit;
     QLineEdit* m_xmaxEdit;
     QLineEdit* m_efficiencyEdit;
-    bool m_initialised = false;
 };

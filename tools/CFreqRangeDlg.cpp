@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-CFreqRangeDlg::CFreqRangeDlg(QWidget* parent) : QDialog(parent) {
+CFreqRangeDlg::CFreqRangeDlg(QWidget* parent) : CExchangeDialog(parent) {
     setWindowTitle(QStringLiteral("Frequency Range"));
     setModal(true);
 
@@ -40,17 +40,6 @@ bool CFreqRangeDlg::DoDataExchange(DataExchange::Direction direction) {
     return dx.Ok();
 }
 
-void CFreqRangeDlg::showEvent(QShowEvent* event) {
-    if (!m_initialised) {
-        m_initialised = true;
-        DoDataExchange(DataExchange::Direction::Display);
-        m_lowerEdit->setFocus(Qt::TabFocusReason);
-        m_lowerEdit->selectAll();
-    }
-    QDialog::showEvent(event);
-}
-
-void CFreqRangeDlg::accept() {
-    if (DoDataExchange(DataExchange::Direction::Read))
-        QDialog::accept();
+QLineEdit* CFreqRangeDlg::InitialEntry() const {
+    return m_lowerEdit;
 }

@@ -1,15 +1,13 @@
 #pragma once
 
-#include "platform/DataExchange.h"
-
-#include <QDialog>
+#include "platform/CExchangeDialog.h"
 
 class QLineEdit;
 
 // "Frequency Range": the span the design is simulated and plotted over. The
 // dialog checks each bound on its own; whether the span is usable is the
 // command's decision.
-class CFreqRangeDlg : public QDialog {
+class CFreqRangeDlg : public CExchangeDialog {
     Q_OBJECT
 public:
     explicit CFreqRangeDlg(QWidget* parent = nullptr);
@@ -17,15 +15,12 @@ public:
     double m_lower = 0;
     double m_upper = 0;
 
-    void accept() override;
-
 protected:
-    void showEvent(QShowEvent* event) override;
+    QLineEdit* InitialEntry() const override;
+    bool DoDataExchange(DataExchange::Direction direction) override;
 
 private:
-    bool DoDataExchange(DataExchange::Direction direction);
 
     QLineEdit* m_lowerEdit;
     QLineEdit* m_upperEdit;
-    bool m_initialised = false;
 };

@@ -27,7 +27,7 @@ QGroupBox* LineGroup(const QString& title, QLabel*& line, const char* objectName
 
 } // namespace
 
-CPortCalcDlg::CPortCalcDlg(QWidget* parent) : QDialog(parent) {
+CPortCalcDlg::CPortCalcDlg(QWidget* parent) : CExchangeDialog(parent) {
     setWindowTitle(QStringLiteral("Port Calculator"));
     setModal(true);
 
@@ -105,12 +105,10 @@ bool CPortCalcDlg::DoDataExchange(DataExchange::Direction direction) {
 void CPortCalcDlg::OnInitDialog() {
     // A data exchange raises no change notification: no live update yet, so
     // the Effective Diameter line stays empty until the first edit.
-    DoDataExchange(DataExchange::Direction::Display);
+    CExchangeDialog::OnInitDialog();
     m_front->setChecked(true);
     ChooseChamber(Chamber::Front);
     m_rear->setEnabled(m_f2 > 0.01);
-    m_diameterEdit->setFocus(Qt::TabFocusReason);
-    m_diameterEdit->selectAll();
 }
 
 void CPortCalcDlg::ChooseChamber(Chamber chamber) {
@@ -138,15 +136,6 @@ void CPortCalcDlg::UpdatePortLength(bool countChanged) {
         "%.2f in", port ? std::optional(port->effectiveDiameter) : std::nullopt));
 }
 
-void CPortCalcDlg::showEvent(QShowEvent* event) {
-    if (!m_initialised) {
-        m_initialised = true;
-        OnInitDialog();
-    }
-    QDialog::showEvent(event);
-}
-
-void CPortCalcDlg::accept() {
-    if (DoDataExchange(DataExchange::Direction::Read))
-        QDialog::accept();
+QLineEdit* CPortCalcDlg::InitialEntry() const {
+    return m_diameterEdit;
 }

@@ -1,8 +1,6 @@
 #pragma once
 
-#include "platform/DataExchange.h"
-
-#include <QDialog>
+#include "platform/CExchangeDialog.h"
 
 #include <cstdint>
 #include <optional>
@@ -14,7 +12,7 @@ class QRadioButton;
 // "Port Calculator": port length and effective diameter for one chamber of the
 // design, worked out while the user types. A pure aid: nothing goes back into
 // the design.
-class CPortCalcDlg : public QDialog {
+class CPortCalcDlg : public CExchangeDialog {
     Q_OBJECT
 public:
     explicit CPortCalcDlg(QWidget* parent = nullptr);
@@ -32,16 +30,14 @@ public:
     double m_coneDiameter = 0;
     std::optional<double> m_computedLength; // empty when the last update had no value
 
-    void accept() override;
-
 protected:
-    void showEvent(QShowEvent* event) override;
+    bool DoDataExchange(DataExchange::Direction direction) override;
+    void OnInitDialog() override;
+    QLineEdit* InitialEntry() const override;
 
 private:
     enum class Chamber { Front, Rear };
 
-    bool DoDataExchange(DataExchange::Direction direction);
-    void OnInitDialog();
     void ChooseChamber(Chamber chamber);
     void UpdatePortLength(bool countChanged);
 
@@ -54,5 +50,4 @@ private:
     QLineEdit* m_lengthEdit;
     QLabel* m_minDiameterLine;
     QLabel* m_effectiveDiameterLine;
-    bool m_initialised = false;
 };

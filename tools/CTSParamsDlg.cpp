@@ -25,7 +25,7 @@ QLineEdit* AddResult(QGridLayout* grid, int row, int column, const QString& labe
 
 } // namespace
 
-CTSParamsDlg::CTSParamsDlg(QWidget* parent) : QDialog(parent) {
+CTSParamsDlg::CTSParamsDlg(QWidget* parent) : CExchangeDialog(parent) {
     setWindowTitle(QStringLiteral("Calculate T/S Parameters"));
     setModal(true);
 
@@ -131,17 +131,6 @@ void CTSParamsDlg::Recalculate() {
     m_vasResult->setText(PrintfText::FormatOrNa("%.3f", m_tsVas));
 }
 
-void CTSParamsDlg::showEvent(QShowEvent* event) {
-    if (!m_initialised) {
-        m_initialised = true;
-        DoDataExchange(DataExchange::Direction::Display);
-        m_fsEdit->setFocus(Qt::TabFocusReason);
-        m_fsEdit->selectAll();
-    }
-    QDialog::showEvent(event);
-}
-
-void CTSParamsDlg::accept() {
-    if (DoDataExchange(DataExchange::Direction::Read))
-        QDialog::accept();
+QLineEdit* CTSParamsDlg::InitialEntry() const {
+    return m_fsEdit;
 }

@@ -1,8 +1,6 @@
 #pragma once
 
-#include "platform/DataExchange.h"
-
-#include <QDialog>
+#include "platform/CExchangeDialog.h"
 
 #include <optional>
 
@@ -10,7 +8,7 @@ class QLineEdit;
 
 // "Calculate T/S Parameters": Fs, Qts and Vas (with Qes, Qms and a consistency
 // figure) from impedance measurements, recomputed on every change of an entry.
-class CTSParamsDlg : public QDialog {
+class CTSParamsDlg : public CExchangeDialog {
     Q_OBJECT
 public:
     explicit CTSParamsDlg(QWidget* parent = nullptr);
@@ -30,14 +28,11 @@ public:
     // Set by the first recalculation: until then the result fields are empty.
     bool m_resultsShown = false;
 
-    // "Use Results": reads the entries once more and accepts when they pass.
-    void accept() override;
-
 protected:
-    void showEvent(QShowEvent* event) override;
+    QLineEdit* InitialEntry() const override;
+    bool DoDataExchange(DataExchange::Direction direction) override;
 
 private:
-    bool DoDataExchange(DataExchange::Direction direction);
     void Recalculate();
 
     QLineEdit* m_fsEdit;
@@ -55,5 +50,4 @@ private:
     QLineEdit* m_qesResult;
     QLineEdit* m_qmsResult;
     QLineEdit* m_errorResult;
-    bool m_initialised = false;
 };

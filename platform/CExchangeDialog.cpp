@@ -1,0 +1,30 @@
+#include "platform/CExchangeDialog.h"
+
+#include <QLineEdit>
+
+CExchangeDialog::CExchangeDialog(QWidget* parent) : QDialog(parent) {}
+
+void CExchangeDialog::accept() {
+    if (DoDataExchange(DataExchange::Direction::Read))
+        QDialog::accept();
+}
+
+bool CExchangeDialog::DoDataExchange(DataExchange::Direction) {
+    return true;
+}
+
+void CExchangeDialog::OnInitDialog() {
+    DoDataExchange(DataExchange::Direction::Display);
+    if (QLineEdit* entry = InitialEntry()) {
+        entry->setFocus(Qt::TabFocusReason);
+        entry->selectAll();
+    }
+}
+
+void CExchangeDialog::showEvent(QShowEvent* event) {
+    if (!m_initialised) {
+        m_initialised = true;
+        OnInitDialog();
+    }
+    QDialog::showEvent(event);
+}
