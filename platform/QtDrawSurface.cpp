@@ -134,18 +134,18 @@ void QtDrawSurface::UpdateTransform() {
     m_painter.setWorldTransform(Mapping() * m_baseTransform);
 }
 
-void QtDrawSurface::ApplyPen(const PenSpec* spec) {
+void QtDrawSurface::ApplyPen(const PenSpec* desc) {
     Flush();
-    if (spec == nullptr) {
+    if (desc == nullptr) {
         m_painter.setPen(m_ownPen);
         m_penStyle = Qt::CustomDashLine; // the caller's pen: always stroked by Qt
         return;
     }
-    QPen pen(QColor(spec->color.red, spec->color.green, spec->color.blue));
-    pen.setWidth(std::max(spec->width, 0));
+    QPen pen(QColor(desc->color.red, desc->color.green, desc->color.blue));
+    pen.setWidth(std::max(desc->width, 0));
     pen.setCapStyle(Qt::FlatCap);
     pen.setJoinStyle(Qt::MiterJoin);
-    if (spec->style == PenStyle::Dash)
+    if (desc->style == PenStyle::Dash)
         pen.setDashPattern({18, 6}); // long dashes, short gaps, as on classic screens
     m_painter.setPen(pen);
     m_penStyle = pen.style();
@@ -153,26 +153,26 @@ void QtDrawSurface::ApplyPen(const PenSpec* spec) {
     m_penColor = pen.color();
 }
 
-void QtDrawSurface::ApplyFont(const FontSpec* spec) {
+void QtDrawSurface::ApplyFont(const FontSpec* desc) {
     Flush();
-    m_ownFontSelected = spec == nullptr;
-    if (spec == nullptr) {
+    m_ownFontSelected = desc == nullptr;
+    if (desc == nullptr) {
         m_painter.setFont(m_ownFont);
         return;
     }
-    QFont font(QString::fromStdString(spec->family));
+    QFont font(QString::fromStdString(desc->family));
     // Qt substitutes a metric-compatible face (Liberation Sans for Arial).
     font.setStyleHint(QFont::SansSerif);
     // The height is the character cell, ascent plus descent, as a Windows
     // font height is: the largest pixel size whose cell fits. For Arial's 12
     // that is 11, which gives the labels Arial's widths, so "-10.0" ends at
     // the frame instead of cutting into it.
-    const int cell = std::max(spec->cellHeight, 1);
+    const int cell = std::max(desc->cellHeight, 1);
     int pixelSize = cell;
     font.setPixelSize(pixelSize);
     while (pixelSize > 1 && QFontMetrics(font).height() > cell)
         font.setPixelSize(--pixelSize);
-    font.setWeight(static_cast<QFont::Weight>(std::clamp(spec->weight, 1, 1000)));
+    font.setWeight(static_cast<QFont::Weight>(std::clamp(desc->weight, 1, 1000)));
     font.setItalic(false);
     font.setUnderline(false);
     font.setStrikeOut(false);

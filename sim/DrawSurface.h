@@ -43,20 +43,20 @@ inline constexpr int kOwnObject = 0;
 
 // Create/select/delete bookkeeping shared by the pens and the fonts. Slots of
 // deleted objects are reused, so a long session of redraws does not grow it.
-template <typename Spec> class SurfaceObjects {
+template <typename Item> class SurfaceObjects {
 public:
-    int Create(const Spec& spec) {
+    int Create(const Item& desc) {
         for (size_t i = 0; i < m_slots.size(); ++i) {
             if (!m_slots[i]) {
-                m_slots[i] = spec;
+                m_slots[i] = desc;
                 return static_cast<int>(i) + 1;
             }
         }
-        m_slots.push_back(spec);
+        m_slots.push_back(desc);
         return static_cast<int>(m_slots.size());
     }
     // Null for the surface's own object and for handles that name nothing.
-    const Spec* Find(int handle) const {
+    const Item* Find(int handle) const {
         if (handle <= 0 || static_cast<size_t>(handle) > m_slots.size())
             return nullptr;
         const auto& slot = m_slots[static_cast<size_t>(handle) - 1];
@@ -71,7 +71,7 @@ public:
     }
 
 private:
-    std::vector<std::optional<Spec>> m_slots;
+    std::vector<std::optional<Item>> m_slots;
 };
 
 // What the plot draws on: the screen, an image, a printed page or a vector
@@ -82,7 +82,7 @@ class DrawSurface {
 public:
     virtual ~DrawSurface() = default;
 
-    PenHandle CreatePen(const PenSpec& spec) { return m_pens.Create(spec); }
+    PenHandle CreatePen(const PenSpec& desc) { return m_pens.Create(desc); }
     // Returns the pen selected before, so the caller can restore it. A handle
     // that names nothing changes nothing and returns the current pen.
     PenHandle SelectPen(PenHandle pen);
@@ -90,7 +90,7 @@ public:
     bool DeletePen(PenHandle pen);
     const PenSpec* SelectedPen() const { return m_pens.Find(m_pen); } // null: own pen
 
-    FontHandle CreateFont(const FontSpec& spec) { return m_fonts.Create(spec); }
+    FontHandle CreateFont(const FontSpec& desc) { return m_fonts.Create(desc); }
     FontHandle SelectFont(FontHandle font);
     bool DeleteFont(FontHandle font);
     const FontSpec* SelectedFont() const { return m_fonts.Find(m_font); } // null: own font
