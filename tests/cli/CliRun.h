@@ -4,19 +4,20 @@
 #include <QProcess>
 #include <QStringList>
 
-// Runs the built orvane-cli with the given arguments and collects what it
-// printed. code is -1 when it did not finish in time or crashed.
+// What the built orvane-cli printed; code is -1 when it crashed or hung.
 struct CliRun {
     int code = -1;
     QByteArray out;
     QByteArray err;
 };
 
-inline CliRun RunCli(const QStringList& args, int timeoutMs = 120000) {
+inline CliRun RunCli(const QStringList& args,
+                     const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
     QProcess p;
+    p.setProcessEnvironment(env);
     p.start(QStringLiteral(ORVANE_BINARY_DIR "/cli/orvane-cli"), args);
     CliRun r;
-    if (!p.waitForFinished(timeoutMs)) {
+    if (!p.waitForFinished(120000)) {
         p.kill();
         p.waitForFinished();
         return r;
