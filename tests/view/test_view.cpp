@@ -1,0 +1,299 @@
+#include "ViewHost.h"
+
+#include "tests/sim/RecordingSurface.h"
+
+#include <QPainter>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSvgRenderer>
+
+using Field = COrvaneView::Field;
+
+namespace {
+
+constexpr int kPlotTop = 60; // the form sits above
+const QRect kPicture(10, 2, 48, 48);
+
+// Curve (pure blue) pixels of `a` below the form; with `b`, only those white in
+// `b`: erased there, not merely crossed by grid lines drawn again.
+int BluePixels(const QImage& a, const QImage& b = {}) {
+    int count = 0;
+    for (int y = static_cast<int>(kPlotTop * a.devicePixelRatio()); y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            count += (a.pixel(x, y) & 0xffffff) == 0x0000ff &&
+                     (b.isNull() || (b.pixel(x, y) & 0xffffff) == 0xffffff);
+        }
+    }
+    return count;
+}
+
+QImage Rendered(const QString& path) {
+    QImage picture(48, 48, QImage::Format_ARGB32_Premultiplied);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    QSvgRenderer(path).render(&painter, QRectF(0, 0, 48, 48));
+    return picture;
+}
+
+QImage Picture(const QImage& image) {
+    return image.copy(kPicture).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+// The image with the box picture blanked out.
+QImage OutsidePicture(QImage image) {
+    QPainter(&image).fillRect(kPicture, Qt::black);
+    return image;
+}
+
+} // namespace
+
+class TestView : public QObject {
+    Q_OBJECT
+private slots:
+    void newDesignForm() {
+        ViewHost host({}, false);
+        host.view->FillFromDesign();
+        QStringList texts;
+        for (int i = 0; i < 5; ++i)
+            texts << host.Edit(Field(i))->text();
+        QCOMPARE(texts, (QStringList{"0.", "0.", "0.", "0.", "1"}));
+        QCOMPARE(host.Enabled(), QStringLiteral("10001"));
+        QCOMPARE(host.CheckedBox(), 0);
+        QVERIFY(!host.view->m_f1Entered);
+    }
+
+    // Plot reads F1, V1, Drivers, F2 and V2 in turn, stops at the first it
+    // refuses, then plots whatever the record holds.
+    void readForm_data() {
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("button");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("record"); // F1 V1 Drivers F2 V2
+        const QString number = "Please enter a number.";
+        const QString f1Range = "Please enter a number between 0. and 20000..";
+        const QString integer = "Please enter an integer.";
+        const QString count = "Please enter an integer between 1 and 65535.";
+        const int v1 = int(Field::V1), drivers = int(Field::Drivers);
+        QTest::newRow("V1 empty") << v1 << "" << false << number << "45 2 1 90 1.5";
+        QTest::newRow("V1 letters, Plot") << v1 << "  abc" << true << number << "45 2 1 90 1.5";
+        QTest::newRow("F1 25000") << int(Field::F1) << "25000" << false << f1Range
+                                  << "25000 2 1 90 1.5";
+        QTest::newRow("Drivers blanks")
+            << drivers << "  4  " << false << QString() << "45 3 4 80 3";
+        QTest::newRow("Drivers 4x") << drivers << "4x" << false << integer << "45 3 1 90 1.5";
+        QTest::newRow("Drivers -1") << drivers << "-1" << false << count << "45 3 1 90 1.5";
+        QTest::newRow("Drivers 65536") << drivers << "65536" << false << count << "45 3 1 90 1.5";
+        QTest::newRow("Drivers huge")
+            << drivers << "99999999999" << false << count << "45 3 1 90 1.5";
+    }
+    void readForm() {
+        QFETCH(int, field);
+        QFETCH(QString, typed);
+        QFETCH(bool, button);
+        QFETCH(QString, message);
+        ViewHost host([](SpeakerDesign& d) {
+            ReferenceDriver(d);
+            d.m_boxType = "Bandpass6";
+            d.m_v1 = 2;
+            d.m_f1 = 40;
+            d.m_v2 = 1.5;
+            d.m_f2 = 90;
+        });
+        const QImage before = host.view->BackingImage();
+        const char* const values[] = {"3", "45", "3", "80", "2"}; // in Field order
+        for (int i = 0; i < 5; ++i)
+            host.Type(Field(i), i == field ? typed : values[i]);
+        QWidget* target =
+            button ? static_cast<QWidget*>(host.view->PlotButton()) : host.Edit(Field(field));
+        target->setFocus();
+        QTest::keyClick(target, Qt::Key_Return);
+        QCOMPARE(host.messages, message.isEmpty() ? QStringList{} : QStringList{message});
+        const SpeakerDesign& d = host.doc.Design();
+        QTEST(QString::asprintf("%g %g %d %g %g", d.m_f1, d.m_v1, int(d.m_driverCount), d.m_f2,
+                                d.m_v2),
+              "record");
+        QVERIFY(host.view->BackingImage() != before);
+        if (!message.isEmpty()) {
+            QTRY_COMPARE(QApplication::focusWidget(), host.Edit(Field(field)));
+            QCOMPARE(host.Edit(Field(field))->selectedText(), typed);
+        }
+        // One Plot per Enter.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter);
+        QCOMPARE(host.messages.size(), message.isEmpty() ? 0 : 2);
+    }
+
+    void f1EnteredByTyping() {
+        // Bandpass6 writes no automatic value, so only typing sets the flag.
+        ViewHost host([](SpeakerDesign& d) { d.m_boxType = "Bandpass6"; });
+        host.view->EraseAndRedraw();
+        QVERIFY(!host.view->m_f1Entered);
+        host.Edit(Field::F1)->setFocus();
+        QTest::keyClick(host.Edit(Field::F1), Qt::Key_5);
+        QVERIFY(host.view->m_f1Entered);
+    }
+
+    // A tuning of at least 0.1 Hz that came with the design is kept.
+    void loadedTuning_data() {
+        QTest::addColumn<double>("f1");
+        QTest::addColumn<bool>("entered");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("0.1 kept") << 0.1 << true << "0.1";
+        QTest::newRow("0.05 replaced") << 0.05 << false << "34";
+        QTest::newRow("new design") << 0.0 << false << "34";
+    }
+    void loadedTuning() {
+        QFETCH(double, f1);
+        ViewHost host(VentedDesign, false);
+        host.doc.Design().m_f1 = f1;
+        host.view->FillFromDesign();
+        QTEST(host.view->m_f1Entered, "entered");
+        host.Show();
+        QTEST(host.Edit(Field::F1)->text(), "shown");
+        QVERIFY(host.view->m_f1Entered); // chosen or kept, it now stays
+    }
+
+    // The vented example: the tuning is chosen, kept once shown and chosen
+    // again after clearing F1; each Plot adds a curve, Redraw keeps one.
+    void ventedExample() {
+        ViewHost host(ReferenceDriver);
+        host.view->OnBoxType(BoxKind::Vented);
+        host.Plot(Field::V1, "2");
+        QCOMPARE(host.Edit(Field::F1)->text(), QStringLiteral("34"));
+        QVERIFY(std::fabs(host.doc.Design().m_f1 - 34.018) < 0.001);
+        const QImage first = host.view->BackingImage();
+        QVERIFY(BluePixels(first) > 200);
+        host.Plot(Field::V1, "4");
+        QCOMPARE(host.Edit(Field::F1)->text(), QStringLiteral("34"));
+        QCOMPARE(host.doc.Design().m_f1, 34.0);
+        const QImage both = host.view->BackingImage();
+        QCOMPARE(BluePixels(first, both), 0);
+        QVERIFY(BluePixels(both) > BluePixels(first) + 300);
+
+        // Uncovering shows what was drawn; the README keeps it as its picture.
+        host.Edit(Field::V1)->clearFocus();
+        host.view->repaint();
+        const QImage shown = host.view->grab().toImage();
+        QVERIFY(shown.save(ORVANE_BINARY_DIR "/design-window.png"));
+        const QRect plot(0, kPlotTop, both.width(), both.height() - kPlotTop);
+        QCOMPARE(shown.copy(plot).convertToFormat(QImage::Format_RGB32),
+                 both.copy(plot).convertToFormat(QImage::Format_RGB32));
+
+        host.view->OnRedraw();
+        const QImage current = host.view->BackingImage();
+        QCOMPARE(BluePixels(current, both), 0);
+        QVERIFY(BluePixels(first, current) > 300);
+
+        host.Plot(Field::F1, "0");
+        QCOMPARE(host.Edit(Field::F1)->text(), QStringLiteral("27")); // 30 * (3/4)^0.31
+        QVERIFY(host.messages.isEmpty());
+    }
+
+    // Plot marks the document only when reading the form changed the record.
+    void modifiedByPlot() {
+        ViewHost host(ReferenceDriver);
+        QSignalSpy changed(host.view.get(), &COrvaneView::recordChanged);
+        host.view->OnPlot();
+        QVERIFY(!host.doc.IsModified());
+        host.Plot(Field::V1, "1.5");
+        QVERIFY(host.doc.IsModified());
+        // F1 shows the sealed resonance rounded ("52") but drawing puts the
+        // exact value back: an unchanged form leaves the record as it was.
+        host.doc.SetModified(false);
+        QCOMPARE(host.Edit(Field::F1)->text(), QStringLiteral("52"));
+        host.Plot(Field::V1, "1.5");
+        host.view->OnRedraw();
+        host.view->OnAmplitude(2);
+        QVERIFY(!host.doc.IsModified());
+        QCOMPARE(changed.count(), 1);
+    }
+
+    void fiveDbPerDiv() {
+        ViewHost host(VentedDesign);
+        const QImage before = host.view->BackingImage();
+        host.view->OnAmplitude(5);
+        QCOMPARE(ViewHost::Checked(host.marks.amplitude), 2);
+        QVERIFY(host.view->BackingImage() != before);
+        RecordingSurface recording;
+        SpeakerDesign design = host.doc.Design();
+        DrawPlot(recording, design, host.view->m_f1Entered, host.view->Scale(), 800, 600);
+        QStringList levels;
+        for (const auto& op : recording.Of(RecordingSurface::Kind::Text)) {
+            if (op.x == 5)
+                levels << QString::fromStdString(op.text);
+        }
+        QCOMPARE(levels.size(), 16);
+        QCOMPARE(levels.first(), QStringLiteral("-50.0"));
+        QCOMPARE(levels.last(), QStringLiteral("25.0"));
+    }
+
+    // A box command switches fields and picture, marks the document and plots
+    // nothing; an unknown type marks no box and leaves the fields as they were.
+    void boxCommands() {
+        ViewHost host([](SpeakerDesign& d) {
+            ReferenceDriver(d);
+            d.m_v1 = 2;
+        });
+        QSignalSpy changed(host.view.get(), &COrvaneView::recordChanged);
+        const struct {
+            BoxKind kind;
+            const char* picture;
+            const char* enabled;
+        } steps[] = {{BoxKind::Vented, ":/box/vented.svg", "11001"},
+                     {BoxKind::Bandpass4, ":/box/bandpass4.svg", "11101"},
+                     {BoxKind::Sealed, ":/box/sealed.svg", "10001"},
+                     {BoxKind::Bandpass6, ":/box/bandpass6.svg", "11111"}};
+        for (const auto& step : steps) {
+            const QImage before = host.view->BackingImage();
+            const QString f1 = host.Edit(Field::F1)->text();
+            host.doc.SetModified(false);
+            host.view->OnBoxType(step.kind);
+            QCOMPARE(host.doc.Design().m_boxType, std::string(BoxType::Name(step.kind)));
+            QCOMPARE(host.CheckedBox(), int(step.kind));
+            QCOMPARE(host.Enabled(), QString(step.enabled));
+            QCOMPARE(Picture(host.view->BackingImage()), Rendered(step.picture));
+            QCOMPARE(OutsidePicture(host.view->BackingImage()), OutsidePicture(before));
+            QCOMPARE(host.Edit(Field::F1)->text(), f1);
+            QVERIFY(host.doc.IsModified());
+        }
+        // The same type again changes nothing.
+        host.doc.SetModified(false);
+        host.view->OnBoxType(BoxKind::Bandpass6);
+        QVERIFY(!host.doc.IsModified());
+        QCOMPARE(changed.count(), 4);
+
+        host.doc.Design().m_boxType = "sealed";
+        host.view->FillFromDesign();
+        host.view->OnPlot();
+        QCOMPARE(host.CheckedBox(), -1);
+        QCOMPARE(host.Enabled(), QStringLiteral("11111"));
+        QVERIFY(host.messages.isEmpty());
+    }
+
+    void afterDrawHook() {
+        ViewHost host(VentedDesign);
+        QTest::qWait(20); // the first display's drawing has had its turn
+        struct PaintCounter : QObject {
+            int paints = 0;
+            bool eventFilter(QObject*, QEvent* e) override {
+                paints += e->type() == QEvent::Paint;
+                return false;
+            }
+        } counter;
+        host.view->installEventFilter(&counter);
+        QList<int> paintsAtCalls; // -1 for a call inside a paint
+        host.view->SetAfterDrawHook([&](COrvaneView& view) {
+            paintsAtCalls << (view.paintingActive() ? -1 : counter.paints);
+        });
+        host.view->OnRedraw();
+        QVERIFY(paintsAtCalls.isEmpty()); // never synchronously
+        QTRY_COMPARE(paintsAtCalls.size(), 1);
+        QVERIFY(paintsAtCalls[0] >= 1); // after the repaint that showed the drawing
+        host.view->OnPlot();            // not a draw operation
+        QTest::qWait(50);
+        QCOMPARE(paintsAtCalls.size(), 1);
+    }
+};
+
+QTEST_MAIN(TestView)
+#include "test_view.moc"
