@@ -1,5 +1,7 @@
 #include "cli/CliCommand.h"
 
+#include "sim/CLocaleScope.h"
+
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -55,6 +57,7 @@ bool CliArgs::Number(const std::string& name, double& out) const {
     const char* text = it->second.c_str();
     char* end = nullptr;
     errno = 0;
+    const CLocaleScope cLocale; // "2.5" on every desktop, as in the program's fields
     const double v = std::strtod(text, &end);
     if (end == text || *end != '\0' || errno == ERANGE || !std::isfinite(v))
         return false;
