@@ -50,11 +50,15 @@ CliArgs ParseCliArgs(int argc, char** argv, int first) {
     return args;
 }
 
-bool CliArgs::Number(const std::string& name, double& out) const {
+const char* CliArgs::Value(const std::string& name) const {
     const auto it = options.find(name);
-    if (it == options.end())
+    return it == options.end() ? nullptr : it->second.c_str();
+}
+
+bool CliArgs::Number(const std::string& name, double& out) const {
+    const char* text = Value(name);
+    if (text == nullptr)
         return false;
-    const char* text = it->second.c_str();
     char* end = nullptr;
     errno = 0;
     const CLocaleScope cLocale; // "2.5" on every desktop, as in the program's fields
@@ -66,10 +70,9 @@ bool CliArgs::Number(const std::string& name, double& out) const {
 }
 
 bool CliArgs::Integer(const std::string& name, long long& out) const {
-    const auto it = options.find(name);
-    if (it == options.end())
+    const char* text = Value(name);
+    if (text == nullptr)
         return false;
-    const char* text = it->second.c_str();
     char* end = nullptr;
     errno = 0;
     const long long v = std::strtoll(text, &end, 10);

@@ -16,6 +16,8 @@ struct CliArgs {
     // caller's usage path) when it is not a whole finite number text.
     bool Number(const std::string& name, double& out) const;
     bool Integer(const std::string& name, long long& out) const;
+    // The option's text, or null when it was not given.
+    const char* Value(const std::string& name) const;
 };
 
 CliArgs ParseCliArgs(int argc, char** argv, int first);
