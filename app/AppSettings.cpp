@@ -3,6 +3,8 @@
 #include "app/IniFile.h"
 #include "app/SettingsPath.h"
 
+namespace orvane {
+
 AppSettings::AppSettings(QString path)
     : m_path(path.isEmpty() ? SettingsPath() : std::move(path)) {}
 
@@ -26,3 +28,5 @@ bool AppSettings::Save() const {
         return true;
     return ini.Save(m_path);
 }
+
+} // namespace orvane

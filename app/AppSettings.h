@@ -4,6 +4,8 @@
 
 #include <QString>
 
+namespace orvane {
+
 // The program's settings file: the recent-file list (section "Recent File
 // List", File1..File4) and the number of pages last shown side by side in
 // print preview (section "Settings", key "PreviewPages", 0 when absent).
@@ -41,3 +43,5 @@ private:
     RecentFileList m_recent;
     int m_previewPages = 0;
 };
+
+} // namespace orvane

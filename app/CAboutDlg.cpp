@@ -1,9 +1,13 @@
 #include "app/CAboutDlg.h"
 
+#include "core/Version.h"
+
 #include <QGridLayout>
 #include <QIcon>
 #include <QLabel>
 #include <QPushButton>
+
+namespace orvane {
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("About orvane"));
@@ -14,7 +18,10 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
         QIcon(QStringLiteral(":/icons/orvane.svg")).pixmap(QSize(32, 32), devicePixelRatioF()));
     icon->setFixedSize(32, 32);
 
-    auto* version = new QLabel(QStringLiteral("Orvane Version 1.0"), this);
+    auto* version = new QLabel(
+        QStringLiteral("Orvane Version ") +
+            QString::fromUtf8(kVersionMajorMinor.data(), kVersionMajorMinor.size()),
+        this);
     version->setObjectName(QStringLiteral("versionText"));
     version->setTextFormat(Qt::PlainText);
 
@@ -32,3 +39,5 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     layout->setColumnMinimumWidth(1, 180);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
+
+} // namespace orvane

@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+namespace orvane {
+
 // "About orvane": the application icon at the left, "Orvane Version 1.0"
 // beside it, and the default button "OK" at the right. Run modally.
 class CAboutDlg : public QDialog {
@@ -9,3 +11,5 @@ class CAboutDlg : public QDialog {
 public:
     explicit CAboutDlg(QWidget* parent = nullptr);
 };
+
+} // namespace orvane

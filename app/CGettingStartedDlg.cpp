@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace orvane {
+
 QStringList CGettingStartedDlg::Paragraphs() {
     return {
         QStringLiteral(
@@ -52,3 +54,5 @@ CGettingStartedDlg::CGettingStartedDlg(QWidget* parent) : QDialog(parent) {
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
+
+} // namespace orvane

@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <QStringList>
 
+namespace orvane {
+
 // "Getting Started": four fixed paragraphs, top to bottom, then the default
 // button "OK" centred at the bottom. Run modally; it holds no data.
 class CGettingStartedDlg : public QDialog {
@@ -13,3 +15,5 @@ public:
     // The four texts exactly as shown, their double and triple blanks included.
     static QStringList Paragraphs();
 };
+
+} // namespace orvane

@@ -25,6 +25,8 @@
 #include <QToolBar>
 #include <QUrl>
 
+namespace orvane {
+
 namespace {
 
 // Design windows keep their own title bar when maximised. Left to itself, Qt
@@ -476,3 +478,5 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
     }
     return QMainWindow::eventFilter(watched, event);
 }
+
+} // namespace orvane

@@ -12,13 +12,16 @@
 #include <functional>
 #include <map>
 
-class CommandRouter;
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 class QStyle;
 class QToolBar;
+
+namespace orvane {
+
+class CommandRouter;
 
 // The main window: the design windows' area, both menu bars, the toolbar and
 // the status bar. It owns every command's action; the router decides which
@@ -107,3 +110,5 @@ private:
     std::function<bool()> m_closeQuery;
     std::function<void(const QString&)> m_dropHandler;
 };
+
+} // namespace orvane

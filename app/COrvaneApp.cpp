@@ -1,5 +1,7 @@
 #include "app/COrvaneApp.h"
 
+#include "core/Version.h"
+
 #include "app/AppSettings.h"
 #include "app/CAboutDlg.h"
 #include "app/CGettingStartedDlg.h"
@@ -7,7 +9,7 @@
 #include "app/ShellIntegration.h"
 #include "app/SingleInstance.h"
 #include "app/ViewPrinting.h"
-#include "design/COrvaneDoc.h"
+#include "core/design/COrvaneDoc.h"
 #include "tools/ToolCommands.h"
 #include "view/COrvaneView.h"
 
@@ -19,9 +21,11 @@
 #include <QPrinter>
 #include <QScreen>
 
+namespace orvane {
+
 COrvaneApp::COrvaneApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("orvane"));
-    setApplicationVersion(QStringLiteral("1.0.0.1"));
+    setApplicationVersion(QString::fromUtf8(kVersion.data(), kVersion.size()));
     setDesktopFileName(QStringLiteral("orvane"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/orvane.svg")));
 }
@@ -224,3 +228,5 @@ void COrvaneApp::OnHandedOverFile(const QString& path) {
     m_frame->activateWindow();
     m_docs->OpenDocumentFile(path);
 }
+
+} // namespace orvane

@@ -8,10 +8,13 @@
 
 #include <memory>
 
+class QPrinter;
+
+namespace orvane {
+
 class AppSettings;
 class CMainFrame;
 class COrvaneView;
-class QPrinter;
 class SingleInstance;
 
 // The application object. Its start-up hook builds the program in a fixed
@@ -80,3 +83,5 @@ private:
     std::unique_ptr<DocManager> m_docs;
     std::unique_ptr<SingleInstance> m_singleInstance;
 };
+
+} // namespace orvane

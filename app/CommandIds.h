@@ -1,5 +1,7 @@
 #pragma once
 
+namespace orvane {
+
 // Every command of the menus and the toolbar. The router keys on these.
 enum CommandId : int {
     ID_FILE_NEW = 1,
@@ -39,3 +41,5 @@ enum CommandId : int {
     ID_HELP_GETTING_STARTED,
     ID_APP_ABOUT,
 };
+
+} // namespace orvane

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdlib>
 
+namespace orvane {
+
 namespace {
 
 constexpr std::array kTexts = {
@@ -76,3 +78,5 @@ const CommandText& CommandTextOf(CommandId id) {
     }
     std::abort(); // a CommandId without texts is a programming error
 }
+
+} // namespace orvane

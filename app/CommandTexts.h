@@ -4,6 +4,8 @@
 
 #include <span>
 
+namespace orvane {
+
 // The resource texts of one command: menu label (with its "&" mnemonic), the
 // accelerator key, and the prompt: status text, a newline, then the tooltip
 // where there is one.
@@ -18,3 +20,5 @@ struct CommandText {
 std::span<const CommandText> AllCommandTexts();
 // The entry of `id`; every CommandId has one.
 const CommandText& CommandTextOf(CommandId id);
+
+} // namespace orvane

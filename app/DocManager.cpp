@@ -1,7 +1,7 @@
 #include "app/DocManager.h"
 
 #include "app/CMainFrame.h"
-#include "design/COrvaneDoc.h"
+#include "core/design/COrvaneDoc.h"
 #include "platform/Message.h"
 #include "view/COrvaneView.h"
 
@@ -15,6 +15,8 @@
 #include <QMdiSubWindow>
 
 #include <algorithm>
+
+namespace orvane {
 
 struct DocManager::Entry {
     std::unique_ptr<COrvaneDoc> doc;
@@ -316,3 +318,5 @@ bool DocManager::eventFilter(QObject* watched, QEvent* event) {
     }
     return QObject::eventFilter(watched, event);
 }
+
+} // namespace orvane

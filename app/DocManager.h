@@ -7,10 +7,13 @@
 #include <memory>
 #include <vector>
 
+class QMdiSubWindow;
+
+namespace orvane {
+
 class CMainFrame;
 class COrvaneDoc;
 class COrvaneView;
-class QMdiSubWindow;
 
 // The one document type: creates, opens, saves and closes designs, each with
 // one or more design windows in the main window's area.
@@ -86,3 +89,5 @@ private:
     int m_newCount = 0;
     bool m_closingWithoutPrompt = false;
 };
+
+} // namespace orvane

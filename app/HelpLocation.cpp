@@ -15,6 +15,8 @@
 #define ORVANE_HELP_BUILD_DIR ""
 #endif
 
+namespace orvane {
+
 namespace {
 
 bool IsInside(const QString& path, const QString& folder) {
@@ -51,3 +53,5 @@ QString HelpLocation() {
         return QString();
     return HelpLocation(QCoreApplication::applicationDirPath());
 }
+
+} // namespace orvane

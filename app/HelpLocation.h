@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace orvane {
+
 // The manual's start page, as an absolute file path, or an empty string when
 // no manual is found. Looked for, in this order:
 //  1. installed beside the program: <bindir>/../share/doc/orvane/html/index.html
@@ -12,3 +14,5 @@ QString HelpLocation();
 
 // The same for a program in executableDir (tests use it).
 QString HelpLocation(const QString& executableDir);
+
+} // namespace orvane

@@ -7,6 +7,8 @@
 
 #include <limits>
 
+namespace orvane {
+
 namespace {
 
 bool SameName(const QString& a, const QString& b) {
@@ -278,3 +280,5 @@ QString IniFile::DecodeValue(const QString& text) {
         return value.mid(1, value.size() - 2);
     return value;
 }
+
+} // namespace orvane

@@ -5,6 +5,8 @@
 
 #include <vector>
 
+namespace orvane {
+
 // A small reader and writer for the settings file's section/key text format.
 //
 // Section and key names are kept exactly as written (QSettings would escape
@@ -82,3 +84,5 @@ private:
 
     std::vector<Section> m_sections;
 };
+
+} // namespace orvane

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 
+namespace orvane {
+
 RecentFileList::RecentFileList(int size, int displayLength)
     : m_size(std::max(1, size)), m_displayLength(std::max(1, displayLength)) {}
 
@@ -111,3 +113,5 @@ void RecentFileList::WriteTo(IniFile& ini) const {
     for (int i = written + 1; i <= m_size; ++i)
         ini.RemoveKey(kSection, QStringLiteral("File%1").arg(i));
 }
+
+} // namespace orvane

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace orvane {
+
 class IniFile;
 
 // The recently opened or saved design files: at most four, most recent first.
@@ -67,3 +69,5 @@ private:
     int m_displayLength;
     QStringList m_files;
 };
+
+} // namespace orvane

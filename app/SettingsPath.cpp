@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+namespace orvane {
+
 namespace {
 
 QString ConfigHome() {
@@ -27,3 +29,5 @@ QString SettingsPath() {
         name = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
     return SettingsPath(name);
 }
+
+} // namespace orvane

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+namespace orvane {
+
 // Where the settings file lives: $XDG_CONFIG_HOME (or ~/.config when it is
 // unset, empty or not an absolute path), then the executable's file name and
 // ".ini": /home/ann/.config/orvane.ini for the program "orvane".
@@ -9,3 +11,5 @@ QString SettingsPath();
 
 // The same for a given executable name; an empty name falls back to "orvane".
 QString SettingsPath(const QString& executableName);
+
+} // namespace orvane

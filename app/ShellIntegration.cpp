@@ -8,6 +8,8 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+namespace orvane {
+
 namespace {
 
 // The glob databases are generated files of a few hundred kilobytes at most.
@@ -214,3 +216,5 @@ ShellIntegration::Outcome ShellIntegration::Register(const QString& executablePa
     }
     return outcome;
 }
+
+} // namespace orvane

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+namespace orvane {
+
 // Makes the desktop know design files: the MIME type application/x-orvane-spk
 // ("spkr Document", *.spk in any letter case) and a desktop entry that opens
 // them with this program. Run at every start; writes only into the user's own
@@ -49,3 +51,5 @@ public:
     // $XDG_DATA_DIRS (absolute entries only), default /usr/local/share:/usr/share.
     static QStringList DataDirs();
 };
+
+} // namespace orvane

@@ -10,6 +10,8 @@
 
 #include <unistd.h>
 
+namespace orvane {
+
 namespace {
 
 const QByteArray kMagic = QByteArrayLiteral("ORV1");
@@ -189,3 +191,5 @@ void SingleInstance::OnReadyRead(QLocalSocket* socket) {
     // message box) happens after the client has its answer.
     QTimer::singleShot(0, this, [this, path] { emit fileRequested(path); });
 }
+
+} // namespace orvane

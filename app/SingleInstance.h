@@ -6,6 +6,8 @@
 class QLocalServer;
 class QLocalSocket;
 
+namespace orvane {
+
 // One running program per user: the first start listens on a local socket;
 // a later "orvane FILE" hands the file's absolute path to it and exits.
 //
@@ -60,3 +62,5 @@ private:
     QLocalServer* m_server;
     int m_clients = 0;
 };
+
+} // namespace orvane

@@ -9,6 +9,8 @@
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 
+namespace orvane {
+
 namespace ViewPrinting {
 
 bool Print(COrvaneView& view, QPrinter& printer, QWidget* parent) {
@@ -19,7 +21,7 @@ bool Print(COrvaneView& view, QPrinter& printer, QWidget* parent) {
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    view.PrintPage(printer);
+    view.PrintOn(printer);
     return true;
 }
 
@@ -30,7 +32,7 @@ void Preview(COrvaneView& view, QPrinter& printer, int& pages, QWidget* parent) 
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
                      [guarded](QPrinter* target) {
                          if (guarded)
-                             guarded->PrintPage(*target);
+                             guarded->PrintOn(*target);
                      });
     auto* widget = dialog.findChild<QPrintPreviewWidget*>();
     if (widget != nullptr) {
@@ -48,3 +50,5 @@ void PageSetup(QPrinter& printer, QWidget* parent) {
 }
 
 } // namespace ViewPrinting
+
+} // namespace orvane

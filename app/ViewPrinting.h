@@ -1,8 +1,11 @@
 #pragma once
 
-class COrvaneView;
 class QPrinter;
 class QWidget;
+
+namespace orvane {
+
+class COrvaneView;
 
 // The print commands of a design window, over the application's one printer.
 // The page itself is the view's: one page, header and plot.
@@ -20,3 +23,5 @@ void Preview(COrvaneView& view, QPrinter& printer, int& pages, QWidget* parent);
 void PageSetup(QPrinter& printer, QWidget* parent);
 
 } // namespace ViewPrinting
+
+} // namespace orvane

@@ -1,7 +1,7 @@
 #include "app/COrvaneApp.h"
 
 int main(int argc, char** argv) {
-    COrvaneApp app(argc, argv);
+    orvane::COrvaneApp app(argc, argv);
     if (!app.InitInstance(app.arguments().mid(1)))
         return 0;
     const int code = app.exec();

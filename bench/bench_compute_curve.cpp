@@ -1,8 +1,10 @@
 // ComputeCurve over the widest range the program allows, 20 to 20000 Hz, for
 // each box type. The plot recomputes the curve on every repaint.
-#include "sim/ResponseModel.h"
+#include "core/model/ResponseModel.h"
 
 #include <QtTest>
+
+using namespace orvane;
 
 class BenchComputeCurve : public QObject {
     Q_OBJECT

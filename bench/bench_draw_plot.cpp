@@ -3,14 +3,16 @@
 // QPainter::drawPolyline of the same curve points (the floor any drawing of
 // the curve has to pay) and the curve's computation alone.
 #include "platform/QtDrawSurface.h"
-#include "sim/DrawPlot.h"
-#include "sim/Saturate.h"
+#include "core/plot/DrawPlot.h"
+#include "core/numeric/Saturate.h"
 
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QtTest>
 #include <cmath>
+
+using namespace orvane;
 
 namespace {
 

@@ -1,10 +1,12 @@
-#include "design/COrvaneDoc.h"
+#include "core/design/COrvaneDoc.h"
 #include "view/COrvaneView.h"
 #include "view/ViewMarks.h"
 
 #include <QAction>
 #include <QLineEdit>
 #include <QtTest>
+
+using namespace orvane;
 
 // The Plot command end to end on a full-HD view: read the form, compute the
 // 20..20000 Hz sweep (19980 points), draw over the backing image.

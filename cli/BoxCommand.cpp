@@ -1,10 +1,12 @@
 #include "cli/CalcOptions.h"
 #include "cli/CliCommand.h"
 #include "cli/Json.h"
-#include "tools/BoxCalc.h"
+#include "core/calc/BoxCalc.h"
 
 #include <cmath>
 #include <cstdio>
+
+namespace orvane {
 
 namespace {
 
@@ -31,3 +33,5 @@ int RunBox(const CliArgs& args) {
 const CliRegistration registration({"box", "box --volume X [--ratio 1.618|1.414|1.26]", RunBox});
 
 } // namespace
+
+} // namespace orvane

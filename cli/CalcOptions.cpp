@@ -3,6 +3,8 @@
 #include <cstring>
 #include <limits>
 
+namespace orvane {
+
 namespace CalcOptions {
 
 bool OnlyKnown(const CliArgs& args, std::initializer_list<const char*> known, std::string& error) {
@@ -59,3 +61,5 @@ bool Integer32(const CliArgs& args, const char* name, int32_t& out, std::string&
 }
 
 } // namespace CalcOptions
+
+} // namespace orvane

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+namespace orvane {
+
 // Option reading shared by the calculator subcommands. Each function returns
 // false and fills `error` with the usage message when the line is wrong.
 namespace CalcOptions {
@@ -22,3 +24,5 @@ bool Optional(const CliArgs& args, const char* name, std::optional<double>& out,
 bool Integer32(const CliArgs& args, const char* name, int32_t& out, std::string& error);
 
 } // namespace CalcOptions
+
+} // namespace orvane

@@ -1,12 +1,14 @@
 #include "cli/CliCommand.h"
 
-#include "sim/CLocaleScope.h"
+#include "core/text/CLocaleScope.h"
 
 #include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+
+namespace orvane {
 
 namespace {
 
@@ -91,3 +93,5 @@ int CliUsageError(const std::string& message) {
     std::fputs("  orvane-cli --help | --version\n", stderr);
     return 2;
 }
+
+} // namespace orvane

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+namespace orvane {
+
 // Parsed command line of one subcommand: "--name value" options (and "-o"),
 // plus positional arguments. Every option takes exactly one value.
 struct CliArgs {
@@ -38,3 +40,5 @@ const std::vector<CliCommand>& RegisteredCliCommands();
 
 // Prints "orvane-cli: <message>" and the full usage on stderr; returns 2.
 int CliUsageError(const std::string& message);
+
+} // namespace orvane

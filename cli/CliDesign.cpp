@@ -1,8 +1,10 @@
 #include "cli/CliDesign.h"
 
-#include "design/COrvaneDoc.h"
+#include "core/design/COrvaneDoc.h"
 
 #include <cstdio>
+
+namespace orvane {
 
 std::optional<SpeakerDesign> LoadDesignOrReport(const std::string& path) {
     COrvaneDoc doc;
@@ -17,3 +19,5 @@ AutoValue ApplyOpeningAutomaticValues(SpeakerDesign& design) {
     const bool f1Entered = design.m_f1 >= 0.1;
     return ApplyAutomaticValues(design, f1Entered);
 }
+
+} // namespace orvane

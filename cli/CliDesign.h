@@ -1,10 +1,12 @@
 #pragma once
 
-#include "design/SpeakerDesign.h"
-#include "sim/ResponseModel.h"
+#include "core/design/SpeakerDesign.h"
+#include "core/model/ResponseModel.h"
 
 #include <optional>
 #include <string>
+
+namespace orvane {
 
 // Loads a design file as the program would open it; on failure prints the
 // program's message on stderr and returns nothing.
@@ -13,3 +15,5 @@ std::optional<SpeakerDesign> LoadDesignOrReport(const std::string& path);
 // The automatic step of a freshly opened design window: a stored F1 of at
 // least 0.1 counts as an entered tuning.
 AutoValue ApplyOpeningAutomaticValues(SpeakerDesign& design);
+
+} // namespace orvane

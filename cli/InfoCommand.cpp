@@ -3,9 +3,11 @@
 #include "cli/CliCommand.h"
 #include "cli/CliDesign.h"
 #include "cli/Json.h"
-#include "sim/OutputLimits.h"
+#include "core/model/OutputLimits.h"
 
 #include <cstdio>
+
+namespace orvane {
 
 namespace {
 
@@ -101,3 +103,5 @@ int RunInfo(const CliArgs& args) {
 const CliRegistration registration({"info", "info FILE", RunInfo});
 
 } // namespace
+
+} // namespace orvane

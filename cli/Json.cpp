@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+namespace orvane {
+
 namespace Json {
 
 std::string Number(double value) {
@@ -106,3 +108,5 @@ Object& Object::Add(std::string_view key, const std::string& encodedValue) {
 }
 
 } // namespace Json
+
+} // namespace orvane

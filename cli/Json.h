@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+namespace orvane {
+
 // Minimal JSON text builder for the tool's output. Doubles are written with
 // "%.17g"; NaN and infinities as the strings "nan", "inf", "-inf".
 namespace Json {
@@ -25,3 +27,5 @@ private:
 };
 
 } // namespace Json
+
+} // namespace orvane

@@ -1,10 +1,12 @@
 // orvane-cli new -o FILE [options]: writes a new design with the given values
 // in place of the defaults.
 #include "cli/CliCommand.h"
-#include "design/COrvaneDoc.h"
+#include "core/design/COrvaneDoc.h"
 
 #include <cstdio>
 #include <string>
+
+namespace orvane {
 
 namespace {
 
@@ -81,3 +83,5 @@ const CliRegistration registration(
      RunNew});
 
 } // namespace
+
+} // namespace orvane

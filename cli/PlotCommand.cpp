@@ -5,8 +5,8 @@
 #include "cli/CliCommand.h"
 #include "cli/CliDesign.h"
 #include "platform/QtDrawSurface.h"
-#include "sim/DrawPlot.h"
-#include "sim/PrintPage.h"
+#include "core/plot/DrawPlot.h"
+#include "core/plot/PrintPage.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -20,6 +20,8 @@
 #include <cstdio>
 #include <memory>
 #include <regex>
+
+namespace orvane {
 
 namespace {
 
@@ -202,3 +204,5 @@ const CliRegistration registration({"plot", "plot FILE -o OUT [--size WxH] [--db
                                     RunPlot});
 
 } // namespace
+
+} // namespace orvane

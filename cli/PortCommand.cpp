@@ -1,10 +1,12 @@
 #include "cli/CalcOptions.h"
 #include "cli/CliCommand.h"
 #include "cli/Json.h"
-#include "tools/PortCalc.h"
+#include "core/calc/PortCalc.h"
 
 #include <cmath>
 #include <cstdio>
+
+namespace orvane {
 
 namespace {
 
@@ -47,3 +49,5 @@ const CliRegistration registration({"port",
                                     RunPort});
 
 } // namespace
+
+} // namespace orvane

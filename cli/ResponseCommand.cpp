@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdio>
 
+namespace orvane {
+
 namespace {
 
 void PrintLevel(double level) {
@@ -37,3 +39,5 @@ int RunResponse(const CliArgs& args) {
 const CliRegistration registration({"response", "response FILE", RunResponse});
 
 } // namespace
+
+} // namespace orvane

@@ -1,10 +1,12 @@
 #include "cli/CalcOptions.h"
 #include "cli/CliCommand.h"
 #include "cli/Json.h"
-#include "tools/TsCalc.h"
+#include "core/calc/TsCalc.h"
 
 #include <cmath>
 #include <cstdio>
+
+namespace orvane {
 
 namespace {
 
@@ -47,3 +49,5 @@ const CliRegistration registration({"ts", "ts --fs X --re X --zmax X --f1 X --f2
                                     RunTs});
 
 } // namespace
+
+} // namespace orvane

@@ -1,30 +1,31 @@
 #include "cli/CliCommand.h"
+#include "core/Version.h"
 
 #include <cstdio>
 #include <cstring>
 
 int main(int argc, char** argv) {
     if (argc < 2)
-        return CliUsageError("");
+        return orvane::CliUsageError("");
     const char* first = argv[1];
     if (std::strcmp(first, "--help") == 0 || std::strcmp(first, "-h") == 0) {
         std::puts("orvane-cli: scripting and batch work on Orvane design files.\nusage:");
-        for (const CliCommand& c : RegisteredCliCommands())
+        for (const orvane::CliCommand& c : orvane::RegisteredCliCommands())
             std::printf("  orvane-cli %s\n", c.usage);
         std::puts("  orvane-cli --help | --version");
         return 0;
     }
     if (std::strcmp(first, "--version") == 0) {
-        std::puts("orvane-cli 1.0.0.1");
+        std::printf("orvane-cli %s\n", orvane::kVersion.data());
         return 0;
     }
-    for (const CliCommand& c : RegisteredCliCommands()) {
+    for (const orvane::CliCommand& c : orvane::RegisteredCliCommands()) {
         if (std::strcmp(first, c.name) == 0) {
-            const CliArgs args = ParseCliArgs(argc, argv, 2);
+            const orvane::CliArgs args = orvane::ParseCliArgs(argc, argv, 2);
             if (!args.error.empty())
-                return CliUsageError(args.error);
+                return orvane::CliUsageError(args.error);
             return c.run(args);
         }
     }
-    return CliUsageError(std::string("unknown command ") + first);
+    return orvane::CliUsageError(std::string("unknown command ") + first);
 }

@@ -1,10 +1,12 @@
 // Feeds arbitrary bytes to the design-file loader. Whatever parses must store
 // and parse again to the same record, bit for bit, and store to the same bytes.
-#include "design/DesignFile.h"
+#include "core/design/DesignFile.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+
+using namespace orvane;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const auto first = DesignFile::Parse(std::span(data, size));

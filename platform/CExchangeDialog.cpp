@@ -2,6 +2,8 @@
 
 #include <QLineEdit>
 
+namespace orvane {
+
 CExchangeDialog::CExchangeDialog(QWidget* parent) : QDialog(parent) {}
 
 void CExchangeDialog::accept() {
@@ -28,3 +30,5 @@ void CExchangeDialog::showEvent(QShowEvent* event) {
     }
     QDialog::showEvent(event);
 }
+
+} // namespace orvane

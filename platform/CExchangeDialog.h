@@ -6,6 +6,8 @@
 
 class QLineEdit;
 
+namespace orvane {
+
 // A modal dialog whose entry fields move to and from the dialog's own copies
 // through a data exchange: filled once before the dialog first shows, read and
 // validated on OK, which closes the dialog only when every field passes.
@@ -30,3 +32,5 @@ protected:
 private:
     bool m_initialised = false;
 };
+
+} // namespace orvane

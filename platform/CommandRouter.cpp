@@ -2,6 +2,8 @@
 
 #include <QAction>
 
+namespace orvane {
+
 CommandRouter::CommandRouter(QObject* parent) : QObject(parent) {}
 
 void CommandRouter::AddCommand(int id, QAction* action) {
@@ -47,3 +49,5 @@ void CommandRouter::UpdateEnabled() {
     for (auto& [id, action] : m_actions)
         action->setEnabled(IsHandled(id));
 }
+
+} // namespace orvane

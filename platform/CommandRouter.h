@@ -8,6 +8,8 @@
 
 class QAction;
 
+namespace orvane {
+
 // Sends each command to the first handler along the route: the active design
 // window, then the main window, then the application. A command that no one
 // along the route handles has its action disabled, so its menu entry and
@@ -40,3 +42,5 @@ private:
     std::map<int, QAction*> m_actions;
     std::array<Table, 3> m_levels;
 };
+
+} // namespace orvane

@@ -8,6 +8,8 @@
 
 #include <exception>
 
+namespace orvane {
+
 namespace {
 
 // A data exchange raises no change notification of its own.
@@ -98,3 +100,5 @@ bool DataExchange::Fail(QLineEdit* edit, const QString& message) {
     edit->selectAll();
     return false;
 }
+
+} // namespace orvane

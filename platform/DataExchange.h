@@ -7,6 +7,8 @@
 class QLineEdit;
 class QWidget;
 
+namespace orvane {
+
 // Moves values between line edits and their copies, in a fixed field order
 // given by the order of the calls, in one direction:
 //  Display: writes a field only when its text differs, with change
@@ -40,3 +42,5 @@ private:
     QWidget* m_messageParent;
     bool m_ok = true;
 };
+
+} // namespace orvane

@@ -5,6 +5,8 @@
 
 #include <dlfcn.h>
 
+namespace orvane {
+
 namespace {
 
 // libX11 is opened at run time so that the program neither builds nor starts
@@ -67,3 +69,5 @@ std::optional<KeyboardLocks> KeyboardLocks::Query() {
     return std::nullopt;
 #endif
 }
+
+} // namespace orvane

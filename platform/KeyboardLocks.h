@@ -2,6 +2,8 @@
 
 #include <optional>
 
+namespace orvane {
+
 // The keyboard's lock indicators as the window system reports them.
 struct KeyboardLocks {
     bool caps = false;
@@ -12,3 +14,5 @@ struct KeyboardLocks {
     // (Wayland, the offscreen platform, an X server without XKB).
     static std::optional<KeyboardLocks> Query();
 };
+
+} // namespace orvane

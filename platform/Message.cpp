@@ -2,6 +2,8 @@
 
 #include <utility>
 
+namespace orvane {
+
 namespace {
 
 MessageHook& Hook() {
@@ -41,3 +43,5 @@ QMessageBox::StandardButton ShowMessage(QWidget* parent, const QString& text, Me
 void SetMessageHook(MessageHook hook) {
     Hook() = std::move(hook);
 }
+
+} // namespace orvane

@@ -7,6 +7,8 @@
 
 class QWidget;
 
+namespace orvane {
+
 // The three kinds of message box the program shows:
 //  Warning: caption "orvane", exclamation icon (entry validation, file errors)
 //  Stop:    caption "orvane", stop icon ("Internal application error.")
@@ -31,3 +33,5 @@ QMessageBox::StandardButton ShowMessage(QWidget* parent, const QString& text,
 // answers with a button. Pass an empty function to restore the real boxes.
 using MessageHook = std::function<QMessageBox::StandardButton(const MessageRecord&)>;
 void SetMessageHook(MessageHook hook);
+
+} // namespace orvane

@@ -1,6 +1,6 @@
 #include "platform/NumericText.h"
 
-#include "sim/CLocaleScope.h"
+#include "core/text/CLocaleScope.h"
 
 #include <cmath>
 #include <cstdio>
@@ -8,6 +8,8 @@
 #include <cstring>
 #include <limits>
 #include <string>
+
+namespace orvane {
 
 namespace {
 
@@ -239,3 +241,5 @@ std::optional<int32_t> ScanInteger(const QString& text) {
 }
 
 } // namespace NumericText
+
+} // namespace orvane

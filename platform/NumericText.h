@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <optional>
 
+namespace orvane {
+
 // The one module that turns numbers into entry-field text and back.
 namespace NumericText {
 
@@ -28,3 +30,5 @@ std::optional<double> ScanNumber(const QString& text);
 std::optional<int32_t> ScanInteger(const QString& text);
 
 } // namespace NumericText
+
+} // namespace orvane

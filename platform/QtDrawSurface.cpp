@@ -7,6 +7,8 @@
 #include <QString>
 #include <algorithm>
 
+namespace orvane {
+
 namespace {
 
 QPoint Clamped(int x, int y) {
@@ -178,3 +180,5 @@ void QtDrawSurface::ApplyFont(const FontSpec* desc) {
     font.setStrikeOut(false);
     m_painter.setFont(font);
 }
+
+} // namespace orvane

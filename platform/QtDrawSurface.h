@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sim/DrawSurface.h"
+#include "core/plot/DrawSurface.h"
 
 #include <QColor>
 #include <QFont>
@@ -10,6 +10,8 @@
 #include <QTransform>
 
 class QPainter;
+
+namespace orvane {
 
 // The drawing surface over a QPainter: screen, image, printer, SVG and PDF.
 // Lines are aliased with flat caps and mitred joins, so a pen of width w
@@ -64,3 +66,5 @@ private:
     double m_scaleY = 1;
     QPoint m_origin;
 };
+
+} // namespace orvane

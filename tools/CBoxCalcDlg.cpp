@@ -1,7 +1,7 @@
 #include "tools/CBoxCalcDlg.h"
 
 #include "platform/NumericText.h"
-#include "tools/BoxCalc.h"
+#include "core/calc/BoxCalc.h"
 #include "tools/DialogRows.h"
 #include "tools/PrintfText.h"
 
@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+
+namespace orvane {
 
 CBoxCalcDlg::CBoxCalcDlg(QWidget* parent) : CExchangeDialog(parent) {
     setWindowTitle(QStringLiteral("Box Calculator"));
@@ -107,3 +109,5 @@ void CBoxCalcDlg::UpdateDimensions() {
 QLineEdit* CBoxCalcDlg::InitialEntry() const {
     return m_volumeEdit;
 }
+
+} // namespace orvane

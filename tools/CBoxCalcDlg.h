@@ -7,6 +7,8 @@
 class QLineEdit;
 class QRadioButton;
 
+namespace orvane {
+
 // "Box Calculator": internal dimensions for a volume in one of three optimum
 // ratios, worked out while the user types. No data exchange, no validation,
 // nothing goes back into the design.
@@ -37,3 +39,5 @@ private:
     QLineEdit* m_heightEdit;
     QLineEdit* m_depthEdit;
 };
+
+} // namespace orvane

@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace orvane {
+
 CDriverParamsDlg::CDriverParamsDlg(QWidget* parent) : CExchangeDialog(parent) {
     setWindowTitle(QStringLiteral("Driver Parameters"));
     setModal(true);
@@ -61,3 +63,5 @@ bool CDriverParamsDlg::DoDataExchange(DataExchange::Direction direction) {
 QLineEdit* CDriverParamsDlg::InitialEntry() const {
     return m_fsEdit;
 }
+
+} // namespace orvane

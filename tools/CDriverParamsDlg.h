@@ -4,6 +4,8 @@
 
 class QLineEdit;
 
+namespace orvane {
+
 // "Driver Parameters": the driver's Thiele/Small parameters and the optional
 // figures. Works on its own copies; the command loads them before showing the
 // dialog and writes them back after OK.
@@ -32,3 +34,5 @@ private:
     QLineEdit* m_xmaxEdit;
     QLineEdit* m_efficiencyEdit;
 };
+
+} // namespace orvane

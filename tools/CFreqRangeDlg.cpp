@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+namespace orvane {
+
 CFreqRangeDlg::CFreqRangeDlg(QWidget* parent) : CExchangeDialog(parent) {
     setWindowTitle(QStringLiteral("Frequency Range"));
     setModal(true);
@@ -43,3 +45,5 @@ bool CFreqRangeDlg::DoDataExchange(DataExchange::Direction direction) {
 QLineEdit* CFreqRangeDlg::InitialEntry() const {
     return m_lowerEdit;
 }
+
+} // namespace orvane

@@ -4,6 +4,8 @@
 
 class QLineEdit;
 
+namespace orvane {
+
 // "Frequency Range": the span the design is simulated and plotted over. The
 // dialog checks each bound on its own; whether the span is usable is the
 // command's decision.
@@ -24,3 +26,5 @@ private:
     QLineEdit* m_lowerEdit;
     QLineEdit* m_upperEdit;
 };
+
+} // namespace orvane

@@ -2,7 +2,7 @@
 
 #include "platform/NumericText.h"
 #include "tools/DialogRows.h"
-#include "tools/PortCalc.h"
+#include "core/calc/PortCalc.h"
 #include "tools/PrintfText.h"
 
 #include <QGridLayout>
@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+
+namespace orvane {
 
 namespace {
 
@@ -139,3 +141,5 @@ void CPortCalcDlg::UpdatePortLength(bool countChanged) {
 QLineEdit* CPortCalcDlg::InitialEntry() const {
     return m_diameterEdit;
 }
+
+} // namespace orvane

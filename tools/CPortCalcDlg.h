@@ -9,6 +9,8 @@ class QLabel;
 class QLineEdit;
 class QRadioButton;
 
+namespace orvane {
+
 // "Port Calculator": port length and effective diameter for one chamber of the
 // design, worked out while the user types. A pure aid: nothing goes back into
 // the design.
@@ -51,3 +53,5 @@ private:
     QLabel* m_minDiameterLine;
     QLabel* m_effectiveDiameterLine;
 };
+
+} // namespace orvane

@@ -2,7 +2,7 @@
 
 #include "tools/DialogRows.h"
 #include "tools/PrintfText.h"
-#include "tools/TsCalc.h"
+#include "core/calc/TsCalc.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -12,6 +12,8 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+
+namespace orvane {
 
 namespace {
 
@@ -134,3 +136,5 @@ void CTSParamsDlg::Recalculate() {
 QLineEdit* CTSParamsDlg::InitialEntry() const {
     return m_fsEdit;
 }
+
+} // namespace orvane

@@ -6,6 +6,8 @@
 
 class QLineEdit;
 
+namespace orvane {
+
 // "Calculate T/S Parameters": Fs, Qts and Vas (with Qes, Qms and a consistency
 // figure) from impedance measurements, recomputed on every change of an entry.
 class CTSParamsDlg : public CExchangeDialog {
@@ -51,3 +53,5 @@ private:
     QLineEdit* m_qmsResult;
     QLineEdit* m_errorResult;
 };
+
+} // namespace orvane

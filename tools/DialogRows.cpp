@@ -7,6 +7,8 @@
 #include <QPalette>
 #include <QPushButton>
 
+namespace orvane {
+
 namespace DialogRows {
 
 int FieldWidth(const QWidget* widget, int digits) {
@@ -59,3 +61,5 @@ void SetTabOrder(std::initializer_list<QWidget*> widgets) {
 }
 
 } // namespace DialogRows
+
+} // namespace orvane

@@ -10,6 +10,8 @@ class QLineEdit;
 class QPushButton;
 class QWidget;
 
+namespace orvane {
+
 // Building blocks shared by the tool dialogs: an entry field with its label to
 // its right, and buttons that are the default only when told so (a dialog's
 // Enter key must always reach the one default button, whatever has focus).
@@ -32,3 +34,5 @@ int FieldWidth(const QWidget* widget, int digits);
 void SetTabOrder(std::initializer_list<QWidget*> widgets);
 
 } // namespace DialogRows
+
+} // namespace orvane

@@ -1,6 +1,8 @@
 #include "tools/PrintfText.h"
 
-#include "sim/Printf.h"
+#include "core/text/Printf.h"
+
+namespace orvane {
 
 namespace PrintfText {
 
@@ -13,3 +15,5 @@ QString FormatOrNa(const char* format, std::optional<double> value) {
 }
 
 } // namespace PrintfText
+
+} // namespace orvane

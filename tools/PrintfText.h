@@ -4,6 +4,8 @@
 
 #include <optional>
 
+namespace orvane {
+
 // The calculators' result texts use fixed printf formats ("%.2f in", "%.3f", ...),
 // always with a decimal point whatever the desktop's locale.
 namespace PrintfText {
@@ -14,3 +16,5 @@ QString Format(const char* format, double value);
 QString FormatOrNa(const char* format, std::optional<double> value);
 
 } // namespace PrintfText
+
+} // namespace orvane

@@ -1,6 +1,6 @@
 #include "tools/ToolCommands.h"
 
-#include "design/COrvaneDoc.h"
+#include "core/design/COrvaneDoc.h"
 #include "platform/Message.h"
 #include "tools/CBoxCalcDlg.h"
 #include "tools/CDriverParamsDlg.h"
@@ -8,6 +8,8 @@
 #include "tools/CPortCalcDlg.h"
 #include "tools/CTSParamsDlg.h"
 #include "view/COrvaneView.h"
+
+namespace orvane {
 
 namespace ToolCommands {
 namespace {
@@ -118,3 +120,5 @@ void InstallFirstDrawCheck(COrvaneView& view) {
 }
 
 } // namespace ToolCommands
+
+} // namespace orvane

@@ -1,5 +1,7 @@
 #pragma once
 
+namespace orvane {
+
 class COrvaneView;
 
 // The design view's tool commands. Each builds its dialog for one showing,
@@ -25,3 +27,5 @@ void OnTsParams(COrvaneView& view);
 void InstallFirstDrawCheck(COrvaneView& view);
 
 } // namespace ToolCommands
+
+} // namespace orvane

@@ -1,11 +1,11 @@
 #include "view/COrvaneView.h"
 
-#include "sim/Printf.h"
+#include "core/text/Printf.h"
 
-#include "design/COrvaneDoc.h"
+#include "core/design/COrvaneDoc.h"
 #include "platform/DataExchange.h"
 #include "platform/QtDrawSurface.h"
-#include "sim/PrintPage.h"
+#include "core/plot/PrintPage.h"
 #include "view/ViewMarks.h"
 
 #include <QFile>
@@ -19,6 +19,8 @@
 #include <QSvgRenderer>
 
 #include <cmath>
+
+namespace orvane {
 
 namespace {
 
@@ -332,14 +334,14 @@ void COrvaneView::ShowAutoValue(const AutoValue& value) {
         OnF1Changed(); // also when the text happened to be the same
 }
 
-void COrvaneView::PrintPage(QPrinter& printer) {
+void COrvaneView::PrintOn(QPrinter& printer) {
     QPainter painter;
     if (!painter.begin(&printer))
         return; // the printer refused the job; Qt has already said why
     QtDrawSurface surface(painter);
     // The painter's origin is the printable area's top-left corner.
     const QSize client = ClientSize();
-    ::PrintPage(surface, printer.width(), printer.height(), 0, 0, m_doc.Title(), m_doc.Design(),
+    PrintPage(surface, printer.width(), printer.height(), 0, 0, m_doc.Title(), m_doc.Design(),
                 client.width(), client.height(), [this, client](DrawSurface& page) {
                     // The page gets the plot; the box picture belongs to the window.
                     ShowAutoValue(DrawPlot(page, m_doc.Design(), m_f1Entered, Scale(),
@@ -398,3 +400,5 @@ void COrvaneView::keyPressEvent(QKeyEvent* event) {
     }
     QWidget::keyPressEvent(event);
 }
+
+} // namespace orvane

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "design/SpeakerDesign.h"
-#include "sim/DrawPlot.h"
+#include "core/design/SpeakerDesign.h"
+#include "core/plot/DrawPlot.h"
 
 #include <QImage>
 #include <QWidget>
@@ -10,11 +10,14 @@
 #include <cstdint>
 #include <functional>
 
-class COrvaneDoc;
 class QLabel;
 class QLineEdit;
 class QPrinter;
 class QPushButton;
+
+namespace orvane {
+
+class COrvaneDoc;
 struct ViewMarks;
 
 // The design view: the entry form along the top edge, the box picture in the
@@ -51,7 +54,7 @@ public:
 
     // Printing entry points.
     QSize ClientSize() const;
-    void PrintPage(QPrinter& printer);
+    void PrintOn(QPrinter& printer);
 
     // Runs after each draw operation, once the repaint showing it is done.
     void SetAfterDrawHook(std::function<void(COrvaneView&)> hook);
@@ -108,3 +111,5 @@ private:
     bool m_afterDrawPending = false;
     bool m_initialUpdateDone = false;
 };
+
+} // namespace orvane

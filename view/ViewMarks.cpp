@@ -2,6 +2,8 @@
 
 #include <QAction>
 
+namespace orvane {
+
 void ViewMarks::SetBoxMark(BoxKind kind) const {
     for (size_t i = 0; i < box.size(); ++i) {
         if (box[i] != nullptr)
@@ -16,3 +18,5 @@ void ViewMarks::SetAmplitudeMark(int dbPerDiv) const {
             amplitude[i]->setChecked(kSteps[i] == dbPerDiv);
     }
 }
+
+} // namespace orvane

@@ -1,10 +1,12 @@
 #pragma once
 
-#include "design/SpeakerDesign.h"
+#include "core/design/SpeakerDesign.h"
 
 #include <array>
 
 class QAction;
+
+namespace orvane {
 
 // The checkable Box and Amplitude menu entries. The main window owns the
 // actions, and all design views share them, so a mark shows the most recent
@@ -20,3 +22,5 @@ struct ViewMarks {
     // Checks the entry of dbPerDiv and clears the other three.
     void SetAmplitudeMark(int dbPerDiv) const;
 };
+
+} // namespace orvane

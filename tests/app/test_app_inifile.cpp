@@ -12,6 +12,8 @@
 
 #include <memory>
 
+using namespace orvane;
+
 namespace {
 
 QByteArray ReadAll(const QString& path) {

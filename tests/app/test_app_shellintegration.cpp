@@ -10,6 +10,8 @@
 
 #include <memory>
 
+using namespace orvane;
+
 namespace {
 
 const QString kExe = QStringLiteral("/opt/orvane/bin/orvane");

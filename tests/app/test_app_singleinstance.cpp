@@ -17,6 +17,8 @@
 
 #include <cstring>
 
+using namespace orvane;
+
 namespace {
 
 QByteArray Message(const QByteArray& path) {

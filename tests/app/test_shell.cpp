@@ -5,7 +5,7 @@
 #include "app/CommandTexts.h"
 #include "app/HelpLocation.h"
 #include "app/SingleInstance.h"
-#include "design/COrvaneDoc.h"
+#include "core/design/COrvaneDoc.h"
 #include "platform/CommandRouter.h"
 #include "platform/Message.h"
 #include "view/COrvaneView.h"
@@ -22,6 +22,8 @@
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QtTest>
+
+using namespace orvane;
 
 class TestShell : public QObject {
     Q_OBJECT

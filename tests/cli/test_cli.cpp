@@ -1,8 +1,10 @@
-#include "CliRun.h"
-#include "design/DesignFile.h"
+#include "tests/support/CliRun.h"
+#include "core/design/DesignFile.h"
 
 #include <QtTest>
 #include <limits>
+
+using namespace orvane;
 
 namespace {
 

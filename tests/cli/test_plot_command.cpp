@@ -1,8 +1,10 @@
-#include "CliRun.h"
-#include "design/DesignFile.h"
+#include "tests/support/CliRun.h"
+#include "core/design/DesignFile.h"
 
 #include <QImage>
 #include <QtTest>
+
+using namespace orvane;
 
 namespace {
 

@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QtTest>
 
+using namespace orvane;
+
 using Level = CommandRouter::Level;
 
 class TestCommandRouter : public QObject {

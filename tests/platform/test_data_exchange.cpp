@@ -8,6 +8,8 @@
 
 #include <array>
 
+using namespace orvane;
+
 namespace {
 
 // Fields in exchange order: a number, a number in 0..100, an integer, an integer in 1..65535.

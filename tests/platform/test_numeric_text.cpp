@@ -1,5 +1,5 @@
 #include "platform/NumericText.h"
-#include "sim/Printf.h"
+#include "core/text/Printf.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -9,6 +9,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+
+using namespace orvane;
 
 using namespace NumericText;
 using OptNumber = std::optional<double>;

@@ -7,6 +7,8 @@
 
 #include <limits>
 
+using namespace orvane;
+
 namespace {
 
 const QRgb kWhite = qRgb(255, 255, 255);

@@ -15,6 +15,8 @@
 
 #include <cstdio>
 
+using namespace orvane;
+
 namespace {
 
 void TypeInto(QDialog& dlg, const char* name, const QString& text) {

@@ -5,10 +5,12 @@
 #include "tools/CTSParamsDlg.h"
 #include "tools/ToolCommands.h"
 
-#include "DialogTestUtil.h"
-#include "tests/view/ViewHost.h"
+#include "tests/support/DialogTestUtil.h"
+#include "tests/support/ViewHost.h"
 
 #include <QSignalSpy>
+
+using namespace orvane;
 
 namespace {
 

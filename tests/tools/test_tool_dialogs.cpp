@@ -2,10 +2,12 @@
 #include "tools/CPortCalcDlg.h"
 #include "tools/CTSParamsDlg.h"
 
-#include "DialogTestUtil.h"
+#include "tests/support/DialogTestUtil.h"
 
 #include <QLabel>
 #include <QRadioButton>
+
+using namespace orvane;
 
 namespace {
 

@@ -1,11 +1,13 @@
-#include "ViewHost.h"
+#include "tests/support/ViewHost.h"
 
-#include "tests/sim/RecordingSurface.h"
+#include "tests/support/RecordingSurface.h"
 
 #include <QPainter>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSvgRenderer>
+
+using namespace orvane;
 
 using Field = COrvaneView::Field;
 

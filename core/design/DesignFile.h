@@ -1,0 +1,36 @@
+#pragma once
+
+#include "core/design/SpeakerDesign.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+#include <vector>
+
+namespace orvane {
+
+// The byte layout of a design file, both directions, over bytes in memory.
+// Sixteen values, little-endian, no header; the box type is a length-prefixed
+// byte string. Loading also accepts the 16-bit character form (FF FE FF) and
+// turns it into UTF-8, the 8-bit character set of this system.
+class DesignFile {
+public:
+    // The one message a parse failure shows.
+    static constexpr std::string_view kUnexpectedFormat = "Unexpected file format.";
+
+    // Bytes of a design with the shortest string prefix. Names longer than a
+    // 32-bit length can describe are cut at that length.
+    static std::vector<std::uint8_t> Store(const SpeakerDesign& design);
+
+    // The design the bytes hold, or nothing when they end before the sixteenth
+    // value. Bytes after it are ignored; values are taken as they stand.
+    static std::optional<SpeakerDesign> Parse(std::span<const std::uint8_t> bytes);
+
+    // How many bytes a complete file starting with these bytes needs, so that
+    // a reader fetches no more than that. While the string prefix is not
+    // complete yet it is a lower bound: ask again with more bytes.
+    static std::uint64_t RequiredSize(std::span<const std::uint8_t> head);
+};
+
+} // namespace orvane

@@ -1,0 +1,62 @@
+#include "core/design/SpeakerDesign.h"
+
+#include <cstring>
+
+namespace orvane {
+
+namespace {
+
+bool SameDouble(double a, double b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+} // namespace
+
+bool SpeakerDesign::SameBits(const SpeakerDesign& o) const {
+    const double mine[] = {m_fs,        m_qts,  m_vas,          m_v1,        m_f1,
+                           m_v2,        m_f2,   m_freqLow,      m_freqHigh,  m_reserved1,
+                           m_reserved2, m_xmax, m_coneDiameter, m_efficiency};
+    const double theirs[] = {o.m_fs,           o.m_qts,       o.m_vas,       o.m_v1,
+                             o.m_f1,           o.m_v2,        o.m_f2,        o.m_freqLow,
+                             o.m_freqHigh,     o.m_reserved1, o.m_reserved2, o.m_xmax,
+                             o.m_coneDiameter, o.m_efficiency};
+    for (size_t i = 0; i < std::size(mine); ++i) {
+        if (!SameDouble(mine[i], theirs[i]))
+            return false;
+    }
+    return m_boxType == o.m_boxType && m_driverCount == o.m_driverCount;
+}
+
+namespace BoxType {
+
+BoxKind Classify(std::string_view name) {
+    if (name == Sealed)
+        return BoxKind::Sealed;
+    if (name == Vented)
+        return BoxKind::Vented;
+    if (name == Bandpass4)
+        return BoxKind::Bandpass4;
+    if (name == Bandpass6)
+        return BoxKind::Bandpass6;
+    return BoxKind::Unknown;
+}
+
+std::string_view Name(BoxKind kind) {
+    switch (kind) {
+    case BoxKind::Sealed:
+        return Sealed;
+    case BoxKind::Vented:
+        return Vented;
+    case BoxKind::Bandpass4:
+        return Bandpass4;
+    case BoxKind::Bandpass6:
+        return Bandpass6;
+    case BoxKind::Unknown:
+        break;
+    }
+    return {};
+}
+
+} // namespace BoxType
+
+} // namespace orvane

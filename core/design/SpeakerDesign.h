@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace orvane {
+
+// The enclosure types, held in the record as their names. Names are compared
+// exactly (case-sensitive, whole string); anything else is an unknown type
+// that can only come from a design file.
+enum class BoxKind { Sealed, Vented, Bandpass4, Bandpass6, Unknown };
+
+namespace BoxType {
+inline constexpr std::string_view Sealed = "Sealed";
+inline constexpr std::string_view Vented = "Vented";
+inline constexpr std::string_view Bandpass4 = "Bandpass4";
+inline constexpr std::string_view Bandpass6 = "Bandpass6";
+
+BoxKind Classify(std::string_view name);
+std::string_view Name(BoxKind kind); // empty for Unknown
+} // namespace BoxType
+
+// One loudspeaker design: the driver, the enclosure and the plot range.
+// Units are fixed: cubic feet, inches, hertz, decibels.
+struct SpeakerDesign {
+    double m_fs = 0;
+    double m_qts = 0;
+    double m_vas = 0;
+    double m_v1 = 0;
+    double m_f1 = 0;
+    double m_v2 = 0;
+    double m_f2 = 0;
+    double m_freqLow = 20.0;
+    double m_freqHigh = 2000.0;
+    double m_reserved1 = 0;
+    double m_reserved2 = 0;
+    double m_xmax = 0;
+    double m_coneDiameter = 0;
+    double m_efficiency = 0;
+    std::string m_boxType = std::string(BoxType::Sealed);
+    uint16_t m_driverCount = 1;
+
+    // The new-design step: every field back to the values of a fresh design.
+    void SetNewDesignDefaults() { *this = SpeakerDesign{}; }
+
+    BoxKind Kind() const { return BoxType::Classify(m_boxType); }
+
+    // Field-by-field identity of the stored bits: NaN equals the same NaN, and
+    // 0 differs from -0. This is what "the user changed the record" means.
+    bool SameBits(const SpeakerDesign& other) const;
+};
+
+} // namespace orvane

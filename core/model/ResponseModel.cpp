@@ -1,0 +1,188 @@
+#include "core/model/ResponseModel.h"
+
+#include "core/numeric/Saturate.h"
+
+#include <cmath>
+
+namespace orvane {
+
+namespace {
+
+constexpr double kC = 0.0001;
+
+double TotalCompliance(const SpeakerDesign& d) {
+    return static_cast<double>(d.m_driverCount) * d.m_vas;
+}
+
+// The per-type constants of a curve, formed once after the automatic step;
+// Level() then evaluates one frequency. Keeping both in one place means
+// LevelAt and ComputeCurve cannot drift apart.
+class LevelModel {
+public:
+    LevelModel(const SpeakerDesign& d, const SealedAlignment& a)
+        : m_kind(d.Kind()), m_fs(d.m_fs), m_qts(d.m_qts), m_f1(d.m_f1), m_f2(d.m_f2) {
+        const double w = TotalCompliance(d);
+        switch (m_kind) {
+        case BoxKind::Sealed:
+            m_fc = d.m_fs * std::sqrt(1 + w / d.m_v1);
+            m_qtc = a.qtc;
+            break;
+        case BoxKind::Vented: {
+            const double h = d.m_f1 / d.m_fs;
+            m_a = std::pow(h, 2);
+            m_b = std::pow(h, 2) / d.m_qts + h / 7;
+            m_g = 1 + w / d.m_v1 + std::pow(h, 2) + h / (7 * d.m_qts);
+            m_e = 1 / d.m_qts + h / 7;
+            break;
+        }
+        case BoxKind::Bandpass4:
+            m_t = 1 + w / d.m_v2;
+            m_s = 1 + w * (1 / d.m_v1 + 1 / d.m_v2);
+            break;
+        case BoxKind::Bandpass6: {
+            const double fs = d.m_fs, qts = d.m_qts, f1 = d.m_f1, f2 = d.m_f2;
+            const double f1sq = std::pow(f1, 2), f2sq = std::pow(f2, 2), fssq = std::pow(fs, 2);
+            m_p5 = fs / qts + kC * (f1 + f2sq / f1);
+            m_p4 = fssq * (1 + w * (1 / d.m_v1 + 1 / d.m_v2)) + kC * fs * (f1 + f2sq / f1) / qts +
+                   f1sq + f2sq;
+            m_p3 = 0.0002 * f1 * f2sq + fs * (f1sq + f2sq) / qts +
+                   kC * fssq * (f2sq * (1 + w / d.m_v1) / f1 + f1 * (1 + w / d.m_v2));
+            m_p2 = f1sq * f2sq + 0.0002 * f2sq * f1 * fs / qts +
+                   fssq * (f2sq * (1 + w / d.m_v1) + f1sq * (1 + w / d.m_v2));
+            m_p1 = f1 * f2sq * (f1 * fs / qts + 0.0002 * fssq);
+            m_p0 = f1sq * f2sq * fssq;
+            m_tuningSpread = std::fabs(f1sq - f2sq);
+            break;
+        }
+        case BoxKind::Unknown:
+            break;
+        }
+    }
+
+    bool HasCurve() const { return m_kind != BoxKind::Unknown; }
+
+    double Level(int32_t i) const {
+        const double f = static_cast<double>(i);
+        switch (m_kind) {
+        case BoxKind::Sealed: {
+            const double x = f / m_fc;
+            const double x2 = x * x;
+            const double dd = std::sqrt(std::pow(1 - x2, 2) + std::pow(x / m_qtc, 2));
+            return 20 * std::log10(x2 / dd);
+        }
+        case BoxKind::Vented: {
+            const double r = f / m_fs;
+            const double x = r * r;
+            const double re = (x - m_g) * x + m_a;
+            const double dd = std::sqrt(std::pow(re, 2) + x * std::pow(m_e * x - m_b, 2));
+            return 20 * std::log10(x * x / dd);
+        }
+        case BoxKind::Bandpass4: {
+            const double fs = m_fs, f1 = m_f1;
+            const double r = std::pow(fs, 2) * m_t -
+                             std::pow(f, 2) * (1 + (fs / f1) * (fs * m_s / f1 + kC / m_qts)) +
+                             std::pow(f, 4) / std::pow(f1, 2);
+            const double im = f * fs * (1 / m_qts + kC * m_t * fs / f1) -
+                              std::pow(f, 3) * (fs / (f1 * m_qts) + kC) / f1;
+            const double m = std::pow(std::pow(r, 2) + std::pow(im, 2), 0.5);
+            // The numerator is the whole-number square of the frequency; formed
+            // in 64 bits so that no frequency a file can hold overflows it.
+            const double numerator = static_cast<double>(static_cast<int64_t>(i) * i);
+            return 8.7 * std::log(numerator / m);
+        }
+        case BoxKind::Bandpass6: {
+            const double re = m_p0 - std::pow(f, 6) - std::pow(f, 2) * m_p2 + std::pow(f, 4) * m_p4;
+            const double im = f * m_p1 - std::pow(f, 3) * m_p3 + std::pow(f, 5) * m_p5;
+            const double m = std::pow(std::pow(re, 2) + std::pow(im, 2), 0.5);
+            return 20 * std::log10(std::pow(f, 4) * m_tuningSpread / m);
+        }
+        case BoxKind::Unknown:
+            break;
+        }
+        return std::numeric_limits<double>::quiet_NaN();
+    }
+
+private:
+    BoxKind m_kind;
+    double m_fs, m_qts, m_f1, m_f2;
+    double m_fc = 0, m_qtc = 0;                // sealed
+    double m_a = 0, m_b = 0, m_g = 0, m_e = 0; // vented
+    double m_t = 0, m_s = 0;                   // bandpass 4
+    double m_p0 = 0, m_p1 = 0, m_p2 = 0, m_p3 = 0, m_p4 = 0, m_p5 = 0, m_tuningSpread = 0;
+};
+
+} // namespace
+
+SweepRange ComputeSweepRange(const SpeakerDesign& design) {
+    SweepRange range;
+    range.first = TruncToInt32(design.m_freqLow);
+    range.last = TruncToInt32(design.m_freqHigh);
+    if (range.last - range.first > kMaxSweepPoints)
+        range.last = range.first + kMaxSweepPoints;
+    return range;
+}
+
+// An automatic value is written into a form entry that the form itself must
+// read back on the next Plot; "inf" or "nan" there would block every later
+// Plot at that entry. A tuning the formulas cannot produce is therefore 0,
+// as for a sealed box without volume, and is chosen again once it can be.
+static double Storable(double value) {
+    return std::isfinite(value) ? value : 0;
+}
+
+AutoValue ApplyAutomaticValues(SpeakerDesign& design, bool f1Entered) {
+    const double w = TotalCompliance(design);
+    switch (design.Kind()) {
+    case BoxKind::Sealed:
+        design.m_f1 = design.m_v1 > 0 ? Storable(design.m_fs * std::sqrt(1 + w / design.m_v1)) : 0;
+        return {AutoEntry::F1, design.m_f1};
+    case BoxKind::Vented:
+        if (!f1Entered || design.m_f1 < 0.1) {
+            design.m_f1 = Storable(design.m_fs * std::pow(w / design.m_v1, 0.31));
+            return {AutoEntry::F1, design.m_f1};
+        }
+        return {};
+    case BoxKind::Bandpass4:
+        design.m_f2 = design.m_v2 > 0 ? Storable(design.m_fs * std::sqrt(1 + w / design.m_v2)) : 0;
+        return {AutoEntry::F2, design.m_f2};
+    case BoxKind::Bandpass6:
+    case BoxKind::Unknown:
+        break;
+    }
+    return {};
+}
+
+SealedAlignment ComputeSealedAlignment(const SpeakerDesign& design) {
+    SealedAlignment a;
+    if (design.m_v1 > 0) {
+        const double root = std::sqrt(1 + TotalCompliance(design) / design.m_v1);
+        a.fc = design.m_fs * root;
+        a.qtc = design.m_qts * root;
+        a.valid = true;
+    }
+    return a;
+}
+
+std::optional<double> LevelAt(const SpeakerDesign& design, const SealedAlignment& alignment,
+                              int32_t frequency) {
+    const LevelModel model(design, alignment);
+    if (!model.HasCurve())
+        return std::nullopt;
+    return model.Level(frequency);
+}
+
+ResponseCurve ComputeCurve(const SpeakerDesign& design, const SealedAlignment& alignment) {
+    ResponseCurve curve;
+    const LevelModel model(design, alignment);
+    if (!model.HasCurve())
+        return curve;
+    const SweepRange range = ComputeSweepRange(design);
+    curve.reserve(static_cast<size_t>(range.Count()));
+    for (int64_t i = range.first; i < range.last; ++i) {
+        const auto f = static_cast<int32_t>(i);
+        curve.push_back({f, model.Level(f)});
+    }
+    return curve;
+}
+
+} // namespace orvane

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "core/design/SpeakerDesign.h"
+
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <vector>
+
+namespace orvane {
+
+// Which form entry an automatic value belongs to.
+enum class AutoEntry { None, F1, F2 };
+
+// The value a box type fills in by itself; the caller shows it in its entry
+// as "%.f" text.
+struct AutoValue {
+    AutoEntry entry = AutoEntry::None;
+    double value = 0;
+};
+
+// Closed-box resonance and total Q of a sealed design; valid only when V1 > 0.
+// Without a valid alignment Qtc is NaN.
+struct SealedAlignment {
+    double fc = std::numeric_limits<double>::quiet_NaN();
+    double qtc = std::numeric_limits<double>::quiet_NaN();
+    bool valid = false;
+};
+
+struct CurvePoint {
+    int32_t frequency; // whole hertz
+    double level;      // dB relative to the passband
+};
+
+using ResponseCurve = std::vector<CurvePoint>;
+
+// A sweep never visits more frequencies than this, whatever a file holds.
+inline constexpr int64_t kMaxSweepPoints = 1000000;
+
+// The half-open integer range [first, last) of frequencies a design's sweep
+// visits: fLow and fHigh truncated (saturating), capped at kMaxSweepPoints.
+struct SweepRange {
+    int32_t first = 0;
+    int64_t last = 0; // exclusive; last <= first means an empty sweep
+    int64_t Count() const { return last > first ? last - first : 0; }
+};
+SweepRange ComputeSweepRange(const SpeakerDesign& design);
+
+// Applies the box type's automatic value (sealed resonance into F1, vented
+// tuning into F1 unless one was entered, bandpass-4 sealed-chamber resonance
+// into F2) and says what the form must show.
+AutoValue ApplyAutomaticValues(SpeakerDesign& design, bool f1Entered);
+
+SealedAlignment ComputeSealedAlignment(const SpeakerDesign& design);
+
+// Level in dB at one whole frequency; no value for an unknown type name.
+std::optional<double> LevelAt(const SpeakerDesign& design, const SealedAlignment& alignment,
+                              int32_t frequency);
+
+// One point per whole hertz of the design's range; empty for an unknown type.
+ResponseCurve ComputeCurve(const SpeakerDesign& design, const SealedAlignment& alignment);
+
+} // namespace orvane

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "core/design/SpeakerDesign.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace orvane {
+
+class DrawSurface;
+
+// Where the printed page puts things, all in device pixels: the scale k (one
+// client unit is k/10 device pixels) and the header's text positions.
+struct PrintLayout {
+    int32_t k = 10;
+    struct Point {
+        int32_t x = 0;
+        int32_t y = 0;
+    };
+    Point title, boxType, fs, qts, vas, vb, fb;
+    Point origin; // where the view's client origin lands
+};
+
+// k = min(floor(10 * pageWidth / clientWidth), floor(10 * pageHeight / clientHeight)).
+// A client dimension of zero or less does not limit k (both: k = 10, one unit
+// per pixel), and k is at least 1 so that the view never collapses to a point.
+PrintLayout ComputePrintLayout(int pageWidth, int pageHeight, int pageLeft, int pageTop,
+                               const std::string& title, int clientWidth, int clientHeight);
+
+// Prints one page of a design: the header in the page's own units and font,
+// then a scaling mapping of k/10 with the client origin at (pageLeft,
+// 150 - pageTop), then drawView, which runs the view's draw operation on the
+// surface in client units. The printer, print preview and PDF export share it.
+void PrintPage(DrawSurface& surface, int pageWidth, int pageHeight, int pageLeft, int pageTop,
+               const std::string& title, const SpeakerDesign& design, int clientWidth,
+               int clientHeight, const std::function<void(DrawSurface&)>& drawView);
+
+} // namespace orvane

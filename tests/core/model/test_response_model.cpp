@@ -1,0 +1,115 @@
+#include "core/model/ResponseModel.h"
+
+#include <QtTest>
+#include <cmath>
+
+using namespace orvane;
+
+Q_DECLARE_METATYPE(SpeakerDesign)
+
+namespace {
+
+SpeakerDesign Reference(const QString& type, double v1, double f1, double v2, double f2 = 0) {
+    SpeakerDesign d;
+    d.m_fs = 30;
+    d.m_qts = 0.4;
+    d.m_vas = 3;
+    d.m_v1 = v1;
+    d.m_f1 = f1;
+    d.m_v2 = v2;
+    d.m_f2 = f2;
+    d.m_boxType = type.toStdString();
+    return d;
+}
+
+} // namespace
+
+class TestResponseModel : public QObject {
+    Q_OBJECT
+private slots:
+    void referenceLevels_data() {
+        QTest::addColumn<SpeakerDesign>("design");
+        QTest::addColumn<int>("freq");
+        QTest::addColumn<double>("level");
+        const SpeakerDesign sealed = Reference("Sealed", 1.5, 0, 0);
+        const SpeakerDesign vented = Reference("Vented", 2, 0, 0);
+        const SpeakerDesign bp4 = Reference("Bandpass4", 1, 60, 1);
+        const SpeakerDesign bp6 = Reference("Bandpass6", 1, 40, 1.5, 90);
+        QTest::newRow("sealed 30") << sealed << 30 << -10.11;
+        QTest::newRow("sealed 100") << sealed << 100 << -0.40;
+        QTest::newRow("vented 20") << vented << 20 << -17.67;
+        QTest::newRow("vented 100") << vented << 100 << 0.45;
+        QTest::newRow("bp4 30") << bp4 << 30 << -7.62;
+        QTest::newRow("bp4 60") << bp4 << 60 << 2.50;
+        QTest::newRow("bp6 30") << bp6 << 30 << -12.35;
+        QTest::newRow("bp6 100") << bp6 << 100 << 13.79;
+    }
+    void referenceLevels() {
+        QFETCH(SpeakerDesign, design);
+        QFETCH(int, freq);
+        QFETCH(double, level);
+        ApplyAutomaticValues(design, false);
+        const double got = LevelAt(design, ComputeSealedAlignment(design), freq).value();
+        QVERIFY2(std::fabs(got - level) < 0.005, qPrintable(QString::number(got)));
+    }
+
+    void automaticValues_data() {
+        QTest::addColumn<SpeakerDesign>("design");
+        QTest::addColumn<bool>("entered");
+        QTest::addColumn<int>("entry");
+        QTest::addColumn<double>("value");
+        const int none = int(AutoEntry::None), e1 = int(AutoEntry::F1), e2 = int(AutoEntry::F2);
+        QTest::newRow("sealed") << Reference("Sealed", 1.5, 7, 0) << false << e1 << 51.9615;
+        QTest::newRow("vented auto") << Reference("Vented", 2, 40, 0) << false << e1 << 34.0184;
+        QTest::newRow("vented kept") << Reference("Vented", 2, 40, 0) << true << none << 40.0;
+        QTest::newRow("vented cleared") << Reference("Vented", 2, 0.05, 0) << true << e1 << 34.0184;
+        QTest::newRow("bp4") << Reference("Bandpass4", 1, 60, 1) << false << e2 << 60.0;
+        QTest::newRow("bp4 V2 0") << Reference("Bandpass4", 1, 60, 0) << false << e2 << 0.0;
+        // What the formulas cannot produce is stored as 0, never inf or nan.
+        QTest::newRow("non-finite") << Reference("Vented", 0, 0, 0) << false << e1 << 0.0;
+        QTest::newRow("bp6") << Reference("Bandpass6", 1, 60, 1, 90) << false << none << 60.0;
+    }
+    void automaticValues() {
+        QFETCH(SpeakerDesign, design);
+        QFETCH(bool, entered);
+        QFETCH(double, value);
+        const AutoValue a = ApplyAutomaticValues(design, entered);
+        QTEST(int(a.entry), "entry");
+        const double stored = a.entry == AutoEntry::F2 ? design.m_f2 : design.m_f1;
+        QVERIFY2(std::fabs(stored - value) < 1e-3, qPrintable(QString::number(stored)));
+        if (a.entry != AutoEntry::None)
+            QCOMPARE(a.value, stored);
+    }
+
+    void sweepBounds_data() {
+        QTest::addColumn<double>("low");
+        QTest::addColumn<double>("high");
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("count");
+        QTest::newRow("default") << 20.0 << 2000.0 << 20 << 1980;
+        QTest::newRow("fractions") << 20.9 << 40.9 << 20 << 20;
+        QTest::newRow("reversed") << 500.0 << 100.0 << 500 << 0;
+        QTest::newRow("huge capped") << -1e300 << 1e300 << INT32_MIN << 1000000;
+        QTest::newRow("inf capped") << 0.0 << double(INFINITY) << 0 << 1000000;
+        QTest::newRow("nan low") << double(NAN) << 50.0 << 0 << 50;
+        QTest::newRow("near int max") << 2147483000.0 << double(INFINITY) << 2147483000 << 647;
+    }
+    void sweepBounds() {
+        QFETCH(double, low);
+        QFETCH(double, high);
+        QFETCH(int, first);
+        QFETCH(int, count);
+        SpeakerDesign d = Reference("Bandpass4", 1, 60, 1);
+        d.m_freqLow = low;
+        d.m_freqHigh = high;
+        const ResponseCurve c = ComputeCurve(d, ComputeSealedAlignment(d));
+        QCOMPARE(int(c.size()), count);
+        if (count > 0) {
+            QCOMPARE(c.front().frequency, first);
+            QCOMPARE(int64_t(c.back().frequency), int64_t(first) + count - 1);
+        }
+    }
+};
+
+QTEST_APPLESS_MAIN(TestResponseModel)
+#include "test_response_model.moc"

@@ -1,0 +1,218 @@
+#include "tests/support/RecordingSurface.h"
+#include "core/plot/DrawPlot.h"
+
+#include <QtTest>
+#include <cmath>
+#include <limits>
+
+using namespace orvane;
+
+using Kind = RecordingSurface::Kind;
+using Ops = std::vector<RecordingSurface::Op>;
+
+namespace {
+
+const PenSpec kGridPen{PenStyle::Solid, 1, {0, 128, 0}};
+const PenSpec kZeroPen{PenStyle::Solid, 2, {0, 0, 0}};
+const PenSpec kMinus3Pen{PenStyle::Dash, 1, {0, 128, 0}};
+const FontSpec kLabelFont{"Arial", 12, 400};
+
+SpeakerDesign Reference(std::string_view type) {
+    SpeakerDesign d;
+    d.m_fs = 30;
+    d.m_qts = 0.4;
+    d.m_vas = 3;
+    d.m_v1 = 1.5;
+    d.m_boxType = std::string(type);
+    return d;
+}
+
+// Index of the first figure line (drawn at 450, 12), or ops.size().
+size_t FigureIndex(const Ops& ops) {
+    size_t i = 0;
+    while (i < ops.size() && !(ops[i].kind == Kind::Text && ops[i].x == 450 && ops[i].y == 12))
+        ++i;
+    return i;
+}
+
+// On 800 x 600 a level line is a MoveTo at x 30 and a LineTo at x 770, a
+// frequency line one from y 60 to y 570; each is followed by its label.
+struct GridLine {
+    int at; // y of a level line, x of a frequency line
+    std::optional<PenSpec> pen;
+    std::string label;
+    QPoint labelAt;
+};
+
+std::vector<GridLine> GridLines(const Ops& ops, bool level) {
+    std::vector<GridLine> lines;
+    for (size_t i = 0; i + 2 < ops.size(); ++i) {
+        const auto &m = ops[i], &l = ops[i + 1], &t = ops[i + 2];
+        if (m.kind != Kind::Move || l.kind != Kind::Line || t.kind != Kind::Text)
+            continue;
+        if (level ? m.x == 30 && l.x == 770 && m.y == l.y : m.y == 60 && l.y == 570 && m.x == l.x)
+            lines.push_back({level ? m.y : m.x, l.pen, t.text, QPoint(t.x, t.y)});
+    }
+    return lines;
+}
+
+QString Labels(const std::vector<GridLine>& lines) {
+    QStringList labels;
+    for (const GridLine& l : lines)
+        labels << QString::fromStdString(l.label);
+    return labels.join(',');
+}
+
+} // namespace
+
+class TestDrawPlot : public QObject {
+    Q_OBJECT
+private slots:
+    void example800x600() {
+        RecordingSurface s;
+        const FontSpec callers{"Caller", 20, 700};
+        s.SelectFont(s.CreateFont(callers));
+        SpeakerDesign d = Reference("Sealed");
+        const AutoValue av = DrawPlot(s, d, false, PlotScale{}, 800, 600);
+        QCOMPARE(av.entry, AutoEntry::F1);
+        QCOMPARE(d.m_f1, av.value);
+
+        // Frame with its top edge open, in the 3-wide black pen.
+        const Ops& ops = s.ops;
+        const QPoint frame[] = {{30, 60}, {30, 570}, {770, 570}, {770, 60}};
+        for (int i = 0; i < 4; ++i) {
+            QCOMPARE(ops[size_t(i)].kind, i == 0 ? Kind::Move : Kind::Line);
+            QCOMPARE(QPoint(ops[size_t(i)].x, ops[size_t(i)].y), frame[i]);
+        }
+        QCOMPARE(ops[1].pen, std::optional(PenSpec{PenStyle::Solid, 3, {0, 0, 0}}));
+
+        // 34 px per dB; 0 dB at y 230 in the 2-wide black pen, -3 dB dashed.
+        const auto levels = GridLines(ops, true);
+        QCOMPARE(Labels(levels), QString("-10.0,-9.0,-8.0,-7.0,-6.0,-5.0,-4.0,-3.0,-2.0,-1.0,0.0,"
+                                         "1.0,2.0,3.0,4.0,5.0"));
+        for (size_t g = 0; g < levels.size(); ++g) {
+            QCOMPARE(levels[g].at, 570 - 34 * int(g));
+            QCOMPARE(levels[g].labelAt, QPoint(5, levels[g].at - 8));
+            QCOMPARE(levels[g].pen, std::optional(g == 10  ? kZeroPen
+                                                  : g == 7 ? kMinus3Pen
+                                                           : kGridPen));
+        }
+        QCOMPARE(levels[10].at, 230);
+        for (const auto& op : s.Of(Kind::Text))
+            if (op.x == 5)
+                QCOMPARE(op.font, std::optional(kLabelFont));
+
+        const auto freqs = GridLines(ops, false);
+        QCOMPARE(Labels(freqs),
+                 QString("20,30,40,50,60,70,80,90,100,200,300,400,500,600,700,800,900,1K"));
+        QCOMPARE(freqs[8].at, 288);
+        QCOMPARE(freqs[8].labelAt, QPoint(283, 575));
+
+        // Figure lines in the caller's font, then one curve point per hertz in blue.
+        const size_t fig = FigureIndex(ops);
+        QVERIFY(fig + 2 < ops.size());
+        QCOMPARE(ops[fig].text, std::string("Qtc=0.69"));
+        QCOMPARE(QPoint(ops[fig + 1].x, ops[fig + 1].y), QPoint(450, 27));
+        QCOMPARE(ops[fig].font, std::optional(callers));
+        QCOMPARE(ops[fig + 1].font, std::optional(callers));
+        QCOMPARE(ops.size() - fig - 2, size_t(1980));
+        QCOMPARE(ops[fig + 2].pen, std::optional(PenSpec{PenStyle::Solid, 1, {0, 0, 255}}));
+        // The caller's pen and font are selected again.
+        QVERIFY(!s.SelectedPen());
+        QCOMPARE(*s.SelectedFont(), callers);
+    }
+
+    void preset10dB() {
+        RecordingSurface s;
+        SpeakerDesign d = Reference("Sealed");
+        DrawPlot(s, d, false, ScaleForDbPerDiv(10), 800, 600);
+        const auto levels = GridLines(s.ops, true);
+        QCOMPARE(levels.size(), size_t(16));
+        QCOMPARE(levels.front().label, std::string("-100.0"));
+        QCOMPARE(levels.back().label, std::string("50.0"));
+        QCOMPARE(levels[10].at, 230);
+        QCOMPARE(levels[10].pen, std::optional(kZeroPen));
+        for (const auto& op : s.ops)
+            QVERIFY(!op.pen || op.pen->style != PenStyle::Dash);
+    }
+
+    // A point below the scale only moves, and so does the first one; the
+    // point after a gap draws up from below the frame. The bandpass peaks at 44
+    // and 165 Hz with a dip to 2 dB at 79 Hz between them.
+    void curveMoveDrawAroundAGap() {
+        SpeakerDesign d = Reference("Bandpass6");
+        d.m_v1 = 3;
+        d.m_v2 = 0.5;
+        d.m_f1 = 40;
+        d.m_f2 = 150;
+        RecordingSurface s;
+        DrawPlot(s, d, false, PlotScale{4, 15, 1}, 800, 600);
+        const size_t fig = FigureIndex(s.ops);
+        QCOMPARE(s.ops.size() - fig - 2, size_t(1980));
+        QCOMPARE(s.ops[fig + 2].kind, Kind::Move);
+        int entries = 0, exits = 0;
+        for (size_t i = fig + 3; i < s.ops.size(); ++i) {
+            const auto &prev = s.ops[i - 1], &op = s.ops[i];
+            if (op.kind == Kind::Move)
+                QVERIFY(op.y >= 570);
+            entries += prev.kind == Kind::Move && op.kind == Kind::Line;
+            exits += prev.kind == Kind::Line && op.kind == Kind::Move;
+        }
+        QCOMPARE(entries, 2);
+        QCOMPARE(exits, 2);
+    }
+
+    // The grid alone; the frequency lines keep the pen the topmost level line
+    // (here 0 dB) left selected.
+    void unknownTypeDrawsOnlyTheGrid() {
+        RecordingSurface s;
+        SpeakerDesign d = Reference("sealed");
+        d.m_f1 = 7;
+        QCOMPARE(DrawPlot(s, d, false, PlotScale{-15, 15, 1}, 800, 600).entry, AutoEntry::None);
+        QCOMPARE(d.m_f1, 7.0);
+        QCOMPARE(GridLines(s.ops, true).back().label, std::string("0.0"));
+        const auto freqs = GridLines(s.ops, false);
+        QCOMPARE(freqs.size(), size_t(18));
+        for (const auto& f : freqs)
+            QCOMPARE(f.pen, std::optional(kZeroPen));
+        QCOMPARE(s.ops.size(), size_t(4 + 16 * 3 + 18 * 3)); // no figure lines, no curve
+    }
+
+    // Whatever a file or a caller hands in, the drawing ends soon.
+    void absurdValuesTerminate() {
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        const int big = std::numeric_limits<int>::max(), small = std::numeric_limits<int>::min();
+        struct Case {
+            double fLow, fHigh, fs;
+            PlotScale scale;
+            int size;
+        };
+        const Case cases[] = {
+            {nan, nan, 30, {}, 800},
+            {-1e300, 1e300, 30, {}, 800},
+            {20, 2000, 1e300, {}, 800},
+            {20, 2000, 30, {-10, 1e300, 1}, 800},
+            {20, 2000, 30, {nan, 15, 1}, 800},
+            {20, 2000, 30, {-10, 15, 0}, 800},
+            {20, 2000, 30, {-10, 1e300, big}, 800},
+            {20, 2000, 30, {}, big},
+            {20, 2000, 30, {}, small},
+        };
+        for (const Case& c : cases) {
+            for (const char* type : {"Sealed", "Vented", "Bandpass4", "Bandpass6", "odd"}) {
+                RecordingSurface s(true);
+                SpeakerDesign d = Reference(type);
+                d.m_freqLow = c.fLow;
+                d.m_freqHigh = c.fHigh;
+                d.m_fs = c.fs;
+                DrawPlot(s, d, false, c.scale, c.size, c.size);
+                // Frame, at most 10000 lines per grid, two figure lines, a bounded sweep.
+                QVERIFY(s.count <= 4 + 3 * 10000 + 3 * 10000 + 2 + kMaxSweepPoints);
+                QVERIFY(s.SelectedPen() == nullptr);
+            }
+        }
+    }
+};
+
+QTEST_APPLESS_MAIN(TestDrawPlot)
+#include "test_draw_plot.moc"

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "core/plot/DrawSurface.h"
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orvane {
+
+// Remembers every drawing operation with the pen and font selected at that
+// moment; with countOnly it just counts, for sweeps too big to keep.
+class RecordingSurface : public DrawSurface {
+public:
+    enum class Kind { Move, Line, Text, Scaling, Origin, Marker };
+    struct Op {
+        Kind kind = Kind::Move;
+        int x = 0;
+        int y = 0;
+        std::string text;
+        std::optional<PenSpec> pen;   // empty: the surface's own pen
+        std::optional<FontSpec> font; // empty: the surface's own font
+        std::array<int, 4> ext{};
+    };
+
+    explicit RecordingSurface(bool countOnly = false) : m_countOnly(countOnly) {}
+
+    std::vector<Op> ops;
+    long long count = 0;
+
+    void MoveTo(int x, int y) override { Add(Kind::Move, x, y); }
+    void LineTo(int x, int y) override { Add(Kind::Line, x, y); }
+    void TextOut(int x, int y, std::string_view text) override {
+        Add(Kind::Text, x, y, std::string(text));
+    }
+    DeviceExtent DeviceSize() const override { return {4800, 6600}; }
+    void SetScaling(int wx, int wy, int vx, int vy) override {
+        Add(Kind::Scaling, 0, 0, {}, {wx, wy, vx, vy});
+    }
+    void SetViewportOrigin(int x, int y) override { Add(Kind::Origin, x, y); }
+    void Marker(std::string text) { Add(Kind::Marker, 0, 0, std::move(text)); }
+
+    std::vector<Op> Of(Kind kind) const {
+        std::vector<Op> out;
+        for (const Op& op : ops)
+            if (op.kind == kind)
+                out.push_back(op);
+        return out;
+    }
+
+protected:
+    void ApplyPen(const PenSpec*) override {}
+    void ApplyFont(const FontSpec*) override {}
+
+private:
+    void Add(Kind kind, int x, int y, std::string text = {}, std::array<int, 4> ext = {}) {
+        ++count;
+        if (m_countOnly)
+            return;
+        const PenSpec* pen = SelectedPen();
+        const FontSpec* font = SelectedFont();
+        ops.push_back({kind, x, y, std::move(text), pen ? std::optional(*pen) : std::nullopt,
+                       font ? std::optional(*font) : std::nullopt, ext});
+    }
+    bool m_countOnly;
+};
+
+} // namespace orvane
