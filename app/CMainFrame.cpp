@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/CMainFrame.h"
 
 #include "app/CommandTexts.h"
@@ -379,7 +380,9 @@ void CMainFrame::SetRecentFiles(const QStringList& labels) {
 
 void CMainFrame::UpdateLockPanes() {
     const std::optional<KeyboardLocks> locks = KeyboardLocks::Query();
-    const bool on[] = {locks && locks->caps, locks && locks->num, locks && locks->scroll};
+    const std::array<bool, 3> on = {locks.has_value() && locks->caps,
+                                    locks.has_value() && locks->num,
+                                    locks.has_value() && locks->scroll};
     for (size_t i = 0; i < m_lockPanes.size(); ++i)
         m_lockPanes[i]->setText(on[i] ? m_lockPanes[i]->objectName() : QString());
 }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/COrvaneApp.h"
 
 #include "core/Version.h"
@@ -152,12 +153,16 @@ CommandRouter::Table COrvaneApp::DesignCommands(COrvaneView& target) {
                                                    {ID_BOX_VENTED, BoxKind::Vented},
                                                    {ID_BOX_BANDPASS4, BoxKind::Bandpass4},
                                                    {ID_BOX_BANDPASS6, BoxKind::Bandpass6}};
-    for (auto [id, kind] : boxes)
-        table[id] = onView([kind](COrvaneView& v) { v.OnBoxType(kind); });
+    for (const auto& box : boxes) {
+        const BoxKind kind = box.second;
+        table[box.first] = onView([kind](COrvaneView& v) { v.OnBoxType(kind); });
+    }
     const std::pair<CommandId, int> steps[] = {
         {ID_AMPLITUDE_1, 1}, {ID_AMPLITUDE_2, 2}, {ID_AMPLITUDE_5, 5}, {ID_AMPLITUDE_10, 10}};
-    for (auto [id, step] : steps)
-        table[id] = onView([step](COrvaneView& v) { v.OnAmplitude(step); });
+    for (const auto& amplitude : steps) {
+        const int step = amplitude.second;
+        table[amplitude.first] = onView([step](COrvaneView& v) { v.OnAmplitude(step); });
+    }
     table[ID_DRIVER_PARAMS] = onView([](COrvaneView& v) { ToolCommands::OnDriverParams(v); });
     table[ID_FREQ_RANGE] = onView([](COrvaneView& v) { ToolCommands::OnFreqRange(v); });
     table[ID_TOOLS_PORT_CALC] = onView([](COrvaneView& v) { ToolCommands::OnPortCalc(v); });

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/IniFile.h"
 
 #include <QDir>
@@ -275,7 +276,7 @@ QString IniFile::EncodeValue(const QString& value) {
 }
 
 QString IniFile::DecodeValue(const QString& text) {
-    const QString value = text.trimmed();
+    QString value = text.trimmed();
     if (value.size() >= 2 && value.startsWith(QLatin1Char('"')) && value.endsWith(QLatin1Char('"')))
         return value.mid(1, value.size() - 2);
     return value;

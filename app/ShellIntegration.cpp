@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ShellIntegration.h"
 
 #include <QCoreApplication>
@@ -144,7 +145,7 @@ bool ShellIntegration::GlobClaimedByOtherType() {
 }
 
 QString ShellIntegration::MimeTypeXml(bool claimGlob) {
-    const QString xml = QString::fromUtf8(ReadResource(QStringLiteral(":/orvane-spk.xml")));
+    QString xml = QString::fromUtf8(ReadResource(QStringLiteral(":/orvane-spk.xml")));
     if (claimGlob)
         return xml;
     QStringList lines = xml.split(QLatin1Char('\n'));

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/SingleInstance.h"
 
 #include <QDeadlineTimer>
@@ -44,7 +45,7 @@ bool OwnedByUs(const QString& name) {
 
 } // namespace
 
-SingleInstance::SingleInstance(QString appName, QObject* parent)
+SingleInstance::SingleInstance(const QString& appName, QObject* parent)
     : QObject(parent), m_name(ServerName(appName)), m_server(new QLocalServer(this)) {
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     m_server->setMaxPendingConnections(kMaxClients);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QObject>
@@ -28,7 +29,8 @@ public:
     static constexpr int kClientTimeoutMs = 5000;
     static constexpr int kMaxClients = 8;
 
-    explicit SingleInstance(QString appName = QStringLiteral("orvane"), QObject* parent = nullptr);
+    explicit SingleInstance(const QString& appName = QStringLiteral("orvane"),
+                            QObject* parent = nullptr);
     ~SingleInstance() override;
 
     // The socket's full name for appName and the current user.

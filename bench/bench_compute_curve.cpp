@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ComputeCurve over the widest range the program allows, 20 to 20000 Hz, for
 // each box type. The plot recomputes the curve on every repaint.
 #include "core/model/ResponseModel.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DrawPlot over the widest range the program allows, 20 to 20000 Hz, on a
 // 1920 x 1080 image through the QPainter surface, beside a bare
 // QPainter::drawPolyline of the same curve points (the floor any drawing of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // orvane-cli info FILE: the loaded record and what the program computes from
 // it, as one JSON object.
 #include "cli/CliCommand.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // orvane-cli new -o FILE [options]: writes a new design with the given values
 // in place of the defaults.
 #include "cli/CliCommand.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // orvane-cli plot FILE -o OUT [--size WxH] [--db-per-div 1|2|5|10]: the plot
 // of a design as a fresh design window of that client size shows it after
 // its first drawing (white background, no box picture), as a PNG or SVG image

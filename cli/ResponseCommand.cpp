@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // orvane-cli response FILE: the plotted curve as CSV, one row per swept hertz.
 #include "cli/CliCommand.h"
 #include "cli/CliDesign.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # orvane_add_test(NAME SOURCES src... LIBS lib... [LABELS label...])
 # One QtTest executable registered with CTest, always run headless.
 function(orvane_add_test name)

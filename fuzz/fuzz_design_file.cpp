@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to the design-file loader. Whatever parses must store
 // and parse again to the same record, bit for bit, and store to the same bytes.
 #include "core/design/DesignFile.h"

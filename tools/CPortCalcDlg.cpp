@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/CPortCalcDlg.h"
 
 #include "platform/NumericText.h"

@@ -1,13 +1,15 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/design/SpeakerDesign.h"
 
-#include <cstring>
+#include <bit>
+#include <cstdint>
 
 namespace orvane {
 
 namespace {
 
 bool SameDouble(double a, double b) {
-    return std::memcmp(&a, &b, sizeof a) == 0;
+    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
 }
 
 } // namespace

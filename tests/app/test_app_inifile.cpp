@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file: the program's settings and recent-file list stored in
 // it, and where it lives.
 #include "app/AppSettings.h"

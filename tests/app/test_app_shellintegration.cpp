@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop association written at start-up, under a temporary
 // XDG_DATA_HOME and XDG_DATA_DIRS so the tester's own desktop is never touched.
 #include "app/ShellIntegration.h"

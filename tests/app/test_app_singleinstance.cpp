@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Single instance: a second process hands its file to the first, a socket left
 // by a crashed program is taken over, and bad clients cannot fool the listener.
 // This binary plays the second process when started with "--client APP PATH".

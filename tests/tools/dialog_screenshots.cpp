@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders each tool dialog offscreen, filled with a typical design, into
 // <folder>/dialog-<name>.png. Run by hand when a dialog's layout changes:
 //   QT_QPA_PLATFORM=offscreen dialog_screenshots docs

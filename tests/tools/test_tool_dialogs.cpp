@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/CDriverParamsDlg.h"
 #include "tools/CPortCalcDlg.h"
 #include "tools/CTSParamsDlg.h"
