@@ -119,8 +119,8 @@ COrvaneView* DocManager::OpenDocumentFile(const QString& path) {
     }
 
     auto doc = std::make_unique<COrvaneDoc>();
-    if (const std::optional<std::string> failure = doc->Load(Encode(path))) {
-        ShowMessage(&m_frame, Decode(*failure));
+    if (const FileResult loaded = doc->Load(Encode(path)); !loaded) {
+        ShowMessage(&m_frame, Decode(loaded.Message()));
         return nullptr;
     }
     doc->SetModified(false);
@@ -214,8 +214,8 @@ bool DocManager::OnFileSaveAs(COrvaneDoc& doc) {
 }
 
 bool DocManager::DoSave(COrvaneDoc& doc, const QString& path) {
-    if (const std::optional<std::string> failure = doc.Save(Encode(path))) {
-        ShowMessage(&m_frame, Decode(*failure));
+    if (const FileResult saved = doc.Save(Encode(path)); !saved) {
+        ShowMessage(&m_frame, Decode(saved.Message()));
         return false;
     }
     if (Entry* entry = EntryOf(doc))

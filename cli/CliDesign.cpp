@@ -9,8 +9,8 @@ namespace orvane {
 
 std::optional<SpeakerDesign> LoadDesignOrReport(const std::string& path) {
     COrvaneDoc doc;
-    if (const auto message = doc.Load(path)) {
-        std::fprintf(stderr, "%s\n", message->c_str());
+    if (const FileResult loaded = doc.Load(path); !loaded) {
+        std::fprintf(stderr, "%s\n", loaded.Message().c_str());
         return std::nullopt;
     }
     return doc.Design();

@@ -69,8 +69,8 @@ int RunNew(const CliArgs& args) {
         design.m_driverCount = static_cast<uint16_t>(count);
     }
 
-    if (const auto message = doc.Save(args.options.at("o"))) {
-        std::fprintf(stderr, "%s\n", message->c_str());
+    if (const FileResult saved = doc.Save(args.options.at("o")); !saved) {
+        std::fprintf(stderr, "%s\n", saved.Message().c_str());
         return 1;
     }
     return 0;

@@ -3,6 +3,8 @@
 
 #include "core/design/DesignFile.h"
 #include "core/design/FileErrorMessage.h"
+#include "core/files/AtomicWrite.h"
+#include "core/files/FileSystem.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -50,7 +52,7 @@ int ReadUpTo(int fd, std::vector<std::uint8_t>& buffer, std::size_t target) {
     std::size_t have = buffer.size();
     buffer.resize(target);
     while (have < target) {
-        const ssize_t got = ::read(fd, buffer.data() + have, target - have);
+        const ssize_t got = FileSystem::Current().Read(fd, buffer.data() + have, target - have);
         if (got < 0) {
             if (errno == EINTR)
                 continue;
@@ -66,26 +68,6 @@ int ReadUpTo(int fd, std::vector<std::uint8_t>& buffer, std::size_t target) {
     return 0;
 }
 
-int WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t put = ::write(fd, data, size);
-        if (put < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        data += put;
-        size -= static_cast<std::size_t>(put);
-    }
-    return 0;
-}
-
-mode_t CurrentUmask() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return mask;
-}
-
 } // namespace
 
 bool COrvaneDoc::OnNewDocument() {
@@ -95,10 +77,11 @@ bool COrvaneDoc::OnNewDocument() {
     return true;
 }
 
-std::optional<std::string> COrvaneDoc::Load(const std::string& path) {
+FileResult COrvaneDoc::Load(const std::string& path) {
     const std::string full = FullPath(path);
     auto failure = [&](int error, FilePhase phase) {
-        return FileErrorMessage(error, FileDirection::Load, phase, full);
+        return FileResult::Failure(error,
+                                   FileErrorMessage(error, FileDirection::Load, phase, full));
     };
 
     // Non-blocking so that a FIFO given by mistake cannot hang the open.
@@ -134,110 +117,27 @@ std::optional<std::string> COrvaneDoc::Load(const std::string& path) {
 
     std::optional<SpeakerDesign> design = DesignFile::Parse(bytes);
     if (!design)
-        return std::string(DesignFile::kUnexpectedFormat);
+        return FileResult::Failure(0, std::string(DesignFile::kUnexpectedFormat));
     m_design = std::move(*design);
     m_path = full;
     m_title = FileName(full);
-    return std::nullopt;
+    return FileResult::Success();
 }
 
-bool COrvaneDoc::Fails(SaveStep step, int& error) const {
-    if (m_failError == 0 || m_failStep != step)
-        return false;
-    error = m_failError;
-    return true;
-}
-
-std::optional<std::string> COrvaneDoc::Save(const std::string& path) {
+FileResult COrvaneDoc::Save(const std::string& path) {
     const std::string full = FullPath(path);
-    auto failure = [&](int error, FilePhase phase) {
-        return FileErrorMessage(error, FileDirection::Save, phase, full);
-    };
-    if (full.empty())
-        return failure(EINVAL, FilePhase::Open);
-
-    // The file that gets replaced: a symbolic link stays a link and its target
-    // gets the new contents.
-    std::string target = full;
-    struct stat st {};
-    bool exists = false;
-    if (::stat(full.c_str(), &st) == 0) {
-        exists = true;
-        if (S_ISDIR(st.st_mode))
-            return failure(EISDIR, FilePhase::Open);
-        // Never rename over a device or pipe.
-        if (!S_ISREG(st.st_mode))
-            return failure(EINVAL, FilePhase::Open);
-        // Replacing by rename needs only the folder to be writable; a
-        // read-only file must stay as it is, as a plain write would.
-        if (::access(full.c_str(), W_OK) != 0)
-            return failure(errno, FilePhase::Open);
-        if (char* resolved = ::realpath(full.c_str(), nullptr)) {
-            target = resolved;
-            std::free(resolved);
-        }
-    } else if (errno != ENOENT) {
-        return failure(errno, FilePhase::Open);
-    }
-
-    std::string folder = std::filesystem::path(target).parent_path().string();
-    if (folder.empty())
-        folder = "/";
-    // A short fixed name: a long target name must not push the temporary one
-    // over the name length limit.
-    std::string temp = folder + (folder.back() == '/' ? "" : "/") + ".orvane-save-XXXXXX";
-    int error = 0;
-    const int fd = Fails(SaveStep::CreateTemp, error) ? -1 : ::mkstemp(temp.data());
-    if (fd < 0)
-        return failure(error ? error : errno, FilePhase::Open);
-
-    auto abandon = [&](int fdToClose, int cause) {
-        if (fdToClose >= 0)
-            ::close(fdToClose);
-        ::unlink(temp.c_str());
-        return failure(cause, FilePhase::Transfer);
-    };
-
-    // The replacement keeps the old file's permissions (and owner, where we
-    // may set it); a new file gets the usual ones.
-    if (exists) {
-        if (::fchown(fd, st.st_uid, st.st_gid) != 0) {
-            // Not ours to give away: the file stays ours.
-        }
-        ::fchmod(fd, st.st_mode & 07777);
-    } else {
-        ::fchmod(fd, 0666 & ~CurrentUmask());
-    }
-
     const std::vector<std::uint8_t> bytes = DesignFile::Store(m_design);
-    if (Fails(SaveStep::Write, error)) {
-        WriteAll(fd, bytes.data(), bytes.size() / 2);
-        return abandon(fd, error);
+    if (const AtomicWriteResult written = WriteFileAtomically(full, bytes); !written) {
+        const FilePhase phase =
+            written.stage == WriteStage::Open ? FilePhase::Open : FilePhase::Transfer;
+        return FileResult::Failure(written.error, FileErrorMessage(written.error,
+                                                                   FileDirection::Save, phase,
+                                                                   full));
     }
-    if (const int e = WriteAll(fd, bytes.data(), bytes.size()))
-        return abandon(fd, e);
-    if (Fails(SaveStep::Flush, error))
-        return abandon(fd, error);
-    if (::fsync(fd) != 0)
-        return abandon(fd, errno);
-    if (::close(fd) != 0)
-        return abandon(-1, errno);
-    if (Fails(SaveStep::Rename, error))
-        return abandon(-1, error);
-    if (::rename(temp.c_str(), target.c_str()) != 0)
-        return abandon(-1, errno);
-
-    // Make the rename itself durable; the data is already safe either way.
-    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
-
     m_path = full;
     m_title = FileName(full);
     m_modified = false;
-    return std::nullopt;
+    return FileResult::Success();
 }
 
 } // namespace orvane

@@ -2,8 +2,8 @@
 #pragma once
 
 #include "core/design/SpeakerDesign.h"
+#include "core/files/FileResult.h"
 
-#include <optional>
 #include <string>
 
 namespace orvane {
@@ -16,16 +16,16 @@ public:
     // The new-design step: record back to the defaults, no path.
     bool OnNewDocument();
 
-    // Loads a design file into a fresh record. On failure returns the exact
-    // message to show (the path already put in) and leaves this document's
-    // record as it was before the call.
-    std::optional<std::string> Load(const std::string& path);
+    // Loads a design file into a fresh record. On failure the result holds
+    // the exact message to show (the path already put in) and this
+    // document's record stays as it was before the call.
+    FileResult Load(const std::string& path);
 
     // Stores the record atomically (temporary file in the same folder, flush,
-    // rename). On failure returns the message and leaves any earlier file
-    // byte-for-byte intact. On success remembers the path, the title becomes
-    // the file name, and the modified mark is cleared.
-    std::optional<std::string> Save(const std::string& path);
+    // rename). On failure leaves any earlier file byte-for-byte intact. On
+    // success remembers the path, the title becomes the file name, and the
+    // modified mark is cleared.
+    FileResult Save(const std::string& path);
 
     SpeakerDesign& Design() { return m_design; }
     const SpeakerDesign& Design() const { return m_design; }
@@ -37,24 +37,11 @@ public:
     bool IsModified() const { return m_modified; }
     void SetModified(bool modified) { m_modified = modified; }
 
-    // The steps of a save, for tests that make one of them fail: the error
-    // number given is what the step reports (0 turns the failure off). A
-    // failing write has written part of the bytes first.
-    enum class SaveStep { CreateTemp, Write, Flush, Rename };
-    void InjectSaveFailure(SaveStep step, int error) {
-        m_failStep = step;
-        m_failError = error;
-    }
-
 private:
-    bool Fails(SaveStep step, int& error) const;
-
     SpeakerDesign m_design;
     std::string m_path;
     std::string m_title;
     bool m_modified = false;
-    SaveStep m_failStep = SaveStep::CreateTemp;
-    int m_failError = 0;
 };
 
 } // namespace orvane

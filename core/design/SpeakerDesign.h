@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,23 @@ BoxKind Classify(std::string_view name);
 std::string_view Name(BoxKind kind); // empty for Unknown
 } // namespace BoxType
 
+// Values beyond the file's sixteen, kept in an extension block after the
+// record. Each stays unset until the user gives it; unset values are not
+// written, so a design without any saves exactly the record's bytes.
+struct DesignExtras {
+    std::optional<std::string> name;     // the driver's name
+    std::optional<double> re;            // ohms, voice-coil DC resistance
+    std::optional<double> qes;           // electrical Q
+    std::optional<double> le;            // mH, voice-coil inductance
+    std::optional<double> pe;            // W, thermal power rating
+    std::optional<double> power;         // W, input power of the analysis (default 1)
+    std::optional<double> ql;            // leakage Q of every vented chamber (default 7)
+    std::optional<double> portDiameter;  // inches, chamber 1 (V1/F1)
+    std::optional<std::uint16_t> ports;  // chamber 1 (default 1)
+    std::optional<double> port2Diameter; // inches, chamber 2 (V2/F2)
+    std::optional<std::uint16_t> ports2; // chamber 2 (default 1)
+};
+
 // One loudspeaker design: the driver, the enclosure and the plot range.
 // Units are fixed: cubic feet, inches, hertz, decibels.
 struct SpeakerDesign {
@@ -41,6 +59,7 @@ struct SpeakerDesign {
     double m_efficiency = 0;
     std::string m_boxType = std::string(BoxType::Sealed);
     uint16_t m_driverCount = 1;
+    DesignExtras m_extras;
 
     // The new-design step: every field back to the values of a fresh design.
     void SetNewDesignDefaults() { *this = SpeakerDesign{}; }

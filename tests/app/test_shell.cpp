@@ -50,7 +50,7 @@ private:
     QString WriteDesign(const QString& name) {
         COrvaneDoc doc;
         doc.OnNewDocument();
-        return doc.Save(m_dir->filePath(name).toStdString()) ? QString() : m_dir->filePath(name);
+        return doc.Save(m_dir->filePath(name).toStdString()) ? m_dir->filePath(name) : QString();
     }
     QString IniText() {
         QFile file(m_dir->filePath("orvane.ini"));

@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "core/files/FileSystem.h"
+
+#include <cerrno>
+
+namespace orvane {
+
+// Makes one step of reading or writing fail as a full disk or a failing drive
+// would, while it is in use. A failing write first writes part of the bytes,
+// as a disk that fills up does.
+class FailingFileSystem : public FileSystem {
+public:
+    enum class Step { CreateTemp, Read, Write, Flush, Close, Rename };
+
+    FailingFileSystem(Step step, int error) : m_step(step), m_error(error), m_scope(*this) {}
+
+    int OpenTemporary(char* pattern) override {
+        return Fail(Step::CreateTemp) ? -1 : FileSystem::OpenTemporary(pattern);
+    }
+    ssize_t Read(int fd, void* data, std::size_t size) override {
+        return Fail(Step::Read) ? -1 : FileSystem::Read(fd, data, size);
+    }
+    ssize_t Write(int fd, const void* data, std::size_t size) override {
+        if (m_step != Step::Write)
+            return FileSystem::Write(fd, data, size);
+        if (size > 1 && !m_wrotePart) {
+            m_wrotePart = true;
+            return FileSystem::Write(fd, data, size / 2);
+        }
+        errno = m_error;
+        return -1;
+    }
+    int Sync(int fd) override { return Fail(Step::Flush) ? -1 : FileSystem::Sync(fd); }
+    int Close(int fd) override {
+        const int result = FileSystem::Close(fd); // the descriptor is gone either way
+        return Fail(Step::Close) ? -1 : result;
+    }
+    int Rename(const char* from, const char* to) override {
+        return Fail(Step::Rename) ? -1 : FileSystem::Rename(from, to);
+    }
+
+private:
+    bool Fail(Step step) const {
+        if (step != m_step)
+            return false;
+        errno = m_error;
+        return true;
+    }
+
+    Step m_step;
+    int m_error;
+    bool m_wrotePart = false;
+    ScopedFileSystem m_scope;
+};
+
+} // namespace orvane
