@@ -1,0 +1,57 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "core/design/SpeakerDesign.h"
+
+namespace orvane {
+
+// The reference driver of the examples, tests and benchmarks: Fs 30 Hz,
+// Qts 0.4, Vas 3 ft3, one driver.
+inline SpeakerDesign ReferenceDriver() {
+    SpeakerDesign d;
+    d.m_fs = 30;
+    d.m_qts = 0.4;
+    d.m_vas = 3;
+    return d;
+}
+
+// The reference box of each type around that driver: sealed V1 1.5; vented
+// V1 2 (tuning chosen by the program); 4th-order bandpass V1 1 at 60 Hz with
+// V2 1; 6th-order bandpass V1 1 at 40 Hz with V2 1.5 at 90 Hz.
+inline SpeakerDesign ReferenceDesign(BoxKind kind) {
+    SpeakerDesign d = ReferenceDriver();
+    d.m_boxType = std::string(BoxType::Name(kind));
+    switch (kind) {
+    case BoxKind::Sealed:
+        d.m_v1 = 1.5;
+        break;
+    case BoxKind::Vented:
+        d.m_v1 = 2;
+        break;
+    case BoxKind::Bandpass4:
+        d.m_v1 = 1;
+        d.m_f1 = 60;
+        d.m_v2 = 1;
+        break;
+    case BoxKind::Bandpass6:
+        d.m_v1 = 1;
+        d.m_f1 = 40;
+        d.m_v2 = 1.5;
+        d.m_f2 = 90;
+        break;
+    case BoxKind::Unknown:
+        break;
+    }
+    return d;
+}
+
+// The driver's figures for the output limits: cone diameter 10 in, Xmax
+// 0.25 in, efficiency 88 dB.
+inline SpeakerDesign WithOutputFigures(SpeakerDesign d) {
+    d.m_coneDiameter = 10;
+    d.m_xmax = 0.25;
+    d.m_efficiency = 88;
+    return d;
+}
+
+} // namespace orvane
