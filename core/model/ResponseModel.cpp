@@ -153,6 +153,10 @@ AutoValue ApplyAutomaticValues(SpeakerDesign& design, bool f1Entered) {
     return {};
 }
 
+AutoValue ApplyStoredAutomaticValues(SpeakerDesign& design) {
+    return ApplyAutomaticValues(design, design.m_f1 >= 0.1);
+}
+
 SealedAlignment ComputeSealedAlignment(const SpeakerDesign& design) {
     SealedAlignment a;
     if (design.m_v1 > 0) {

@@ -52,6 +52,10 @@ SweepRange ComputeSweepRange(const SpeakerDesign& design);
 // into F2) and says what the form must show.
 AutoValue ApplyAutomaticValues(SpeakerDesign& design, bool f1Entered);
 
+// The automatic step of a design as it is stored, without a window that
+// knows whether F1 was typed: a stored F1 of at least 0.1 counts as entered.
+AutoValue ApplyStoredAutomaticValues(SpeakerDesign& design);
+
 SealedAlignment ComputeSealedAlignment(const SpeakerDesign& design);
 
 // Level in dB at one whole frequency; no value for an unknown type name.
