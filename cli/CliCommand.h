@@ -8,7 +8,8 @@
 namespace orvane {
 
 // Parsed command line of one subcommand: "--name value" options (and "-o"),
-// plus positional arguments. Every option takes exactly one value.
+// plus positional arguments. Every option takes exactly one value, except the
+// subcommand's flags, which take none and are held with an empty value.
 struct CliArgs {
     std::vector<std::string> positional;
     std::map<std::string, std::string> options; // key without dashes: "o", "fs", ...
@@ -23,7 +24,7 @@ struct CliArgs {
     const char* Value(const std::string& name) const;
 };
 
-CliArgs ParseCliArgs(int argc, char** argv, int first);
+CliArgs ParseCliArgs(int argc, char** argv, int first, const std::vector<std::string>& flags = {});
 
 // A subcommand: name, one usage line, and its entry point. Entry points return
 // the process exit code: 0 success, 1 a file failed, 2 bad usage.
@@ -31,6 +32,7 @@ struct CliCommand {
     const char* name;
     const char* usage;
     int (*run)(const CliArgs& args);
+    std::vector<std::string> flags = {}; // options without a value, names without dashes
 };
 
 // Each subcommand's file registers itself with a static CliRegistration.

@@ -3,8 +3,10 @@
 // in place of the defaults.
 #include "cli/CliCommand.h"
 #include "core/design/COrvaneDoc.h"
+#include "core/design/DesignExtension.h"
 
 #include <cstdio>
+#include <optional>
 #include <string>
 
 namespace orvane {
@@ -31,14 +33,78 @@ constexpr NumberOption kNumberOptions[] = {
     {"efficiency", &SpeakerDesign::m_efficiency},
 };
 
+// The extra values, kept in the file's extension block.
+struct ExtraNumberOption {
+    const char* name;
+    std::optional<double> DesignExtras::*field;
+};
+
+constexpr ExtraNumberOption kExtraNumberOptions[] = {
+    {"re", &DesignExtras::re},
+    {"qes", &DesignExtras::qes},
+    {"le", &DesignExtras::le},
+    {"pe", &DesignExtras::pe},
+    {"power", &DesignExtras::power},
+    {"ql", &DesignExtras::ql},
+    {"port-diameter", &DesignExtras::portDiameter},
+    {"port2-diameter", &DesignExtras::port2Diameter},
+};
+
+struct ExtraCountOption {
+    const char* name;
+    std::optional<uint16_t> DesignExtras::*field;
+};
+
+constexpr ExtraCountOption kExtraCountOptions[] = {
+    {"ports", &DesignExtras::ports},
+    {"ports2", &DesignExtras::ports2},
+};
+
 bool IsKnownOption(const std::string& name) {
-    if (name == "o" || name == "type" || name == "drivers")
+    if (name == "o" || name == "type" || name == "drivers" || name == "name")
         return true;
     for (const NumberOption& option : kNumberOptions) {
         if (name == option.name)
             return true;
     }
+    for (const ExtraNumberOption& option : kExtraNumberOptions) {
+        if (name == option.name)
+            return true;
+    }
+    for (const ExtraCountOption& option : kExtraCountOptions) {
+        if (name == option.name)
+            return true;
+    }
     return false;
+}
+
+// The extension-block options into the design's extras; a usage message
+// when one is wrong.
+std::optional<std::string> ReadExtraOptions(const CliArgs& args, DesignExtras& extras) {
+    for (const ExtraNumberOption& option : kExtraNumberOptions) {
+        double value = 0;
+        if (!args.Has(option.name))
+            continue;
+        if (!args.Number(option.name, value))
+            return std::string("--") + option.name + " needs a finite number";
+        extras.*option.field = value;
+    }
+    for (const ExtraCountOption& option : kExtraCountOptions) {
+        long long count = 0;
+        if (!args.Has(option.name))
+            continue;
+        if (!args.Integer(option.name, count) || count < 1 || count > 65535)
+            return std::string("--") + option.name + " needs a whole number from 1 to 65535";
+        extras.*option.field = static_cast<uint16_t>(count);
+    }
+    if (args.Has("name")) {
+        const std::string& name = args.options.at("name");
+        if (name.size() > DesignExtension::kMaxNameBytes)
+            return "--name is longer than " + std::to_string(DesignExtension::kMaxNameBytes) +
+                   " bytes";
+        extras.name = name;
+    }
+    return std::nullopt;
 }
 
 int RunNew(const CliArgs& args) {
@@ -68,6 +134,8 @@ int RunNew(const CliArgs& args) {
             return CliUsageError("--drivers needs a whole number from 0 to 65535");
         design.m_driverCount = static_cast<uint16_t>(count);
     }
+    if (const auto error = ReadExtraOptions(args, design.m_extras))
+        return CliUsageError(*error);
 
     if (const FileResult saved = doc.Save(args.options.at("o")); !saved) {
         std::fprintf(stderr, "%s\n", saved.Message().c_str());
@@ -80,7 +148,8 @@ const CliRegistration registration(
     {"new",
      "new -o FILE [--type NAME] [--fs X] [--qts X] [--vas X] [--v1 X] [--f1 X] [--v2 X] "
      "[--f2 X] [--freq-low X] [--freq-high X] [--xmax X] [--cone-diameter X] [--efficiency X] "
-     "[--drivers N]",
+     "[--drivers N] [--name TEXT] [--re X] [--qes X] [--le X] [--pe X] [--power X] [--ql X] "
+     "[--port-diameter X] [--ports N] [--port2-diameter X] [--ports2 N]",
      RunNew});
 
 } // namespace

@@ -1,0 +1,121 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// orvane-cli analyze FILE [--power X] [--summary]: the lumped-parameter
+// analysis of a design as CSV, one row per swept hertz, or its derived values
+// as JSON.
+#include "cli/CliCommand.h"
+#include "cli/CliDesign.h"
+#include "cli/Json.h"
+#include "core/model/Analysis.h"
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+namespace orvane {
+
+namespace {
+
+// A CSV cell as the response command writes its numbers.
+void Cell(std::string& row, double value) {
+    row += ',';
+    if (std::isnan(value))
+        row += "nan";
+    else if (std::isinf(value))
+        row += value > 0 ? "inf" : "-inf";
+    else
+        row += Json::Number(value);
+}
+
+// The value of a quantity the design has, or an empty cell.
+template <class Curve, class Get>
+void OptionalCell(std::string& row, const AnalysisResult<Curve>& curve, std::size_t i, Get get) {
+    if (curve)
+        Cell(row, get((*curve)[i]));
+    else
+        row += ',';
+}
+
+void PrintTable(const Analysis& analysis) {
+    const AnalysisCurve spl = analysis.Spl();
+    const AnalysisCurve excursion = analysis.Excursion();
+    const auto port1 = analysis.PortVelocity(Chamber::One);
+    const auto port2 = analysis.PortVelocity(Chamber::Two);
+    const auto impedance = analysis.Impedance();
+    const AnalysisCurve delay = analysis.GroupDelay();
+    const auto maximum = analysis.MaximumOutput();
+
+    std::puts("frequency_hz,spl_db,excursion_mm,port1_velocity_m_s,port2_velocity_m_s,"
+              "impedance_ohm,impedance_phase_deg,group_delay_ms,max_power_w,max_spl_db");
+    const auto value = [](const AnalysisPoint& p) { return p.value; };
+    std::string row;
+    for (std::size_t i = 0; i < spl.size(); ++i) {
+        row = std::to_string(spl[i].frequency);
+        Cell(row, spl[i].value);
+        Cell(row, excursion[i].value);
+        OptionalCell(row, port1, i, value);
+        OptionalCell(row, port2, i, value);
+        OptionalCell(row, impedance, i, [](const ImpedancePoint& p) { return p.ohms; });
+        OptionalCell(row, impedance, i, [](const ImpedancePoint& p) { return p.degrees; });
+        Cell(row, delay[i].value);
+        OptionalCell(row, maximum, i, [](const MaximumOutputPoint& p) { return p.power; });
+        OptionalCell(row, maximum, i, [](const MaximumOutputPoint& p) { return p.spl; });
+        row += '\n';
+        std::fputs(row.c_str(), stdout);
+    }
+}
+
+void PrintSummary(const Analysis& analysis) {
+    using Json::Number;
+    const DriverValues& d = analysis.Driver();
+    Json::Object out;
+    out.Add("qes", Number(d.qes))
+        .Add("qms", Number(d.qms))
+        .Add("eta0", Number(d.eta0))
+        .Add("sd", Number(d.sd))
+        .Add("cms", Number(d.cms))
+        .Add("mms", Number(d.mms))
+        .Add("rms", Number(d.rms))
+        .Add("bl2OverRe", Number(d.bl2OverRe))
+        .Add("bl", d.bl ? Number(*d.bl) : Json::Null())
+        .Add("power", Number(analysis.Power()))
+        .Add("ql", Number(analysis.Ql()))
+        .Add("f1", Number(analysis.F1()))
+        .Add("f2", Number(analysis.F2()));
+    std::printf("%s\n", out.Str().c_str());
+}
+
+int RunAnalyze(const CliArgs& args) {
+    for (const auto& [name, value] : args.options) {
+        if (name != "power" && name != "summary")
+            return CliUsageError("unknown option --" + name);
+    }
+    if (args.positional.size() != 1)
+        return CliUsageError("analyze takes exactly one design file");
+    double power = 0;
+    if (args.Has("power") && (!args.Number("power", power) || !IsGiven(power)))
+        return CliUsageError("--power needs a number above 0");
+
+    std::optional<SpeakerDesign> loaded = LoadDesignOrReport(args.positional[0]);
+    if (!loaded)
+        return 1;
+    if (args.Has("power"))
+        loaded->m_extras.power = power;
+    const AnalysisResult<Analysis> analysis = Analysis::Prepare(*loaded);
+    if (!analysis) {
+        const std::string sentence(analysis.Sentence());
+        std::fprintf(stderr, "%s\n", sentence.c_str());
+        return 1;
+    }
+    if (args.Has("summary"))
+        PrintSummary(*analysis);
+    else
+        PrintTable(*analysis);
+    return 0;
+}
+
+const CliRegistration
+    registration({"analyze", "analyze FILE [--power X] [--summary]", RunAnalyze, {"summary"}});
+
+} // namespace
+
+} // namespace orvane
