@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "tests/support/CliRun.h"
 #include "core/design/DesignFile.h"
+#include "tests/support/CliRun.h"
 
 #include <QtTest>
 #include <limits>
@@ -159,6 +159,19 @@ private slots:
         const QByteArray at30 = rows[10].split(',')[1];
         QVERIFY(qAbs(at30.toDouble() + 10.11) < 0.005);
         QVERIFY(at30.size() >= 18);
+    }
+
+    // A table that could not be written in full is a failure, not a success.
+    void responseToFullDisk() {
+        const QString path = m_dir.filePath("full.spk");
+        QCOMPARE(RunCli(Args("new " + kDriver + "--v1 1.5 -o ") << path).code, 0);
+        QProcess p;
+        p.setStandardOutputFile("/dev/full");
+        p.start(QStringLiteral(ORVANE_BINARY_DIR "/cli/orvane-cli"), {"response", path});
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), 1);
+        QCOMPARE(p.readAllStandardError(),
+                 QByteArray("orvane-cli: cannot write the output: No space left on device\n"));
     }
 
     void loadFailures() {
