@@ -2,6 +2,7 @@
 #include "core/model/ResponseModel.h"
 
 #include "core/numeric/Saturate.h"
+#include "core/numeric/VectorState.h"
 
 #include <cmath>
 
@@ -192,6 +193,7 @@ ResponseCurve ComputeCurve(const SpeakerDesign& design, const SealedAlignment& a
         return curve;
     const SweepRange range = ComputeSweepRange(design);
     curve.reserve(static_cast<size_t>(range.Count()));
+    ClearUpperVectorState(); // the caller may just have painted
     for (int64_t i = range.first; i < range.last; ++i) {
         const auto f = static_cast<int32_t>(i);
         curve.push_back({f, model.Level(f)});
