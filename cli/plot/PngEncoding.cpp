@@ -51,13 +51,14 @@ QImage Indexed(const QImage& image) {
     if (indexed.isNull())
         return {};
     ColourTable table;
-    for (int y = 0; y < image.height(); ++y) {
+    const int width = image.width(), height = image.height();
+    for (int y = 0; y < height; ++y) {
         const auto* in = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         uchar* out = indexed.scanLine(y);
         // Plots are long runs of one colour: look up only where it changes.
         QRgb last = in[0] ^ 1;
         uchar lastIndex = 0;
-        for (int x = 0; x < image.width(); ++x) {
+        for (int x = 0; x < width; ++x) {
             if (in[x] != last) {
                 // The unused alpha byte of RGB32 is 0xff; a palette is opaque.
                 const std::optional<uchar> index = table.Index(in[x] | 0xff000000u);
