@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/plot/PlotExport.h"
 
-#include "cli/CliDesign.h"
 #include "cli/plot/PngEncoding.h"
 #include "core/files/AtomicWrite.h"
 #include "core/plot/DrawPlot.h"
@@ -122,12 +121,9 @@ QString FileName(const std::string& path) {
 
 } // namespace
 
-int ExportPlot(const PlotRequest& request) {
-    std::optional<SpeakerDesign> loaded = LoadDesignOrReport(request.design);
-    if (!loaded)
-        return 1;
+int ExportPlot(const PlotRequest& request, const SpeakerDesign& design) {
     Window window;
-    window.design = *loaded;
+    window.design = design;
     // A stored tuning counts as entered, so a saved vented tuning is kept.
     window.f1Entered = window.design.m_f1 >= 0.1;
     window.scale = ScaleForDbPerDiv(request.dbPerDiv);

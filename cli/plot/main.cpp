@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The plot part of orvane-cli: `orvane-cli plot` runs this program in its
 // place with the words after "plot", so Qt is loaded for plotting only.
+#include "cli/CliDesign.h"
 #include "cli/plot/PlotExport.h"
 
 #include <QGuiApplication>
 #include <QString>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -39,6 +41,11 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    // A design that cannot be read needs no Qt.
+    const std::optional<SpeakerDesign> design = LoadDesignOrReport(request.design);
+    if (!design)
+        return 1;
+
     qInstallMessageHandler(HoldMessage);
     // Rendering needs fonts, not a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -48,7 +55,7 @@ int main(int argc, char** argv) {
     char* appArgv[] = {name, nullptr};
     const auto app = std::make_unique<QGuiApplication>(appArgc, appArgv);
 
-    const int code = ExportPlot(request);
+    const int code = ExportPlot(request, *design);
     if (code != 0)
         std::fputs(qUtf8Printable(HeldMessages()), stderr);
     return code;

@@ -127,7 +127,9 @@ private slots:
         const QString missing = m_dir.filePath("missing.spk");
         CliRun r = RunCli({"plot", missing, "-o", m_dir.filePath("missing.png")});
         QCOMPARE(r.code, 1);
-        QVERIFY(r.err.startsWith(missing.toUtf8() + "\nCannot find this file."));
+        QCOMPARE(QString::fromUtf8(r.err),
+                 missing + "\nCannot find this file.\nPlease verify that the correct path and "
+                           "file name are given.\n");
         QVERIFY(!QFile::exists(m_dir.filePath("missing.png")));
         r = RunCli({"plot", m_sealed, "-o", m_dir.filePath("no/such/folder.png")});
         QCOMPARE(r.code, 1);

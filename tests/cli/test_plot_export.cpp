@@ -32,6 +32,7 @@ class TestPlotExport : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
     QString m_design;
+    SpeakerDesign m_loaded;
 
     PlotRequest Request(const QString& out) const {
         PlotRequest r;
@@ -51,6 +52,8 @@ private slots:
         QFile f(m_design);
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
+        f.close();
+        m_loaded = WithOutputFigures(ReferenceDesign(BoxKind::Sealed));
     }
 
     // Whatever step of writing fails, the export reports it and leaves the
@@ -88,7 +91,7 @@ private slots:
         const QStringList before = QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden);
         {
             FailingFileSystem failing(step, step == FailingFileSystem::Step::Write ? ENOSPC : EIO);
-            QCOMPARE(ExportPlot(Request(out)), 1);
+            QCOMPARE(ExportPlot(Request(out), m_loaded), 1);
         }
         QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden), before);
         if (existing)
@@ -113,7 +116,7 @@ private slots:
         QFile f(out);
         QVERIFY(f.open(QIODevice::WriteOnly) && f.write(QByteArray(100000, 'x')) == 100000);
         f.close();
-        QCOMPARE(ExportPlot(Request(out)), 0);
+        QCOMPARE(ExportPlot(Request(out), m_loaded), 0);
         const QByteArray data = Read(out);
         QVERIFY(data.startsWith(start));
         QVERIFY(data.endsWith(end));
@@ -147,7 +150,7 @@ private slots:
         PlotRequest request = Request(out);
         request.width = 1920;
         request.height = 1080;
-        QCOMPARE(ExportPlot(request), 0);
+        QCOMPARE(ExportPlot(request, m_loaded), 0);
         const QByteArray png = Read(out);
         QCOMPARE(PngColourType(png), 3);
         // The same drawing, encoded the plain way.
