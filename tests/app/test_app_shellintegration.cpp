@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -211,6 +212,20 @@ private slots:
         const QString res = QString(ORVANE_SOURCE_DIR) + "/res/";
         QVERIFY(QFile::exists(res + ShellIntegration::kDesktopFileName));
         QVERIFY(QFile::exists(res + ShellIntegration::kMimeFileName));
+        const QByteArray metainfo =
+            ReadAll(QString(ORVANE_BINARY_DIR) + "/res/" + id + ".metainfo.xml");
+        QVERIFY(metainfo.contains("<id>" + id.toUtf8() + "</id>"));
+        QVERIFY(
+            metainfo.contains(">" + ShellIntegration::kDesktopFileName.toUtf8() + "</launchable>"));
+        QVERIFY(metainfo.contains("<mediatype>" + ShellIntegration::kMimeType.toUtf8() + "<"));
+        // The rendered icons have the names and the sizes of their folders.
+        for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+            const QString dir = QString("%1/res/icons/%2x%2/").arg(ORVANE_BINARY_DIR).arg(size);
+            for (const QString& png :
+                 {dir + "apps/" + ShellIntegration::kAppIconName + ".png",
+                  dir + "mimetypes/" + ShellIntegration::kMimeIconName + ".png"})
+                QCOMPARE(QImage(png).size(), QSize(size, size));
+        }
     }
 
     void execLine() {
