@@ -2,40 +2,44 @@
 // orvane-cli analyze FILE [--power X] [--summary]: the lumped-parameter
 // analysis of a design as CSV, one row per swept hertz, or its derived values
 // as JSON.
+#include "cli/ChunkedOutput.h"
 #include "cli/CliCommand.h"
 #include "cli/CliDesign.h"
 #include "cli/Json.h"
 #include "core/model/Analysis.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace orvane {
 
 namespace {
 
-// A CSV cell as the response command writes its numbers.
-void Cell(std::string& row, double value) {
-    row += ',';
+// A CSV cell, numbers as the response command writes them.
+void Cell(ChunkedOutput& out, double value) {
+    out.Char(',');
     if (std::isnan(value))
-        row += "nan";
+        out.Text("nan");
     else if (std::isinf(value))
-        row += value > 0 ? "inf" : "-inf";
+        out.Text(value > 0 ? "inf" : "-inf");
     else
-        row += Json::Number(value);
+        out.Number(value);
 }
 
 // The value of a quantity the design has, or an empty cell.
 template <class Curve, class Get>
-void OptionalCell(std::string& row, const AnalysisResult<Curve>& curve, std::size_t i, Get get) {
+void OptionalCell(ChunkedOutput& out, const AnalysisResult<Curve>& curve, std::size_t i, Get get) {
     if (curve)
-        Cell(row, get((*curve)[i]));
+        Cell(out, get((*curve)[i]));
     else
-        row += ',';
+        out.Char(',');
 }
 
-void PrintTable(const Analysis& analysis) {
+// False when the table could not be written in full.
+bool PrintTable(const Analysis& analysis) {
     const AnalysisCurve spl = analysis.Spl();
     const AnalysisCurve excursion = analysis.Excursion();
     const auto port1 = analysis.PortVelocity(Chamber::One);
@@ -44,24 +48,24 @@ void PrintTable(const Analysis& analysis) {
     const AnalysisCurve delay = analysis.GroupDelay();
     const auto maximum = analysis.MaximumOutput();
 
-    std::puts("frequency_hz,spl_db,excursion_mm,port1_velocity_m_s,port2_velocity_m_s,"
-              "impedance_ohm,impedance_phase_deg,group_delay_ms,max_power_w,max_spl_db");
+    ChunkedOutput out(stdout);
+    out.Text("frequency_hz,spl_db,excursion_mm,port1_velocity_m_s,port2_velocity_m_s,"
+             "impedance_ohm,impedance_phase_deg,group_delay_ms,max_power_w,max_spl_db\n");
     const auto value = [](const AnalysisPoint& p) { return p.value; };
-    std::string row;
     for (std::size_t i = 0; i < spl.size(); ++i) {
-        row = std::to_string(spl[i].frequency);
-        Cell(row, spl[i].value);
-        Cell(row, excursion[i].value);
-        OptionalCell(row, port1, i, value);
-        OptionalCell(row, port2, i, value);
-        OptionalCell(row, impedance, i, [](const ImpedancePoint& p) { return p.ohms; });
-        OptionalCell(row, impedance, i, [](const ImpedancePoint& p) { return p.degrees; });
-        Cell(row, delay[i].value);
-        OptionalCell(row, maximum, i, [](const MaximumOutputPoint& p) { return p.power; });
-        OptionalCell(row, maximum, i, [](const MaximumOutputPoint& p) { return p.spl; });
-        row += '\n';
-        std::fputs(row.c_str(), stdout);
+        out.Integer(spl[i].frequency);
+        Cell(out, spl[i].value);
+        Cell(out, excursion[i].value);
+        OptionalCell(out, port1, i, value);
+        OptionalCell(out, port2, i, value);
+        OptionalCell(out, impedance, i, [](const ImpedancePoint& p) { return p.ohms; });
+        OptionalCell(out, impedance, i, [](const ImpedancePoint& p) { return p.degrees; });
+        Cell(out, delay[i].value);
+        OptionalCell(out, maximum, i, [](const MaximumOutputPoint& p) { return p.power; });
+        OptionalCell(out, maximum, i, [](const MaximumOutputPoint& p) { return p.spl; });
+        out.Char('\n');
     }
+    return out.Finish();
 }
 
 void PrintSummary(const Analysis& analysis) {
@@ -106,10 +110,13 @@ int RunAnalyze(const CliArgs& args) {
         std::fprintf(stderr, "%s\n", sentence.c_str());
         return 1;
     }
-    if (args.Has("summary"))
+    if (args.Has("summary")) {
         PrintSummary(*analysis);
-    else
-        PrintTable(*analysis);
+    } else if (!PrintTable(*analysis)) {
+        // A full disk or a closed pipe must not pass for a complete table.
+        std::fprintf(stderr, "orvane-cli: cannot write the output: %s\n", std::strerror(errno));
+        return 1;
+    }
     return 0;
 }
 

@@ -2,6 +2,7 @@
 #include "core/model/Analysis.h"
 
 #include "core/model/Acoustics.h"
+#include "core/numeric/VectorState.h"
 
 #include <algorithm>
 #include <cmath>
@@ -127,6 +128,7 @@ AnalysisResult<Analysis> Analysis::Prepare(const SpeakerDesign& stored) {
     a.m_sweep = ComputeSweepRange(design);
     // Every quantity but the group delay reads the same state at each point.
     a.m_states.reserve(static_cast<std::size_t>(a.m_sweep.Count()));
+    ClearUpperVectorState(); // the caller may just have painted
     for (int64_t i = a.m_sweep.first; i < a.m_sweep.last; ++i)
         a.m_states.push_back(a.At(static_cast<double>(i)));
     return a;
@@ -201,6 +203,7 @@ Complex Analysis::Pressure(const State& st) {
 template <class Point, class Make> std::vector<Point> Analysis::Sample(Make make) const {
     std::vector<Point> points;
     points.reserve(m_states.size());
+    ClearUpperVectorState();
     for (std::size_t i = 0; i < m_states.size(); ++i)
         points.push_back(
             make(static_cast<int32_t>(m_sweep.first + static_cast<int64_t>(i)), m_states[i]));
@@ -257,6 +260,7 @@ AnalysisResult<ImpedanceCurve> Analysis::Impedance() const {
 AnalysisCurve Analysis::GroupDelay() const {
     AnalysisCurve points;
     points.reserve(static_cast<std::size_t>(m_sweep.Count()));
+    ClearUpperVectorState();
     for (int64_t i = m_sweep.first; i < m_sweep.last; ++i) {
         const auto f = static_cast<double>(i);
         const Complex above = Pressure(At(f * (1 + kDelayStep)));

@@ -295,6 +295,7 @@ private slots:
         QTest::newRow("box") << "box --volume 2" << 0 << false;
         QTest::newRow("port") << "port --vb 2 --fb 35 --diameter 3" << 0 << false;
         QTest::newRow("ts") << "ts --fs 30 --re 6 --zmax 54 --f1 20 --f2 50" << 0 << false;
+        QTest::newRow("analyze") << "analyze D" << 1 << false;
         QTest::newRow("version") << "--version" << 0 << false;
         QTest::newRow("help") << "--help" << 0 << false;
         QTest::newRow("unknown command") << "draw D" << 2 << false;
@@ -327,16 +328,18 @@ private slots:
     }
 
     // A table that could not be written in full is a failure, not a success.
-    void responseToFullDisk() {
+    void tableToFullDisk() {
         const QString path = m_dir.filePath("full.spk");
         QCOMPARE(RunCli(Args("new " + kDriver + "--v1 1.5 -o ") << path).code, 0);
-        QProcess p;
-        p.setStandardOutputFile("/dev/full");
-        p.start(QStringLiteral(ORVANE_BINARY_DIR "/cli/orvane-cli"), {"response", path});
-        QVERIFY(p.waitForFinished(60000));
-        QCOMPARE(p.exitCode(), 1);
-        QCOMPARE(p.readAllStandardError(),
-                 QByteArray("orvane-cli: cannot write the output: No space left on device\n"));
+        for (const char* command : {"response", "analyze"}) {
+            QProcess p;
+            p.setStandardOutputFile("/dev/full");
+            p.start(QStringLiteral(ORVANE_BINARY_DIR "/cli/orvane-cli"), {command, path});
+            QVERIFY(p.waitForFinished(60000));
+            QCOMPARE(p.exitCode(), 1);
+            QCOMPARE(p.readAllStandardError(),
+                     QByteArray("orvane-cli: cannot write the output: No space left on device\n"));
+        }
     }
 
     void loadFailures() {
