@@ -29,11 +29,13 @@ constexpr double kNegligibleRatio = 1e-4;
 constexpr double kRefineMargin = 0.5;
 // The first pass over the tuning range, and the refinement around its best.
 constexpr int kTuningSteps = 128;
-constexpr int kInnerPoints = 6;
+constexpr int kInnerPoints = 4;
 constexpr int kCandidates = 3;
-constexpr double kTuningTolerance = 1e-9;     // relative
-constexpr double kFrequencyTolerance = 1e-11; // relative
-constexpr int kGoldenSteps = 40;
+constexpr double kTuningTolerance = 1e-8;     // relative
+constexpr double kFrequencyTolerance = 1e-10; // relative
+// Golden-section steps: the bracket shrinks to 1e-6 of itself, and the level
+// at a smooth extreme is off by the square of that.
+constexpr int kGoldenSteps = 28;
 
 // f3 and the highest level of one vented tuning; f3 is NaN when the level is
 // below -3 dB at the top of the band.
