@@ -277,9 +277,10 @@ void CAlignmentDlg::FillSealedTable() {
 void CAlignmentDlg::UpdateTypedRow() {
     const Alignment::Outcome o = Alignment::Sealed(m_driver, m_qtc);
     m_sealedRows[kTypedRow] = o;
+    // An entry that holds no number shows as "n/a", not as "nan".
+    const QString qtc = std::isfinite(m_qtc) ? Shown::Q(m_qtc) : Shown::NotAvailable();
     SetRow(m_sealedTable, kTypedRow,
-           QStringList{Shown::Q(m_qtc), o.Ok() ? Shown::Volume(o.row.v1) : Shown::NotAvailable()}
-               << Figures(o),
+           QStringList{qtc, o.Ok() ? Shown::Volume(o.row.v1) : Shown::NotAvailable()} << Figures(o),
            o);
 }
 

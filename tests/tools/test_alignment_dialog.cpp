@@ -201,6 +201,18 @@ private slots:
         }
     }
 
+    // While the typed Qtc is no number its row has nothing to show.
+    void typedQtcWithoutNumber() {
+        CAlignmentDlg dlg;
+        Open(dlg);
+        Type(&dlg, "qtc", "x");
+        QCOMPARE(Row(&dlg, "sealedTable", CAlignmentDlg::kTypedRow), QStringList(5, "n/a"));
+        QCOMPARE(Label(&dlg, "choice"), QString("Apply: n/a"));
+        Type(&dlg, "qtc", "1.2");
+        QCOMPARE(Row(&dlg, "sealedTable", CAlignmentDlg::kTypedRow).first(), QString("1.200"));
+        QCOMPARE(SelectedRow(&dlg, "sealedTable"), CAlignmentDlg::kTypedRow);
+    }
+
     // The command: refused without a driver; Close changes nothing; Apply
     // writes the box, counts F1 as entered and plots.
     void commandRefusesWithoutDriver() {
