@@ -93,10 +93,12 @@ int RunAlign(const CliArgs& args) {
 
 constexpr std::string_view kFlags[] = {"table"};
 
+// In the grammar of the other usage lines, which the shell completion reads;
+// which options go with which type is for the command to check.
 const CliRegistration registration({"align",
-                                    "align --fs X --qts X --vas X [--drivers N] "
-                                    "(--type Sealed --qtc X | --type Vented (--volume X | --table) "
-                                    "[--ripple 0.25|0.5|1|2])",
+                                    "align --fs X --qts X --vas X --type Sealed|Vented "
+                                    "[--drivers N] [--qtc X] [--volume X] [--table] "
+                                    "[--ripple 0.25|0.5|1|2]",
                                     RunAlign, kFlags});
 
 } // namespace
