@@ -272,6 +272,8 @@ void CMainFrame::CreateMenus() {
     QMenu* box = NewMenu("&Box");
     for (QAction* action : m_marks.box)
         box->addAction(action);
+    box->addSeparator();
+    box->addAction(m_actions[ID_BOX_ALIGNMENTS]);
     QMenu* tools = NewMenu("&Tools");
     tools->addAction(m_actions[ID_TOOLS_PORT_CALC]);
     tools->addAction(m_actions[ID_TOOLS_BOX_CALC]);

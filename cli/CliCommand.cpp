@@ -3,6 +3,7 @@
 
 #include "core/text/CLocaleScope.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -28,7 +29,7 @@ const std::vector<CliCommand>& RegisteredCliCommands() {
     return Registry();
 }
 
-CliArgs ParseCliArgs(int argc, char** argv, int first) {
+CliArgs ParseCliArgs(int argc, char** argv, int first, std::span<const std::string_view> flags) {
     CliArgs args;
     args.words.assign(argv + first, argv + argc);
     for (int i = first; i < argc; ++i) {
@@ -38,7 +39,8 @@ CliArgs ParseCliArgs(int argc, char** argv, int first) {
                               !std::isdigit(static_cast<unsigned char>(word[1])) && word[1] != '.';
         if (isOption) {
             const std::string name = word.substr(word[1] == '-' ? 2 : 1);
-            if (name.empty() || i + 1 >= argc) {
+            const bool flag = std::find(flags.begin(), flags.end(), name) != flags.end();
+            if (name.empty() || (!flag && i + 1 >= argc)) {
                 args.error = "option " + word + " needs a value";
                 return args;
             }
@@ -46,7 +48,7 @@ CliArgs ParseCliArgs(int argc, char** argv, int first) {
                 args.error = "option " + word + " given twice";
                 return args;
             }
-            args.options[name] = argv[++i];
+            args.options[name] = flag ? "" : argv[++i];
         } else {
             args.positional.push_back(word);
         }
