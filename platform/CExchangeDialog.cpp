@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/CExchangeDialog.h"
 
+#include "platform/EntryText.h"
+
 #include <QLineEdit>
 
 namespace orvane {
@@ -20,7 +22,7 @@ void CExchangeDialog::OnInitDialog() {
     DoDataExchange(DataExchange::Direction::Display);
     if (QLineEdit* entry = InitialEntry()) {
         entry->setFocus(Qt::TabFocusReason);
-        entry->selectAll();
+        EntryText::SelectAll(entry);
     }
 }
 
