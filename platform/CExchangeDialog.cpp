@@ -3,11 +3,18 @@
 
 #include "platform/EntryText.h"
 
+#include <QGuiApplication>
+#include <QIcon>
 #include <QLineEdit>
 
 namespace orvane {
 
-CExchangeDialog::CExchangeDialog(QWidget* parent) : QDialog(parent) {}
+CExchangeDialog::CExchangeDialog(QWidget* parent) : QDialog(parent) {
+    // The program's icon, as About and the message boxes have, not the
+    // design window's that it would take over from its parent.
+    if (const QIcon icon = QGuiApplication::windowIcon(); !icon.isNull())
+        setWindowIcon(icon);
+}
 
 void CExchangeDialog::accept() {
     if (DoDataExchange(DataExchange::Direction::Read))

@@ -7,7 +7,10 @@
 
 #include "tests/support/DialogTestUtil.h"
 
+#include <QIcon>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPixmap>
 #include <QRadioButton>
 
 using namespace orvane;
@@ -120,6 +123,37 @@ private slots:
         box.m_volume = 12345678.9;
         box.show();
         QCOMPARE(NotFromStart(&box), QStringList());
+    }
+
+    // A tool dialog opened from a design window shows the program's icon,
+    // not the design window's.
+    void toolDialogsCarryTheProgramIcon() {
+        QPixmap red(16, 16), blue(16, 16);
+        red.fill(Qt::red);
+        blue.fill(Qt::blue);
+        QApplication::setWindowIcon(QIcon(red));
+        QWidget designWindow;
+        designWindow.setWindowIcon(QIcon(blue));
+        auto* view = new QWidget(&designWindow);
+        CDriverParamsDlg driver(view);
+        CFreqRangeDlg range(view);
+        CPortCalcDlg port(view);
+        CBoxCalcDlg box(view);
+        CTSParamsDlg ts(view);
+        for (QDialog* dlg : std::initializer_list<QDialog*>{&driver, &range, &port, &box, &ts})
+            QCOMPARE(dlg->windowIcon().pixmap(16, 16).toImage().pixel(8, 8), qRgb(255, 0, 0));
+        // So do the message boxes, the port calculator's refusals among them.
+        QRgb message = 0;
+        QTimer::singleShot(0, [&message] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                message = box->windowIcon().pixmap(16, 16).toImage().pixel(8, 8);
+                box->accept();
+            }
+        });
+        ShowMessage(view, "Port calculator does not work with Sealed boxes", MessageKind::Tool,
+                    "Port Calculator");
+        QCOMPARE(message, qRgb(255, 0, 0));
+        QApplication::setWindowIcon(QIcon());
     }
 
     void portOpeningState() {
