@@ -2,6 +2,7 @@
 #include "platform/QtDrawSurface.h"
 
 #include <QFontMetrics>
+#include <QHash>
 #include <QPaintDevice>
 #include <QPaintEngine>
 #include <QPainter>
@@ -17,6 +18,22 @@ namespace {
 QPoint Clamped(int x, int y) {
     constexpr int lim = QtDrawSurface::kCoordinateLimit;
     return {std::clamp(x, -lim, lim), std::clamp(y, -lim, lim)};
+}
+
+// Where a text's ink starts and ends: the glyphs' unhinted outlines, true
+// to a fraction of a pixel. Outlines are slow to build and every drawing
+// measures the same few labels again, so the answers are kept.
+QRectF InkBounds(const QFont& font, const QString& text) {
+    static QHash<QString, QRectF> known;
+    constexpr qsizetype kMaxKnown = 4096;
+    const QString key = font.key() + QLatin1Char('\n') + text;
+    if (const auto found = known.constFind(key); found != known.constEnd())
+        return *found;
+    QPainterPath outline;
+    outline.addText(0, 0, font, text);
+    if (known.size() >= kMaxKnown)
+        known.clear();
+    return *known.insert(key, outline.boundingRect());
 }
 
 } // namespace
@@ -143,11 +160,7 @@ void QtDrawSurface::TextOut(int x, int y, std::string_view text) {
 TextExtent QtDrawSurface::MeasureText(std::string_view text) const {
     const QString s = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     const QFont& font = m_painter.font();
-    // The glyphs' outlines, unhinted: where the ink really starts and ends,
-    // to a fraction of a pixel.
-    QPainterPath outline;
-    outline.addText(0, 0, font, s);
-    const QRectF ink = outline.boundingRect();
+    const QRectF ink = InkBounds(font, s);
     const QFontMetricsF metrics(font, m_painter.device());
     double fx = 1;
     double fy = 1;
