@@ -448,25 +448,23 @@ private slots:
         }
     }
 
-    // No lock panes where the window system cannot tell the lock states;
-    // the idle text stands where the prompts do.
-    void statusBar() {
+    // No lock panes where the window system cannot tell the lock states.
+    void lockPanesHidden() {
+        QVERIFY(m_app.InitInstance({}));
+        Frame().show();
+        for (QLabel* pane : Frame().LockPanes())
+            QVERIFY(pane->isHidden());
+    }
+
+    // The idle text stands where the prompts do: it comes back when a prompt
+    // goes, and both start in the same pixel column.
+    void idleTextWherePromptsAre() {
         QVERIFY(m_app.InitInstance({}));
         Frame().show();
         QVERIFY(QTest::qWaitForWindowExposed(&Frame()));
-        for (QLabel* pane : Frame().LockPanes())
-            QVERIFY(pane->isHidden());
         QStatusBar* bar = Frame().statusBar();
-        QCOMPARE(bar->currentMessage(), QString("Ready"));
-        QStatusTipEvent prompt("Create a new document");
-        QApplication::sendEvent(&Frame(), &prompt);
-        QCOMPARE(bar->currentMessage(), QString("Create a new document"));
-        const QImage promptShown = bar->grab().toImage();
-        QStatusTipEvent gone{QString()};
-        QApplication::sendEvent(&Frame(), &gone);
-        QCOMPARE(bar->currentMessage(), QString("Ready"));
-        // Both texts start in the same pixel column.
-        const auto firstInk = [](const QImage& image) {
+        const auto firstInk = [bar] {
+            const QImage image = bar->grab().toImage();
             const QRgb ground = image.pixel(1, image.height() / 2);
             for (int x = 0; x < image.width(); ++x)
                 for (int y = 0; y < image.height(); ++y)
@@ -474,9 +472,16 @@ private slots:
                         return x;
             return -1;
         };
-        const int readyAt = firstInk(bar->grab().toImage());
+        const int readyAt = firstInk();
         QVERIFY(readyAt > 0);
-        QCOMPARE(firstInk(promptShown), readyAt);
+        QStatusTipEvent prompt("Create a new document");
+        QApplication::sendEvent(&Frame(), &prompt);
+        QCOMPARE(bar->currentMessage(), QString("Create a new document"));
+        QCOMPARE(firstInk(), readyAt);
+        QStatusTipEvent gone{QString()};
+        QApplication::sendEvent(&Frame(), &gone);
+        QCOMPARE(bar->currentMessage(), QString("Ready"));
+        QCOMPARE(firstInk(), readyAt);
     }
 
     // Every compiled-in image loads, the version is shown, and the manual is
