@@ -13,6 +13,7 @@
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScreen>
 
 namespace orvane {
 
@@ -52,8 +53,13 @@ void Preview(COrvaneView& view, QPrinter& printer, int& pages, QWidget* parent) 
                          if (guarded)
                              guarded->PrintOn(*target);
                      });
-    if (parent != nullptr)
-        dialog.resize(parent->window()->size() * kPreviewShare);
+    if (parent != nullptr) {
+        // Wide enough for its whole toolbar, as far as the screen allows.
+        QSize size = (parent->window()->size() * kPreviewShare).expandedTo(dialog.sizeHint());
+        if (const QScreen* screen = parent->screen())
+            size = size.boundedTo(screen->availableSize());
+        dialog.resize(size);
+    }
     // Through the toolbar's own action, so that its button shows the mode too.
     const char* mode = pages == 2 ? "facingModeAction" : "singleModeAction";
     if (auto* action = dialog.findChild<QAction*>(QString::fromLatin1(mode)))
