@@ -72,7 +72,7 @@ QString RecentFileList::ShortenPath(const QString& path, int maxLength) {
         return QString();
     if (path.size() <= maxLength)
         return path;
-    const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+    QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
     if (name.size() > maxLength)
         return maxLength > 3 ? name.left(maxLength - 3) + QLatin1String("...")
                              : name.left(maxLength);
