@@ -214,7 +214,7 @@ void COrvaneApp::OnFileOpen() {
 }
 
 void COrvaneApp::OnFilePrintSetup() {
-    ViewPrinting::PageSetup(Printer(), m_frame.get());
+    ViewPrinting::PrintSetup(Printer(), m_frame.get());
 }
 
 void COrvaneApp::OnOpenRecentFile(int index) {
