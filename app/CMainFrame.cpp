@@ -13,6 +13,7 @@
 #include <QDesktopServices>
 #include <QDropEvent>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
@@ -120,6 +121,25 @@ CMainFrame::~CMainFrame() {
 
 void CMainFrame::PrepareDesignWindow(QMdiSubWindow* window) {
     window->setStyle(m_designWindowStyle);
+    // Restored, cascaded or tiled, the window keeps its view's own size: the
+    // form and a plot, and never less than the form.
+    window->resize(window->sizeHint());
+    window->setMinimumSize(window->minimumSizeHint());
+    connect(window, &QMdiSubWindow::windowStateChanged, this,
+            [this, window](Qt::WindowStates, Qt::WindowStates now) {
+                if (!(now & (Qt::WindowMaximized | Qt::WindowMinimized)))
+                    FitIntoArea(window);
+            });
+    // The close key of the system menu is the main window's, which works
+    // wherever the focus is; the entry only names it.
+    for (QAction* action : window->systemMenu()->actions()) {
+        if (!action->shortcuts().isEmpty() &&
+            action->shortcuts() == QKeySequence::keyBindings(QKeySequence::Close)) {
+            action->setShortcuts({});
+            action->setText(action->text() + QLatin1Char('\t') +
+                            QKeySequence(QKeySequence::Close).toString(QKeySequence::NativeText));
+        }
+    }
 }
 
 QAction* CMainFrame::Action(CommandId id) const {
@@ -155,6 +175,12 @@ void CMainFrame::CreateActions() {
     m_marks.box[0]->setChecked(true);
     m_marks.amplitude[0]->setChecked(true);
 
+    m_closeWindowAction = new QAction(this);
+    m_closeWindowAction->setShortcuts(QKeySequence::Close);
+    connect(m_closeWindowAction, &QAction::triggered, this,
+            [this] { m_mdiArea->closeActiveSubWindow(); });
+    addAction(m_closeWindowAction);
+
     m_recentPlaceholder = new QAction(QStringLiteral("Recent File"), this);
     m_recentPlaceholder->setStatusTip(CommandTextOf(ID_FILE_MRU_FILE1).prompt);
     m_recentPlaceholder->setEnabled(false);
@@ -170,7 +196,7 @@ void CMainFrame::CreateActions() {
     };
     frame[ID_HELP_INDEX] = [this] { OnHelpIndex(); };
     frame[ID_APP_EXIT] = [this] { close(); };
-    frame[ID_WINDOW_CASCADE] = [this] { m_mdiArea->cascadeSubWindows(); };
+    frame[ID_WINDOW_CASCADE] = [this] { OnCascade(); };
     frame[ID_WINDOW_TILE_HORZ] = [this] { OnTileHorizontally(); };
     frame[ID_WINDOW_ARRANGE] = [this] { OnArrangeIcons(); };
     m_router->SetHandlers(CommandRouter::Level::Frame, std::move(frame));
@@ -200,10 +226,14 @@ void CMainFrame::CreateToolBar() {
 
 void CMainFrame::CreateStatusBar() {
     QStatusBar* bar = statusBar();
-    // A normal widget of the status bar shows whenever no prompt is up: that
-    // is the idle text.
-    m_messagePane = new QLabel(QStringLiteral("Ready"), bar);
-    bar->addWidget(m_messagePane, 1);
+    // The idle text is a message like every prompt, so both are drawn at the
+    // same place: whenever a prompt goes, "Ready" comes back.
+    const QString idle = QStringLiteral("Ready");
+    bar->showMessage(idle);
+    connect(bar, &QStatusBar::messageChanged, bar, [bar, idle](const QString& message) {
+        if (message.isEmpty())
+            bar->showMessage(idle);
+    });
     const char* names[] = {"CAP", "NUM", "SCRL"};
     for (size_t i = 0; i < m_lockPanes.size(); ++i) {
         auto* pane = new QLabel(bar);
@@ -272,6 +302,8 @@ void CMainFrame::CreateMenus() {
     QMenu* box = NewMenu("&Box");
     for (QAction* action : m_marks.box)
         box->addAction(action);
+    box->addSeparator();
+    box->addAction(m_actions[ID_BOX_ALIGNMENTS]);
     QMenu* tools = NewMenu("&Tools");
     tools->addAction(m_actions[ID_TOOLS_PORT_CALC]);
     tools->addAction(m_actions[ID_TOOLS_BOX_CALC]);
@@ -353,8 +385,11 @@ void CMainFrame::UpdateWindowMenu() {
     for (qsizetype i = 0; i < shown.size(); ++i) {
         QMdiSubWindow* window = shown[i];
         const QString number = QString::number(i + 1);
-        const QString label = (i < 9 ? QStringLiteral("&") + number : number) + QLatin1Char(' ') +
-                              window->windowTitle();
+        // An '&' in a title is doubled so it shows instead of marking a mnemonic.
+        QString title = window->windowTitle();
+        title.replace(QLatin1Char('&'), QLatin1String("&&"));
+        const QString label =
+            (i < 9 ? QStringLiteral("&") + number : number) + QLatin1Char(' ') + title;
         QAction* action = m_windowMenu->addAction(label);
         action->setCheckable(true);
         action->setChecked(window == current);
@@ -383,14 +418,33 @@ void CMainFrame::UpdateLockPanes() {
     const std::array<bool, 3> on = {locks.has_value() && locks->caps,
                                     locks.has_value() && locks->num,
                                     locks.has_value() && locks->scroll};
-    for (size_t i = 0; i < m_lockPanes.size(); ++i)
+    for (size_t i = 0; i < m_lockPanes.size(); ++i) {
+        m_lockPanes[i]->setVisible(locks.has_value());
         m_lockPanes[i]->setText(on[i] ? m_lockPanes[i]->objectName() : QString());
+    }
 }
 
 void CMainFrame::OnHelpIndex() {
     const QString manual = HelpLocation();
     if (manual.isEmpty() || !QDesktopServices::openUrl(QUrl::fromLocalFile(manual)))
         ShowMessage(this, QStringLiteral("Failed to launch help."));
+}
+
+void CMainFrame::FitIntoArea(QMdiSubWindow* window) {
+    const QRect area = m_mdiArea->viewport()->rect();
+    QRect geometry = window->geometry();
+    const QSize room(area.right() + 1 - geometry.left(), area.bottom() + 1 - geometry.top());
+    geometry.setSize(geometry.size().boundedTo(room).expandedTo(window->minimumSize()));
+    window->setGeometry(geometry);
+}
+
+void CMainFrame::OnCascade() {
+    // Each window at its own size, as far as the area has room for it.
+    m_mdiArea->cascadeSubWindows();
+    for (QMdiSubWindow* window : m_mdiArea->subWindowList()) {
+        if (!window->isHidden() && !window->isMinimized())
+            FitIntoArea(window);
+    }
 }
 
 void CMainFrame::OnTileHorizontally() {
@@ -452,7 +506,27 @@ bool CMainFrame::HandleDrop(QEvent* event) {
     return true;
 }
 
+void CMainFrame::FrameFloatingToolBar() {
+    // Qt floats a toolbar as a bare strip; while it is dragged it must stay one.
+    if (!m_toolBar->isFloating() || QGuiApplication::mouseButtons() != Qt::NoButton)
+        return;
+    if (!m_toolBar->windowFlags().testFlag(Qt::FramelessWindowHint))
+        return;
+    const Qt::WindowFlags framed =
+        Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+    const QPoint at = m_toolBar->pos();
+    const bool shown = m_toolBar->isVisible();
+    m_toolBar->setWindowFlags(framed);
+    m_toolBar->move(at);
+    m_toolBar->setVisible(shown);
+}
+
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_toolBar &&
+        (event->type() == QEvent::MouseButtonRelease || event->type() == QEvent::Show)) {
+        // After Qt's own handling of the event, which may float the bar.
+        QMetaObject::invokeMethod(this, &CMainFrame::FrameFloatingToolBar, Qt::QueuedConnection);
+    }
     switch (event->type()) {
     case QEvent::DragEnter:
     case QEvent::DragMove:

@@ -39,7 +39,6 @@ public:
     // The Box and Amplitude entries, shared by every design view.
     const ViewMarks& Marks() const { return m_marks; }
     QToolBar* ToolBar() const { return m_toolBar; }
-    QLabel* MessagePane() const { return m_messagePane; }
     // CAP, NUM, SCRL in that order.
     const std::array<QLabel*, 3>& LockPanes() const { return m_lockPanes; }
 
@@ -69,7 +68,8 @@ public:
         m_dropHandler = std::move(handler);
     }
 
-    // Shows the CAP, NUM and SCRL panes from the keyboard's lock state.
+    // Shows the CAP, NUM and SCRL panes from the keyboard's lock state, or
+    // hides them where the window system does not tell it.
     void UpdateLockPanes();
 
     // The Help Index command: the HTML manual in the desktop's browser.
@@ -92,6 +92,13 @@ private:
     void AddRecentEntries(QMenu* file);
     void SetMenuBarMenus(const QList<QMenu*>& menus);
     bool HandleDrop(QEvent* event);
+    // A floating toolbar gets a window frame with its title and a close
+    // button, once the user has let go of it.
+    void FrameFloatingToolBar();
+    // Shrinks a design window that reaches past the area's right or bottom
+    // edge, down to its minimum size.
+    void FitIntoArea(QMdiSubWindow* window);
+    void OnCascade();
 
     QMdiArea* m_mdiArea = nullptr;
     CommandRouter* m_router = nullptr;
@@ -99,7 +106,8 @@ private:
     QAction* m_recentPlaceholder = nullptr;
     ViewMarks m_marks;
     QToolBar* m_toolBar = nullptr;
-    QLabel* m_messagePane = nullptr;
+    // Ctrl+W: closes the active design window wherever the focus is.
+    QAction* m_closeWindowAction = nullptr;
     std::array<QLabel*, 3> m_lockPanes{};
     QList<QMenu*> m_mainMenus;
     QList<QMenu*> m_designMenus;

@@ -163,6 +163,7 @@ CommandRouter::Table COrvaneApp::DesignCommands(COrvaneView& target) {
         const int step = amplitude.second;
         table[amplitude.first] = onView([step](COrvaneView& v) { v.OnAmplitude(step); });
     }
+    table[ID_BOX_ALIGNMENTS] = onView([](COrvaneView& v) { ToolCommands::OnAlignments(v); });
     table[ID_DRIVER_PARAMS] = onView([](COrvaneView& v) { ToolCommands::OnDriverParams(v); });
     table[ID_FREQ_RANGE] = onView([](COrvaneView& v) { ToolCommands::OnFreqRange(v); });
     table[ID_TOOLS_PORT_CALC] = onView([](COrvaneView& v) { ToolCommands::OnPortCalc(v); });
@@ -213,7 +214,7 @@ void COrvaneApp::OnFileOpen() {
 }
 
 void COrvaneApp::OnFilePrintSetup() {
-    ViewPrinting::PageSetup(Printer(), m_frame.get());
+    ViewPrinting::PrintSetup(Printer(), m_frame.get());
 }
 
 void COrvaneApp::OnOpenRecentFile(int index) {

@@ -38,6 +38,8 @@ constexpr std::array kTexts = {
                 "chamber"},
     CommandText{ID_BOX_BANDPASS6, "&6th order Bandpass", "",
                 "Use a 6th order bandpass enclosure i.e. vented front and rear chambers"},
+    CommandText{ID_BOX_ALIGNMENTS, "&Alignments…", "",
+                "Find the sealed box volume or vented tuning for the driver\nAlignments"},
     CommandText{ID_TOOLS_PORT_CALC, "&Port Calculator", "",
                 "Calculate cylindrical port diameter and length for given alignment\nPort "
                 "Calculator"},

@@ -76,6 +76,8 @@ QString DocManager::AskFileName(FileDialogKind kind, const QString& proposed) {
         dialog.setWindowTitle(QStringLiteral("Open"));
         dialog.setFileMode(QFileDialog::ExistingFile);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        if (!proposed.isEmpty())
+            dialog.setDirectory(proposed);
     } else {
         dialog.setWindowTitle(QStringLiteral("Save As"));
         dialog.setFileMode(QFileDialog::AnyFile);
@@ -100,7 +102,7 @@ COrvaneView* DocManager::OnFileNew() {
 }
 
 COrvaneView* DocManager::OnFileOpen() {
-    const QString path = AskFileName(FileDialogKind::Open, QString());
+    const QString path = AskFileName(FileDialogKind::Open, m_lastFolder);
     if (path.isEmpty())
         return nullptr;
     return OpenDocumentFile(path);
@@ -128,8 +130,7 @@ COrvaneView* DocManager::OpenDocumentFile(const QString& path) {
     entry->doc = std::move(doc);
     m_entries.push_back(std::move(entry));
     COrvaneView* view = CreateWindow(*m_entries.back());
-    if (m_recentHook)
-        m_recentHook(Decode(m_entries.back()->doc->Path()));
+    FileUsed(Decode(m_entries.back()->doc->Path()));
     return view;
 }
 
@@ -202,8 +203,11 @@ bool DocManager::OnFileSave(COrvaneDoc& doc) {
 
 bool DocManager::OnFileSaveAs(COrvaneDoc& doc) {
     QString proposed = Decode(doc.Path());
-    if (proposed.isEmpty())
+    if (proposed.isEmpty()) {
         proposed = Decode(doc.Title()) + QStringLiteral(".spk");
+        if (!m_lastFolder.isEmpty())
+            proposed = QDir(m_lastFolder).filePath(proposed);
+    }
     QString path = AskFileName(FileDialogKind::SaveAs, proposed);
     if (path.isEmpty())
         return false;
@@ -220,9 +224,14 @@ bool DocManager::DoSave(COrvaneDoc& doc, const QString& path) {
     }
     if (Entry* entry = EntryOf(doc))
         UpdateTitles(*entry);
-    if (m_recentHook)
-        m_recentHook(Decode(doc.Path()));
+    FileUsed(Decode(doc.Path()));
     return true;
+}
+
+void DocManager::FileUsed(const QString& path) {
+    m_lastFolder = QFileInfo(path).absolutePath();
+    if (m_recentHook)
+        m_recentHook(path);
 }
 
 bool DocManager::SaveModified(COrvaneDoc& doc) {

@@ -23,6 +23,8 @@ class DocManager : public QObject {
 public:
     enum class FileDialogKind { Open, SaveAs };
     // Returns the path chosen, or an empty string when the user cancelled.
+    // `proposed` is where the dialog starts: for Open a folder, for Save As a
+    // file name; either is empty when there is nothing to propose.
     using FileDialog = std::function<QString(FileDialogKind kind, const QString& proposed)>;
     using ViewSetup = std::function<void(COrvaneView&)>;
     using PathHook = std::function<void(const QString& path)>;
@@ -64,6 +66,9 @@ public:
     std::vector<COrvaneDoc*> Documents() const;
     std::vector<COrvaneView*> Views(const COrvaneDoc& doc) const;
     int NewCount() const { return m_newCount; }
+    // The folder of the file last opened or saved in this session, where the
+    // file dialogs start; empty before the first.
+    const QString& LastFolder() const { return m_lastFolder; }
 
     static QStringList NameFilters();
 
@@ -81,6 +86,8 @@ private:
     bool DoSave(COrvaneDoc& doc, const QString& path);
     QString AskFileName(FileDialogKind kind, const QString& proposed);
     void CloseWindows(Entry& entry);
+    // A file was opened or saved: the recent-file list and the dialogs' folder.
+    void FileUsed(const QString& path);
 
     CMainFrame& m_frame;
     std::vector<std::unique_ptr<Entry>> m_entries;
@@ -88,6 +95,7 @@ private:
     ViewSetup m_viewSetup;
     PathHook m_recentHook;
     int m_newCount = 0;
+    QString m_lastFolder;
     bool m_closingWithoutPrompt = false;
 };
 

@@ -76,16 +76,19 @@ QString RecentFileList::ShortenPath(const QString& path, int maxLength) {
     if (name.size() > maxLength)
         return maxLength > 3 ? name.left(maxLength - 3) + QLatin1String("...")
                              : name.left(maxLength);
-    const QString tail = QLatin1String(".../") + name;
-    const QString folders = path.left(path.size() - name.size());
-    qsizetype keep = 0;
-    for (qsizetype i = 0; i < folders.size(); ++i) {
-        if (folders[i] == QLatin1Char('/') && i + 1 + tail.size() <= maxLength)
-            keep = i + 1;
-    }
-    if (keep == 0)
+    // The root and the first folder stay in front, "..." stands for what is
+    // left out, and as many of the last folders as fit come before the name:
+    // files of the same name in different folders keep apart.
+    const qsizetype firstFolderEnd = path.indexOf(QLatin1Char('/'), 1);
+    if (firstFolderEnd < 0)
         return name;
-    return folders.left(keep) + tail;
+    const QString head = path.left(firstFolderEnd) + QLatin1String("/...");
+    for (qsizetype slash = path.indexOf(QLatin1Char('/'), firstFolderEnd + 1); slash >= 0;
+         slash = path.indexOf(QLatin1Char('/'), slash + 1)) {
+        if (head.size() + path.size() - slash <= maxLength)
+            return head + path.mid(slash);
+    }
+    return name;
 }
 
 void RecentFileList::ReadFrom(const IniFile& ini) {

@@ -47,10 +47,10 @@ public:
 
     // Shortens an absolute path to at most maxLength characters:
     //  - a path that fits is returned as it is;
-    //  - otherwise the file name is kept whole and as many whole leading
-    //    folders as fit stay in front of it, the rest replaced by "...":
-    //    "/home/ann/speakers/projects/2024/woofer.spk" -> "/home/ann/.../woofer.spk";
-    //  - when not even "/.../" fits beside the name, the bare name is shown;
+    //  - otherwise the root and the first folder stay, then "...", then as
+    //    many of the last folders as fit, then the whole file name:
+    //    "/home/ann/speakers/projects/2024/woofer.spk" -> "/home/.../2024/woofer.spk";
+    //  - when not even "/first/.../name" fits, the bare name is shown;
     //  - a name longer than maxLength is cut to its first maxLength - 3
     //    characters followed by "...".
     static QString ShortenPath(const QString& path, int maxLength);

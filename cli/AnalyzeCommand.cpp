@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 namespace orvane {
 
@@ -120,8 +121,9 @@ int RunAnalyze(const CliArgs& args) {
     return 0;
 }
 
-const CliRegistration
-    registration({"analyze", "analyze FILE [--power X] [--summary]", RunAnalyze, {"summary"}});
+constexpr std::string_view kFlags[] = {"summary"};
+const CliRegistration registration({"analyze", "analyze FILE [--power X] [--summary]", RunAnalyze,
+                                    kFlags});
 
 } // namespace
 

@@ -29,7 +29,7 @@ const std::vector<CliCommand>& RegisteredCliCommands() {
     return Registry();
 }
 
-CliArgs ParseCliArgs(int argc, char** argv, int first, const std::vector<std::string>& flags) {
+CliArgs ParseCliArgs(int argc, char** argv, int first, std::span<const std::string_view> flags) {
     CliArgs args;
     args.words.assign(argv + first, argv + argc);
     for (int i = first; i < argc; ++i) {
@@ -48,7 +48,7 @@ CliArgs ParseCliArgs(int argc, char** argv, int first, const std::vector<std::st
                 args.error = "option " + word + " given twice";
                 return args;
             }
-            args.options[name] = flag ? std::string() : std::string(argv[++i]);
+            args.options[name] = flag ? "" : argv[++i];
         } else {
             args.positional.push_back(word);
         }

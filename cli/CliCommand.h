@@ -2,14 +2,16 @@
 #pragma once
 
 #include <map>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace orvane {
 
 // Parsed command line of one subcommand: "--name value" options (and "-o"),
 // plus positional arguments. Every option takes exactly one value, except the
-// subcommand's flags, which take none and are held with an empty value.
+// subcommand's flags, which take none and read as an empty value.
 struct CliArgs {
     std::vector<std::string> positional;
     std::map<std::string, std::string> options; // key without dashes: "o", "fs", ...
@@ -25,15 +27,17 @@ struct CliArgs {
     const char* Value(const std::string& name) const;
 };
 
-CliArgs ParseCliArgs(int argc, char** argv, int first, const std::vector<std::string>& flags = {});
+CliArgs ParseCliArgs(int argc, char** argv, int first,
+                     std::span<const std::string_view> flags = {});
 
 // A subcommand: name, one usage line, and its entry point. Entry points return
-// the process exit code: 0 success, 1 a file failed, 2 bad usage.
+// the process exit code: 0 success, 1 a file failed or the request has no
+// answer, 2 bad usage.
 struct CliCommand {
     const char* name;
     const char* usage;
     int (*run)(const CliArgs& args);
-    std::vector<std::string> flags = {}; // options without a value, names without dashes
+    std::span<const std::string_view> flags = {}; // options without a value
 };
 
 // Each subcommand's file registers itself with a static CliRegistration.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/DataExchange.h"
 
+#include "platform/EntryText.h"
 #include "platform/Message.h"
 #include "platform/NumericText.h"
 
@@ -18,7 +19,7 @@ void WriteField(QLineEdit* edit, const QString& text) {
     if (edit->text() == text)
         return;
     const QSignalBlocker blocker(edit);
-    edit->setText(text);
+    EntryText::Set(edit, text);
 }
 
 QString NumberRangeMessage(double low, double high) {
@@ -98,7 +99,7 @@ bool DataExchange::Fail(QLineEdit* edit, const QString& message) {
     ShowMessage(m_messageParent, message, MessageKind::Warning);
     // After the box closes the user corrects the failing field in place.
     edit->setFocus(Qt::OtherFocusReason);
-    edit->selectAll();
+    EntryText::SelectAll(edit);
     return false;
 }
 

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/Message.h"
 
+#include <QGuiApplication>
+#include <QIcon>
+
 #include <utility>
 
 namespace orvane {
@@ -38,6 +41,9 @@ QMessageBox::StandardButton ShowMessage(QWidget* parent, const QString& text, Me
         return hook(record);
 
     QMessageBox box(IconFor(kind), record.caption, text, buttons, parent);
+    // The program's icon, not a design window's taken over from the parent.
+    if (const QIcon icon = QGuiApplication::windowIcon(); !icon.isNull())
+        box.setWindowIcon(icon);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 

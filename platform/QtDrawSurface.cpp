@@ -2,11 +2,14 @@
 #include "platform/QtDrawSurface.h"
 
 #include <QFontMetrics>
+#include <QHash>
 #include <QPaintDevice>
 #include <QPaintEngine>
 #include <QPainter>
+#include <QPainterPath>
 #include <QString>
 #include <algorithm>
+#include <cmath>
 
 namespace orvane {
 
@@ -15,6 +18,22 @@ namespace {
 QPoint Clamped(int x, int y) {
     constexpr int lim = QtDrawSurface::kCoordinateLimit;
     return {std::clamp(x, -lim, lim), std::clamp(y, -lim, lim)};
+}
+
+// Where a text's ink starts and ends: the glyphs' unhinted outlines, true
+// to a fraction of a pixel. Outlines are slow to build and every drawing
+// measures the same few labels again, so the answers are kept.
+QRectF InkBounds(const QFont& font, const QString& text) {
+    static QHash<QString, QRectF> known;
+    constexpr qsizetype kMaxKnown = 4096;
+    const QString key = font.key() + QLatin1Char('\n') + text;
+    if (const auto found = known.constFind(key); found != known.constEnd())
+        return *found;
+    QPainterPath outline;
+    outline.addText(0, 0, font, text);
+    if (known.size() >= kMaxKnown)
+        known.clear();
+    return *known.insert(key, outline.boundingRect());
 }
 
 } // namespace
@@ -28,6 +47,10 @@ QtDrawSurface::QtDrawSurface(QPainter& painter) : m_painter(painter) {
     m_painter.setBackgroundMode(Qt::OpaqueMode);
     m_painter.setBackground(Qt::white);
     m_painter.setBrush(Qt::NoBrush);
+    if (const QPaintDevice* device = m_painter.device())
+        m_ratio = device->devicePixelRatio();
+    if (m_ratio != 1)
+        UpdateTransform();
 }
 
 QtDrawSurface::~QtDrawSurface() {
@@ -69,13 +92,31 @@ bool QtDrawSurface::FillAxisLine(QPoint a, QPoint b) {
     return false;
 }
 
+QPoint QtDrawSurface::Place(int x, int y) const {
+    const QPoint clamped = Clamped(x, y);
+    if (m_ratio == 1)
+        return clamped;
+    // The device pixel whose top-left corner is nearest below-right of the
+    // point's, so every line lands on whole pixels the same way.
+    const QPointF device = (Mapping() * m_baseTransform).map(QPointF(clamped)) * m_ratio;
+    constexpr double lim = 16.0 * QtDrawSurface::kCoordinateLimit;
+    // The nudge keeps a product that rounding left just below a whole number
+    // (a ratio like 1.1) on that number.
+    return {static_cast<int>(std::clamp(std::floor(device.x() + 1e-9), -lim, lim)),
+            static_cast<int>(std::clamp(std::floor(device.y() + 1e-9), -lim, lim))};
+}
+
+bool QtDrawSurface::DeviceSizedFont() const {
+    return m_ownFontSelected && !Mapping().isIdentity();
+}
+
 void QtDrawSurface::MoveTo(int x, int y) {
     Flush();
-    m_current = Clamped(x, y);
+    m_current = Place(x, y);
 }
 
 void QtDrawSurface::LineTo(int x, int y) {
-    const QPoint p = Clamped(x, y);
+    const QPoint p = Place(x, y);
     if (m_run.isEmpty())
         m_run.append(m_current);
     // A zero-length step adds no pixels; the curve repeats points a lot where
@@ -89,13 +130,22 @@ void QtDrawSurface::TextOut(int x, int y, std::string_view text) {
     Flush();
     const QString s = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     QPointF at = Clamped(x, y);
-    const QTransform mapping = Mapping();
     // The surface's own font is sized for the device: under a scaling mapping
     // it keeps its device size, as a printer's stock font does, so only the
     // position is mapped.
-    const bool deviceSized = m_ownFontSelected && !mapping.isIdentity();
-    if (deviceSized) {
-        at = mapping.map(at);
+    const bool deviceSized = DeviceSizedFont();
+    if (m_ratio != 1) {
+        // At the point's device pixel, in the painter's own units, so the
+        // glyphs are rasterised at the device's resolution.
+        const qreal sx = deviceSized ? 1 : m_scaleX;
+        const qreal sy = deviceSized ? 1 : m_scaleY;
+        if (sx == 0 || sy == 0)
+            return; // a mapping that squeezes everything to nothing
+        const QPointF device(Place(x, y));
+        m_painter.setWorldTransform(QTransform::fromScale(sx, sy));
+        at = QPointF(device.x() / m_ratio / sx, device.y() / m_ratio / sy);
+    } else if (deviceSized) {
+        at = Mapping().map(at);
         m_painter.setWorldTransform(m_baseTransform);
     }
     const QPen linePen = m_painter.pen();
@@ -103,8 +153,23 @@ void QtDrawSurface::TextOut(int x, int y, std::string_view text) {
     const QFontMetricsF metrics(m_painter.font(), m_painter.device());
     m_painter.drawText(QPointF(at.x(), at.y() + metrics.ascent()), s);
     m_painter.setPen(linePen);
-    if (deviceSized)
+    if (deviceSized || m_ratio != 1)
         UpdateTransform();
+}
+
+TextExtent QtDrawSurface::MeasureText(std::string_view text) const {
+    const QString s = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    const QFont& font = m_painter.font();
+    const QRectF ink = InkBounds(font, s);
+    const QFontMetricsF metrics(font, m_painter.device());
+    double fx = 1;
+    double fy = 1;
+    if (DeviceSizedFont() && m_scaleX != 0 && m_scaleY != 0) {
+        fx = 1 / m_scaleX;
+        fy = 1 / m_scaleY;
+    }
+    return {ink.left() * fx, ink.right() * fx,
+            static_cast<int>(std::lround(std::min(metrics.height() * fy, 1e9)))};
 }
 
 DeviceExtent QtDrawSurface::DeviceSize() const {
@@ -134,6 +199,11 @@ QTransform QtDrawSurface::Mapping() const {
 }
 
 void QtDrawSurface::UpdateTransform() {
+    if (m_ratio != 1) {
+        // Place() has mapped the points already, onto device pixels.
+        m_painter.setWorldTransform(QTransform::fromScale(1 / m_ratio, 1 / m_ratio));
+        return;
+    }
     m_painter.setWorldTransform(Mapping() * m_baseTransform);
 }
 
@@ -145,11 +215,20 @@ void QtDrawSurface::ApplyPen(const PenSpec* desc) {
         return;
     }
     QPen pen(QColor(desc->color.red, desc->color.green, desc->color.blue));
-    pen.setWidth(std::max(desc->width, 0));
+    int width = std::max(desc->width, 0);
+    if (m_ratio != 1) {
+        // In device pixels: a thin line stays one pixel, a wide one scales.
+        width = width <= 1 ? 1 : static_cast<int>(std::lround(std::min(width * m_ratio, 1e6)));
+    }
+    pen.setWidth(width);
     pen.setCapStyle(Qt::FlatCap);
     pen.setJoinStyle(Qt::MiterJoin);
-    if (desc->style == PenStyle::Dash)
-        pen.setDashPattern({18, 6}); // long dashes, short gaps, as on classic screens
+    if (desc->style == PenStyle::Dash) {
+        // Long dashes, short gaps, as on classic screens; the pattern counts
+        // in pen widths and keeps its logical length at any pixel ratio.
+        const qreal unit = m_ratio == 1 ? 1 : m_ratio / std::max(width, 1);
+        pen.setDashPattern({18 * unit, 6 * unit});
+    }
     m_painter.setPen(pen);
     m_penStyle = pen.style();
     m_penWidth = pen.width();

@@ -21,6 +21,12 @@ namespace orvane {
 // height. Consecutive LineTo calls are drawn as one polyline, which keeps the
 // pixel at every turn as a run of Windows LineTo calls does. Coordinates are clamped to +-1e6
 // before they reach Qt, so absurd values from a design file cannot upset the rasteriser.
+//
+// On a device with a pixel ratio other than 1 (a backing image of a scaled
+// screen) the surface still takes logical units, but puts every point on a
+// whole device pixel itself: a pen of width 1 is one device pixel wide
+// everywhere, wider pens are their width times the ratio, rounded, and text
+// is drawn at the device's full resolution.
 class QtDrawSurface : public DrawSurface {
 public:
     // The painter's pen and font at this moment become the surface's own; its
@@ -37,6 +43,7 @@ public:
     void MoveTo(int x, int y) override;
     void LineTo(int x, int y) override;
     void TextOut(int x, int y, std::string_view text) override;
+    TextExtent MeasureText(std::string_view text) const override;
 
     DeviceExtent DeviceSize() const override;
     void SetScaling(int windowExtX, int windowExtY, int viewportExtX, int viewportExtY) override;
@@ -52,6 +59,10 @@ private:
     bool FillAxisLine(QPoint a, QPoint b);
     void UpdateTransform();
     QTransform Mapping() const;
+    // Where a logical point goes: unchanged, or onto its device pixel.
+    QPoint Place(int x, int y) const;
+    // The surface's own font under a scaling mapping keeps its device size.
+    bool DeviceSizedFont() const;
 
     QPainter& m_painter;
     QTransform m_baseTransform;
@@ -66,6 +77,9 @@ private:
     double m_scaleX = 1;
     double m_scaleY = 1;
     QPoint m_origin;
+    // Device pixels per logical unit; when not 1, points are placed on
+    // device pixels by Place() and the painter draws in device pixels.
+    qreal m_ratio = 1;
 };
 
 } // namespace orvane

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/CBoxCalcDlg.h"
 
-#include "platform/NumericText.h"
 #include "core/calc/BoxCalc.h"
+#include "platform/EntryText.h"
+#include "platform/NumericText.h"
 #include "tools/DialogRows.h"
 #include "tools/PrintfText.h"
 
@@ -84,7 +85,7 @@ void CBoxCalcDlg::OnInitDialog() {
     m_ratio = 1.618;
     // A real change of the text: the first dimensions come from the volume as
     // shown, rounded to two decimals.
-    m_volumeEdit->setText(PrintfText::Format("%.2f", m_volume));
+    EntryText::Set(m_volumeEdit, PrintfText::Format("%.2f", m_volume));
     m_golden->setChecked(true);
     CExchangeDialog::OnInitDialog();
 }
@@ -102,9 +103,9 @@ void CBoxCalcDlg::UpdateDimensions() {
     m_height = d ? std::optional(d->height) : std::nullopt;
     m_width = m_side;
     m_depth = d ? std::optional(d->depth) : std::nullopt;
-    m_heightEdit->setText(PrintfText::FormatOrNa("%.3f", m_height));
-    m_widthEdit->setText(PrintfText::FormatOrNa("%.3f", m_width));
-    m_depthEdit->setText(PrintfText::FormatOrNa("%.3f", m_depth));
+    EntryText::Set(m_heightEdit, PrintfText::FormatOrNa("%.3f", m_height));
+    EntryText::Set(m_widthEdit, PrintfText::FormatOrNa("%.3f", m_width));
+    EntryText::Set(m_depthEdit, PrintfText::FormatOrNa("%.3f", m_depth));
 }
 
 QLineEdit* CBoxCalcDlg::InitialEntry() const {

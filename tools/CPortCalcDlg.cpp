@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/CPortCalcDlg.h"
 
+#include "core/calc/PortCalc.h"
+#include "platform/EntryText.h"
 #include "platform/NumericText.h"
 #include "tools/DialogRows.h"
-#include "core/calc/PortCalc.h"
 #include "tools/PrintfText.h"
 
 #include <QGridLayout>
@@ -134,7 +135,7 @@ void CPortCalcDlg::UpdatePortLength(bool countChanged) {
     const auto diameter = NumericText::ScanNumber(m_diameterEdit->text());
     const auto port = PortCalc::Compute(diameter, m_portCount, m_vb, m_fb);
     m_computedLength = port ? std::optional(port->length) : std::nullopt;
-    m_lengthEdit->setText(PrintfText::FormatOrNa("%.2f", m_computedLength));
+    EntryText::Set(m_lengthEdit, PrintfText::FormatOrNa("%.2f", m_computedLength));
     m_effectiveDiameterLine->setText(PrintfText::FormatOrNa(
         "%.2f in", port ? std::optional(port->effectiveDiameter) : std::nullopt));
 }

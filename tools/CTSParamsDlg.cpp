@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/CTSParamsDlg.h"
 
+#include "core/calc/TsCalc.h"
+#include "platform/EntryText.h"
 #include "tools/DialogRows.h"
 #include "tools/PrintfText.h"
-#include "core/calc/TsCalc.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -122,16 +123,17 @@ void CTSParamsDlg::Recalculate() {
     m_resultsShown = true;
 
     const QString z = PrintfText::FormatOrNa("%.1f ohms", r.z);
-    m_z1Field->setText(z);
-    m_z2Field->setText(z);
+    EntryText::Set(m_z1Field, z);
+    EntryText::Set(m_z2Field, z);
     // The entered Fs unchanged; a design's non-finite Fs shows as no value.
-    m_fsResult->setText(PrintfText::FormatOrNa("%.1f", std::isfinite(m_tsFs) ? std::optional(m_tsFs)
-                                                                             : std::nullopt));
-    m_qtsResult->setText(PrintfText::FormatOrNa("%.3f", m_tsQts));
-    m_qesResult->setText(PrintfText::FormatOrNa("%.3f", r.qes));
-    m_qmsResult->setText(PrintfText::FormatOrNa("%.3f", r.qms));
-    m_errorResult->setText(PrintfText::FormatOrNa("%.3f", r.error));
-    m_vasResult->setText(PrintfText::FormatOrNa("%.3f", m_tsVas));
+    EntryText::Set(m_fsResult,
+                   PrintfText::FormatOrNa("%.1f", std::isfinite(m_tsFs) ? std::optional(m_tsFs)
+                                                                        : std::nullopt));
+    EntryText::Set(m_qtsResult, PrintfText::FormatOrNa("%.3f", m_tsQts));
+    EntryText::Set(m_qesResult, PrintfText::FormatOrNa("%.3f", r.qes));
+    EntryText::Set(m_qmsResult, PrintfText::FormatOrNa("%.3f", r.qms));
+    EntryText::Set(m_errorResult, PrintfText::FormatOrNa("%.3f", r.error));
+    EntryText::Set(m_vasResult, PrintfText::FormatOrNa("%.3f", m_tsVas));
 }
 
 QLineEdit* CTSParamsDlg::InitialEntry() const {

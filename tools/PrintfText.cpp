@@ -3,11 +3,16 @@
 
 #include "core/text/Printf.h"
 
+#include <cmath>
+
 namespace orvane {
 
 namespace PrintfText {
 
 QString Format(const char* format, double value) {
+    // A port of no ports has a length of -0 * 0.7315; no result is "minus nothing".
+    if (std::signbit(value) && Printf(format, -value) == Printf(format, 0.0))
+        value = 0.0;
     return QString::fromStdString(Printf(format, value));
 }
 

@@ -11,7 +11,8 @@ namespace orvane {
 // always with a decimal point whatever the desktop's locale.
 namespace PrintfText {
 
-// `format` holds exactly one double conversion.
+// `format` holds exactly one double conversion. A negative value that rounds
+// to zero shows as zero, without a sign ("0.00", not "-0.00").
 QString Format(const char* format, double value);
 // "n/a" when there is no value.
 QString FormatOrNa(const char* format, std::optional<double> value);

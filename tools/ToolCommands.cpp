@@ -3,12 +3,15 @@
 
 #include "core/design/COrvaneDoc.h"
 #include "platform/Message.h"
+#include "tools/CAlignmentDlg.h"
 #include "tools/CBoxCalcDlg.h"
 #include "tools/CDriverParamsDlg.h"
 #include "tools/CFreqRangeDlg.h"
 #include "tools/CPortCalcDlg.h"
 #include "tools/CTSParamsDlg.h"
 #include "view/COrvaneView.h"
+
+#include <QLineEdit>
 
 namespace orvane {
 
@@ -108,6 +111,37 @@ void OnTsParams(COrvaneView& view) {
     if (dlg.m_resultsShown && dlg.m_tsVas)
         d.m_vas = *dlg.m_tsVas;
     MarkIfChanged(view, before);
+}
+
+void OnAlignments(COrvaneView& view) {
+    SpeakerDesign& d = view.GetDocument().Design();
+    const Alignment::Driver driver{d.m_fs, d.m_qts, d.m_vas, d.m_driverCount};
+    if (const Alignment::Problem p = Alignment::CheckDriver(driver);
+        p != Alignment::Problem::None) {
+        ShowMessage(&view, QString::fromStdString(Alignment::ProblemText(p)), MessageKind::Tool,
+                    QStringLiteral("Alignments"));
+        return;
+    }
+    CAlignmentDlg dlg(&view);
+    dlg.m_driver = driver;
+    // Written so that a NaN volume starts from N Vas too.
+    dlg.m_volume = d.m_v1 > 0 ? d.m_v1 : d.m_driverCount * d.m_vas;
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    const SpeakerDesign before = d;
+    d.m_boxType = std::string(BoxType::Name(dlg.m_kind));
+    d.m_v1 = dlg.m_v1;
+    d.m_f1 = dlg.m_f1;
+    MarkIfChanged(view, before);
+    // The form shows the new box and plots it; the tuning counts as entered,
+    // so the plot does not choose another.
+    view.FillFromDesign();
+    view.m_f1Entered = true;
+    // Long figures show from their first digit.
+    view.FieldEdit(COrvaneView::Field::V1)->setCursorPosition(0);
+    view.FieldEdit(COrvaneView::Field::F1)->setCursorPosition(0);
+    view.ApplyBoxType(dlg.m_kind);
+    view.OnPlot();
 }
 
 void InstallFirstDrawCheck(COrvaneView& view) {

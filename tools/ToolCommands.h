@@ -22,6 +22,9 @@ void OnPortCalc(COrvaneView& view);
 void OnBoxCalc(COrvaneView& view);
 // "Calculate &T/S Parameters": "Use Results" stores Fs, Qts and Vas.
 void OnTsParams(COrvaneView& view);
+// "&Alignments…": refused while the driver has no alignment; Apply stores the
+// box type, V1 and F1 (as an entered tuning) and plots.
+void OnAlignments(COrvaneView& view);
 
 // Installs the first-draw check as the view's after-draw hook: while the
 // record's Fs is zero and the view has not asked yet, ask for the driver once.

@@ -4,12 +4,15 @@
 #include "core/text/Printf.h"
 
 #include "core/design/COrvaneDoc.h"
-#include "platform/DataExchange.h"
-#include "platform/QtDrawSurface.h"
 #include "core/plot/PrintPage.h"
+#include "platform/DataExchange.h"
+#include "platform/EntryText.h"
+#include "platform/QtDrawSurface.h"
 #include "view/ViewMarks.h"
 
+#include <QEvent>
 #include <QFile>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,8 +20,11 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
+#include <QStyle>
 #include <QSvgRenderer>
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace orvane {
@@ -37,21 +43,53 @@ QRect DluRect(int x, int y, int w, int h) {
 }
 
 struct FieldLayout {
-    QRect edit;
+    QRect edit; // dialog units
     const char* label;
-    QPoint labelAt;
+    QPoint labelAt; // dialog units
     bool enabled;
+    int column;         // V1 and F1, V2 and F2, Drivers and Plot
+    const char* widest; // the longest text the field must show whole
 };
 
 // In tab order: V1, F1, V2, F2, Drivers.
 const FieldLayout kFields[] = {
-    {DluRect(43, 2, 32, 12), "V1 (ft3)", {78, 4}, true},
-    {DluRect(43, 17, 32, 12), "F1", {78, 18}, false},
-    {DluRect(112, 2, 32, 12), "V2 (ft3)", {147, 4}, false},
-    {DluRect(112, 16, 32, 12), "F2", {147, 18}, false},
-    {DluRect(183, 2, 21, 12), "Drivers", {207, 5}, true},
+    {{43, 2, 32, 12}, "V1 (ft3)", {78, 4}, true, 0, "10000."},
+    {{43, 17, 32, 12}, "F1", {78, 18}, false, 0, "20000."},
+    {{112, 2, 32, 12}, "V2 (ft3)", {147, 4}, false, 1, "10000."},
+    {{112, 16, 32, 12}, "F2", {147, 18}, false, 1, "20000."},
+    {{183, 2, 21, 12}, "Drivers", {207, 5}, true, 2, "65535"},
 };
 const QRect kPlotButton = DluRect(182, 16, 50, 14);
+constexpr int kColumns = 3;
+// Between a label and the column to its right.
+constexpr int kLabelGap = 4;
+constexpr int kFormMargin = 8;
+// The form, then a plot of at least 60 pixels between its margins.
+constexpr int kMinimumHeight = 150;
+const QSize kPreferredSize(640, 480);
+
+QRect ToPixels(const QRect& dlu) {
+    return DluRect(dlu.x(), dlu.y(), dlu.width(), dlu.height());
+}
+
+// Wide enough for the button's text, its margins and its frame.
+int ButtonWidth(const QPushButton* button) {
+    const QStyle* style = button->style();
+    const int margins = 2 * (style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button) +
+                             style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button));
+    const double advance = QFontMetricsF(button->font()).horizontalAdvance(button->text());
+    return static_cast<int>(std::ceil(advance)) + margins;
+}
+
+// Wide enough for `text` in the field's font: the text, the frame and the
+// line edit's own margins, and the cursor.
+int EntryWidth(const QLineEdit* edit, const QString& text) {
+    const int frame = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, edit);
+    const QMargins margins = edit->textMargins();
+    const double advance = QFontMetricsF(edit->font()).horizontalAdvance(text);
+    return static_cast<int>(std::ceil(advance)) + 2 * frame + 4 + margins.left() + margins.right() +
+           1;
+}
 
 constexpr double kF1Max = 20000;
 constexpr double kV1Max = 10000;
@@ -98,20 +136,17 @@ void COrvaneView::BuildForm() {
     for (size_t i = 0; i < m_edits.size(); ++i) {
         const FieldLayout& layout = kFields[i];
         auto* edit = new QLineEdit(this);
-        edit->setGeometry(layout.edit);
         edit->setEnabled(layout.enabled);
         // Enter in any field runs Plot, as the form's default button would.
         connect(edit, &QLineEdit::returnPressed, this, &COrvaneView::OnPlot);
+        // Whatever the user types is read as typed.
+        connect(edit, &QLineEdit::textEdited, this, [this, i] { m_shown[i].reset(); });
         m_edits[i] = edit;
-
-        auto* label = new QLabel(QString::fromLatin1(layout.label), this);
-        label->move(DluX(layout.labelAt.x()), DluY(layout.labelAt.y()));
-        label->adjustSize();
+        m_labels[i] = new QLabel(QString::fromLatin1(layout.label), this);
     }
     connect(FieldEdit(Field::F1), &QLineEdit::textChanged, this, &COrvaneView::OnF1Changed);
 
     m_plotButton = new QPushButton(QStringLiteral("Plot"), this);
-    m_plotButton->setGeometry(kPlotButton);
     m_plotButton->setDefault(true);
     m_plotButton->setAutoDefault(true); // Enter on the focused button plots too
     connect(m_plotButton, &QPushButton::clicked, this, &COrvaneView::OnPlot);
@@ -122,6 +157,65 @@ void COrvaneView::BuildForm() {
         previous = m_edits[i];
     }
     setTabOrder(previous, m_plotButton);
+    LayoutForm();
+}
+
+void COrvaneView::LayoutForm() {
+    // How far the columns from the current one on have moved right.
+    int shift = 0;
+    for (int column = 0; column < kColumns; ++column) {
+        int labelsEnd = 0;
+        for (size_t i = 0; i < m_edits.size(); ++i) {
+            const FieldLayout& layout = kFields[i];
+            if (layout.column != column)
+                continue;
+            const QRect spec = ToPixels(layout.edit);
+            QLineEdit* edit = m_edits[i];
+            const int width = std::max(spec.width(), EntryWidth(edit, layout.widest));
+            edit->setGeometry(spec.x() + shift, spec.y(), width, spec.height());
+            // The label keeps its distance from the field's right edge.
+            const int labelGap = DluX(layout.labelAt.x()) - (spec.x() + spec.width());
+            QLabel* label = m_labels[i];
+            label->adjustSize();
+            label->move(std::max(DluX(layout.labelAt.x()) + shift, edit->x() + width + labelGap),
+                        DluY(layout.labelAt.y()));
+            labelsEnd = std::max(labelsEnd, label->x() + label->width());
+        }
+        if (column == kColumns - 1) {
+            m_plotButton->setGeometry(kPlotButton.x() + shift, kPlotButton.y(),
+                                      std::max(kPlotButton.width(), ButtonWidth(m_plotButton)),
+                                      kPlotButton.height());
+            // A label tall enough to reach down to the button goes beside it.
+            const QRect button = m_plotButton->geometry();
+            for (size_t i = 0; i < m_labels.size(); ++i) {
+                QLabel* label = m_labels[i];
+                if (kFields[i].column == column && label->geometry().intersects(button))
+                    label->move(button.right() + 1 + kLabelGap, label->y());
+            }
+            break;
+        }
+        // The next column starts clear of this column's labels.
+        int nextLeft = column + 1 == kColumns - 1 ? kPlotButton.x() : INT_MAX;
+        for (const FieldLayout& layout : kFields) {
+            if (layout.column == column + 1)
+                nextLeft = std::min(nextLeft, DluX(layout.edit.x()));
+        }
+        shift = std::max(shift, labelsEnd + kLabelGap - nextLeft);
+    }
+    updateGeometry();
+}
+
+QSize COrvaneView::minimumSizeHint() const {
+    QRect form(kBoxPictureAt, QSize(kBoxPictureSize, kBoxPictureSize));
+    for (size_t i = 0; i < m_edits.size(); ++i)
+        form |= m_edits[i]->geometry() | m_labels[i]->geometry();
+    form |= m_plotButton->geometry();
+    return {form.right() + 1 + kFormMargin,
+            std::max(form.bottom() + 1 + kFormMargin, kMinimumHeight)};
+}
+
+QSize COrvaneView::sizeHint() const {
+    return kPreferredSize.expandedTo(minimumSizeHint());
 }
 
 // --- The form -------------------------------------------------------------
@@ -145,6 +239,10 @@ void COrvaneView::FillFromDesign() {
     m_formV2 = design.m_v2;
     m_formDrivers = design.m_driverCount;
     DoDataExchange(false);
+    RememberShown(Field::F1, m_formF1);
+    RememberShown(Field::V1, m_formV1);
+    RememberShown(Field::F2, m_formF2);
+    RememberShown(Field::V2, m_formV2);
     // A tuning that came with the design (a file, or another window on it)
     // counts as entered, so the first drawing does not replace it.
     if (design.m_f1 >= 0.1)
@@ -154,8 +252,30 @@ void COrvaneView::FillFromDesign() {
     SetFieldStates(kind);
 }
 
+void COrvaneView::RememberShown(Field field, double value) {
+    m_shown[static_cast<size_t>(field)] = ShownValue{FieldEdit(field)->text(), value};
+}
+
+std::optional<double> COrvaneView::ShownExactly(Field field) const {
+    const std::optional<ShownValue>& shown = m_shown[static_cast<size_t>(field)];
+    if (!shown || FieldEdit(field)->text() != shown->text)
+        return std::nullopt;
+    return shown->value;
+}
+
 bool COrvaneView::ReadIntoDesign() {
     const bool ok = DoDataExchange(true);
+    // A field still showing what the program wrote into it stands for the
+    // exact value, not its rounded text: an unchanged design plotted again
+    // gives the same curve, and an automatic value does not drift.
+    const std::pair<Field, double*> numbers[] = {{Field::F1, &m_formF1},
+                                                 {Field::V1, &m_formV1},
+                                                 {Field::F2, &m_formF2},
+                                                 {Field::V2, &m_formV2}};
+    for (const auto& [field, copy] : numbers) {
+        if (const std::optional<double> exact = ShownExactly(field))
+            *copy = *exact;
+    }
     // The copy happens even after a failure: fields the exchange did not reach
     // keep their earlier copies, and a refused F1 or V1 still goes through.
     SpeakerDesign& design = m_doc.Design();
@@ -327,10 +447,11 @@ void COrvaneView::PlotOnImage() {
 void COrvaneView::ShowAutoValue(const AutoValue& value) {
     if (value.entry == AutoEntry::None)
         return;
-    QLineEdit* edit = FieldEdit(value.entry == AutoEntry::F1 ? Field::F1 : Field::F2);
+    const Field field = value.entry == AutoEntry::F1 ? Field::F1 : Field::F2;
     // Not a data exchange: the change notification fires, so an automatic
     // tuning written into F1 counts as entered.
-    edit->setText(WholeHertz(value.value));
+    EntryText::Set(FieldEdit(field), WholeHertz(value.value));
+    RememberShown(field, value.value);
     if (value.entry == AutoEntry::F1)
         OnF1Changed(); // also when the text happened to be the same
 }
@@ -343,11 +464,11 @@ void COrvaneView::PrintOn(QPrinter& printer) {
     // The painter's origin is the printable area's top-left corner.
     const QSize client = ClientSize();
     PrintPage(surface, printer.width(), printer.height(), 0, 0, m_doc.Title(), m_doc.Design(),
-                client.width(), client.height(), [this, client](DrawSurface& page) {
-                    // The page gets the plot; the box picture belongs to the window.
-                    ShowAutoValue(DrawPlot(page, m_doc.Design(), m_f1Entered, Scale(),
-                                           client.width(), client.height()));
-                });
+              client.width(), client.height(), [this, client](DrawSurface& page) {
+                  // The page gets the plot; the box picture belongs to the window.
+                  ShowAutoValue(DrawPlot(page, m_doc.Design(), m_f1Entered, Scale(), client.width(),
+                                         client.height()));
+              });
 }
 
 QSize COrvaneView::ClientSize() const {
@@ -355,6 +476,13 @@ QSize COrvaneView::ClientSize() const {
 }
 
 // --- Events -----------------------------------------------------------------
+
+void COrvaneView::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    // Another font or style measures the form's texts anew.
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        LayoutForm();
+}
 
 void COrvaneView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);

@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 class QLabel;
 class QLineEdit;
@@ -65,6 +66,11 @@ public:
     QPushButton* PlotButton() const { return m_plotButton; }
     // What the view shows below its form, at the device pixel ratio.
     const QImage& BackingImage() const { return m_image; }
+    QLabel* FieldLabel(Field field) const { return m_labels[static_cast<size_t>(field)]; }
+
+    // The form and a useful plot; at least the whole form.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
     // The view's own fields (public, as the record's are).
     double m_formF1 = 0;
@@ -83,13 +89,27 @@ signals:
     void recordChanged();
 
 protected:
+    void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // A text the program wrote into an entry field and the exact value it
+    // stands for.
+    struct ShownValue {
+        QString text;
+        double value = 0;
+    };
+
     void BuildForm();
+    // Places the form at its template positions, moving fields and labels
+    // right only where the font's texts need more room.
+    void LayoutForm();
+    void RememberShown(Field field, double value);
+    // The exact value behind a field still showing what the program wrote.
+    std::optional<double> ShownExactly(Field field) const;
     bool DoDataExchange(bool reading);
     void SetFieldStates(BoxKind kind);
     void OnF1Changed();
@@ -105,6 +125,8 @@ private:
     COrvaneDoc& m_doc;
     const ViewMarks& m_marks;
     std::array<QLineEdit*, 5> m_edits{};
+    std::array<QLabel*, 5> m_labels{};
+    std::array<std::optional<ShownValue>, 5> m_shown{};
     QPushButton* m_plotButton = nullptr;
     QImage m_image;
     QImage m_boxPicture;

@@ -73,8 +73,8 @@ public:
 
     bool HasCurve() const { return m_kind != BoxKind::Unknown; }
 
-    double Level(int32_t i) const {
-        const double f = static_cast<double>(i);
+    // Any frequency above zero; whole-hertz sweeps pass their integer frequency.
+    double Level(double f) const {
         switch (m_kind) {
         case BoxKind::Sealed: {
             const double x = f / m_fc;
@@ -99,9 +99,9 @@ public:
             const double im =
                 f * fs * (1 / m_qts + kC * m_t * fs / f1) - p.f3 * (fs / (f1 * m_qts) + kC) / f1;
             const double m = std::sqrt(r * r + im * im);
-            // The numerator is the whole-number square of the frequency; formed
-            // in 64 bits so that no frequency a file can hold overflows it.
-            const double numerator = static_cast<double>(static_cast<int64_t>(i) * i);
+            // The square of a whole frequency is exact before its one rounding,
+            // as a 64-bit integer product would be, and cannot overflow.
+            const double numerator = p.f2;
             return 8.7 * std::log(numerator / m);
         }
         case BoxKind::Bandpass6: {
@@ -187,7 +187,19 @@ std::optional<double> LevelAt(const SpeakerDesign& design, const SealedAlignment
     const LevelModel model(design, alignment);
     if (!model.HasCurve())
         return std::nullopt;
-    return model.Level(frequency);
+    return model.Level(static_cast<double>(frequency));
+}
+
+std::vector<double> LevelsAt(const SpeakerDesign& design, const SealedAlignment& alignment,
+                             std::span<const double> frequencies) {
+    std::vector<double> levels;
+    const LevelModel model(design, alignment);
+    if (!model.HasCurve())
+        return levels;
+    levels.reserve(frequencies.size());
+    for (const double f : frequencies)
+        levels.push_back(model.Level(f));
+    return levels;
 }
 
 ResponseCurve ComputeCurve(const SpeakerDesign& design, const SealedAlignment& alignment) {
@@ -200,7 +212,7 @@ ResponseCurve ComputeCurve(const SpeakerDesign& design, const SealedAlignment& a
     ClearUpperVectorState(); // the caller may just have painted
     for (int64_t i = range.first; i < range.last; ++i) {
         const auto f = static_cast<int32_t>(i);
-        curve.push_back({f, model.Level(f)});
+        curve.push_back({f, model.Level(static_cast<double>(f))});
     }
     return curve;
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace orvane {
@@ -61,6 +62,12 @@ SealedAlignment ComputeSealedAlignment(const SpeakerDesign& design);
 // Level in dB at one whole frequency; no value for an unknown type name.
 std::optional<double> LevelAt(const SpeakerDesign& design, const SealedAlignment& alignment,
                               int32_t frequency);
+
+// Levels in dB at frequencies finer than whole hertz (any value above zero),
+// for searches over the response; at a whole frequency the same value as
+// LevelAt. Empty for an unknown type name.
+std::vector<double> LevelsAt(const SpeakerDesign& design, const SealedAlignment& alignment,
+                             std::span<const double> frequencies);
 
 // One point per whole hertz of the design's range; empty for an unknown type.
 ResponseCurve ComputeCurve(const SpeakerDesign& design, const SealedAlignment& alignment);

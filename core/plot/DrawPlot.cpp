@@ -96,6 +96,39 @@ int32_t Shift(int32_t v, int delta) {
     return ClampToInt32(static_cast<int64_t>(v) + delta);
 }
 
+// The labels along one axis. A label whose ink would run into that of the
+// last label drawn is left out (its grid line stays), so crowded ranges and
+// small windows keep readable labels; where they have room every label is
+// drawn. Ink edges count to the nearest whole unit: glyphs that only share
+// the fringe of one pixel touch, they do not overlap.
+class AxisLabels {
+public:
+    explicit AxisLabels(DrawSurface& surface) : m_surface(surface) {}
+
+    void Draw(int32_t x, int32_t y, const std::string& text) {
+        const TextExtent extent = m_surface.MeasureText(text);
+        const Box box{std::round(x + extent.left), static_cast<double>(y),
+                      std::round(x + extent.right), static_cast<double>(y) + extent.height};
+        if (m_any && box.left < m_last.right && m_last.left < box.right &&
+            box.top < m_last.bottom && m_last.top < box.bottom)
+            return;
+        m_surface.TextOut(x, y, text);
+        m_last = box;
+        m_any = true;
+    }
+
+private:
+    struct Box {
+        double left = 0;
+        double top = 0;
+        double right = 0;
+        double bottom = 0;
+    };
+    DrawSurface& m_surface;
+    Box m_last;
+    bool m_any = false;
+};
+
 } // namespace
 
 PlotScale ScaleForDbPerDiv(int dbPerDiv) {
@@ -148,6 +181,7 @@ AutoValue DrawPlot(DrawSurface& surface, SpeakerDesign& design, bool f1Entered,
     // Level grid. A step of zero or less would never reach the span: only the
     // bottom line is drawn then.
     if (scale.span >= 0) {
+        AxisLabels levelLabels(surface);
         const int64_t step = scale.dbPerDiv > 0 ? scale.dbPerDiv : 0;
         int64_t lines = 0;
         for (int64_t g = 0; static_cast<double>(g) <= scale.span && lines < kMaxGridLines;
@@ -162,7 +196,7 @@ AutoValue DrawPlot(DrawSurface& surface, SpeakerDesign& design, bool f1Entered,
             const int32_t y = geo.YOfOffset(static_cast<double>(g));
             surface.MoveTo(geo.Left(), y);
             surface.LineTo(geo.Right(), y);
-            surface.TextOut(5, Shift(y, -8), Printf("%.1f", v));
+            levelLabels.Draw(5, Shift(y, -8), Printf("%.1f", v));
             if (step == 0)
                 break;
         }
@@ -171,6 +205,7 @@ AutoValue DrawPlot(DrawSurface& surface, SpeakerDesign& design, bool f1Entered,
     // Frequency grid, in whatever pen the level grid left selected. Bounded
     // like the sweep, so an absurd range from a file cannot hang the drawing.
     int64_t frequencyLines = 0;
+    AxisLabels frequencyLabels(surface);
     for (int64_t f = range.first; f < range.last && frequencyLines < kMaxGridLines;) {
         const int64_t step = DecadeStep(f);
         const int64_t past = ((f % step) + step) % step; // f's distance above a multiple
@@ -185,7 +220,7 @@ AutoValue DrawPlot(DrawSurface& surface, SpeakerDesign& design, bool f1Entered,
         surface.LineTo(x, geo.Bottom());
         const std::string label = f < 1000 ? Printf("%lld", static_cast<long long>(f))
                                            : Printf("%lldK", static_cast<long long>(f / 1000));
-        surface.TextOut(Shift(x, -5), Shift(geo.Bottom(), 5), label);
+        frequencyLabels.Draw(Shift(x, -5), Shift(geo.Bottom(), 5), label);
         f += step;
         ++frequencyLines;
     }

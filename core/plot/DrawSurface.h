@@ -38,6 +38,15 @@ struct DeviceExtent {
     int height = 0;
 };
 
+// How much room a text takes in the selected font, in logical units from
+// the point it is drawn at: its ink runs from `left` to `right`, and its line
+// (the opaque box of TextOut) is `height` high.
+struct TextExtent {
+    double left = 0;
+    double right = 0;
+    int height = 0;
+};
+
 // Handles of the pens and fonts a surface has created. 0 stands for the pen or
 // font the surface came with, which cannot be deleted.
 using PenHandle = int;
@@ -101,6 +110,9 @@ public:
     virtual void MoveTo(int x, int y) = 0;
     virtual void LineTo(int x, int y) = 0; // from the current point, which moves along
     virtual void TextOut(int x, int y, std::string_view text) = 0;
+    // What TextOut of the same text would cover, so callers can keep texts
+    // from running into each other.
+    virtual TextExtent MeasureText(std::string_view text) const = 0;
 
     // Printing: the page in device pixels, and an anisotropic scaling mapping
     // (one window unit is viewportExt / windowExt device pixels) whose logical

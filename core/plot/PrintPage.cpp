@@ -3,8 +3,8 @@
 
 #include "core/text/Printf.h"
 
-#include "core/plot/DrawSurface.h"
 #include "core/numeric/Saturate.h"
+#include "core/plot/DrawSurface.h"
 
 #include <algorithm>
 #include <limits>
@@ -32,7 +32,8 @@ int64_t CharacterCount(const std::string& text) {
 } // namespace
 
 PrintLayout ComputePrintLayout(int pageWidth, int pageHeight, int pageLeft, int pageTop,
-                               const std::string& title, int clientWidth, int clientHeight) {
+                               const std::string& title, int clientWidth, int clientHeight,
+                               int headerLineHeight) {
     int64_t k = std::min(ScaleLimit(pageWidth, clientWidth), ScaleLimit(pageHeight, clientHeight));
     if (k == std::numeric_limits<int64_t>::max())
         k = 10;
@@ -50,20 +51,27 @@ PrintLayout ComputePrintLayout(int pageWidth, int pageHeight, int pageLeft, int 
     layout.vas = at(5, 8);
     layout.vb = at(22, 4);
     layout.fb = at(22, 6);
-    layout.origin = {pageLeft, ClampToInt32(150 - static_cast<int64_t>(pageTop))};
+    // The graph starts one line below the header's last line (Vas); where the
+    // header ends that far above 150 device pixels, at 150 as always.
+    const int64_t belowHeader =
+        static_cast<int64_t>(layout.vas.y) + std::max(headerLineHeight, 0) + k;
+    layout.origin = {pageLeft,
+                     ClampToInt32(std::max(150 - static_cast<int64_t>(pageTop), belowHeader))};
     return layout;
 }
 
 void PrintPage(DrawSurface& surface, int pageWidth, int pageHeight, int pageLeft, int pageTop,
                const std::string& title, const SpeakerDesign& design, int clientWidth,
                int clientHeight, const std::function<void(DrawSurface&)>& drawView) {
-    const PrintLayout l = ComputePrintLayout(pageWidth, pageHeight, pageLeft, pageTop, title,
-                                             clientWidth, clientHeight);
+    const std::string vas = Printf("Vas %.2fft^3", design.m_vas);
+    const PrintLayout l =
+        ComputePrintLayout(pageWidth, pageHeight, pageLeft, pageTop, title, clientWidth,
+                           clientHeight, surface.MeasureText(vas).height);
     surface.TextOut(l.title.x, l.title.y, title);
     surface.TextOut(l.boxType.x, l.boxType.y, design.m_boxType);
     surface.TextOut(l.fs.x, l.fs.y, Printf("Fs %.fHz", design.m_fs));
     surface.TextOut(l.qts.x, l.qts.y, Printf("Qts %.2f", design.m_qts));
-    surface.TextOut(l.vas.x, l.vas.y, Printf("Vas %.2fft^3", design.m_vas));
+    surface.TextOut(l.vas.x, l.vas.y, vas);
     surface.TextOut(l.vb.x, l.vb.y, Printf("Vb %.2fft^3", design.m_v1));
     surface.TextOut(l.fb.x, l.fb.y, Printf("Fb %.fHz", design.m_f1));
 

@@ -26,13 +26,18 @@ struct PrintLayout {
 // k = min(floor(10 * pageWidth / clientWidth), floor(10 * pageHeight / clientHeight)).
 // A client dimension of zero or less does not limit k (both: k = 10, one unit
 // per pixel), and k is at least 1 so that the view never collapses to a point.
+// The client origin lands at (pageLeft, 150 - pageTop), or lower when the
+// header's last line (headerLineHeight device pixels high) ends less than one
+// line (k) above that: on a fine page the header must not run into the graph.
 PrintLayout ComputePrintLayout(int pageWidth, int pageHeight, int pageLeft, int pageTop,
-                               const std::string& title, int clientWidth, int clientHeight);
+                               const std::string& title, int clientWidth, int clientHeight,
+                               int headerLineHeight);
 
 // Prints one page of a design: the header in the page's own units and font,
-// then a scaling mapping of k/10 with the client origin at (pageLeft,
-// 150 - pageTop), then drawView, which runs the view's draw operation on the
-// surface in client units. The printer, print preview and PDF export share it.
+// then a scaling mapping of k/10 with the client origin placed by
+// ComputePrintLayout, then drawView, which runs the view's draw operation on
+// the surface in client units. The printer, print preview and PDF export
+// share it.
 void PrintPage(DrawSurface& surface, int pageWidth, int pageHeight, int pageLeft, int pageTop,
                const std::string& title, const SpeakerDesign& design, int clientWidth,
                int clientHeight, const std::function<void(DrawSurface&)>& drawView);

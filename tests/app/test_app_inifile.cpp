@@ -169,8 +169,39 @@ private slots:
         for (int i = 0; i < 4; ++i)
             texts << list.MenuText(i, "/home/ann/work");
         QCOMPARE(texts,
-                 QStringList({"&1 R&&B.spk", "&2 /tmp/short.spk", "&3 /home/ann/.../abcdefghi.spk",
+                 QStringList({"&1 R&&B.spk", "&2 /tmp/short.spk", "&3 /home/.../abcdefghi.spk",
                               "&4 abcdefghijklmnopqrstuvwxyz0..."}));
+    }
+
+    // Shortened, a path keeps its root and first folder and as many of its
+    // last folders as fit: designs of one name in different folders differ.
+    void recentShortenedPaths_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("fits") << "/home/ann/woofer.spk"
+                              << "/home/ann/woofer.spk";
+        QTest::newRow("alpha") << "/home/ann/projects/alpha/woofer.spk"
+                               << "/home/.../alpha/woofer.spk";
+        QTest::newRow("beta") << "/home/ann/projects/beta/woofer.spk"
+                              << "/home/.../beta/woofer.spk";
+        QTest::newRow("two last folders") << "/home/ann/speakers/projects/2024/woofer.spk"
+                                          << "/home/.../2024/woofer.spk";
+        QTest::newRow("exactly 30") << "/home/ann/more/xyzab/abc/woofer.spk"
+                                    << "/home/.../xyzab/abc/woofer.spk";
+        QTest::newRow("no last folder fits") << "/home/ann/projects/a-long-name-123.spk"
+                                             << "/home/.../a-long-name-123.spk";
+        QTest::newRow("only the name fits") << "/home/ann/projects/a-much-longer-name-yet.spk"
+                                            << "a-much-longer-name-yet.spk";
+        QTest::newRow("one folder") << "/verylongfoldername/woofer-front.spk"
+                                    << "woofer-front.spk";
+        QTest::newRow("long name cut") << "/d/abcdefghijklmnopqrstuvwxyz0123.spk"
+                                       << "abcdefghijklmnopqrstuvwxyz0...";
+    }
+    void recentShortenedPaths() {
+        QFETCH(QString, path);
+        const QString shown = RecentFileList::ShortenPath(path, 30);
+        QTEST(shown, "shown");
+        QVERIFY(shown.size() <= 30);
     }
 
     void recentSection() {

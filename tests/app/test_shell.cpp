@@ -12,6 +12,7 @@
 #include "view/COrvaneView.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -20,7 +21,10 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPrintDialog>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <QToolBar>
@@ -282,7 +286,204 @@ private slots:
         QCOMPARE(range, QString("1-1"));
         QFile file(pdf);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll().count("/Type /Page\n"), 1);
+        const QByteArray bytes = file.readAll();
+        QCOMPARE(bytes.count("/Type /Page\n"), 1);
+        // The design's title names the job, and so the file.
+        QByteArray title("\xfe\xff");
+        for (const char c : QByteArray("spkr1"))
+            title += QByteArray(1, '\0') + c;
+        QVERIFY(bytes.contains("/Title (" + title + ")"));
+    }
+
+    // A title with '&' shows it in the window list instead of underlining.
+    void windowListShowsAmpersand() {
+        const QString path = WriteDesign("x&y.spk");
+        QVERIFY(m_app.InitInstance({path}));
+        Frame().UpdateWindowMenu();
+        QStringList entries;
+        for (QAction* action : Frame().WindowMenu()->actions())
+            entries << action->text();
+        QVERIFY2(entries.contains("&1 x&&y.spk"), qPrintable(entries.join('|')));
+    }
+
+    // Open and Save As start in the folder of the file last opened or saved.
+    void fileDialogsStartInLastFolder() {
+        QVERIFY(QDir(m_dir->path()).mkpath("designs/old"));
+        QVERIFY(QDir(m_dir->path()).mkpath("elsewhere"));
+        QFile::rename(WriteDesign("woofer.spk"), m_dir->filePath("designs/old/woofer.spk"));
+        QStringList proposed;
+        m_app.SetFileDialog([&](DocManager::FileDialogKind, const QString& start) {
+            proposed << start;
+            return m_dialogAnswers.isEmpty() ? QString() : m_dialogAnswers.takeFirst();
+        });
+        QVERIFY(m_app.InitInstance({}));
+        m_dialogAnswers << m_dir->filePath("designs/old/woofer.spk");
+        Trigger(ID_FILE_OPEN);
+        Trigger(ID_FILE_NEW);
+        Trigger(ID_FILE_SAVE_AS); // cancelled
+        Trigger(ID_FILE_OPEN);    // cancelled
+        m_dialogAnswers << m_dir->filePath("elsewhere/tweeter.spk");
+        Trigger(ID_FILE_SAVE_AS);
+        Trigger(ID_FILE_OPEN); // cancelled
+        QCOMPARE(proposed, (QStringList{QString(), m_dir->filePath("designs/old/spkr2.spk"),
+                                        m_dir->filePath("designs/old"),
+                                        m_dir->filePath("designs/old/spkr2.spk"),
+                                        m_dir->filePath("elsewhere")}));
+    }
+
+    // Print Preview starts in the remembered mode with its toolbar showing
+    // it, over most of the main window.
+    void previewShowsRememberedMode_data() {
+        QTest::addColumn<int>("pages");
+        QTest::addColumn<QString>("checked");
+        QTest::newRow("never chosen") << 0 << "singleModeAction";
+        QTest::newRow("one") << 1 << "singleModeAction";
+        QTest::newRow("two") << 2 << "facingModeAction";
+    }
+    void previewShowsRememberedMode() {
+        QFETCH(int, pages);
+        QVERIFY(m_app.InitInstance({}));
+        Frame().resize(1000, 800);
+        m_app.Settings()->SetPreviewPages(pages);
+        QString checked;
+        QSize size;
+        QTimer::singleShot(0, this, [&] {
+            auto* preview = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
+            if (preview == nullptr)
+                return;
+            for (const char* name :
+                 {"singleModeAction", "facingModeAction", "overviewModeAction"}) {
+                if (preview->findChild<QAction*>(name)->isChecked())
+                    checked = name;
+            }
+            size = preview->size();
+            preview->reject();
+        });
+        Trigger(ID_FILE_PRINT_PREVIEW);
+        QTEST(checked, "checked");
+        QVERIFY2(size.width() >= 800 && size.height() >= 640,
+                 qPrintable(QString("%1x%2").arg(size.width()).arg(size.height())));
+        QCOMPARE(m_app.Settings()->PreviewPages(), pages == 2 ? 2 : 1);
+    }
+
+    // Print Setup chooses the printer as well as the page, and says nothing
+    // on the terminal.
+    void printSetupChoosesPrinter() {
+        QVERIFY(m_app.InitInstance({}));
+        static QStringList warnings;
+        warnings.clear();
+        const QtMessageHandler previous =
+            qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
+                // The headless platform's remark on every dialog is not ours.
+                if (!text.contains("propagateSizeHints"))
+                    warnings << text;
+            });
+        QString title;
+        bool printerList = false;
+        QTimer::singleShot(0, this, [&] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            if (dialog == nullptr)
+                return;
+            title = dialog->windowTitle();
+            printerList = qobject_cast<QPrintDialog*>(dialog) != nullptr &&
+                          dialog->findChild<QComboBox*>() != nullptr;
+            static_cast<QDialog*>(dialog)->reject();
+        });
+        Trigger(ID_FILE_PRINT_SETUP);
+        qInstallMessageHandler(previous);
+        QCOMPARE(title, QString("Print Setup"));
+        QVERIFY(printerList);
+        QCOMPARE(warnings, QStringList());
+    }
+
+    // Ctrl+W closes the active design window wherever the focus is, with the
+    // save prompt of a changed design.
+    void closeKeyClosesActiveWindow() {
+        QVERIFY(m_app.InitInstance({}));
+        Frame().show();
+        QVERIFY(QTest::qWaitForWindowActive(&Frame()));
+        Trigger(ID_FILE_NEW);
+        m_app.Documents()->ActiveView()->GetDocument().SetModified(true);
+        Frame().ToolBar()->setFocus();
+        m_answer = QMessageBox::No;
+        QTest::keySequence(&Frame(), QKeySequence(QKeySequence::Close));
+        QCOMPARE(m_messages.size(), 1);
+        QCOMPARE(m_messages[0].text, QString("Save changes to spkr2?"));
+        QCOMPARE(Windows().size(), 1);
+        QCOMPARE(ActiveTitle(), QString("spkr1"));
+        // The system menu names the key but leaves it to the main window.
+        QAction* close = Windows()[0]->systemMenu()->actions().constLast();
+        QVERIFY(close->shortcuts().isEmpty());
+        QVERIFY(close->text().endsWith(
+            '\t' + QKeySequence(QKeySequence::Close).toString(QKeySequence::NativeText)));
+        Windows()[0]->widget()->setFocus();
+        QTest::keySequence(&Frame(), QKeySequence(QKeySequence::Close));
+        QVERIFY(Windows().isEmpty());
+    }
+
+    // Restored and cascaded design windows show the form and a plot, as far
+    // as the area has room, and never less than the form.
+    void designWindowSizes_data() {
+        QTest::addColumn<QSize>("frame");
+        QTest::newRow("roomy") << QSize(1200, 900);
+        QTest::newRow("small") << QSize(700, 500);
+    }
+    void designWindowSizes() {
+        QFETCH(QSize, frame);
+        QVERIFY(m_app.InitInstance({}));
+        Frame().resize(frame);
+        Frame().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&Frame()));
+        Trigger(ID_WINDOW_NEW);
+        Windows()[0]->showNormal(); // restored from its first, maximised state
+        Trigger(ID_WINDOW_CASCADE);
+        const QRect area = Frame().MdiArea()->viewport()->rect();
+        for (QMdiSubWindow* window : Windows()) {
+            const QWidget* view = window->widget();
+            const QString size = QString("%1x%2").arg(view->width()).arg(view->height());
+            QVERIFY(view->width() >= view->minimumSizeHint().width());
+            QVERIFY(view->height() >= view->minimumSizeHint().height());
+            if (area.width() > 700 && area.height() > 560)
+                QVERIFY2(view->width() >= 640 && view->height() >= 480, qPrintable(size));
+            else
+                QVERIFY2(area.contains(window->geometry()), qPrintable(size));
+        }
+    }
+
+    // No lock panes where the window system cannot tell the lock states.
+    void lockPanesHidden() {
+        QVERIFY(m_app.InitInstance({}));
+        Frame().show();
+        for (QLabel* pane : Frame().LockPanes())
+            QVERIFY(pane->isHidden());
+    }
+
+    // The idle text stands where the prompts do: it comes back when a prompt
+    // goes, and both start in the same pixel column.
+    void idleTextWherePromptsAre() {
+        QVERIFY(m_app.InitInstance({}));
+        Frame().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&Frame()));
+        QStatusBar* bar = Frame().statusBar();
+        const auto firstInk = [bar] {
+            const QImage image = bar->grab().toImage();
+            const QRgb ground = image.pixel(1, image.height() / 2);
+            for (int x = 0; x < image.width(); ++x)
+                for (int y = 0; y < image.height(); ++y)
+                    if (qGray(image.pixel(x, y)) < qGray(ground) - 80)
+                        return x;
+            return -1;
+        };
+        const int readyAt = firstInk();
+        QVERIFY(readyAt > 0);
+        QStatusTipEvent prompt("Create a new document");
+        QApplication::sendEvent(&Frame(), &prompt);
+        QCOMPARE(bar->currentMessage(), QString("Create a new document"));
+        QCOMPARE(firstInk(), readyAt);
+        QStatusTipEvent gone{QString()};
+        QApplication::sendEvent(&Frame(), &gone);
+        QCOMPARE(bar->currentMessage(), QString("Ready"));
+        QCOMPARE(firstInk(), readyAt);
     }
 
     // Every compiled-in image loads, the version is shown, and the manual is

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/calc/Alignment.h"
 #include "core/design/DesignFile.h"
 #include "tests/support/CliRun.h"
 
@@ -41,6 +42,16 @@ void WriteBytes(const QString& path, const std::vector<std::uint8_t>& bytes) {
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
+}
+
+// An alignment as the tool writes it: numbers with all 17 digits, a row
+// without a tuning as nulls beside its volume.
+QByteArray AlignmentJson(const Alignment::Outcome& o, double volume) {
+    const auto number = [](double v) { return QByteArray::number(v, 'g', 17); };
+    if (!o.Ok())
+        return "{\"v1\": " + number(volume) + ", \"f1\": null, \"f3\": null, \"peak\": null}";
+    return "{\"v1\": " + number(o.row.v1) + ", \"f1\": " + number(o.row.f1) +
+           ", \"f3\": " + number(o.row.f3) + ", \"peak\": " + number(o.row.peak) + "}";
 }
 
 const QString kDriver = "--fs 30 --qts 0.4 --vas 3 --xmax 0.25 --cone-diameter 10 --efficiency 88 ";
@@ -125,6 +136,56 @@ private slots:
         QCOMPARE(r.code, 0);
         QVERIFY(r.err.isEmpty());
         CheckJson(r.out, expected);
+    }
+
+    // The alignment finder answers as the core does; a request without an
+    // answer exits 1 with the reason alone on stderr.
+    void align_data() {
+        QTest::addColumn<QString>("args");
+        QTest::addColumn<QByteArray>("out");
+        QTest::addColumn<QByteArray>("err");
+        const Alignment::Driver reference{30, 0.4, 3, 1};
+        const Alignment::Driver pair{30, 0.4, 3, 2};
+        const QString driver = "align --fs 30 --qts 0.4 --vas 3 ";
+        QTest::newRow("sealed 0.707")
+            << driver + "--type Sealed --qtc 0.707"
+            << AlignmentJson(Alignment::Sealed(reference, 0.707), 0) + "\n"
+            << QByteArray();
+        QTest::newRow("vented default ripple")
+            << driver + "--type Vented --volume 2"
+            << AlignmentJson(Alignment::Vented(reference, 2, 0.5), 0) + "\n"
+            << QByteArray();
+        QTest::newRow("vented two drivers 1 dB")
+            << driver + "--drivers 2 --type Vented --ripple 1 --volume 5"
+            << AlignmentJson(Alignment::Vented(pair, 5, 1), 0) + "\n"
+            << QByteArray();
+        QByteArray table = "[";
+        const auto volumes = Alignment::TableVolumes(reference);
+        const auto rows = Alignment::VentedTable(reference, 2);
+        for (size_t i = 0; i < rows.size(); ++i)
+            table += (i == 0 ? "" : ", ") + AlignmentJson(rows[i], volumes[i]);
+        QTest::newRow("vented table, flag first")
+            << "align --table --ripple 2 --fs 30 --qts 0.4 --vas 3 --type Vented" << table + "]\n"
+            << QByteArray();
+        QTest::newRow("Qtc below Qts") << driver + "--type Sealed --qtc 0.3" << QByteArray()
+                                       << QByteArray("The target Qtc must be above the driver's "
+                                                     "Qts.\n");
+        QTest::newRow("no tuning")
+            << "align --fs 30 --qts 0.7 --vas 3 --type Vented --volume 0.75 --ripple 0.25"
+            << QByteArray()
+            << QByteArray("No tuning keeps the response of this box within the ripple.\n");
+        QTest::newRow("table without Fs")
+            << "align --fs 0 --qts 0.4 --vas 3 --type Vented --table" << QByteArray()
+            << QByteArray("The driver needs an Fs from 1 Hz to 1 MHz, a Qts and a Vas above "
+                          "zero, and 1 to 65535 drivers.\n");
+    }
+    void align() {
+        QFETCH(QString, args);
+        QFETCH(QByteArray, err);
+        const CliRun r = RunCli(Args(args));
+        QCOMPARE(r.code, err.isEmpty() ? 0 : 1);
+        QTEST(r.out, "out");
+        QCOMPARE(r.err, err);
     }
 
     // Every field written by "new" comes back through "info", in order and in full.
@@ -368,6 +429,16 @@ private slots:
         QTest::newRow("drivers 65536") << "new -o x.spk --drivers 65536";
         QTest::newRow("port without diameter") << "port --vb 2 --fb 35";
         QTest::newRow("box other ratio") << "box --volume 1 --ratio 1.5";
+        const QString align = "align --fs 30 --qts 0.4 --vas 3 ";
+        QTest::newRow("align without type") << align + "--qtc 0.7";
+        QTest::newRow("align type Horn") << align + "--type Horn --volume 2";
+        QTest::newRow("align sealed with volume") << align + "--type Sealed --qtc 0.7 --volume 2";
+        QTest::newRow("align vented with Qtc") << align + "--type Vented --volume 2 --qtc 0.7";
+        QTest::newRow("align volume and table") << align + "--type Vented --volume 2 --table";
+        QTest::newRow("align neither") << align + "--type Vented";
+        QTest::newRow("align ripple 3") << align + "--type Vented --volume 2 --ripple 3";
+        QTest::newRow("align no drivers") << align + "--drivers 0 --type Vented --volume 2";
+        QTest::newRow("align without Vas") << "align --fs 30 --qts 0.4 --type Sealed --qtc 1";
         QTest::newRow("plot bmp") << "plot x.spk -o x.bmp";
         QTest::newRow("plot size 0x600") << "plot x.spk -o x.png --size 0x600";
         QTest::newRow("new ports 0") << "new -o x.spk --ports 0";

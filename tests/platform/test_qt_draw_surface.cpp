@@ -141,6 +141,48 @@ private slots:
                 QVERIFY(image.pixel(x, y) == kWhite || image.pixel(x, y) == kGray);
     }
 
+    // A measured text's ink is where the text is drawn, and its line is the
+    // cell height, at any pixel ratio.
+    void measuredInkMatchesDrawn_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<qreal>("ratio");
+        for (qreal ratio : {1.0, 1.5})
+            for (const char* text : {"-10.0", "900", "1K", "10K"})
+                QTest::addRow("%s at %g", text, ratio) << QString(text) << ratio;
+    }
+    void measuredInkMatchesDrawn() {
+        QFETCH(QString, text);
+        QFETCH(qreal, ratio);
+        QImage image(QSize(120, 40) * ratio, QImage::Format_RGB32);
+        image.setDevicePixelRatio(ratio);
+        image.fill(kGray);
+        TextExtent extent;
+        {
+            QPainter painter(&image);
+            QtDrawSurface surface(painter);
+            surface.SelectFont(surface.CreateFont({"Arial", 12, 400}));
+            extent = surface.MeasureText(text.toStdString());
+            surface.TextOut(20, 10, text.toStdString());
+        }
+        QCOMPARE(extent.height, 12);
+        // Dark pixels only, so the white cell and faint fringes do not count.
+        int left = image.width(), right = -1;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (qGray(image.pixel(x, y)) < 100) {
+                    left = std::min(left, x);
+                    right = std::max(right, x + 1);
+                }
+        QVERIFY(right > left);
+        QVERIFY2(std::abs(left / ratio - (20 + extent.left)) <= 1 &&
+                     std::abs(right / ratio - (20 + extent.right)) <= 1,
+                 qPrintable(QString("ink %1..%2, measured %3..%4")
+                                .arg(left / ratio)
+                                .arg(right / ratio)
+                                .arg(20 + extent.left)
+                                .arg(20 + extent.right)));
+    }
+
     void absurdCoordinatesAreClamped() {
         const int big = std::numeric_limits<int>::max();
         const int small = std::numeric_limits<int>::min();

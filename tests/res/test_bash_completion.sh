@@ -39,7 +39,7 @@ expect "plot" pl
 expect "port" po
 expect "--help --version" --
 all=$(offered "")
-for command in info response new plot port box ts --help --version; do
+for command in info response new plot port box ts align --help --version; do
     [[ " $all " == *" $command "* ]] || { echo "FAIL: '$command' not offered first: $all" >&2; failed=1; }
 done
 
@@ -47,6 +47,9 @@ done
 expect "--cone-diameter --diameter --fb --ports --vb --xmax" port --
 expect "--cone-diameter --diameter --ports --xmax" port --vb 2 --fb 30 --
 expect "--ratio" box --volume 2 --r
+# A value-less option: the next word is an option again.
+expect "--drivers --qtc --ripple --volume" align --fs 30 --qts 0.4 --vas 3 --type Vented --table --
+expect "Sealed Vented" align --type ""
 # Values: a choice, a number (nothing), an output file (any file).
 expect "1 10 2 5" plot a.spk -o x.png --db-per-div ""
 expect "1.414" box --volume 2 --ratio 1.4

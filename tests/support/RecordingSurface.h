@@ -3,6 +3,7 @@
 
 #include "core/plot/DrawSurface.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <string>
@@ -11,7 +12,10 @@
 namespace orvane {
 
 // Remembers every drawing operation with the pen and font selected at that
-// moment; with countOnly it just counts, for sweeps too big to keep.
+// moment; with countOnly it just counts, for sweeps too big to keep. Texts
+// measure charWidth per character with one unit of bearing at either end,
+// and the selected font's cell height (the surface's own font:
+// ownFontHeight), like a fixed-pitch face.
 class RecordingSurface : public DrawSurface {
 public:
     enum class Kind { Move, Line, Text, Scaling, Origin, Marker };
@@ -29,11 +33,21 @@ public:
 
     std::vector<Op> ops;
     long long count = 0;
+    double charWidth = 6;
+    int ownFontHeight = 16;
 
     void MoveTo(int x, int y) override { Add(Kind::Move, x, y); }
     void LineTo(int x, int y) override { Add(Kind::Line, x, y); }
     void TextOut(int x, int y, std::string_view text) override {
         Add(Kind::Text, x, y, std::string(text));
+    }
+    TextExtent MeasureText(std::string_view text) const override {
+        const auto characters = std::count_if(text.begin(), text.end(), [](char c) {
+            return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+        });
+        const FontSpec* font = SelectedFont();
+        const double advance = charWidth * static_cast<double>(characters);
+        return {1, advance - 1, font ? font->cellHeight : ownFontHeight};
     }
     DeviceExtent DeviceSize() const override { return {4800, 6600}; }
     void SetScaling(int wx, int wy, int vx, int vy) override {

@@ -2,6 +2,7 @@
 // Renders each tool dialog offscreen, filled with a typical design, into
 // <folder>/dialog-<name>.png. Run by hand when a dialog's layout changes:
 //   QT_QPA_PLATFORM=offscreen dialog_screenshots docs
+#include "tools/CAlignmentDlg.h"
 #include "tools/CBoxCalcDlg.h"
 #include "tools/CDriverParamsDlg.h"
 #include "tools/CFreqRangeDlg.h"
@@ -84,6 +85,11 @@ int main(int argc, char** argv) {
     TypeInto(ts, "fc", "60");
     TypeInto(ts, "vb", "1");
     ok = Save(ts, folder, "ts-parameters") && ok;
+
+    CAlignmentDlg alignments;
+    alignments.m_driver = {30, 0.4, 3, 1};
+    alignments.m_volume = 3;
+    ok = Save(alignments, folder, "alignments") && ok;
 
     return ok ? 0 : 1;
 }

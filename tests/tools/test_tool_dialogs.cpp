@@ -1,11 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "tools/CBoxCalcDlg.h"
 #include "tools/CDriverParamsDlg.h"
+#include "tools/CFreqRangeDlg.h"
 #include "tools/CPortCalcDlg.h"
 #include "tools/CTSParamsDlg.h"
 
 #include "tests/support/DialogTestUtil.h"
 
+#include <QIcon>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPixmap>
 #include <QRadioButton>
 
 using namespace orvane;
@@ -30,6 +35,17 @@ void Load(CPortCalcDlg& dlg, double v2 = 0, double f2 = 0) {
     dlg.m_f2 = f2;
     dlg.m_coneDiameter = 10;
     dlg.m_xmax = 0.25;
+}
+
+// The entry fields whose text does not show from its first character; all
+// of them, or those named.
+QStringList NotFromStart(QWidget* dlg, const QStringList& only = {}) {
+    QStringList names;
+    for (const QLineEdit* edit : dlg->findChildren<QLineEdit*>()) {
+        if ((only.isEmpty() || only.contains(edit->objectName())) && edit->cursorPosition() != 0)
+            names << edit->objectName();
+    }
+    return names;
 }
 
 QStringList TsResults(QWidget* dlg) {
@@ -69,6 +85,77 @@ private slots:
         QCOMPARE(messages.texts.size(), 5);
     }
 
+    // Numbers longer than their fields show where they start, both those the
+    // dialog is opened with and those it works out.
+    void textsShowTheirBeginning() {
+        CDriverParamsDlg driver;
+        driver.m_fs = 28.348383478284887;
+        driver.m_qts = 0.35492125738;
+        driver.m_vas = 123456.789012;
+        driver.m_xmax = 1e-7;
+        driver.show();
+        QCOMPARE(NotFromStart(&driver), QStringList());
+        QVERIFY(FocusedAndSelected(driver, "fs")); // and typing replaces it
+
+        CFreqRangeDlg range;
+        range.m_lower = 12.3456789012345;
+        range.m_upper = 19999.9999999999;
+        range.show();
+        QCOMPARE(NotFromStart(&range), QStringList());
+
+        MessageCapture messages;
+        CTSParamsDlg ts;
+        ts.m_tsFs = 30.1234567891234;
+        ts.show();
+        for (auto [name, value] : {std::pair{"re", "6.123456789"},
+                                   {"zmax", "54.98765432"},
+                                   {"f1", "20"},
+                                   {"f2", "45"},
+                                   {"fc", "1234567"},
+                                   {"vb", "2"}})
+            Type(&ts, name, value);
+        // Fs from the design, and what the dialog works out.
+        QCOMPARE(NotFromStart(&ts, {"fs", "z1", "z2", "fsResult", "qtsResult", "vasResult",
+                                    "qesResult", "qmsResult", "errorResult"}),
+                 QStringList());
+
+        CBoxCalcDlg box;
+        box.m_volume = 12345678.9;
+        box.show();
+        QCOMPARE(NotFromStart(&box), QStringList());
+    }
+
+    // A tool dialog opened from a design window shows the program's icon,
+    // not the design window's.
+    void toolDialogsCarryTheProgramIcon() {
+        QPixmap red(16, 16), blue(16, 16);
+        red.fill(Qt::red);
+        blue.fill(Qt::blue);
+        QApplication::setWindowIcon(QIcon(red));
+        QWidget designWindow;
+        designWindow.setWindowIcon(QIcon(blue));
+        auto* view = new QWidget(&designWindow);
+        CDriverParamsDlg driver(view);
+        CFreqRangeDlg range(view);
+        CPortCalcDlg port(view);
+        CBoxCalcDlg box(view);
+        CTSParamsDlg ts(view);
+        for (QDialog* dlg : std::initializer_list<QDialog*>{&driver, &range, &port, &box, &ts})
+            QCOMPARE(dlg->windowIcon().pixmap(16, 16).toImage().pixel(8, 8), qRgb(255, 0, 0));
+        // So do the message boxes, the port calculator's refusals among them.
+        QRgb message = 0;
+        QTimer::singleShot(0, [&message] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                message = box->windowIcon().pixmap(16, 16).toImage().pixel(8, 8);
+                box->accept();
+            }
+        });
+        ShowMessage(view, "Port calculator does not work with Sealed boxes", MessageKind::Tool,
+                    "Port Calculator");
+        QCOMPARE(message, qRgb(255, 0, 0));
+        QApplication::setWindowIcon(QIcon());
+    }
+
     void portOpeningState() {
         CPortCalcDlg dlg;
         Load(dlg);
@@ -98,6 +185,9 @@ private slots:
         // The length shows what nobody can type over; it holds nothing up.
         QTest::newRow("length n/a")
             << QStringList{"-1", "3"} << QStringList{"n/a", "n/a"} << QStringList();
+        // No ports: a length of -0 * 0.7315 is zero, and shows no sign.
+        QTest::newRow("no ports") << QStringList{"0", "3"} << QStringList{"0.00", "0.00 in"}
+                                  << QStringList();
     }
     void portTyping() {
         QFETCH(QStringList, typed);
@@ -158,8 +248,8 @@ private slots:
         for (auto [name, value] :
              {std::pair{"re", "6"}, {"zmax", "54"}, {"f1", "20"}, {"f2", "45"}})
             Type(&dlg, name, value);
-        // Without a test box Vas is 1.15 * 0 * -1, a negative zero.
-        QCOMPARE(TsResults(&dlg), (QStringList{"18.0 ohms", "18.0 ohms", "30.0", "0.400", "-0.000",
+        // Without a test box Vas is 1.15 * 0 * -1, a negative zero: shown as zero.
+        QCOMPARE(TsResults(&dlg), (QStringList{"18.0 ohms", "18.0 ohms", "30.0", "0.400", "0.000",
                                                "0.450", "3.600", "0.000"}));
         // Enter reaches the default button, Discard Results.
         QTest::keyClick(Child(&dlg, "re"), Qt::Key_Return);

@@ -189,6 +189,33 @@ private slots:
             QCOMPARE(int64_t(c.back().frequency), int64_t(first) + count - 1);
         }
     }
+
+    // Searches sample the model between whole hertz; at whole hertz they must
+    // see exactly what the plot draws.
+    void levelsAtFrequencies_data() {
+        QTest::addColumn<SpeakerDesign>("design");
+        QTest::newRow("sealed") << Reference("Sealed", 1.5, 0, 0);
+        QTest::newRow("vented") << Reference("Vented", 2, 0, 0);
+        QTest::newRow("bp4") << Reference("Bandpass4", 1, 60, 1);
+        QTest::newRow("bp6") << Reference("Bandpass6", 1, 40, 1.5, 90);
+    }
+    void levelsAtFrequencies() {
+        QFETCH(SpeakerDesign, design);
+        ApplyAutomaticValues(design, false);
+        const SealedAlignment a = ComputeSealedAlignment(design);
+        for (const int32_t f : {1, 20, 57, 1999, 2147483000}) {
+            const double whole = f;
+            const double level = LevelsAt(design, a, std::span(&whole, 1)).at(0);
+            QCOMPARE(level, LevelAt(design, a, f).value());
+        }
+        // Half-way between whole hertz the level lies between theirs where
+        // the response rises steadily.
+        const double between[] = {20.5};
+        const double mid = LevelsAt(design, a, between).at(0);
+        QVERIFY(mid > LevelAt(design, a, 20).value() && mid < LevelAt(design, a, 21).value());
+        design.m_boxType = "Horn";
+        QVERIFY(LevelsAt(design, a, between).empty());
+    }
 };
 
 QTEST_APPLESS_MAIN(TestResponseModel)

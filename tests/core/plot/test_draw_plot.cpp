@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "tests/support/RecordingSurface.h"
 #include "core/plot/DrawPlot.h"
+#include "tests/support/RecordingSurface.h"
 
 #include <QtTest>
 #include <cmath>
@@ -121,6 +121,71 @@ private slots:
         // The caller's pen and font are selected again.
         QVERIFY(!s.SelectedPen());
         QCOMPARE(*s.SelectedFont(), callers);
+    }
+
+    // A label whose ink would run into the last one drawn on its axis is left
+    // out, its grid line kept. The lists were worked out by hand for the
+    // recording surface's 6-unit characters (ink 1 unit in from either end)
+    // and 12-unit label lines.
+    void crowdedLabelsAreLeftOut_data() {
+        QTest::addColumn<double>("fLow");
+        QTest::addColumn<double>("fHigh");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<QString>("frequencies");
+        QTest::addColumn<QString>("levels");
+        QTest::addColumn<int>("verticalLines");
+        const QString allLevels = "-10.0,-9.0,-8.0,-7.0,-6.0,-5.0,-4.0,-3.0,-2.0,-1.0,0.0,1.0,"
+                                  "2.0,3.0,4.0,5.0";
+        const QString defaultRange = "20,30,40,50,60,70,80,90,100,200,300,400,500,600,700,800,"
+                                     "900,1K";
+        QTest::newRow("default: all")
+            << 20.0 << 2000.0 << 800 << 600 << defaultRange << allLevels << 18;
+        QTest::newRow("widest range")
+            << 10.0 << 20000.0 << 800 << 300
+            << "10,20,30,40,50,60,70,80,90,100,200,300,400,500,600,800,1K,2K,3K,4K,5K,6K,7K,8K,"
+               "9K,10K"
+            << allLevels << 28;
+        QTest::newRow("widest range, wide window")
+            << 10.0 << 20000.0 << 1600 << 600
+            << "10,20,30,40,50,60,70,80,90,100,200,300,400,500,600,700,800,900,1K,2K,3K,4K,5K,"
+               "6K,7K,8K,9K,10K"
+            << allLevels << 28;
+        QTest::newRow("small window")
+            << 20.0 << 2000.0 << 400 << 200 << "20,30,40,50,60,70,80,100,200,300,400,500,700,900"
+            << "-10.0,-8.0,-6.0,-4.0,-2.0,0.0,2.0,4.0" << 18;
+        QTest::newRow("smallest window")
+            << 20.0 << 2000.0 << 800 << 150 << defaultRange << "-10.0,-7.0,-4.0,-1.0,2.0,5.0" << 18;
+    }
+    void crowdedLabelsAreLeftOut() {
+        QFETCH(double, fLow);
+        QFETCH(double, fHigh);
+        QFETCH(int, width);
+        QFETCH(int, height);
+        RecordingSurface s;
+        SpeakerDesign d = Reference("odd"); // the grid alone
+        d.m_freqLow = fLow;
+        d.m_freqHigh = fHigh;
+        DrawPlot(s, d, false, PlotScale{}, width, height);
+        QStringList frequencies, levels;
+        for (const auto& op : s.Of(Kind::Text)) {
+            if (op.x == 5)
+                levels << QString::fromStdString(op.text);
+            else if (op.y == height - 25)
+                frequencies << QString::fromStdString(op.text);
+        }
+        QTEST(frequencies.join(','), "frequencies");
+        QTEST(levels.join(','), "levels");
+        int vertical = 0, horizontal = 0;
+        for (size_t i = 4; i + 1 < s.ops.size(); ++i) {
+            const auto &m = s.ops[i], &l = s.ops[i + 1];
+            if (m.kind == Kind::Move && l.kind == Kind::Line) {
+                vertical += m.x == l.x;
+                horizontal += m.y == l.y;
+            }
+        }
+        QTEST(vertical, "verticalLines");
+        QCOMPARE(horizontal, 16);
     }
 
     void preset10dB() {

@@ -1,0 +1,106 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "cli/CalcOptions.h"
+#include "cli/CliCommand.h"
+#include "cli/Json.h"
+#include "core/calc/Alignment.h"
+#include "core/design/SpeakerDesign.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace orvane {
+
+namespace {
+
+// A row without a tuning keeps its volume; the rest is null.
+std::string RowJson(const Alignment::Outcome& o, double volume) {
+    const auto value = [&o](double v) {
+        return o.Ok() ? Json::Number(v) : std::string(Json::Null());
+    };
+    Json::Object out;
+    out.Add("v1", Json::Number(o.Ok() ? o.row.v1 : volume));
+    out.Add("f1", value(o.row.f1));
+    out.Add("f3", value(o.row.f3));
+    out.Add("peak", value(o.row.peak));
+    return out.Str();
+}
+
+int Answer(const Alignment::Outcome& o) {
+    if (!o.Ok()) {
+        std::fprintf(stderr, "%s\n", Alignment::ProblemText(o.problem).c_str());
+        return 1;
+    }
+    std::puts(RowJson(o, o.row.v1).c_str());
+    return 0;
+}
+
+int Table(const Alignment::Driver& driver, double ripple) {
+    if (const Alignment::Problem p = Alignment::CheckDriver(driver); p != Alignment::Problem::None)
+        return Answer({{}, p});
+    const auto volumes = Alignment::TableVolumes(driver);
+    const std::vector<Alignment::Outcome> rows = Alignment::VentedTable(driver, ripple);
+    std::string out = "[";
+    for (size_t i = 0; i < rows.size(); ++i)
+        out += (i == 0 ? "" : ", ") + RowJson(rows[i], volumes[i]);
+    std::puts((out + "]").c_str());
+    return 0;
+}
+
+int RunAlign(const CliArgs& args) {
+    std::string error;
+    Alignment::Driver driver;
+    if (!CalcOptions::OnlyKnown(
+            args, {"fs", "qts", "vas", "drivers", "type", "qtc", "volume", "ripple", "table"},
+            error) ||
+        !CalcOptions::Required(args, "fs", driver.fs, error) ||
+        !CalcOptions::Required(args, "qts", driver.qts, error) ||
+        !CalcOptions::Required(args, "vas", driver.vas, error) ||
+        !CalcOptions::Integer32(args, "drivers", driver.count, error))
+        return CliUsageError(error);
+    if (driver.count < 1 || driver.count > 65535)
+        return CliUsageError("--drivers needs a whole number from 1 to 65535");
+    const char* type = args.Value("type");
+    if (type == nullptr)
+        return CliUsageError("missing --type");
+
+    if (type == BoxType::Sealed) {
+        if (args.Has("volume") || args.Has("ripple") || args.Has("table"))
+            return CliUsageError("--volume, --ripple and --table go with --type Vented");
+        double qtc = 0;
+        if (!CalcOptions::Required(args, "qtc", qtc, error))
+            return CliUsageError(error);
+        return Answer(Alignment::Sealed(driver, qtc));
+    }
+    if (type != BoxType::Vented)
+        return CliUsageError("--type must be Sealed or Vented");
+    if (args.Has("qtc"))
+        return CliUsageError("--qtc goes with --type Sealed");
+    double ripple = 0.5;
+    // Only the bounds the dialog offers.
+    if (args.Has("ripple") && (!args.Number("ripple", ripple) ||
+                               std::find(Alignment::kRipples.begin(), Alignment::kRipples.end(),
+                                         ripple) == Alignment::kRipples.end()))
+        return CliUsageError("--ripple must be 0.25, 0.5, 1 or 2");
+    if (args.Has("table") == args.Has("volume"))
+        return CliUsageError("--type Vented takes either --volume or --table");
+    if (args.Has("table"))
+        return Table(driver, ripple);
+    double volume = 0;
+    if (!CalcOptions::Required(args, "volume", volume, error))
+        return CliUsageError(error);
+    return Answer(Alignment::Vented(driver, volume, ripple));
+}
+
+constexpr std::string_view kFlags[] = {"table"};
+
+// In the grammar of the other usage lines, which the shell completion reads;
+// which options go with which type is for the command to check.
+const CliRegistration registration({"align",
+                                    "align --fs X --qts X --vas X --type Sealed|Vented "
+                                    "[--drivers N] [--qtc X] [--volume X] [--table] "
+                                    "[--ripple 0.25|0.5|1|2]",
+                                    RunAlign, kFlags});
+
+} // namespace
+
+} // namespace orvane
