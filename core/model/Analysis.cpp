@@ -211,9 +211,10 @@ template <class Point, class Make> std::vector<Point> Analysis::Sample(Make make
 }
 
 // At `powerRatio` times the input power: the pressure grows with its root.
+// Through the natural logarithm, which the C library computes faster than log10.
 double Analysis::SplOf(const State& st, double powerRatio) {
     constexpr double p0 = Acoustics::kReferencePressure;
-    return 10 * std::log10(Norm(Pressure(st)) * powerRatio / (p0 * p0));
+    return 10 / std::numbers::ln10 * std::log(Norm(Pressure(st)) * powerRatio / (p0 * p0));
 }
 
 // Peak from RMS, displacement from velocity, metres to millimetres.
