@@ -3,6 +3,7 @@
 
 #include "core/text/CLocaleScope.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
@@ -28,7 +29,7 @@ const std::vector<CliCommand>& RegisteredCliCommands() {
     return Registry();
 }
 
-CliArgs ParseCliArgs(int argc, char** argv, int first) {
+CliArgs ParseCliArgs(int argc, char** argv, int first, std::span<const char* const> flags) {
     CliArgs args;
     for (int i = first; i < argc; ++i) {
         const std::string word = argv[i];
@@ -37,6 +38,14 @@ CliArgs ParseCliArgs(int argc, char** argv, int first) {
                               !std::isdigit(static_cast<unsigned char>(word[1])) && word[1] != '.';
         if (isOption) {
             const std::string name = word.substr(word[1] == '-' ? 2 : 1);
+            const bool flag = std::find(flags.begin(), flags.end(), name) != flags.end();
+            if (flag) {
+                if (!args.options.emplace(name, std::string()).second) {
+                    args.error = "option " + word + " given twice";
+                    return args;
+                }
+                continue;
+            }
             if (name.empty() || i + 1 >= argc) {
                 args.error = "option " + word + " needs a value";
                 return args;

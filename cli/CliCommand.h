@@ -2,13 +2,15 @@
 #pragma once
 
 #include <map>
+#include <span>
 #include <string>
 #include <vector>
 
 namespace orvane {
 
 // Parsed command line of one subcommand: "--name value" options (and "-o"),
-// plus positional arguments. Every option takes exactly one value.
+// plus positional arguments. Every option takes exactly one value, except the
+// subcommand's flags ("--json"), which take none and are stored with "".
 struct CliArgs {
     std::vector<std::string> positional;
     std::map<std::string, std::string> options; // key without dashes: "o", "fs", ...
@@ -23,7 +25,7 @@ struct CliArgs {
     const char* Value(const std::string& name) const;
 };
 
-CliArgs ParseCliArgs(int argc, char** argv, int first);
+CliArgs ParseCliArgs(int argc, char** argv, int first, std::span<const char* const> flags = {});
 
 // A subcommand: name, one usage line, and its entry point. Entry points return
 // the process exit code: 0 success, 1 a file failed, 2 bad usage.
@@ -31,6 +33,7 @@ struct CliCommand {
     const char* name;
     const char* usage;
     int (*run)(const CliArgs& args);
+    std::span<const char* const> flags = {}; // options without a value
 };
 
 // Each subcommand's file registers itself with a static CliRegistration.
