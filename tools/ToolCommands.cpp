@@ -2,8 +2,10 @@
 #include "tools/ToolCommands.h"
 
 #include "core/design/COrvaneDoc.h"
+#include "core/library/DriverDesign.h"
 #include "platform/Message.h"
 #include "tools/CBoxCalcDlg.h"
+#include "tools/CDriverLibraryDlg.h"
 #include "tools/CDriverParamsDlg.h"
 #include "tools/CFreqRangeDlg.h"
 #include "tools/CPortCalcDlg.h"
@@ -108,6 +110,21 @@ void OnTsParams(COrvaneView& view) {
     if (dlg.m_resultsShown && dlg.m_tsVas)
         d.m_vas = *dlg.m_tsVas;
     MarkIfChanged(view, before);
+}
+
+void OnDriverLibrary(COrvaneView& view, LibrarySession& session) {
+    SpeakerDesign& d = view.GetDocument().Design();
+    CDriverLibraryDlg dlg(session, &view);
+    if (!dlg.LibraryProblem().isEmpty())
+        ShowMessage(&view, dlg.LibraryProblem());
+    dlg.m_currentDriver = DriverFromDesign(d);
+    dlg.m_currentName = d.m_extras.name;
+    if (dlg.exec() != QDialog::Accepted || !dlg.m_chosen)
+        return;
+    const SpeakerDesign before = d;
+    UseDriver(*dlg.m_chosen, d);
+    MarkIfChanged(view, before);
+    view.EraseAndRedraw();
 }
 
 void InstallFirstDrawCheck(COrvaneView& view) {
