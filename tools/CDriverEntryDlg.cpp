@@ -20,6 +20,9 @@ namespace {
 
 using LibraryUnits::Quantity;
 
+// Room for the digits a converted value shows before the field scrolls.
+constexpr int kDigits = 12;
+
 QString WithUnit(const char* name, Quantity quantity) {
     return QStringLiteral("%1 (%2)").arg(QLatin1String(name), LibraryUnits::Label(quantity));
 }
@@ -48,24 +51,25 @@ CDriverEntryDlg::CDriverEntryDlg(const QString& title, QWidget* parent) : CExcha
 
     auto* required = new QGroupBox(QStringLiteral("Required"));
     auto* requiredGrid = new QGridLayout(required);
-    m_fsEdit = DialogRows::AddEntry(requiredGrid, 0, 0, QStringLiteral("Fs (Hz)"), "fs");
-    m_qtsEdit = DialogRows::AddEntry(requiredGrid, 1, 0, QStringLiteral("Qts"), "qts");
-    m_vasEdit = DialogRows::AddEntry(requiredGrid, 2, 0, WithUnit("Vas", Quantity::Volume), "vas");
+    m_fsEdit = DialogRows::AddEntry(requiredGrid, 0, 0, QStringLiteral("Fs (Hz)"), "fs", kDigits);
+    m_qtsEdit = DialogRows::AddEntry(requiredGrid, 1, 0, QStringLiteral("Qts"), "qts", kDigits);
+    m_vasEdit =
+        DialogRows::AddEntry(requiredGrid, 2, 0, WithUnit("Vas", Quantity::Volume), "vas", kDigits);
     requiredGrid->setRowStretch(3, 1);
     requiredGrid->setColumnStretch(1, 1);
 
     auto* optional = new QGroupBox(QStringLiteral("Optional"));
     auto* optionalGrid = new QGridLayout(optional);
     m_coneDiameterEdit = DialogRows::AddEntry(
-        optionalGrid, 0, 0, WithUnit("Cone Diameter", Quantity::Diameter), "coneDiameter");
-    m_xmaxEdit =
-        DialogRows::AddEntry(optionalGrid, 1, 0, WithUnit("Xmax", Quantity::Excursion), "xmax");
-    m_efficiencyEdit =
-        DialogRows::AddEntry(optionalGrid, 2, 0, QStringLiteral("Efficiency (dB)"), "efficiency");
-    m_reEdit = DialogRows::AddEntry(optionalGrid, 0, 2, QStringLiteral("Re (ohm)"), "re");
-    m_qesEdit = DialogRows::AddEntry(optionalGrid, 1, 2, QStringLiteral("Qes"), "qes");
-    m_leEdit = DialogRows::AddEntry(optionalGrid, 2, 2, QStringLiteral("Le (mH)"), "le");
-    m_peEdit = DialogRows::AddEntry(optionalGrid, 3, 2, QStringLiteral("Pe (W)"), "pe");
+        optionalGrid, 0, 0, WithUnit("Cone Diameter", Quantity::Diameter), "coneDiameter", kDigits);
+    m_xmaxEdit = DialogRows::AddEntry(optionalGrid, 1, 0, WithUnit("Xmax", Quantity::Excursion),
+                                      "xmax", kDigits);
+    m_efficiencyEdit = DialogRows::AddEntry(optionalGrid, 2, 0, QStringLiteral("Efficiency (dB)"),
+                                            "efficiency", kDigits);
+    m_reEdit = DialogRows::AddEntry(optionalGrid, 0, 2, QStringLiteral("Re (ohm)"), "re", kDigits);
+    m_qesEdit = DialogRows::AddEntry(optionalGrid, 1, 2, QStringLiteral("Qes"), "qes", kDigits);
+    m_leEdit = DialogRows::AddEntry(optionalGrid, 2, 2, QStringLiteral("Le (mH)"), "le", kDigits);
+    m_peEdit = DialogRows::AddEntry(optionalGrid, 3, 2, QStringLiteral("Pe (W)"), "pe", kDigits);
     optionalGrid->setColumnStretch(1, 1);
     optionalGrid->setColumnStretch(3, 1);
 
@@ -103,6 +107,15 @@ CDriverEntryDlg::CDriverEntryDlg(const QString& title, QWidget* parent) : CExcha
 
 QLineEdit* CDriverEntryDlg::InitialEntry() const {
     return m_entry.maker.empty() ? m_makerEdit : m_modelEdit;
+}
+
+void CDriverEntryDlg::OnInitDialog() {
+    CExchangeDialog::OnInitDialog();
+    // Values converted from other units can be long: show where they start.
+    for (QLineEdit* edit : findChildren<QLineEdit*>()) {
+        if (edit != InitialEntry())
+            edit->setCursorPosition(0);
+    }
 }
 
 bool CDriverEntryDlg::DoDataExchange(DataExchange::Direction direction) {

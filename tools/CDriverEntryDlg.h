@@ -21,6 +21,7 @@ public:
 
 protected:
     QLineEdit* InitialEntry() const override;
+    void OnInitDialog() override;
     bool DoDataExchange(DataExchange::Direction direction) override;
 
 private:

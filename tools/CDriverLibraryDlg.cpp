@@ -18,6 +18,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -91,6 +92,7 @@ CDriverLibraryDlg::CDriverLibraryDlg(LibrarySession& session, QWidget* parent)
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setAlternatingRowColors(true);
     m_table->setWordWrap(false);
+    m_table->setTabKeyNavigation(false); // Tab leaves the table for the buttons
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
     m_table->setSortingEnabled(true);
@@ -173,8 +175,24 @@ CDriverLibraryDlg::CDriverLibraryDlg(LibrarySession& session, QWidget* parent)
     connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { UpdateState(); });
 
+    // The arrow and page keys in the search box move through the table, so
+    // the hands stay on the keys: type, pick, Enter.
+    m_search->installEventFilter(this);
+
     Connect();
     m_search->setFocus();
+}
+
+bool CDriverLibraryDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_search && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp ||
+            key == Qt::Key_PageDown) {
+            QCoreApplication::sendEvent(m_table, event);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 CDriverLibraryDlg::~CDriverLibraryDlg() = default;

@@ -63,6 +63,9 @@ public:
     void OnExport();
     void OnStartNew();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void Connect();
     // Reads every driver again and selects the one with `id` (else keeps the

@@ -171,6 +171,18 @@ private slots:
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, 5));
         QCOMPARE(Column(*dlg.Model(), DriverTableModel::Fs),
                  (QStringList{"100", "33", "28", "27.5", "22", "9"}));
+        // The selection stays on its driver through the sorts (Alpha, the
+        // first by maker, is last by falling Fs); the arrow keys in the
+        // search box move through the table.
+        const auto selectedRow = [&dlg] {
+            return dlg.Table()->selectionModel()->selectedRows().value(0).row();
+        };
+        QCOMPARE(selectedRow(), 5);
+        QTest::keyClick(dlg.SearchEdit(), Qt::Key_Up);
+        QTest::keyClick(dlg.SearchEdit(), Qt::Key_Up);
+        QCOMPARE(selectedRow(), 3);
+        QTest::keyClick(dlg.SearchEdit(), Qt::Key_Down);
+        QCOMPARE(selectedRow(), 4);
         dlg.Table()->sortByColumn(DriverTableModel::Re, Qt::AscendingOrder);
         QCOMPARE(Column(*dlg.Model(), DriverTableModel::Re).first(), QString("6"));
         QCOMPARE(Column(*dlg.Model(), DriverTableModel::Maker).mid(1, 2),
