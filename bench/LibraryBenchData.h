@@ -12,15 +12,16 @@ namespace orvane {
 // forty makers, model numbers, values in datasheet ranges, a note on some.
 inline std::vector<DriverEntry> BenchDrivers(int count = 10000) {
     static const char* const kMakers[] = {
-        "Dayton Audio", "SEAS",        "Scan-Speak",  "SB Acoustics", "Peerless",   "Monacor",
-        "Visaton",      "Eminence",    "Faital Pro",  "B&C",          "Beyma",      "Celestion",
-        "Jensen",       "Tang Band",   "Fountek",     "Audax",        "Morel",      "Vifa",
-        "Wavecor",      "Purifi",      "Accuton",     "ETON",         "Fostex",     "Markaudio",
-        "Mivoc",        "Sica",        "RCF",         "18 Sound",     "JBL",        "Alpine",
-        "Kicker",       "Rockford",    "Hertz",       "Audio System", "Ciare",      "Lavoce",
-        "Precision",    "Oberton",     "PRV Audio",   "Selenium"};
-    static const char* const kNotes[] = {"", "", "woofer", "paper cone", "aluminium cone",
-                                         "subwoofer, dual voice coil", "full range", ""};
+        "Dayton Audio", "SEAS",      "Scan-Speak", "SB Acoustics", "Peerless", "Monacor",
+        "Visaton",      "Eminence",  "Faital Pro", "B&C",          "Beyma",    "Celestion",
+        "Jensen",       "Tang Band", "Fountek",    "Audax",        "Morel",    "Vifa",
+        "Wavecor",      "Purifi",    "Accuton",    "ETON",         "Fostex",   "Markaudio",
+        "Mivoc",        "Sica",      "RCF",        "18 Sound",     "JBL",      "Alpine",
+        "Kicker",       "Rockford",  "Hertz",      "Audio System", "Ciare",    "Lavoce",
+        "Precision",    "Oberton",   "PRV Audio",  "Selenium"};
+    static const char* const kNotes[] = {
+        "",           "", "woofer", "paper cone", "aluminium cone", "subwoofer, dual voice coil",
+        "full range", ""};
     std::vector<DriverEntry> drivers;
     drivers.reserve(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {

@@ -49,8 +49,8 @@ private slots:
         QTemporaryDir dir;
         const std::vector<DriverEntry> drivers = BenchDrivers();
         const auto kind = DriverFileFormat(format);
-        const std::string text = kind == DriverFileFormat::Csv ? DriverCsv::Write(drivers)
-                                                               : QspeakersText(drivers);
+        const std::string text =
+            kind == DriverFileFormat::Csv ? DriverCsv::Write(drivers) : QspeakersText(drivers);
         const QString file = dir.filePath("drivers.in");
         QFile out(file);
         QVERIFY(out.open(QIODevice::WriteOnly));

@@ -406,7 +406,7 @@ FileResult DriverLibrary::FindByFullName(const std::string& name,
 FileResult DriverLibrary::Store(const DriverEntry& entry, DuplicatePolicy policy,
                                 StoreOutcome& outcome) {
     StoreCounts counts;
-    const FileResult result = StoreAll({&entry, 1}, policy, counts);
+    FileResult result = StoreAll({&entry, 1}, policy, counts);
     outcome = counts.added == 1      ? StoreOutcome::Added
               : counts.replaced == 1 ? StoreOutcome::Replaced
                                      : StoreOutcome::Skipped;
@@ -422,7 +422,7 @@ FileResult DriverLibrary::StoreAll(std::span<const DriverEntry> entries, Duplica
     if (!insert.Ok() || !replace.Ok())
         return FileResult::Failure(0, LibraryWriteMessage(m_path, Reason(m_db)));
     StoreCounts done;
-    const FileResult result = Change([&] {
+    FileResult result = Change([&] {
         for (const DriverEntry& entry : entries) {
             insert.Reset();
             BindValues(insert, entry);
@@ -451,7 +451,7 @@ FileResult DriverLibrary::StoreAll(std::span<const DriverEntry> entries, Duplica
 FileResult DriverLibrary::Update(const DriverEntry& entry) {
     bool clash = false;
     bool missing = false;
-    const FileResult result = Change([&] {
+    FileResult result = Change([&] {
         Statement other(m_db, "SELECT 1 FROM drivers WHERE maker = ?1 AND model = ?2 AND id <> ?3");
         Statement update(m_db, UpdateSql("id = ?14"));
         if (!other.Ok() || !update.Ok())

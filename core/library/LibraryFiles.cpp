@@ -41,7 +41,7 @@ std::string DefaultLibraryPath() {
 
 std::string InstalledQspeakersDatabase() {
     for (const std::string& folder : DataDirs()) {
-        const std::string candidate = folder + "/qspeakers/qspeakers_db.xml";
+        std::string candidate = folder + "/qspeakers/qspeakers_db.xml";
         struct stat st {};
         if (::stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode))
             return candidate;
