@@ -31,6 +31,7 @@ const std::vector<CliCommand>& RegisteredCliCommands() {
 
 CliArgs ParseCliArgs(int argc, char** argv, int first, std::span<const char* const> flags) {
     CliArgs args;
+    args.words.assign(argv + first, argv + argc);
     for (int i = first; i < argc; ++i) {
         const std::string word = argv[i];
         // "-o" and "--name" are options; a lone "-" or a negative number is not.

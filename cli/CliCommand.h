@@ -15,6 +15,7 @@ struct CliArgs {
     std::vector<std::string> positional;
     std::map<std::string, std::string> options; // key without dashes: "o", "fs", ...
     std::string error;                          // non-empty when the line did not parse
+    std::vector<std::string> words;             // the words after the command name, as given
 
     bool Has(const std::string& name) const { return options.count(name) != 0; }
     // Strict number reading of an option value; false (and error set by the
