@@ -190,6 +190,21 @@ private slots:
         QVERIFY(extended["qes"].isNull());
     }
 
+    // The library commands load no Qt library.
+    void noQt() {
+        QProcessEnvironment env = m_env;
+        env.insert("LD_DEBUG", "libs");
+        for (const QStringList& args :
+             {QStringList{"drivers", "import", m_dir.filePath("drivers.csv")},
+              QStringList{"drivers", "list", "--json"},
+              QStringList{"new", "-o", m_dir.filePath("qt.spk"), "--driver", "SEAS L26RO4Y"}}) {
+            const CliRun r = RunCli(args, env);
+            QCOMPARE(r.code, 0);
+            QVERIFY(r.err.contains("libsqlite3")); // the loader did report
+            QVERIFY2(!r.err.contains("libQt6"), qPrintable(args.join(' ')));
+        }
+    }
+
     void usageErrors_data() {
         QTest::addColumn<QStringList>("args");
         QTest::newRow("no subcommand") << QStringList{"drivers"};
