@@ -2,10 +2,9 @@
 #include "core/library/DriverCsv.h"
 
 #include "core/library/DriverUnits.h"
+#include "core/text/NumberText.h"
 
 #include <array>
-#include <charconv>
-#include <cmath>
 
 namespace orvane::DriverCsv {
 
@@ -201,12 +200,8 @@ std::optional<std::string> ReadNumber(std::string_view cell, std::optional<doubl
     out.reset();
     if (cell.empty())
         return std::nullopt;
-    std::string_view digits = cell;
-    if (digits.front() == '+')
-        digits.remove_prefix(1);
     double value = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (error != std::errc() || end != digits.data() + digits.size() || !std::isfinite(value))
+    if (!ReadNumberText(cell, value))
         return "is not a number: " + Quoted(cell);
     out = value;
     return std::nullopt;
@@ -320,13 +315,11 @@ std::string Cell(std::string_view text) {
 }
 
 std::string Number(double value) {
-    std::array<char, 32> buffer{};
-    const auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-    return error == std::errc() ? std::string(buffer.data(), end) : std::string();
+    return ShortestText(value);
 }
 
 std::string Number(const std::optional<double>& value) {
-    return value ? Number(*value) : std::string();
+    return value ? ShortestText(*value) : std::string();
 }
 
 } // namespace

@@ -2,11 +2,11 @@
 #include "core/library/QspeakersXml.h"
 
 #include "core/library/DriverUnits.h"
+#include "core/text/NumberText.h"
 
 #include <expat.h>
 
 #include <algorithm>
-#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -54,16 +54,11 @@ std::optional<std::string> Number(const XML_Char** attributes, const char* name,
     const char* text = Attribute(attributes, name);
     if (text == nullptr)
         return std::nullopt;
-    std::string_view view(text);
-    while (!view.empty() && (view.front() == ' ' || view.front() == '\t'))
-        view.remove_prefix(1);
-    while (!view.empty() && (view.back() == ' ' || view.back() == '\t'))
-        view.remove_suffix(1);
-    if (view.empty())
+    const std::string_view view(text);
+    if (view.find_first_not_of(" \t") == std::string_view::npos)
         return std::nullopt;
     double value = 0;
-    const auto [end, error] = std::from_chars(view.data(), view.data() + view.size(), value);
-    if (error != std::errc() || end != view.data() + view.size() || !std::isfinite(value))
+    if (!ReadNumberText(view, value))
         return std::string(name) + " is not a number: '" + std::string(view.substr(0, 40)) + "'";
     if (value != 0)
         out = value;
