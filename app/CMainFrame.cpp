@@ -299,6 +299,7 @@ void CMainFrame::CreateMenus() {
     display->addAction(m_actions[ID_REDRAW]);
     QMenu* driver = NewMenu("&Driver");
     driver->addAction(m_actions[ID_DRIVER_PARAMS]);
+    driver->addAction(m_actions[ID_DRIVER_LIBRARY]);
     QMenu* box = NewMenu("&Box");
     for (QAction* action : m_marks.box)
         box->addAction(action);

@@ -11,6 +11,8 @@
 #include "app/SingleInstance.h"
 #include "app/ViewPrinting.h"
 #include "core/design/COrvaneDoc.h"
+#include "core/library/LibraryFiles.h"
+#include "core/library/LibrarySession.h"
 #include "tools/ToolCommands.h"
 #include "view/COrvaneView.h"
 
@@ -45,6 +47,8 @@ bool COrvaneApp::InitInstance(const QStringList& arguments) {
     // Settings: the recent-file list and the preview page count.
     m_settings = std::make_unique<AppSettings>(m_settingsPath);
     m_settings->Load();
+    m_library = std::make_unique<LibrarySession>(m_libraryPath.empty() ? DefaultLibraryPath()
+                                                                       : m_libraryPath);
 
     // The main window with its bars; the document type works inside it.
     m_frame = std::make_unique<CMainFrame>();
@@ -95,6 +99,7 @@ void COrvaneApp::ExitInstance() {
         m_docs->CloseAllDocuments();
     m_docs.reset();
     m_frame.reset();
+    m_library.reset();
     if (m_settings)
         m_settings->Save();
     m_settings.reset();
@@ -165,6 +170,8 @@ CommandRouter::Table COrvaneApp::DesignCommands(COrvaneView& target) {
     }
     table[ID_BOX_ALIGNMENTS] = onView([](COrvaneView& v) { ToolCommands::OnAlignments(v); });
     table[ID_DRIVER_PARAMS] = onView([](COrvaneView& v) { ToolCommands::OnDriverParams(v); });
+    table[ID_DRIVER_LIBRARY] =
+        onView([this](COrvaneView& v) { ToolCommands::OnDriverLibrary(v, *m_library); });
     table[ID_FREQ_RANGE] = onView([](COrvaneView& v) { ToolCommands::OnFreqRange(v); });
     table[ID_TOOLS_PORT_CALC] = onView([](COrvaneView& v) { ToolCommands::OnPortCalc(v); });
     table[ID_TOOLS_BOX_CALC] = onView([](COrvaneView& v) { ToolCommands::OnBoxCalc(v); });

@@ -8,12 +8,14 @@
 #include <QStringList>
 
 #include <memory>
+#include <string>
 
 class QPrinter;
 
 namespace orvane {
 
 class AppSettings;
+class LibrarySession;
 class CMainFrame;
 class COrvaneView;
 class SingleInstance;
@@ -37,6 +39,8 @@ public:
     // Before InitInstance: where the settings file lives (tests use a
     // temporary one), the file dialogs, and what every new view gets.
     void SetSettingsPath(QString path) { m_settingsPath = std::move(path); }
+    // Before InitInstance: the driver library's file (default: DefaultLibraryPath).
+    void SetLibraryPath(std::string path) { m_libraryPath = std::move(path); }
     void SetFileDialog(DocManager::FileDialog dialog) { m_fileDialog = std::move(dialog); }
     void SetViewSetup(DocManager::ViewSetup setup) {
         m_viewSetup = std::move(setup);
@@ -71,6 +75,7 @@ private:
     void OnHandedOverFile(const QString& path);
 
     QString m_settingsPath;
+    std::string m_libraryPath;
     DocManager::FileDialog m_fileDialog;
     DocManager::ViewSetup m_viewSetup;
     bool m_viewSetupSet = false;
@@ -78,6 +83,9 @@ private:
     bool m_runDesktopUpdaters = true;
 
     std::unique_ptr<AppSettings> m_settings;
+    // Opened when first used: a library that cannot be read costs nothing
+    // until the user asks for it.
+    std::unique_ptr<LibrarySession> m_library;
     std::unique_ptr<QPrinter> m_printer;
     std::unique_ptr<CMainFrame> m_frame;
     // Declared after the main window so that the designs' windows go first.

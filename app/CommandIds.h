@@ -22,6 +22,7 @@ enum CommandId : int {
     ID_VIEW_STATUS_BAR,
     ID_REDRAW,
     ID_DRIVER_PARAMS,
+    ID_DRIVER_LIBRARY,
     ID_BOX_SEALED,
     ID_BOX_VENTED,
     ID_BOX_BANDPASS4,

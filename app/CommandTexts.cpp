@@ -31,6 +31,9 @@ constexpr std::array kTexts = {
     CommandText{ID_REDRAW, "&Redraw", "", "Erase current plot and redraw\nRedraw"},
     CommandText{ID_DRIVER_PARAMS, "&Driver Parameters", "",
                 "Enter Driver parameters i.e. Thiele-Small, Xmax, No\nDriver Parameters"},
+    CommandText{ID_DRIVER_LIBRARY, "&Library…", "",
+                "Pick a driver from the driver library, or add, import and export drivers\nDriver "
+                "Library"},
     CommandText{ID_BOX_SEALED, "&Sealed", "", "Use a sealed enclosure"},
     CommandText{ID_BOX_VENTED, "&Vented", "", "Use a vented enclosure"},
     CommandText{ID_BOX_BANDPASS4, "&4th order Bandpass", "",

@@ -144,6 +144,12 @@ COrvaneView* DocManager::CreateWindow(Entry& entry) {
     entry.windows.push_back(window);
     // The design must outlive its views: it goes when the last view is gone.
     connect(view, &QObject::destroyed, this, [this, window] { Detach(window); });
+    // A driver taken from the library changes the name the title shows.
+    const COrvaneDoc* doc = entry.doc.get();
+    connect(view, &COrvaneView::recordChanged, this, [this, doc] {
+        if (Entry* changed = EntryOf(*doc))
+            UpdateTitles(*changed);
+    });
     UpdateTitles(entry);
     if (m_viewSetup)
         m_viewSetup(*view);
@@ -187,10 +193,16 @@ void DocManager::Detach(QMdiSubWindow* window) {
 
 void DocManager::UpdateTitles(Entry& entry) {
     const QString title = Decode(entry.doc->Title());
+    // The driver's name, when the design has one, follows the title; the plot
+    // stays as it is.
+    const std::optional<std::string>& name = entry.doc->Design().m_extras.name;
+    const QString driver = name && !name->empty()
+                               ? QStringLiteral(" (%1)").arg(QString::fromStdString(*name))
+                               : QString();
     const size_t count = entry.windows.size();
     for (size_t i = 0; i < count; ++i) {
         entry.windows[i]->setWindowTitle(
-            count == 1 ? title : title + QLatin1Char(':') + QString::number(i + 1));
+            (count == 1 ? title : title + QLatin1Char(':') + QString::number(i + 1)) + driver);
     }
     m_frame.UpdateCaption();
 }

@@ -2,6 +2,7 @@
 // orvane-cli new -o FILE [options]: writes a new design with the given values
 // in place of the defaults.
 #include "cli/CliCommand.h"
+#include "cli/DriverOption.h"
 #include "core/design/COrvaneDoc.h"
 #include "core/design/DesignExtension.h"
 
@@ -61,7 +62,8 @@ constexpr ExtraCountOption kExtraCountOptions[] = {
 };
 
 bool IsKnownOption(const std::string& name) {
-    if (name == "o" || name == "type" || name == "drivers" || name == "name")
+    if (name == "o" || name == "type" || name == "drivers" || name == "name" ||
+        IsDriverOption(name))
         return true;
     for (const NumberOption& option : kNumberOptions) {
         if (name == option.name)
@@ -120,6 +122,9 @@ int RunNew(const CliArgs& args) {
     COrvaneDoc doc;
     doc.OnNewDocument();
     SpeakerDesign& design = doc.Design();
+    // A library driver first, so that the values given with it win.
+    if (const int failed = ApplyDriverOption(args, design))
+        return failed;
     for (const NumberOption& option : kNumberOptions) {
         if (!args.Has(option.name))
             continue;
@@ -148,8 +153,9 @@ const CliRegistration registration(
     {"new",
      "new -o FILE [--type NAME] [--fs X] [--qts X] [--vas X] [--v1 X] [--f1 X] [--v2 X] "
      "[--f2 X] [--freq-low X] [--freq-high X] [--xmax X] [--cone-diameter X] [--efficiency X] "
-     "[--drivers N] [--name TEXT] [--re X] [--qes X] [--le X] [--pe X] [--power X] [--ql X] "
-     "[--port-diameter X] [--ports N] [--port2-diameter X] [--ports2 N]",
+     "[--drivers N] [--driver \"MAKER MODEL\" | --driver-id N] [--library PATH] [--name TEXT] "
+     "[--re X] [--qes X] [--le X] [--pe X] [--power X] [--ql X] [--port-diameter X] [--ports N] "
+     "[--port2-diameter X] [--ports2 N]",
      RunNew});
 
 } // namespace

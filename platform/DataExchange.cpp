@@ -88,6 +88,40 @@ DataExchange& DataExchange::Integer(QLineEdit* edit, int32_t& value, int32_t low
     return *this;
 }
 
+DataExchange& DataExchange::OptionalNumber(QLineEdit* edit, std::optional<double>& value) {
+    if (m_direction == Direction::Display) {
+        WriteField(edit, value ? NumericText::FormatNumber(*value) : QString());
+        return *this;
+    }
+    if (!m_ok)
+        return *this;
+    if (edit->text().trimmed().isEmpty()) {
+        value.reset();
+        return *this;
+    }
+    double read = 0;
+    Number(edit, read);
+    if (m_ok)
+        value = read;
+    return *this;
+}
+
+DataExchange& DataExchange::RequiredText(QLineEdit* edit, std::string& value,
+                                         const QString& message) {
+    if (m_direction == Direction::Display) {
+        WriteField(edit, QString::fromStdString(value));
+        return *this;
+    }
+    if (!m_ok)
+        return *this;
+    const QString text = edit->text().trimmed();
+    if (text.isEmpty())
+        Fail(edit, message);
+    else
+        value = text.toStdString();
+    return *this;
+}
+
 bool DataExchange::Fail(QLineEdit* edit, const QString& message) {
     m_ok = false;
     if (message.isEmpty()) {

@@ -4,6 +4,8 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
 class QLineEdit;
 class QWidget;
@@ -32,6 +34,13 @@ public:
     DataExchange& Integer(QLineEdit* edit, int32_t& value);
     // Integer stored first, then checked; "Please enter an integer between %1 and %2."
     DataExchange& Integer(QLineEdit* edit, int32_t& value, int32_t low, int32_t high);
+
+    // An optional number: an empty (or blank) field is no value, and no value
+    // shows as an empty field; anything else as Number.
+    DataExchange& OptionalNumber(QLineEdit* edit, std::optional<double>& value);
+    // Text that must not be blank; read without the blanks around it, and
+    // `message` when nothing is left.
+    DataExchange& RequiredText(QLineEdit* edit, std::string& value, const QString& message);
 
     bool Ok() const { return m_ok; }
     bool Reading() const { return m_direction == Direction::Read; }

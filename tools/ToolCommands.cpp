@@ -2,9 +2,11 @@
 #include "tools/ToolCommands.h"
 
 #include "core/design/COrvaneDoc.h"
+#include "core/library/DriverDesign.h"
 #include "platform/Message.h"
 #include "tools/CAlignmentDlg.h"
 #include "tools/CBoxCalcDlg.h"
+#include "tools/CDriverLibraryDlg.h"
 #include "tools/CDriverParamsDlg.h"
 #include "tools/CFreqRangeDlg.h"
 #include "tools/CPortCalcDlg.h"
@@ -142,6 +144,21 @@ void OnAlignments(COrvaneView& view) {
     view.FieldEdit(COrvaneView::Field::F1)->setCursorPosition(0);
     view.ApplyBoxType(dlg.m_kind);
     view.OnPlot();
+}
+
+void OnDriverLibrary(COrvaneView& view, LibrarySession& session) {
+    SpeakerDesign& d = view.GetDocument().Design();
+    CDriverLibraryDlg dlg(session, &view);
+    if (!dlg.LibraryProblem().isEmpty())
+        ShowMessage(&view, dlg.LibraryProblem());
+    dlg.m_currentDriver = DriverFromDesign(d);
+    dlg.m_currentName = d.m_extras.name;
+    if (dlg.exec() != QDialog::Accepted || !dlg.m_chosen)
+        return;
+    const SpeakerDesign before = d;
+    UseDriver(*dlg.m_chosen, d);
+    MarkIfChanged(view, before);
+    view.EraseAndRedraw();
 }
 
 void InstallFirstDrawCheck(COrvaneView& view) {

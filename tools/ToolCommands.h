@@ -4,6 +4,7 @@
 namespace orvane {
 
 class COrvaneView;
+class LibrarySession;
 
 // The design view's tool commands. Each builds its dialog for one showing,
 // copies the record's fields in, runs it modally and writes back only what the
@@ -25,6 +26,12 @@ void OnTsParams(COrvaneView& view);
 // "&Alignments…": refused while the driver has no alignment; Apply stores the
 // box type, V1 and F1 (as an entered tuning) and plots.
 void OnAlignments(COrvaneView& view);
+
+// "&Library…": the driver library dialog. "Use" puts the chosen driver's
+// values and name into the design, marks it changed and draws it afresh. A
+// library that cannot be read is reported first; the dialog then offers to
+// start a new one.
+void OnDriverLibrary(COrvaneView& view, LibrarySession& session);
 
 // Installs the first-draw check as the view's after-draw hook: while the
 // record's Fs is zero and the view has not asked yet, ask for the driver once.

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace orvane {
 
@@ -20,5 +21,14 @@ char* FormatG17(char* first, char* last, double value);
 
 // The same text as a string.
 std::string G17(double value);
+
+// The shortest text that reads back to exactly `value` ("0.1", "3e-05"), in
+// the C locale: what data files write, so that they round-trip exactly.
+std::string ShortestText(double value);
+
+// Reads `text` as one finite number in the C locale: blanks and tabs around
+// it and a leading "+" allowed, nothing else beside the number. False for
+// anything else, overflow included.
+bool ReadNumberText(std::string_view text, double& out);
 
 } // namespace orvane

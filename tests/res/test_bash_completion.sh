@@ -39,7 +39,8 @@ expect "plot" pl
 expect "port" po
 expect "--help --version" --
 all=$(offered "")
-for command in info response new plot port box ts align --help --version; do
+[[ $(grep -o drivers <<<"$all" | wc -l) == 1 ]] || { echo "FAIL: drivers offered more than once: $all" >&2; failed=1; }
+for command in info response new plot port box ts align drivers --help --version; do
     [[ " $all " == *" $command "* ]] || { echo "FAIL: '$command' not offered first: $all" >&2; failed=1; }
 done
 
@@ -61,6 +62,18 @@ expect "B.SPK a.spk sub" info ""
 expect "B.SPK a.spk sub" plot -o x.png ""
 expect "--db-per-div --size -o" plot a.spk ""
 expect "--db-per-div --size" plot a.spk -o x.png ""
+# A command with subcommands: the words, then each one's options; an import
+# takes any file, remove's maker and model nothing.
+expect "drivers" dr
+expect "export import list remove" drivers ""
+expect "--json --library --search" drivers list --
+expect "--json --library" drivers list --search x --
+expect "csv qspeakers" drivers import a.csv --format ""
+expect "B.SPK a.spk notes.txt sub" drivers import ""
+expect "--format --library --replace" drivers import notes.txt --
+expect "B.SPK a.spk notes.txt sub" drivers export -o ""
+expect "" drivers remove ""
+expect "" drivers frobnicate ""
 # An unknown command offers nothing.
 expect "" frobnicate ""
 exit "$failed"

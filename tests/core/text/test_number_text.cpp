@@ -79,6 +79,51 @@ private slots:
         QCOMPARE(std::string(static_cast<const char*>(buffer), end), Printf17(value));
         QVERIFY(size_t(end - buffer) < kG17MaxChars);
     }
+
+    // Data files: the shortest text reads back to the same bits, random bit
+    // patterns included; reading takes one whole finite number only.
+    void shortestRoundTrips() {
+        QCOMPARE(ShortestText(0.1), std::string("0.1"));
+        QCOMPARE(ShortestText(0.1 + 0.2), std::string("0.30000000000000004"));
+        QCOMPARE(ShortestText(3e-5), std::string("3e-05"));
+        QCOMPARE(ShortestText(-0.0), std::string("-0"));
+        std::mt19937_64 random(7);
+        for (int i = 0; i < 100000; ++i) {
+            const std::uint64_t bits = random();
+            double value = 0;
+            std::memcpy(&value, &bits, sizeof value);
+            if (!std::isfinite(value))
+                continue;
+            double back = 0;
+            QVERIFY(ReadNumberText(ShortestText(value), back));
+            QCOMPARE(std::memcmp(&back, &value, sizeof value), 0);
+        }
+    }
+
+    void readNumberText_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<double>("value");
+        QTest::newRow("plain") << "22.5" << true << 22.5;
+        QTest::newRow("blanks and plus") << " \t+0.4 " << true << 0.4;
+        QTest::newRow("exponent") << "1e-3" << true << 1e-3;
+        QTest::newRow("negative") << "-3.5" << true << -3.5;
+        QTest::newRow("empty") << "" << false << 0.0;
+        QTest::newRow("plus alone") << "+" << false << 0.0;
+        QTest::newRow("two signs") << "+-1" << false << 0.0;
+        QTest::newRow("unit after") << "22Hz" << false << 0.0;
+        QTest::newRow("decimal comma") << "0,4" << false << 0.0;
+        QTest::newRow("overflow") << "1e999" << false << 0.0;
+        QTest::newRow("inf") << "inf" << false << 0.0;
+        QTest::newRow("nan") << "nan" << false << 0.0;
+        QTest::newRow("hex") << "0x10" << false << 0.0;
+    }
+    void readNumberText() {
+        QFETCH(QString, text);
+        double value = 0;
+        QTEST(ReadNumberText(text.toStdString(), value), "ok");
+        QTEST(value, "value");
+    }
 };
 
 QTEST_APPLESS_MAIN(TestNumberText)

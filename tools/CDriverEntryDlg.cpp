@@ -1,0 +1,154 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "tools/CDriverEntryDlg.h"
+
+#include "platform/Message.h"
+#include "tools/DialogRows.h"
+#include "tools/LibraryUnits.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace orvane {
+
+namespace {
+
+using LibraryUnits::Quantity;
+
+// Room for the digits a converted value shows before the field scrolls.
+constexpr int kDigits = 12;
+
+QString WithUnit(const char* name, Quantity quantity) {
+    return QStringLiteral("%1 (%2)").arg(QLatin1String(name), LibraryUnits::Label(quantity));
+}
+
+// Exchanges a value held in the record's unit through a field in the shown
+// unit.
+void Converted(DataExchange& dx, QLineEdit* edit, Quantity quantity, std::optional<double>& value) {
+    std::optional<double> shown;
+    if (value)
+        shown = LibraryUnits::ToDisplay(quantity, *value);
+    dx.OptionalNumber(edit, shown);
+    if (dx.Reading() && dx.Ok())
+        value = shown ? std::optional(LibraryUnits::FromDisplay(quantity, *shown)) : std::nullopt;
+}
+
+} // namespace
+
+CDriverEntryDlg::CDriverEntryDlg(const QString& title, QWidget* parent) : CExchangeDialog(parent) {
+    setWindowTitle(title);
+    setModal(true);
+
+    auto* names = new QGridLayout;
+    m_makerEdit = DialogRows::AddEntry(names, 0, 0, QStringLiteral("Maker"), "maker", 24);
+    m_modelEdit = DialogRows::AddEntry(names, 1, 0, QStringLiteral("Model"), "model", 24);
+    names->setColumnStretch(1, 1);
+
+    auto* required = new QGroupBox(QStringLiteral("Required"));
+    auto* requiredGrid = new QGridLayout(required);
+    m_fsEdit = DialogRows::AddEntry(requiredGrid, 0, 0, QStringLiteral("Fs (Hz)"), "fs", kDigits);
+    m_qtsEdit = DialogRows::AddEntry(requiredGrid, 1, 0, QStringLiteral("Qts"), "qts", kDigits);
+    m_vasEdit =
+        DialogRows::AddEntry(requiredGrid, 2, 0, WithUnit("Vas", Quantity::Volume), "vas", kDigits);
+    requiredGrid->setRowStretch(3, 1);
+    requiredGrid->setColumnStretch(1, 1);
+
+    auto* optional = new QGroupBox(QStringLiteral("Optional"));
+    auto* optionalGrid = new QGridLayout(optional);
+    m_coneDiameterEdit = DialogRows::AddEntry(
+        optionalGrid, 0, 0, WithUnit("Cone Diameter", Quantity::Diameter), "coneDiameter", kDigits);
+    m_xmaxEdit = DialogRows::AddEntry(optionalGrid, 1, 0, WithUnit("Xmax", Quantity::Excursion),
+                                      "xmax", kDigits);
+    m_efficiencyEdit = DialogRows::AddEntry(optionalGrid, 2, 0, QStringLiteral("Efficiency (dB)"),
+                                            "efficiency", kDigits);
+    m_reEdit = DialogRows::AddEntry(optionalGrid, 0, 2, QStringLiteral("Re (ohm)"), "re", kDigits);
+    m_qesEdit = DialogRows::AddEntry(optionalGrid, 1, 2, QStringLiteral("Qes"), "qes", kDigits);
+    m_leEdit = DialogRows::AddEntry(optionalGrid, 2, 2, QStringLiteral("Le (mH)"), "le", kDigits);
+    m_peEdit = DialogRows::AddEntry(optionalGrid, 3, 2, QStringLiteral("Pe (W)"), "pe", kDigits);
+    optionalGrid->setColumnStretch(1, 1);
+    optionalGrid->setColumnStretch(3, 1);
+
+    auto* values = new QHBoxLayout;
+    values->addWidget(required);
+    values->addWidget(optional, 1);
+
+    m_notesEdit = new QPlainTextEdit;
+    m_notesEdit->setObjectName(QStringLiteral("notes"));
+    m_notesEdit->setTabChangesFocus(true);
+    m_notesEdit->setFixedHeight(m_notesEdit->fontMetrics().lineSpacing() * 3 + 12);
+    auto* notesLabel = new QLabel(QStringLiteral("Notes"));
+    notesLabel->setBuddy(m_notesEdit);
+
+    QPushButton* ok = DialogRows::MakeButton(this, QStringLiteral("OK"), true);
+    QPushButton* cancel = DialogRows::MakeButton(this, QStringLiteral("Cancel"), false);
+    connect(ok, &QPushButton::clicked, this, &CDriverEntryDlg::accept);
+    connect(cancel, &QPushButton::clicked, this, &CDriverEntryDlg::reject);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(names);
+    layout->addLayout(values);
+    layout->addWidget(notesLabel);
+    layout->addWidget(m_notesEdit);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    DialogRows::SetTabOrder({m_makerEdit, m_modelEdit, m_fsEdit, m_qtsEdit, m_vasEdit,
+                             m_coneDiameterEdit, m_xmaxEdit, m_efficiencyEdit, m_reEdit, m_qesEdit,
+                             m_leEdit, m_peEdit, m_notesEdit, ok, cancel});
+}
+
+QLineEdit* CDriverEntryDlg::InitialEntry() const {
+    return m_entry.maker.empty() ? m_makerEdit : m_modelEdit;
+}
+
+void CDriverEntryDlg::OnInitDialog() {
+    CExchangeDialog::OnInitDialog();
+    // Values converted from other units can be long: show where they start.
+    for (QLineEdit* edit : findChildren<QLineEdit*>()) {
+        if (edit != InitialEntry())
+            edit->setCursorPosition(0);
+    }
+}
+
+bool CDriverEntryDlg::DoDataExchange(DataExchange::Direction direction) {
+    DriverEntry e = m_entry;
+    double vas = LibraryUnits::ToDisplay(Quantity::Volume, e.vas);
+    DataExchange dx(direction, this);
+    dx.RequiredText(m_makerEdit, e.maker, QStringLiteral("Please enter a maker."))
+        .RequiredText(m_modelEdit, e.model, QStringLiteral("Please enter a model."))
+        .Number(m_fsEdit, e.fs)
+        .Number(m_qtsEdit, e.qts)
+        .Number(m_vasEdit, vas);
+    Converted(dx, m_coneDiameterEdit, Quantity::Diameter, e.coneDiameter);
+    Converted(dx, m_xmaxEdit, Quantity::Excursion, e.xmax);
+    dx.OptionalNumber(m_efficiencyEdit, e.efficiency)
+        .OptionalNumber(m_reEdit, e.re)
+        .OptionalNumber(m_qesEdit, e.qes)
+        .OptionalNumber(m_leEdit, e.le)
+        .OptionalNumber(m_peEdit, e.pe);
+    if (!dx.Reading()) {
+        m_notesEdit->setPlainText(QString::fromStdString(e.notes));
+        return true;
+    }
+    if (!dx.Ok())
+        return false;
+    e.vas = LibraryUnits::FromDisplay(Quantity::Volume, vas);
+    e.notes = m_notesEdit->toPlainText().toStdString();
+    if (const std::optional<std::string> reason = NormaliseDriver(e)) {
+        ShowMessage(this, QStringLiteral("This driver cannot be stored: %1.")
+                              .arg(QString::fromStdString(*reason)));
+        return false;
+    }
+    m_entry = std::move(e);
+    return true;
+}
+
+} // namespace orvane

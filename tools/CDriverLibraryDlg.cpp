@@ -1,0 +1,437 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "tools/CDriverLibraryDlg.h"
+
+#include "core/library/DriverImport.h"
+#include "core/library/LibraryFiles.h"
+#include "core/library/LibrarySession.h"
+#include "platform/Message.h"
+#include "tools/CDriverEntryDlg.h"
+#include "tools/CImportDriversDlg.h"
+#include "tools/DialogRows.h"
+#include "tools/DriverTableModel.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace orvane {
+
+namespace {
+
+const QString kCaption = QStringLiteral("Driver Library");
+
+// How many refused rows an import report lists; the rest are counted.
+constexpr size_t kListedRefusals = 15;
+
+QString Local(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+std::string Encode(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+QString Decode(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+QString ImportSummary(const QString& file, const ImportReport& report) {
+    QString text = QStringLiteral("%1\n\nAdded %2, replaced %3, skipped %4, refused %5.")
+                       .arg(file)
+                       .arg(report.counts.added)
+                       .arg(report.counts.replaced)
+                       .arg(report.counts.skipped)
+                       .arg(report.refused.size());
+    if (report.refused.empty())
+        return text;
+    text += QStringLiteral("\n");
+    for (size_t i = 0; i < report.refused.size() && i < kListedRefusals; ++i) {
+        const RefusedRow& row = report.refused[i];
+        text += QStringLiteral("\nLine %1: %2").arg(row.line).arg(Local(row.reason));
+    }
+    if (report.refused.size() > kListedRefusals)
+        text += QStringLiteral("\n… and %1 more.").arg(report.refused.size() - kListedRefusals);
+    return text;
+}
+
+} // namespace
+
+CDriverLibraryDlg::CDriverLibraryDlg(LibrarySession& session, QWidget* parent)
+    : QDialog(parent), m_session(session),
+      m_installedQspeakers(Decode(InstalledQspeakersDatabase())) {
+    setWindowTitle(kCaption);
+    setModal(true);
+
+    m_search = new QLineEdit;
+    m_search->setObjectName(QStringLiteral("search"));
+    m_search->setPlaceholderText(QStringLiteral("Maker, model or notes"));
+    m_search->setClearButtonEnabled(true);
+    auto* searchLabel = new QLabel(QStringLiteral("&Search:"));
+    searchLabel->setBuddy(m_search);
+    m_count = new QLabel;
+    m_count->setObjectName(QStringLiteral("count"));
+
+    m_model = new DriverTableModel(this);
+    m_table = new QTableView;
+    m_table->setObjectName(QStringLiteral("drivers"));
+    m_table->setModel(m_model);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setAlternatingRowColors(true);
+    m_table->setWordWrap(false);
+    m_table->setTabKeyNavigation(false); // Tab leaves the table for the buttons
+    m_table->verticalHeader()->hide();
+    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
+    m_table->setSortingEnabled(true);
+    m_table->sortByColumn(DriverTableModel::Maker, Qt::AscendingOrder);
+    QHeaderView* header = m_table->horizontalHeader();
+    header->setStretchLastSection(true);
+    header->setSectionsMovable(false);
+    // Widths from the texts, never from the rows: measuring ten thousand rows
+    // would cost more than the search itself.
+    const QFontMetrics metrics = m_table->fontMetrics();
+    for (int column = 0; column < DriverTableModel::ColumnCount; ++column) {
+        const QString title = m_model->headerData(column, Qt::Horizontal).toString();
+        const int text = column <= DriverTableModel::Model ? metrics.averageCharWidth() * 14
+                                                           : metrics.horizontalAdvance(title);
+        m_table->setColumnWidth(column, text + metrics.averageCharWidth() * 3);
+    }
+
+    m_use = DialogRows::MakeButton(this, QStringLiteral("Use"), true);
+    m_add = DialogRows::MakeButton(this, QStringLiteral("Add Current Driver…"), false);
+    m_edit = DialogRows::MakeButton(this, QStringLiteral("Edit…"), false);
+    m_delete = DialogRows::MakeButton(this, QStringLiteral("Delete"), false);
+    m_import = DialogRows::MakeButton(this, QStringLiteral("Import…"), false);
+    m_export = DialogRows::MakeButton(this, QStringLiteral("Export…"), false);
+    QPushButton* close = DialogRows::MakeButton(this, QStringLiteral("Close"), false);
+    connect(m_use, &QPushButton::clicked, this, &CDriverLibraryDlg::OnUse);
+    connect(m_add, &QPushButton::clicked, this, &CDriverLibraryDlg::OnAddCurrent);
+    connect(m_edit, &QPushButton::clicked, this, &CDriverLibraryDlg::OnEdit);
+    connect(m_delete, &QPushButton::clicked, this, &CDriverLibraryDlg::OnDelete);
+    connect(m_import, &QPushButton::clicked, this, &CDriverLibraryDlg::OnImport);
+    connect(m_export, &QPushButton::clicked, this, &CDriverLibraryDlg::OnExport);
+    connect(close, &QPushButton::clicked, this, &CDriverLibraryDlg::reject);
+
+    auto* buttons = new QVBoxLayout;
+    for (QPushButton* button : {m_use, m_add, m_edit, m_delete})
+        buttons->addWidget(button);
+    buttons->addSpacing(metrics.height());
+    buttons->addWidget(m_import);
+    buttons->addWidget(m_export);
+    buttons->addStretch(1);
+    buttons->addWidget(close);
+
+    m_problemLabel = new QLabel;
+    m_problemLabel->setObjectName(QStringLiteral("problem"));
+    m_problemLabel->setWordWrap(true);
+    m_startNew = DialogRows::MakeButton(this, QStringLiteral("Start a New Library…"), false);
+    connect(m_startNew, &QPushButton::clicked, this, &CDriverLibraryDlg::OnStartNew);
+    auto* problem = new QHBoxLayout;
+    problem->addWidget(m_problemLabel, 1);
+    problem->addWidget(m_startNew);
+
+    auto* grid = new QGridLayout(this);
+    auto* searchRow = new QHBoxLayout;
+    searchRow->addWidget(searchLabel);
+    searchRow->addWidget(m_search, 1);
+    searchRow->addWidget(m_count);
+    grid->addLayout(searchRow, 0, 0);
+    grid->addWidget(m_table, 1, 0);
+    grid->addLayout(buttons, 1, 1);
+    grid->addLayout(problem, 2, 0, 1, 2);
+    grid->setRowStretch(1, 1);
+    grid->setColumnStretch(0, 1);
+
+    int tableWidth = 0;
+    for (int column = 0; column < DriverTableModel::ColumnCount; ++column)
+        tableWidth += m_table->columnWidth(column);
+    QSize size(tableWidth + m_add->sizeHint().width() + 60, metrics.height() * 28);
+    if (const QScreen* screen =
+            parent != nullptr ? parent->screen() : QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableSize() * 9 / 10);
+    resize(size);
+
+    connect(m_search, &QLineEdit::textChanged, this, [this](const QString& text) {
+        const DriverEntry* selected = Selected();
+        const std::int64_t id = selected != nullptr ? selected->id : 0;
+        m_model->SetFilter(text);
+        SelectId(id);
+        UpdateState();
+    });
+    connect(m_table, &QTableView::doubleClicked, this, [this] { OnUse(); });
+    connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { UpdateState(); });
+
+    // The arrow and page keys in the search box move through the table, so
+    // the hands stay on the keys: type, pick, Enter.
+    m_search->installEventFilter(this);
+
+    Connect();
+    m_search->setFocus();
+}
+
+bool CDriverLibraryDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_search && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp ||
+            key == Qt::Key_PageDown) {
+            QCoreApplication::sendEvent(m_table, event);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+CDriverLibraryDlg::~CDriverLibraryDlg() = default;
+
+void CDriverLibraryDlg::Connect() {
+    FileResult error = FileResult::Success();
+    m_library = m_session.Library(error);
+    m_problem = m_library == nullptr ? Local(error.Message()) : QString();
+    m_problemLabel->setText(m_problem);
+    m_problemLabel->setVisible(!m_problem.isEmpty());
+    m_startNew->setVisible(!m_problem.isEmpty());
+    Reload();
+}
+
+void CDriverLibraryDlg::Reload(std::int64_t id) {
+    if (id == 0) {
+        if (const DriverEntry* selected = Selected())
+            id = selected->id;
+    }
+    std::vector<DriverEntry> entries;
+    if (m_library != nullptr) {
+        if (const FileResult read = m_library->All(entries); !read) {
+            entries.clear();
+            Report(read);
+        }
+    }
+    m_model->SetEntries(std::move(entries));
+    SelectId(id);
+    UpdateState();
+}
+
+void CDriverLibraryDlg::SelectId(std::int64_t id) {
+    int row = id != 0 ? m_model->RowOf(id) : -1;
+    if (row < 0 && m_model->ShownCount() > 0)
+        row = 0;
+    if (row < 0) {
+        m_table->clearSelection();
+        return;
+    }
+    const QModelIndex index = m_model->index(row, 0);
+    m_table->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                          QItemSelectionModel::Rows);
+    m_table->scrollTo(index);
+}
+
+const DriverEntry* CDriverLibraryDlg::Selected() const {
+    const QModelIndexList rows = m_table->selectionModel()->selectedRows();
+    if (rows.isEmpty() || rows.front().row() >= m_model->ShownCount())
+        return nullptr;
+    return &m_model->EntryAt(rows.front().row());
+}
+
+void CDriverLibraryDlg::UpdateState() {
+    const bool open = m_library != nullptr;
+    const bool selected = open && Selected() != nullptr;
+    m_use->setEnabled(selected);
+    m_edit->setEnabled(selected);
+    m_delete->setEnabled(selected);
+    m_add->setEnabled(open);
+    m_import->setEnabled(open);
+    m_export->setEnabled(open);
+    m_search->setEnabled(open);
+    m_count->setText(
+        QStringLiteral("%1 of %2 drivers").arg(m_model->ShownCount()).arg(m_model->TotalCount()));
+}
+
+bool CDriverLibraryDlg::Report(const FileResult& result) {
+    if (result)
+        return true;
+    ShowMessage(this, Local(result.Message()));
+    return false;
+}
+
+QString CDriverLibraryDlg::AskFile(FileChoice choice) {
+    if (m_fileDialog)
+        return m_fileDialog(choice);
+    QFileDialog dialog(this);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
+    switch (choice) {
+    case FileChoice::ImportCsv:
+        dialog.setWindowTitle(QStringLiteral("Import Drivers"));
+        dialog.setNameFilters(
+            {QStringLiteral("CSV Files (*.csv)"), QStringLiteral("All Files (*)")});
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        break;
+    case FileChoice::ImportQspeakers:
+        dialog.setWindowTitle(QStringLiteral("Import Drivers"));
+        dialog.setNameFilters(
+            {QStringLiteral("qspeakers Databases (*.xml)"), QStringLiteral("All Files (*)")});
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        break;
+    case FileChoice::Export:
+        dialog.setWindowTitle(QStringLiteral("Export Drivers"));
+        dialog.setNameFilters({QStringLiteral("CSV Files (*.csv)")});
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(QStringLiteral("csv"));
+        dialog.selectFile(QStringLiteral("drivers.csv"));
+        break;
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
+void CDriverLibraryDlg::OnUse() {
+    const DriverEntry* selected = Selected();
+    if (m_library == nullptr || selected == nullptr)
+        return;
+    m_chosen = *selected;
+    accept();
+}
+
+void CDriverLibraryDlg::OnAddCurrent() {
+    if (m_library == nullptr)
+        return;
+    CDriverEntryDlg dlg(QStringLiteral("Add Current Driver"), this);
+    dlg.m_entry = m_currentDriver;
+    // A name from the library reads "MAKER MODEL": offer it split at the
+    // first blank, which the user may move.
+    if (m_currentName) {
+        const std::string& name = *m_currentName;
+        const size_t blank = name.find(' ');
+        dlg.m_entry.maker = name.substr(0, blank);
+        dlg.m_entry.model = blank == std::string::npos ? std::string() : name.substr(blank + 1);
+    }
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    const DriverEntry& entry = dlg.m_entry;
+    DriverEntry existing;
+    bool found = false;
+    if (!Report(m_library->FindByName(entry.maker, entry.model, existing, found)))
+        return;
+    if (found) {
+        const QString question =
+            QStringLiteral("A driver named %1 is already in the library. Replace it?")
+                .arg(Local(existing.Name()));
+        if (ShowMessage(this, question, MessageKind::Question, QString(),
+                        QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+            return;
+    }
+    StoreOutcome outcome{};
+    if (!Report(m_library->Store(entry, DuplicatePolicy::Replace, outcome)))
+        return;
+    DriverEntry stored;
+    if (m_library->FindByName(entry.maker, entry.model, stored, found) && found) {
+        m_search->clear(); // so that the new entry shows
+        Reload(stored.id);
+    } else {
+        Reload();
+    }
+}
+
+void CDriverLibraryDlg::OnEdit() {
+    const DriverEntry* selected = Selected();
+    if (m_library == nullptr || selected == nullptr)
+        return;
+    CDriverEntryDlg dlg(QStringLiteral("Edit Driver"), this);
+    dlg.m_entry = *selected;
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    Report(m_library->Update(dlg.m_entry));
+    Reload(dlg.m_entry.id);
+}
+
+void CDriverLibraryDlg::OnDelete() {
+    const DriverEntry* selected = Selected();
+    if (m_library == nullptr || selected == nullptr)
+        return;
+    const QString question =
+        QStringLiteral("Delete %1 from the driver library?").arg(Local(selected->Name()));
+    if (ShowMessage(this, question, MessageKind::Question, QString(),
+                    QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return;
+    const std::int64_t id = selected->id;
+    const int row = m_model->RowOf(id);
+    bool removed = false;
+    if (!Report(m_library->Remove(id, removed)))
+        return;
+    // The row below takes the deleted one's place, as in a list.
+    const int next = row + 1 < m_model->ShownCount() ? row + 1 : row - 1;
+    Reload(next >= 0 ? m_model->EntryAt(next).id : 0);
+}
+
+void CDriverLibraryDlg::OnImport() {
+    if (m_library == nullptr)
+        return;
+    CImportDriversDlg choice(m_installedQspeakers, this);
+    if (choice.exec() != QDialog::Accepted)
+        return;
+    QString path;
+    DriverFileFormat format = DriverFileFormat::Qspeakers;
+    switch (choice.m_source) {
+    case CImportDriversDlg::Source::InstalledQspeakers:
+        path = m_installedQspeakers;
+        break;
+    case CImportDriversDlg::Source::QspeakersFile:
+        path = AskFile(FileChoice::ImportQspeakers);
+        break;
+    case CImportDriversDlg::Source::CsvFile:
+        path = AskFile(FileChoice::ImportCsv);
+        format = DriverFileFormat::Csv;
+        break;
+    }
+    if (path.isEmpty())
+        return;
+    ImportReport report;
+    const DuplicatePolicy policy =
+        choice.m_replace ? DuplicatePolicy::Replace : DuplicatePolicy::Skip;
+    if (!Report(ImportDriverFile(*m_library, Encode(path), format, policy, report)))
+        return;
+    Reload();
+    ShowMessage(this, ImportSummary(path, report), MessageKind::Tool, kCaption);
+}
+
+void CDriverLibraryDlg::OnExport() {
+    if (m_library == nullptr)
+        return;
+    const QString path = AskFile(FileChoice::Export);
+    if (!path.isEmpty())
+        Report(ExportDriverFile(*m_library, Encode(path)));
+}
+
+void CDriverLibraryDlg::OnStartNew() {
+    const QString question = QStringLiteral("Move the driver library %1 aside and start a new, "
+                                            "empty one? The old file is kept.")
+                                 .arg(Decode(m_session.Path()));
+    if (ShowMessage(this, question, MessageKind::Question, QString(),
+                    QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return;
+    std::string movedTo;
+    const FileResult started = m_session.StartNew(movedTo);
+    if (!movedTo.empty()) {
+        ShowMessage(this, QStringLiteral("The old driver library is now %1.").arg(Decode(movedTo)),
+                    MessageKind::Tool, kCaption);
+    }
+    Report(started);
+    Connect();
+}
+
+} // namespace orvane

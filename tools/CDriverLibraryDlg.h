@@ -1,0 +1,100 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "core/files/FileResult.h"
+#include "core/library/DriverEntry.h"
+
+#include <QDialog>
+
+#include <functional>
+#include <optional>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableView;
+
+namespace orvane {
+
+class DriverLibrary;
+class DriverTableModel;
+class LibrarySession;
+
+// "Driver Library": the drivers of the library in a table that the search
+// box filters as the user types, and the buttons that use, add, edit, delete,
+// import and export them. "Use" (or a double-click) ends the dialog with the
+// chosen driver in m_chosen; every other change goes to the library at once.
+// A library that cannot be read leaves the table empty and offers to move the
+// file aside and start a new one.
+class CDriverLibraryDlg : public QDialog {
+    Q_OBJECT
+public:
+    enum class FileChoice { ImportCsv, ImportQspeakers, Export };
+    // Returns the path chosen, or an empty string when the user cancelled.
+    using FileDialog = std::function<QString(FileChoice choice)>;
+
+    explicit CDriverLibraryDlg(LibrarySession& session, QWidget* parent = nullptr);
+    ~CDriverLibraryDlg() override;
+
+    // Why the library cannot be used, or empty.
+    const QString& LibraryProblem() const { return m_problem; }
+
+    // Tests answer the file dialogs themselves.
+    void SetFileDialog(FileDialog dialog) { m_fileDialog = std::move(dialog); }
+    // Where the qspeakers database is installed ("" for nowhere); found at
+    // construction.
+    void SetInstalledQspeakers(QString path) { m_installedQspeakers = std::move(path); }
+
+    QLineEdit* SearchEdit() const { return m_search; }
+    QTableView* Table() const { return m_table; }
+    DriverTableModel* Model() const { return m_model; }
+
+    // In: the design's driver and name, for "Add Current Driver…".
+    DriverEntry m_currentDriver;
+    std::optional<std::string> m_currentName;
+    // Out: the driver "Use" chose.
+    std::optional<DriverEntry> m_chosen;
+
+    void OnUse();
+    void OnAddCurrent();
+    void OnEdit();
+    void OnDelete();
+    void OnImport();
+    void OnExport();
+    void OnStartNew();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Connect();
+    // Reads every driver again and selects the one with `id` (else keeps the
+    // selection, else the first row).
+    void Reload(std::int64_t id = 0);
+    void SelectId(std::int64_t id);
+    const DriverEntry* Selected() const;
+    void UpdateState();
+    QString AskFile(FileChoice choice);
+    bool Report(const FileResult& result);
+
+    LibrarySession& m_session;
+    DriverLibrary* m_library = nullptr;
+    QString m_problem;
+    FileDialog m_fileDialog;
+    QString m_installedQspeakers;
+
+    QLineEdit* m_search;
+    QLabel* m_count;
+    QTableView* m_table;
+    DriverTableModel* m_model;
+    QPushButton* m_use;
+    QPushButton* m_add;
+    QPushButton* m_edit;
+    QPushButton* m_delete;
+    QPushButton* m_import;
+    QPushButton* m_export;
+    QLabel* m_problemLabel;
+    QPushButton* m_startNew;
+};
+
+} // namespace orvane
