@@ -170,7 +170,7 @@ int RunPlot(const CliArgs& args) {
         return 1;
     window.design = *loaded;
     // A stored tuning counts as entered, so a saved vented tuning is kept.
-    window.f1Entered = window.design.m_f1 >= 0.1;
+    window.f1Entered = StoredF1CountsAsEntered(window.design);
 
     // Rendering needs fonts, not a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

@@ -147,7 +147,7 @@ void COrvaneView::FillFromDesign() {
     DoDataExchange(false);
     // A tuning that came with the design (a file, or another window on it)
     // counts as entered, so the first drawing does not replace it.
-    if (design.m_f1 >= 0.1)
+    if (StoredF1CountsAsEntered(design))
         m_f1Entered = true;
     const BoxKind kind = design.Kind();
     m_marks.SetBoxMark(kind);
