@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace orvane {
 
@@ -34,5 +35,13 @@ struct [[nodiscard]] AtomicWriteResult {
 // they are more than a day old.
 AtomicWriteResult WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
                                       unsigned newFileMode = 0666);
+
+// The same for bytes held as characters.
+inline AtomicWriteResult WriteFileAtomically(const std::string& path, std::string_view bytes,
+                                             unsigned newFileMode = 0666) {
+    return WriteFileAtomically(
+        path, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()),
+        newFileMode);
+}
 
 } // namespace orvane
