@@ -11,6 +11,7 @@
 #include "app/SingleInstance.h"
 #include "app/ViewPrinting.h"
 #include "core/design/COrvaneDoc.h"
+#include "platform/Log.h"
 #include "tools/ToolCommands.h"
 #include "view/COrvaneView.h"
 
@@ -95,8 +96,12 @@ void COrvaneApp::ExitInstance() {
         m_docs->CloseAllDocuments();
     m_docs.reset();
     m_frame.reset();
-    if (m_settings)
-        m_settings->Save();
+    // Nobody is left to tell at exit: a settings file that could not be
+    // written goes to the log.
+    if (m_settings) {
+        if (const FileResult saved = m_settings->Save(); !saved)
+            qCWarning(lcOrvane, "%s", saved.Message().c_str());
+    }
     m_settings.reset();
 }
 

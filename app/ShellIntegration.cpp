@@ -1,13 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ShellIntegration.h"
 
+#include "core/files/AtomicWrite.h"
+#include "core/files/XdgPaths.h"
+#include "platform/Log.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSaveFile>
 #include <QStandardPaths>
+
+#include <cerrno>
+#include <cstring>
+#include <string_view>
 
 namespace orvane {
 
@@ -24,24 +31,36 @@ QByteArray ReadResource(const QString& name) {
     return file.readAll();
 }
 
+QString FromLocal(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+enum class WriteOutcome { Unchanged, Written, Failed };
+
+void LogWriteFailure(const QString& path, int error) {
+    qCWarning(lcOrvane, "desktop registration: cannot write %s: %s", qUtf8Printable(path),
+              std::strerror(error));
+}
+
 // Writes bytes to path unless the file already holds exactly them.
-bool WriteIfDifferent(const QString& path, const QByteArray& bytes) {
+WriteOutcome WriteIfDifferent(const QString& path, const QByteArray& bytes) {
     QFile existing(path);
     if (existing.open(QIODevice::ReadOnly)) {
         const QByteArray current = existing.read(kMaxOwnFileSize + 1);
         if (current == bytes)
-            return false;
+            return WriteOutcome::Unchanged;
     }
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-        return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
+    if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
+        LogWriteFailure(path, errno != 0 ? errno : EIO);
+        return WriteOutcome::Failed;
     }
-    return file.commit();
+    const AtomicWriteResult written = WriteFileAtomically(
+        QFile::encodeName(path).toStdString(), std::string_view(bytes.constData(), bytes.size()));
+    if (!written) {
+        LogWriteFailure(path, written.error);
+        return WriteOutcome::Failed;
+    }
+    return WriteOutcome::Written;
 }
 
 void StartInBackground(const QString& tool, const QString& folder) {
@@ -110,28 +129,10 @@ bool GlobFileClaimsSpk(const QString& path, bool weighted) {
 
 } // namespace
 
-QString ShellIntegration::DataHome() {
-    const QString fromEnv = qEnvironmentVariable("XDG_DATA_HOME");
-    if (!fromEnv.isEmpty() && QDir::isAbsolutePath(fromEnv))
-        return QDir::cleanPath(fromEnv);
-    return QDir::homePath() + QLatin1String("/.local/share");
-}
-
-QStringList ShellIntegration::DataDirs() {
-    QString value = qEnvironmentVariable("XDG_DATA_DIRS");
-    if (value.isEmpty())
-        value = QStringLiteral("/usr/local/share/:/usr/share/");
-    QStringList dirs;
-    for (const QString& dir : value.split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
-        if (QDir::isAbsolutePath(dir))
-            dirs << QDir::cleanPath(dir);
-    }
-    return dirs;
-}
-
 bool ShellIntegration::GlobClaimedByOtherType() {
-    QStringList dirs{DataHome()};
-    dirs += DataDirs();
+    QStringList dirs{FromLocal(DataHome())};
+    for (const std::string& dir : DataDirs())
+        dirs << FromLocal(dir);
     for (const QString& dir : dirs) {
         const QString globs2 = dir + QLatin1String("/mime/globs2");
         if (QFileInfo::exists(globs2)) {
@@ -180,30 +181,35 @@ ShellIntegration::Outcome ShellIntegration::Register(const QString& executablePa
     QString exe = executablePath;
     if (exe.isEmpty() && QCoreApplication::instance() != nullptr)
         exe = QCoreApplication::applicationFilePath();
-    const QString home = DataHome();
+    const QString home = FromLocal(DataHome());
 
     outcome.claimsGlob = !GlobClaimedByOtherType();
     const QString xml = MimeTypeXml(outcome.claimsGlob);
     if (!xml.isEmpty()) {
         outcome.mimeWritten =
-            WriteIfDifferent(home + QLatin1String("/mime/packages/") + kMimeFileName, xml.toUtf8());
+            WriteIfDifferent(home + QLatin1String("/mime/packages/") + kMimeFileName,
+                             xml.toUtf8()) == WriteOutcome::Written;
     }
 
     const QString entry = DesktopEntry(exe);
     if (!entry.isEmpty()) {
-        outcome.desktopWritten = WriteIfDifferent(
-            home + QLatin1String("/applications/") + kDesktopFileName, entry.toUtf8());
+        outcome.desktopWritten =
+            WriteIfDifferent(home + QLatin1String("/applications/") + kDesktopFileName,
+                             entry.toUtf8()) == WriteOutcome::Written;
     }
 
     // The icons, so "Icon=orvane" resolves also for a program that was never installed.
     const QString icons = home + QLatin1String("/icons/hicolor/scalable/");
     const QByteArray appIcon = ReadResource(QStringLiteral(":/icons/orvane.svg"));
     const QByteArray docIcon = ReadResource(QStringLiteral(":/icons/design.svg"));
-    if (!appIcon.isEmpty())
-        outcome.iconsWritten |= WriteIfDifferent(icons + QLatin1String("apps/orvane.svg"), appIcon);
+    if (!appIcon.isEmpty()) {
+        outcome.iconsWritten |= WriteIfDifferent(icons + QLatin1String("apps/orvane.svg"),
+                                                 appIcon) == WriteOutcome::Written;
+    }
     if (!docIcon.isEmpty()) {
-        outcome.iconsWritten |= WriteIfDifferent(
-            icons + QLatin1String("mimetypes/application-x-orvane-spk.svg"), docIcon);
+        outcome.iconsWritten |=
+            WriteIfDifferent(icons + QLatin1String("mimetypes/application-x-orvane-spk.svg"),
+                             docIcon) == WriteOutcome::Written;
     }
 
     if (runUpdaters) {

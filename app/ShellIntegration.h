@@ -9,9 +9,10 @@ namespace orvane {
 // Makes the desktop know design files: the MIME type application/x-orvane-spk
 // ("spkr Document", *.spk in any letter case) and a desktop entry that opens
 // them with this program. Run at every start; writes only into the user's own
-// data folder ($XDG_DATA_HOME, default ~/.local/share) and only files whose
-// content differs from what is there. Every failure is silent: the program
-// works the same without the association.
+// data folder (DataHome(): $XDG_DATA_HOME, default ~/.local/share) and only
+// files whose content differs from what is there, each atomically. No
+// failure is shown to the user (the program works the same without the
+// association); each is logged as a warning of the "orvane" category.
 //
 // *.spk is never taken from another MIME type: when the glob databases of the
 // user's or the system's data folders already give *.spk to a different type,
@@ -46,11 +47,6 @@ public:
     // True when a glob database in DataHome() or DataDirs() gives *.spk to a
     // MIME type other than ours.
     static bool GlobClaimedByOtherType();
-
-    // $XDG_DATA_HOME, or ~/.local/share when unset or not absolute.
-    static QString DataHome();
-    // $XDG_DATA_DIRS (absolute entries only), default /usr/local/share:/usr/share.
-    static QStringList DataDirs();
 };
 
 } // namespace orvane

@@ -5,6 +5,7 @@
 #include "app/COrvaneApp.h"
 #include "app/CommandTexts.h"
 #include "app/HelpLocation.h"
+#include "app/IniFile.h"
 #include "app/SingleInstance.h"
 #include "core/design/COrvaneDoc.h"
 #include "platform/CommandRouter.h"
@@ -170,6 +171,31 @@ private slots:
         QVERIFY(m_messages[0].text.startsWith(path + "\nCannot find this file."));
         QVERIFY(Windows().isEmpty());
         QCOMPARE(m_app.Settings()->RecentFiles().Files(), QStringList({path}));
+    }
+
+    // Settings that cannot be written at exit: one warning in the log, the
+    // file as it was.
+    void settingsNotSavedAtExitIsLogged_data() {
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("over the size limit") << "is over the settings file's size limit";
+        QTest::newRow("dangling link") << "it is a link to a missing file";
+    }
+    void settingsNotSavedAtExitIsLogged() {
+        QFETCH(QString, reason);
+        const QString ini = m_dir->filePath("orvane.ini");
+        if (QByteArray(QTest::currentDataTag()) == "dangling link")
+            QVERIFY(QFile::link(m_dir->filePath("gone/orvane.ini"), ini));
+        else
+            QVERIFY(QFile(ini).open(QIODevice::WriteOnly) &&
+                    QFile::resize(ini, IniFile::kMaxFileSize + 1));
+        const QFileInfo before(ini);
+        QVERIFY(m_app.InitInstance({WriteDesign("woofer.spk")}));
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression("^settings not saved: .*orvane\\.ini.*" +
+                                                QRegularExpression::escape(reason)));
+        m_app.ExitInstance();
+        QCOMPARE(QFileInfo(ini).isSymLink(), before.isSymLink());
+        QCOMPARE(QFileInfo(ini).size(), before.size());
     }
 
     void modifiedDesignPrompts_data() {
