@@ -38,6 +38,8 @@ QMessageBox::StandardButton ShowMessage(QWidget* parent, const QString& text, Me
         return hook(record);
 
     QMessageBox box(IconFor(kind), record.caption, text, buttons, parent);
+    // Texts carry file names, which may look like markup: never rendered as such.
+    box.setTextFormat(Qt::PlainText);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
