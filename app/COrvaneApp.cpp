@@ -16,6 +16,7 @@
 #include "view/COrvaneView.h"
 
 #include <QAction>
+#include <QFile>
 #include <QIcon>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -36,9 +37,9 @@ COrvaneApp::~COrvaneApp() {
     ExitInstance();
 }
 
-bool COrvaneApp::InitInstance(const QStringList& arguments) {
+bool COrvaneApp::InitInstance(const QByteArrayList& arguments) {
     // The whole command line names one file, blanks and all.
-    const QString file = arguments.join(QLatin1Char(' '));
+    const QByteArray file = arguments.join(' ');
     // A program already running takes the file over, and this one is done.
     if (!file.isEmpty() && SingleInstance::SendToRunning(file, m_instanceName))
         return false;
@@ -65,7 +66,7 @@ bool COrvaneApp::InitInstance(const QStringList& arguments) {
     // Later starts with a file hand it over here.
     m_singleInstance = std::make_unique<SingleInstance>(m_instanceName);
     connect(m_singleInstance.get(), &SingleInstance::fileRequested, this,
-            [this](const QString& path) { OnHandedOverFile(path); });
+            [this](const QByteArray& path) { OnHandedOverFile(path); });
     m_singleInstance->Listen();
 
     // Design files open with this program from the desktop.
@@ -79,7 +80,7 @@ bool COrvaneApp::InitInstance(const QStringList& arguments) {
         m_docs->OpenDocumentFile(file);
 
     // Files dropped on the main window open as with File Open.
-    m_frame->SetDropHandler([this](const QString& path) { m_docs->OpenDocumentFile(path); });
+    m_frame->SetDropHandler([this](const QByteArray& path) { m_docs->OpenDocumentFile(path); });
 
     // Three quarters of the screen, as a desktop places a new main window.
     if (const QScreen* screen = m_frame->screen()) {
@@ -225,10 +226,10 @@ void COrvaneApp::OnOpenRecentFile(int index) {
     // A file that cannot be opened keeps its place in the list.
     const QString path = m_settings->RecentFiles().File(index);
     if (!path.isEmpty())
-        m_docs->OpenDocumentFile(path);
+        m_docs->OpenDocumentFile(QFile::encodeName(path));
 }
 
-void COrvaneApp::OnHandedOverFile(const QString& path) {
+void COrvaneApp::OnHandedOverFile(const QByteArray& path) {
     if (!m_docs)
         return;
     // Come to the front, as a program opened from the desktop would.

@@ -3,6 +3,7 @@
 
 #include "app/CMainFrame.h"
 #include "core/design/COrvaneDoc.h"
+#include "core/files/SameFile.h"
 #include "platform/Message.h"
 #include "view/COrvaneView.h"
 
@@ -32,17 +33,6 @@ std::string Encode(const QString& path) {
 
 QString Decode(const std::string& text) {
     return QFile::decodeName(QByteArray::fromStdString(text));
-}
-
-// Two names of the same file: the same file on disk, or, when it is gone,
-// the same absolute path.
-bool SameFile(const QString& a, const QString& b) {
-    const QFileInfo first(a);
-    const QFileInfo second(b);
-    const QString canonicalA = first.canonicalFilePath();
-    if (!canonicalA.isEmpty() && canonicalA == second.canonicalFilePath())
-        return true;
-    return QDir::cleanPath(first.absoluteFilePath()) == QDir::cleanPath(second.absoluteFilePath());
 }
 
 } // namespace
@@ -103,13 +93,14 @@ COrvaneView* DocManager::OnFileOpen() {
     const QString path = AskFileName(FileDialogKind::Open, QString());
     if (path.isEmpty())
         return nullptr;
-    return OpenDocumentFile(path);
+    return OpenDocumentFile(QFile::encodeName(path));
 }
 
-COrvaneView* DocManager::OpenDocumentFile(const QString& path) {
+COrvaneView* DocManager::OpenDocumentFile(const QByteArray& path) {
+    const std::string native = path.toStdString();
     for (auto& entry : m_entries) {
-        const QString open = Decode(entry->doc->Path());
-        if (open.isEmpty() || entry->windows.empty() || !SameFile(open, path))
+        const std::string& open = entry->doc->Path();
+        if (open.empty() || entry->windows.empty() || !SameFile(open, native))
             continue;
         QMdiSubWindow* window = entry->windows.front();
         if (window->isMinimized())
@@ -119,7 +110,7 @@ COrvaneView* DocManager::OpenDocumentFile(const QString& path) {
     }
 
     auto doc = std::make_unique<COrvaneDoc>();
-    if (const FileResult loaded = doc->Load(Encode(path)); !loaded) {
+    if (const FileResult loaded = doc->Load(native); !loaded) {
         ShowMessage(&m_frame, Decode(loaded.Message()));
         return nullptr;
     }

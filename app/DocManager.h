@@ -43,7 +43,8 @@ public:
     COrvaneView* OnFileOpen();
     // Activates the window of a file already open; otherwise loads it into a
     // new design window. A failed load shows its message and leaves no window.
-    COrvaneView* OpenDocumentFile(const QString& path);
+    // The path is the file system's bytes (QFile::encodeName of a QString).
+    COrvaneView* OpenDocumentFile(const QByteArray& path);
     // Save of a never-saved design asks for a name, as Save As does.
     bool OnFileSave(COrvaneDoc& doc);
     bool OnFileSaveAs(COrvaneDoc& doc);

@@ -18,6 +18,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMimeData>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QSvgRenderer>
@@ -26,6 +27,15 @@
 #include <QtTest>
 
 using namespace orvane;
+
+namespace {
+
+// A path as the file system's bytes, as the command line and the hand-over give it.
+QByteArray Native(const QString& path) {
+    return QFile::encodeName(path);
+}
+
+} // namespace
 
 class TestShell : public QObject {
     Q_OBJECT
@@ -114,7 +124,7 @@ private slots:
 
     void startWithMissingFileShowsMessageAndNoWindow() {
         const QString missing = m_dir->filePath("gone.spk");
-        QVERIFY(m_app.InitInstance({missing}));
+        QVERIFY(m_app.InitInstance({Native(missing)}));
         QCOMPARE(m_messages.size(), 1);
         QCOMPARE(m_messages[0].kind, MessageKind::Warning);
         QCOMPARE(m_messages[0].caption, QString("orvane"));
@@ -145,7 +155,7 @@ private slots:
     void recentListReachesIniOnlyAtExit() {
         const QString first = WriteDesign("first.spk");
         const QString second = WriteDesign("second.spk");
-        QVERIFY(m_app.InitInstance({first}));
+        QVERIFY(m_app.InitInstance({Native(first)}));
         m_dialogAnswers << second;
         Trigger(ID_FILE_OPEN);
         QCOMPARE(m_app.Settings()->RecentFiles().Files(), QStringList({second, first}));
@@ -163,7 +173,7 @@ private slots:
 
     void missingRecentFileKeepsItsEntry() {
         const QString path = WriteDesign("woofer.spk");
-        QVERIFY(m_app.InitInstance({path}));
+        QVERIFY(m_app.InitInstance({Native(path)}));
         Trigger(ID_FILE_CLOSE);
         QVERIFY(QFile::remove(path));
         Trigger(ID_FILE_MRU_FILE1);
@@ -189,7 +199,7 @@ private slots:
             QVERIFY(QFile(ini).open(QIODevice::WriteOnly) &&
                     QFile::resize(ini, IniFile::kMaxFileSize + 1));
         const QFileInfo before(ini);
-        QVERIFY(m_app.InitInstance({WriteDesign("woofer.spk")}));
+        QVERIFY(m_app.InitInstance({Native(WriteDesign("woofer.spk"))}));
         QTest::ignoreMessage(QtWarningMsg,
                              QRegularExpression("^settings not saved: .*orvane\\.ini.*" +
                                                 QRegularExpression::escape(reason)));
@@ -232,16 +242,51 @@ private slots:
     // by a second start.
     void openOfOpenFileActivatesIt() {
         const QString path = WriteDesign("tweeter.spk");
-        QVERIFY(m_app.InitInstance({path}));
+        QVERIFY(m_app.InitInstance({Native(path)}));
         Trigger(ID_FILE_NEW);
         m_dialogAnswers << m_dir->path() + "/./tweeter.spk";
         Trigger(ID_FILE_OPEN);
         QCOMPARE(ActiveTitle(), QString("tweeter.spk"));
         Trigger(ID_FILE_NEW);
-        emit m_app.Instance()->fileRequested(path);
+        emit m_app.Instance()->fileRequested(Native(path));
         QCOMPARE(ActiveTitle(), QString("tweeter.spk"));
         QCOMPARE(Windows().size(), 3);
         QVERIFY(m_messages.isEmpty());
+    }
+
+    // --- paths: a name that is no UTF-8 opens from every way in ---
+
+    void nonUtf8NameOpens_data() {
+        QTest::addColumn<QString>("way");
+        QTest::newRow("command line") << "command line";
+        QTest::newRow("hand-over") << "hand-over";
+        QTest::newRow("drag and drop") << "drag and drop";
+    }
+    void nonUtf8NameOpens() {
+        QFETCH(QString, way);
+        const QByteArray path = Native(m_dir->path()) + "/nonutf8-\xff\xfe.spk";
+        COrvaneDoc design;
+        design.OnNewDocument();
+        QVERIFY(design.Save(path.toStdString()));
+        if (way == "command line") {
+            QVERIFY(m_app.InitInstance({path}));
+        } else {
+            QVERIFY(m_app.InitInstance({}));
+            if (way == "hand-over") {
+                emit m_app.Instance()->fileRequested(path);
+            } else {
+                QMimeData mime;
+                mime.setUrls({QUrl::fromEncoded("file://" + path.toPercentEncoding("/"))});
+                QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &mime, Qt::LeftButton,
+                                      Qt::NoModifier);
+                QCoreApplication::sendEvent(&Frame(), &enter);
+                QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &mime, Qt::LeftButton,
+                                Qt::NoModifier);
+                QCoreApplication::sendEvent(&Frame(), &drop);
+            }
+        }
+        QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.value(0).text));
+        QCOMPARE(m_app.Documents()->ActiveView()->GetDocument().Path(), path.toStdString());
     }
 
     void saveAsAppendsExtension_data() {
