@@ -20,7 +20,7 @@ void PrintLevel(double level) {
 }
 
 int RunResponse(const CliArgs& args) {
-    if (args.positional.size() != 1 || !args.options.empty())
+    if (!args.Unexpected(1, {}).empty())
         return CliUsageError("response takes exactly one design file");
     std::optional<SpeakerDesign> loaded = LoadDesignOrReport(args.positional[0]);
     if (!loaded)
