@@ -13,20 +13,6 @@
 namespace orvane {
 
 namespace ToolCommands {
-namespace {
-
-// A user command that changed the record marks the document and tells the
-// shell, so the title shows the change.
-void MarkIfChanged(COrvaneView& view, const SpeakerDesign& before) {
-    COrvaneDoc& doc = view.GetDocument();
-    if (doc.Design().SameBits(before))
-        return;
-    doc.SetModified(true);
-    emit view.recordChanged();
-}
-
-} // namespace
-
 void OnDriverParams(COrvaneView& view) {
     SpeakerDesign& d = view.GetDocument().Design();
     CDriverParamsDlg dlg(&view);
@@ -45,7 +31,7 @@ void OnDriverParams(COrvaneView& view) {
     d.m_xmax = dlg.m_xmax;
     d.m_coneDiameter = dlg.m_coneDiameter;
     d.m_efficiency = dlg.m_efficiency;
-    MarkIfChanged(view, before);
+    view.GetDocument().MarkModifiedIfChanged(before);
 }
 
 void OnFreqRange(COrvaneView& view) {
@@ -57,7 +43,7 @@ void OnFreqRange(COrvaneView& view) {
         const SpeakerDesign before = d;
         d.m_freqLow = dlg.m_lower;
         d.m_freqHigh = dlg.m_upper;
-        MarkIfChanged(view, before);
+        view.GetDocument().MarkModifiedIfChanged(before);
     }
     // The plot is drawn again, alone, over the range now in force.
     view.EraseAndRedraw();
@@ -107,7 +93,7 @@ void OnTsParams(COrvaneView& view) {
         d.m_qts = *dlg.m_tsQts;
     if (dlg.m_resultsShown && dlg.m_tsVas)
         d.m_vas = *dlg.m_tsVas;
-    MarkIfChanged(view, before);
+    view.GetDocument().MarkModifiedIfChanged(before);
 }
 
 void InstallFirstDrawCheck(COrvaneView& view) {

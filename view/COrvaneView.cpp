@@ -230,13 +230,6 @@ void COrvaneView::OnInitialUpdate() {
 
 // --- Commands ---------------------------------------------------------------
 
-void COrvaneView::MarkChanged(const SpeakerDesign& before) {
-    if (before.SameBits(m_doc.Design()))
-        return;
-    m_doc.SetModified(true);
-    emit recordChanged();
-}
-
 void COrvaneView::OnPlot() {
     m_marks.SetBoxMark(BoxKind::Unknown);
     const SpeakerDesign before = m_doc.Design();
@@ -248,7 +241,7 @@ void COrvaneView::OnPlot() {
     // Only the form counts as the user's change. A sealed resonance read back
     // rounded from its field and then recomputed exactly is no change at all.
     if (readChanged)
-        MarkChanged(before);
+        m_doc.MarkModifiedIfChanged(before);
 }
 
 void COrvaneView::OnRedraw() {
@@ -260,7 +253,7 @@ void COrvaneView::OnBoxType(BoxKind kind) {
         return;
     const SpeakerDesign before = m_doc.Design();
     m_doc.Design().m_boxType = std::string(BoxType::Name(kind));
-    MarkChanged(before);
+    m_doc.MarkModifiedIfChanged(before);
     ApplyBoxType(kind);
 }
 

@@ -38,6 +38,12 @@ public:
 
     bool IsModified() const { return m_modified; }
     void SetModified(bool modified) { m_modified = modified; }
+    // The one way a user command marks the design: modified when it changed
+    // the record (SameBits), left as it was when it did not.
+    void MarkModifiedIfChanged(const SpeakerDesign& before) {
+        if (!before.SameBits(m_design))
+            m_modified = true;
+    }
 
 private:
     FileResult LoadFile(const std::string& path);

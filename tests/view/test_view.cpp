@@ -5,7 +5,6 @@
 
 #include <QPainter>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QSvgRenderer>
 
 using namespace orvane;
@@ -96,7 +95,7 @@ private slots:
         QFETCH(bool, button);
         QFETCH(QString, message);
         ViewHost host([](SpeakerDesign& d) {
-            ReferenceDriver(d);
+            d = ReferenceDriver();
             d.m_boxType = "Bandpass6";
             d.m_v1 = 2;
             d.m_f1 = 40;
@@ -147,7 +146,7 @@ private slots:
     }
     void loadedTuning() {
         QFETCH(double, f1);
-        ViewHost host(VentedDesign, false);
+        ViewHost host(Starting(ReferenceDesign(BoxKind::Vented)), false);
         host.doc.Design().m_f1 = f1;
         host.view->FillFromDesign();
         QTEST(host.view->m_f1Entered, "entered");
@@ -159,7 +158,7 @@ private slots:
     // The vented example: the tuning is chosen, kept once shown and chosen
     // again after clearing F1; each Plot adds a curve, Redraw keeps one.
     void ventedExample() {
-        ViewHost host(ReferenceDriver);
+        ViewHost host(Starting(ReferenceDriver()));
         host.view->OnBoxType(BoxKind::Vented);
         host.Plot(Field::V1, "2");
         QCOMPARE(host.Edit(Field::F1)->text(), QStringLiteral("34"));
@@ -194,8 +193,7 @@ private slots:
 
     // Plot marks the document only when reading the form changed the record.
     void modifiedByPlot() {
-        ViewHost host(ReferenceDriver);
-        QSignalSpy changed(host.view.get(), &COrvaneView::recordChanged);
+        ViewHost host(Starting(ReferenceDriver()));
         host.view->OnPlot();
         QVERIFY(!host.doc.IsModified());
         host.Plot(Field::V1, "1.5");
@@ -208,11 +206,10 @@ private slots:
         host.view->OnRedraw();
         host.view->OnAmplitude(2);
         QVERIFY(!host.doc.IsModified());
-        QCOMPARE(changed.count(), 1);
     }
 
     void fiveDbPerDiv() {
-        ViewHost host(VentedDesign);
+        ViewHost host(Starting(ReferenceDesign(BoxKind::Vented)));
         const QImage before = host.view->BackingImage();
         host.view->OnAmplitude(5);
         QCOMPARE(ViewHost::Checked(host.marks.amplitude), 2);
@@ -234,10 +231,9 @@ private slots:
     // nothing; an unknown type marks no box and leaves the fields as they were.
     void boxCommands() {
         ViewHost host([](SpeakerDesign& d) {
-            ReferenceDriver(d);
+            d = ReferenceDriver();
             d.m_v1 = 2;
         });
-        QSignalSpy changed(host.view.get(), &COrvaneView::recordChanged);
         const struct {
             BoxKind kind;
             const char* picture;
@@ -263,7 +259,6 @@ private slots:
         host.doc.SetModified(false);
         host.view->OnBoxType(BoxKind::Bandpass6);
         QVERIFY(!host.doc.IsModified());
-        QCOMPARE(changed.count(), 4);
 
         host.doc.Design().m_boxType = "sealed";
         host.view->FillFromDesign();
@@ -274,7 +269,7 @@ private slots:
     }
 
     void afterDrawHook() {
-        ViewHost host(VentedDesign);
+        ViewHost host(Starting(ReferenceDesign(BoxKind::Vented)));
         QTest::qWait(20); // the first display's drawing has had its turn
         struct PaintCounter : QObject {
             int paints = 0;

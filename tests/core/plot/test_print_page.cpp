@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "tests/support/RecordingSurface.h"
 #include "core/plot/PrintPage.h"
+#include "tests/support/RecordingSurface.h"
+#include "tests/support/ReferenceDesigns.h"
 
 #include <QtTest>
 
@@ -14,10 +15,7 @@ private slots:
     // 800 x 600 on a 4800 x 6600 page: k = 60, the header, then the view
     // drawn at 6 device pixels per unit, 150 down.
     void example() {
-        SpeakerDesign d;
-        d.m_fs = 30;
-        d.m_qts = 0.4;
-        d.m_vas = 3;
+        SpeakerDesign d = ReferenceDriver();
         d.m_v1 = 1.5;
         d.m_f1 = 51.96;
         d.m_boxType = "Vented";
