@@ -188,7 +188,9 @@ void DocManager::UpdateTitles(Entry& entry) {
 bool DocManager::OnFileSave(COrvaneDoc& doc) {
     if (doc.Path().empty())
         return OnFileSaveAs(doc);
-    return DoSave(doc, Decode(doc.Path()));
+    // The design's own path, bytes as they are: a name that is no UTF-8
+    // would not survive a trip through QString.
+    return DoSave(doc, doc.Path());
 }
 
 bool DocManager::OnFileSaveAs(COrvaneDoc& doc) {
@@ -201,11 +203,11 @@ bool DocManager::OnFileSaveAs(COrvaneDoc& doc) {
     // A name typed without an extension gets the design file's.
     if (!QFileInfo(path).fileName().contains(QLatin1Char('.')))
         path += QStringLiteral(".spk");
-    return DoSave(doc, path);
+    return DoSave(doc, Encode(path));
 }
 
-bool DocManager::DoSave(COrvaneDoc& doc, const QString& path) {
-    if (const FileResult saved = doc.Save(Encode(path)); !saved) {
+bool DocManager::DoSave(COrvaneDoc& doc, const std::string& path) {
+    if (const FileResult saved = doc.Save(path); !saved) {
         ShowMessage(&m_frame, Decode(saved.Message()));
         return false;
     }

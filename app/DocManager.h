@@ -79,7 +79,7 @@ private:
     Entry* EntryOf(const QMdiSubWindow* window) const;
     void Detach(QMdiSubWindow* window);
     void UpdateTitles(Entry& entry);
-    bool DoSave(COrvaneDoc& doc, const QString& path);
+    bool DoSave(COrvaneDoc& doc, const std::string& path); // the file system's bytes
     QString AskFileName(FileDialogKind kind, const QString& proposed);
     void CloseWindows(Entry& entry);
 

@@ -26,6 +26,8 @@
 #include <QToolBar>
 #include <QtTest>
 
+#include <unistd.h>
+
 using namespace orvane;
 
 namespace {
@@ -287,6 +289,12 @@ private slots:
         }
         QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.value(0).text));
         QCOMPARE(m_app.Documents()->ActiveView()->GetDocument().Path(), path.toStdString());
+        // Save writes the same file, not one named after a lossy copy of it.
+        Trigger(ID_FILE_SAVE);
+        QVERIFY(m_messages.isEmpty());
+        QCOMPARE(::access(path.constData(), F_OK), 0);
+        QVERIFY(!QFile::exists(
+            m_dir->filePath(QString::fromUtf8(path.mid(path.lastIndexOf('/') + 1)))));
     }
 
     void saveAsAppendsExtension_data() {
