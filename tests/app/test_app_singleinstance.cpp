@@ -90,11 +90,18 @@ private slots:
         QTRY_COMPARE(spy.count(), 1);
     }
 
-    // A program busy for a few seconds (no event loop) still takes the file.
+    // A program busy for a few seconds (no event loop), with idle
+    // connections waiting in line before the new start, still takes the file.
     void busyProgramStillTakesTheFile() {
         SingleInstance first(m_app);
         QVERIFY(first.Listen());
         QSignalSpy spy(&first, &SingleInstance::fileRequested);
+        std::vector<std::unique_ptr<QLocalSocket>> idle;
+        for (int i = 0; i < SingleInstance::kMaxClients; ++i) {
+            idle.push_back(std::make_unique<QLocalSocket>());
+            idle.back()->connectToServer(SingleInstance::ServerName(m_app));
+            QVERIFY(idle.back()->waitForConnected(2000));
+        }
         QProcess client;
         StartClient(client, "/d/while-busy.spk", QDir::tempPath());
         QVERIFY(client.waitForStarted(10000));
