@@ -29,7 +29,7 @@ namespace orvane {
 COrvaneApp::COrvaneApp(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("orvane"));
     setApplicationVersion(QString::fromUtf8(kVersion.data(), kVersion.size()));
-    setDesktopFileName(QStringLiteral("orvane"));
+    setDesktopFileName(ShellIntegration::kAppId);
     setWindowIcon(QIcon(QStringLiteral(":/icons/orvane.svg")));
 }
 

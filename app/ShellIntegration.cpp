@@ -14,7 +14,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <string_view>
+#include <unistd.h>
 
 namespace orvane {
 
@@ -35,32 +37,32 @@ QString FromLocal(const std::string& path) {
     return QFile::decodeName(QByteArray::fromStdString(path));
 }
 
-enum class WriteOutcome { Unchanged, Written, Failed };
-
-void LogWriteFailure(const QString& path, int error) {
-    qCWarning(lcOrvane, "desktop registration: cannot write %s: %s", qUtf8Printable(path),
+void LogFailure(const char* what, const QString& path, int error) {
+    qCWarning(lcOrvane, "desktop registration: cannot %s %s: %s", what, qUtf8Printable(path),
               std::strerror(error));
 }
 
-// Writes bytes to path unless the file already holds exactly them.
-WriteOutcome WriteIfDifferent(const QString& path, const QByteArray& bytes) {
+// Writes bytes to path unless the file already holds exactly them; true when
+// it wrote them. A failure leaves what was there and goes to the log.
+bool WriteIfDifferent(const QString& path, const QByteArray& bytes) {
     QFile existing(path);
     if (existing.open(QIODevice::ReadOnly)) {
         const QByteArray current = existing.read(kMaxOwnFileSize + 1);
         if (current == bytes)
-            return WriteOutcome::Unchanged;
+            return false;
     }
     if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
-        LogWriteFailure(path, errno != 0 ? errno : EIO);
-        return WriteOutcome::Failed;
+        LogFailure("write", path, errno != 0 ? errno : EIO);
+        return false;
     }
-    const AtomicWriteResult written = WriteFileAtomically(
-        QFile::encodeName(path).toStdString(), std::string_view(bytes.constData(), bytes.size()));
+    const AtomicWriteResult written =
+        WriteFileAtomically(QFile::encodeName(path).toStdString(),
+                            std::string_view(bytes.constData(), bytes.size()));
     if (!written) {
-        LogWriteFailure(path, written.error);
-        return WriteOutcome::Failed;
+        LogFailure("write", path, written.error);
+        return false;
     }
-    return WriteOutcome::Written;
+    return true;
 }
 
 void StartInBackground(const QString& tool, const QString& folder) {
@@ -104,6 +106,116 @@ QString QuoteExecArgument(const QString& arg) {
     return out;
 }
 
+// Removes path when it holds a file of ours: one that isOurs recognises.
+bool RemoveIfOurs(const QString& path, const std::function<bool(const QByteArray&)>& isOurs) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxOwnFileSize)
+        return false;
+    const QByteArray content = file.read(kMaxOwnFileSize);
+    file.close();
+    if (!isOurs(content))
+        return false;
+    if (::unlink(QFile::encodeName(path).constData()) != 0) {
+        LogFailure("remove", path, errno);
+        return false;
+    }
+    return true;
+}
+
+// A desktop entry without its Exec line, which names the program that wrote it.
+QByteArray WithoutExecLine(const QByteArray& entry) {
+    QList<QByteArray> lines = entry.split('\n');
+    lines.removeIf([](const QByteArray& line) { return line.startsWith("Exec="); });
+    return lines.join('\n');
+}
+
+constexpr QLatin1String kAppIconResource(":/icons/orvane.svg");
+constexpr QLatin1String kDocIconResource(":/icons/design.svg");
+
+// What was removed from the user's data folder.
+struct Removed {
+    bool mime = false;
+    bool desktop = false;
+    bool icons = false;
+    bool Any() const { return mime || desktop || icons; }
+    Removed operator|(const Removed& o) const {
+        return {mime || o.mime, desktop || o.desktop, icons || o.icons};
+    }
+};
+
+bool SameBytes(const QByteArray& a, const QByteArray& b) {
+    return !a.isEmpty() && a == b;
+}
+
+// What version 1.0.0.1 wrote under other names, recognised by our MIME type
+// (the desktop entry and MIME package) or by content (the icons).
+Removed RemoveOldNames(const QString& home) {
+    const QByteArray appIcon = ReadResource(kAppIconResource);
+    const QByteArray docIcon = ReadResource(kDocIconResource);
+    const QString icons = home + QLatin1String("/icons/hicolor/scalable/");
+    Removed removed;
+    removed.desktop =
+        RemoveIfOurs(home + QLatin1String("/applications/orvane.desktop"), [](const QByteArray& c) {
+            return c.contains("\nMimeType=application/x-orvane-spk;");
+        });
+    removed.mime = RemoveIfOurs(
+        home + QLatin1String("/mime/packages/orvane-spk.xml"), [](const QByteArray& c) {
+            return c.contains("<mime-type type=\"application/x-orvane-spk\">");
+        });
+    removed.icons = RemoveIfOurs(icons + QLatin1String("apps/orvane.svg"),
+                                 [&](const QByteArray& c) { return SameBytes(c, appIcon); });
+    removed.icons |= RemoveIfOurs(icons + QLatin1String("mimetypes/application-x-orvane-spk.svg"),
+                                  [&](const QByteArray& c) { return SameBytes(c, docIcon); });
+    return removed;
+}
+
+// The files Register writes into the user's data folder.
+struct OwnFiles {
+    explicit OwnFiles(const QString& home)
+        : mime(home + QLatin1String("/mime/packages/") + ShellIntegration::kMimeFileName),
+          desktop(home + QLatin1String("/applications/") + ShellIntegration::kDesktopFileName),
+          appIcon(home + QLatin1String("/icons/hicolor/scalable/apps/") +
+                  ShellIntegration::kAppIconName + QLatin1String(".svg")),
+          docIcon(home + QLatin1String("/icons/hicolor/scalable/mimetypes/") +
+                  ShellIntegration::kMimeIconName + QLatin1String(".svg")) {}
+    QString mime;
+    QString desktop;
+    QString appIcon;
+    QString docIcon;
+};
+
+// Our copies, but only as this program would write them now (any Exec line),
+// so that files the user changed stay.
+Removed RemoveOwnCopies(const OwnFiles& own) {
+    const QByteArray entry =
+        WithoutExecLine(ShellIntegration::DesktopEntry(QStringLiteral("/")).toUtf8());
+    const QByteArray withGlob = ShellIntegration::MimeTypeXml(true).toUtf8();
+    const QByteArray withoutGlob = ShellIntegration::MimeTypeXml(false).toUtf8();
+    const QByteArray appIcon = ReadResource(kAppIconResource);
+    const QByteArray docIcon = ReadResource(kDocIconResource);
+    Removed removed;
+    removed.desktop = RemoveIfOurs(
+        own.desktop, [&](const QByteArray& c) { return SameBytes(WithoutExecLine(c), entry); });
+    removed.mime = RemoveIfOurs(own.mime, [&](const QByteArray& c) {
+        return SameBytes(c, withGlob) || SameBytes(c, withoutGlob);
+    });
+    removed.icons =
+        RemoveIfOurs(own.appIcon, [&](const QByteArray& c) { return SameBytes(c, appIcon); });
+    removed.icons |=
+        RemoveIfOurs(own.docIcon, [&](const QByteArray& c) { return SameBytes(c, docIcon); });
+    return removed;
+}
+
+// Rebuilds the user's MIME and desktop databases after a change.
+void RefreshDatabases(const QString& home, bool mime, bool desktop) {
+    if (mime)
+        StartInBackground(QStringLiteral("update-mime-database"), home + QLatin1String("/mime"));
+    if (desktop) {
+        StartInBackground(QStringLiteral("update-desktop-database"),
+                          home + QLatin1String("/applications"));
+    }
+}
+
 bool GlobFileClaimsSpk(const QString& path, bool weighted) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxDatabaseSize)
@@ -129,10 +241,20 @@ bool GlobFileClaimsSpk(const QString& path, bool weighted) {
 
 } // namespace
 
-bool ShellIntegration::GlobClaimedByOtherType() {
-    QStringList dirs{FromLocal(DataHome())};
-    for (const std::string& dir : DataDirs())
+QString ShellIntegration::DataHome() {
+    return FromLocal(orvane::DataHome());
+}
+
+QStringList ShellIntegration::DataDirs() {
+    QStringList dirs;
+    for (const std::string& dir : orvane::DataDirs())
         dirs << FromLocal(dir);
+    return dirs;
+}
+
+bool ShellIntegration::GlobClaimedByOtherType() {
+    QStringList dirs{DataHome()};
+    dirs += DataDirs();
     for (const QString& dir : dirs) {
         const QString globs2 = dir + QLatin1String("/mime/globs2");
         if (QFileInfo::exists(globs2)) {
@@ -145,8 +267,21 @@ bool ShellIntegration::GlobClaimedByOtherType() {
     return false;
 }
 
+bool ShellIntegration::SystemHasPackage() {
+    // A data folder that is also the user's own holds what we wrote there.
+    const QString home = QDir::cleanPath(DataHome());
+    for (const QString& dir : DataDirs()) {
+        if (dir == home)
+            continue;
+        if (QFileInfo(dir + QLatin1String("/applications/") + kDesktopFileName).isFile() &&
+            QFileInfo(dir + QLatin1String("/mime/packages/") + kMimeFileName).isFile())
+            return true;
+    }
+    return false;
+}
+
 QString ShellIntegration::MimeTypeXml(bool claimGlob) {
-    QString xml = QString::fromUtf8(ReadResource(QStringLiteral(":/orvane-spk.xml")));
+    QString xml = QString::fromUtf8(ReadResource(QLatin1Char(':') + kMimeFileName));
     if (claimGlob)
         return xml;
     QStringList lines = xml.split(QLatin1Char('\n'));
@@ -162,7 +297,7 @@ QString ShellIntegration::DesktopEntry(const QString& executablePath) {
         if (c.unicode() < 0x20 || c.unicode() == 0x7f)
             return QString();
     }
-    const QString entry = QString::fromUtf8(ReadResource(QStringLiteral(":/orvane.desktop")));
+    const QString entry = QString::fromUtf8(ReadResource(QLatin1Char(':') + kDesktopFileName));
     QStringList lines = entry.split(QLatin1Char('\n'));
     bool replaced = false;
     for (QString& line : lines) {
@@ -181,45 +316,40 @@ ShellIntegration::Outcome ShellIntegration::Register(const QString& executablePa
     QString exe = executablePath;
     if (exe.isEmpty() && QCoreApplication::instance() != nullptr)
         exe = QCoreApplication::applicationFilePath();
-    const QString home = FromLocal(DataHome());
+    const QString home = DataHome();
+    const OwnFiles own(home);
+
+    Removed removed = RemoveOldNames(home);
+    outcome.systemInstalled = SystemHasPackage();
+    if (outcome.systemInstalled) {
+        removed = removed | RemoveOwnCopies(own);
+        outcome.removed = removed.Any();
+        if (runUpdaters)
+            RefreshDatabases(home, removed.mime, removed.desktop);
+        return outcome;
+    }
+    outcome.removed = removed.Any();
 
     outcome.claimsGlob = !GlobClaimedByOtherType();
     const QString xml = MimeTypeXml(outcome.claimsGlob);
-    if (!xml.isEmpty()) {
-        outcome.mimeWritten =
-            WriteIfDifferent(home + QLatin1String("/mime/packages/") + kMimeFileName,
-                             xml.toUtf8()) == WriteOutcome::Written;
-    }
+    if (!xml.isEmpty())
+        outcome.mimeWritten = WriteIfDifferent(own.mime, xml.toUtf8());
 
     const QString entry = DesktopEntry(exe);
-    if (!entry.isEmpty()) {
-        outcome.desktopWritten =
-            WriteIfDifferent(home + QLatin1String("/applications/") + kDesktopFileName,
-                             entry.toUtf8()) == WriteOutcome::Written;
-    }
+    if (!entry.isEmpty())
+        outcome.desktopWritten = WriteIfDifferent(own.desktop, entry.toUtf8());
 
-    // The icons, so "Icon=orvane" resolves also for a program that was never installed.
-    const QString icons = home + QLatin1String("/icons/hicolor/scalable/");
-    const QByteArray appIcon = ReadResource(QStringLiteral(":/icons/orvane.svg"));
-    const QByteArray docIcon = ReadResource(QStringLiteral(":/icons/design.svg"));
-    if (!appIcon.isEmpty()) {
-        outcome.iconsWritten |= WriteIfDifferent(icons + QLatin1String("apps/orvane.svg"),
-                                                 appIcon) == WriteOutcome::Written;
-    }
-    if (!docIcon.isEmpty()) {
-        outcome.iconsWritten |=
-            WriteIfDifferent(icons + QLatin1String("mimetypes/application-x-orvane-spk.svg"),
-                             docIcon) == WriteOutcome::Written;
-    }
+    // The icons, so the entry's Icon resolves also for a program that was never installed.
+    const QByteArray appIcon = ReadResource(kAppIconResource);
+    const QByteArray docIcon = ReadResource(kDocIconResource);
+    if (!appIcon.isEmpty())
+        outcome.iconsWritten |= WriteIfDifferent(own.appIcon, appIcon);
+    if (!docIcon.isEmpty())
+        outcome.iconsWritten |= WriteIfDifferent(own.docIcon, docIcon);
 
     if (runUpdaters) {
-        if (outcome.mimeWritten)
-            StartInBackground(QStringLiteral("update-mime-database"),
-                              home + QLatin1String("/mime"));
-        if (outcome.desktopWritten) {
-            StartInBackground(QStringLiteral("update-desktop-database"),
-                              home + QLatin1String("/applications"));
-        }
+        RefreshDatabases(home, outcome.mimeWritten || removed.mime,
+                         outcome.desktopWritten || removed.desktop);
     }
     return outcome;
 }

@@ -31,6 +31,7 @@ const std::vector<CliCommand>& RegisteredCliCommands() {
 
 CliArgs ParseCliArgs(int argc, char** argv, int first) {
     CliArgs args;
+    args.words.assign(argv + first, argv + argc);
     for (int i = first; i < argc; ++i) {
         const std::string word = argv[i];
         // "-o" and "--name" are options; a lone "-" or a negative number is not.
@@ -91,6 +92,14 @@ std::string CliArgs::Unexpected(std::size_t positionalCount,
                                 const std::vector<std::string_view>& known) const {
     if (positional.size() > positionalCount)
         return "unexpected argument " + positional[positionalCount];
+    if (std::string unknown = UnknownOption(known); !unknown.empty())
+        return unknown;
+    if (positional.size() < positionalCount)
+        return "missing argument";
+    return {};
+}
+
+std::string CliArgs::UnknownOption(const std::vector<std::string_view>& known) const {
     for (const auto& [name, value] : options) {
         bool found = false;
         for (const std::string_view k : known)
@@ -98,8 +107,6 @@ std::string CliArgs::Unexpected(std::size_t positionalCount,
         if (!found)
             return "unknown option --" + name;
     }
-    if (positional.size() < positionalCount)
-        return "missing argument";
     return {};
 }
 

@@ -16,6 +16,7 @@ struct CliArgs {
     std::vector<std::string> positional;
     std::map<std::string, std::string> options; // key without dashes: "o", "fs", ...
     std::string error;                          // non-empty when the line did not parse
+    std::vector<std::string> words;             // the words after the command name, as given
 
     bool Has(const std::string& name) const { return options.count(name) != 0; }
     // Strict number reading of an option value in the C locale: false when it
@@ -33,6 +34,9 @@ struct CliArgs {
     // "unknown option --name", "missing argument"; empty when the line fits.
     std::string Unexpected(std::size_t positionalCount,
                            const std::vector<std::string_view>& known) const;
+    // The options alone: "unknown option --name" for the first not in
+    // `known`, empty when there is none.
+    std::string UnknownOption(const std::vector<std::string_view>& known) const;
     // A required finite number: false with "missing --name" or "--name needs
     // a number" in `error`.
     bool Required(const char* name, double& out, std::string& error) const;

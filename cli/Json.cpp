@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/Json.h"
 
+#include "core/text/NumberText.h"
+
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -18,9 +20,7 @@ std::string Number(double value) {
         return "\"nan\"";
     if (std::isinf(value))
         return value > 0 ? "\"inf\"" : "\"-inf\"";
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.17g", value);
-    return buffer;
+    return G17(value);
 }
 
 std::string Integer(long long value) {

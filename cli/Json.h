@@ -7,8 +7,8 @@
 
 namespace orvane {
 
-// Minimal JSON text builder for the tool's output. Doubles are written with
-// "%.17g"; NaN and infinities as the strings "nan", "inf", "-inf".
+// Minimal JSON text builder for the tool's output. Doubles are written as
+// "%.17g" writes them (G17); NaN and infinities as the strings "nan", "inf", "-inf".
 namespace Json {
 
 std::string Number(double value);

@@ -1,22 +1,25 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // orvane-cli response FILE: the plotted curve as CSV, one row per swept hertz.
+#include "cli/ChunkedOutput.h"
 #include "cli/CliCommand.h"
 #include "cli/CliDesign.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 namespace orvane {
 
 namespace {
 
-void PrintLevel(double level) {
+void PutLevel(ChunkedOutput& out, double level) {
     if (std::isnan(level))
-        std::fputs("nan", stdout);
+        out.Text("nan");
     else if (std::isinf(level))
-        std::fputs(level > 0 ? "inf" : "-inf", stdout);
+        out.Text(level > 0 ? "inf" : "-inf");
     else
-        std::printf("%.17g", level);
+        out.Number(level);
 }
 
 int RunResponse(const CliArgs& args) {
@@ -28,11 +31,18 @@ int RunResponse(const CliArgs& args) {
     SpeakerDesign& design = *loaded;
     ApplyOpeningAutomaticValues(design);
     const ResponseCurve curve = ComputeCurve(design, ComputeSealedAlignment(design));
-    std::puts("frequency_hz,level_db");
+    ChunkedOutput out(stdout);
+    out.Text("frequency_hz,level_db\n");
     for (const CurvePoint& p : curve) {
-        std::printf("%d,", static_cast<int>(p.frequency));
-        PrintLevel(p.level);
-        std::fputc('\n', stdout);
+        out.Integer(p.frequency);
+        out.Char(',');
+        PutLevel(out, p.level);
+        out.Char('\n');
+    }
+    // A full disk or a closed pipe must not pass for a complete table.
+    if (!out.Finish()) {
+        std::fprintf(stderr, "orvane-cli: cannot write the output: %s\n", std::strerror(errno));
+        return 1;
     }
     return 0;
 }

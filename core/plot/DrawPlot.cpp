@@ -3,12 +3,13 @@
 
 #include "core/text/Printf.h"
 
-#include "core/plot/DrawSurface.h"
 #include "core/model/OutputLimits.h"
 #include "core/numeric/Saturate.h"
+#include "core/plot/DrawSurface.h"
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 namespace orvane {
 
@@ -69,6 +70,28 @@ private:
     double m_pxPerDecade = 0;
 };
 
+// One point of the curve in client units, and whether the segment into it is
+// drawn. A point below the scale (NaN included) only moves: the segment into
+// it is dropped, the one out of it enters the graph from below.
+struct CurveStep {
+    int32_t x;
+    int32_t y;
+    bool line;
+};
+
+std::vector<CurveStep> CurveSteps(const SpeakerDesign& design, const SealedAlignment& alignment,
+                                  const PlotGeometry& geo, const PlotScale& scale,
+                                  const SweepRange& range) {
+    std::vector<CurveStep> steps;
+    const ResponseCurve curve = ComputeCurve(design, alignment);
+    steps.reserve(curve.size());
+    for (const CurvePoint& p : curve) {
+        steps.push_back({geo.X(p.frequency), geo.YOfLevel(p.level),
+                         p.level >= scale.bottom && p.frequency != range.first});
+    }
+    return steps;
+}
+
 int32_t Shift(int32_t v, int delta) {
     return ClampToInt32(static_cast<int64_t>(v) + delta);
 }
@@ -90,6 +113,20 @@ PlotScale ScaleForDbPerDiv(int dbPerDiv) {
 
 AutoValue DrawPlot(DrawSurface& surface, SpeakerDesign& design, bool f1Entered,
                    const PlotScale& scale, int width, int height) {
+    const AutoValue autoValue = ApplyAutomaticValues(design, f1Entered);
+    const BoxKind kind = design.Kind();
+    const SealedAlignment alignment =
+        kind == BoxKind::Sealed ? ComputeSealedAlignment(design) : SealedAlignment{};
+    const std::optional<OutputLimits> limits = ComputeOutputLimits(design, alignment);
+    const PlotGeometry geo(design, scale, width, height);
+    const SweepRange range = ComputeSweepRange(design);
+    // The whole curve (at most kMaxSweepPoints) is computed before anything
+    // is drawn: the maths then runs in one stretch instead of between pieces
+    // of painting, and a slow design shows nothing half drawn.
+    const std::vector<CurveStep> curve = kind != BoxKind::Unknown
+                                             ? CurveSteps(design, alignment, geo, scale, range)
+                                             : std::vector<CurveStep>();
+
     const PenHandle framePen = surface.CreatePen({PenStyle::Solid, 3, {0, 0, 0}});
     const PenHandle gridPen = surface.CreatePen({PenStyle::Solid, 1, {0, 128, 0}});
     const PenHandle curvePen = surface.CreatePen({PenStyle::Solid, 1, {0, 0, 255}});
@@ -97,14 +134,7 @@ AutoValue DrawPlot(DrawSurface& surface, SpeakerDesign& design, bool f1Entered,
     const PenHandle minus3Pen = surface.CreatePen({PenStyle::Dash, 1, {0, 128, 0}});
     const FontHandle labelFont = surface.CreateFont({"Arial", 12, 400});
 
-    const AutoValue autoValue = ApplyAutomaticValues(design, f1Entered);
-    const BoxKind kind = design.Kind();
-    const SealedAlignment alignment =
-        kind == BoxKind::Sealed ? ComputeSealedAlignment(design) : SealedAlignment{};
-    const std::optional<OutputLimits> limits = ComputeOutputLimits(design, alignment);
-
     const FontHandle previousFont = surface.SelectFont(labelFont);
-    const PlotGeometry geo(design, scale, width, height);
 
     // Frame; the top edge stays open.
     const PenHandle previousPen = surface.SelectPen(framePen);
@@ -140,7 +170,6 @@ AutoValue DrawPlot(DrawSurface& surface, SpeakerDesign& design, bool f1Entered,
 
     // Frequency grid, in whatever pen the level grid left selected. Bounded
     // like the sweep, so an absurd range from a file cannot hang the drawing.
-    const SweepRange range = ComputeSweepRange(design);
     int64_t frequencyLines = 0;
     for (int64_t f = range.first; f < range.last && frequencyLines < kMaxGridLines;) {
         const int64_t step = DecadeStep(f);
@@ -170,16 +199,11 @@ AutoValue DrawPlot(DrawSurface& surface, SpeakerDesign& design, bool f1Entered,
             surface.TextOut(450, 12, lines->line1);
             surface.TextOut(450, 27, lines->line2);
         }
-        // A point below the scale (NaN included) only moves: the segment into
-        // it is dropped, the one out of it enters the graph from below.
-        const ResponseCurve curve = ComputeCurve(design, alignment);
-        for (const CurvePoint& p : curve) {
-            const int32_t x = geo.X(p.frequency);
-            const int32_t y = geo.YOfLevel(p.level);
-            if (p.level >= scale.bottom && p.frequency != range.first)
-                surface.LineTo(x, y);
+        for (const CurveStep& step : curve) {
+            if (step.line)
+                surface.LineTo(step.x, step.y);
             else
-                surface.MoveTo(x, y);
+                surface.MoveTo(step.x, step.y);
         }
     }
 

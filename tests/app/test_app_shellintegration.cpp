@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -36,8 +37,25 @@ class TestShellIntegration : public QObject {
     Q_OBJECT
     std::unique_ptr<QTemporaryDir> m_tmp;
     QString m_home;
-    QString MimePath() const { return m_home + "/mime/packages/orvane-spk.xml"; }
-    QString DesktopPath() const { return m_home + "/applications/orvane.desktop"; }
+    QString MimePath() const { return m_home + "/mime/packages/io.github.orvane.Orvane.xml"; }
+    QString DesktopPath() const { return m_home + "/applications/io.github.orvane.Orvane.desktop"; }
+    QString AppIconPath() const {
+        return m_home + "/icons/hicolor/scalable/apps/io.github.orvane.Orvane.svg";
+    }
+    QString DocIconPath() const {
+        return m_home + "/icons/hicolor/scalable/mimetypes/"
+                        "io.github.orvane.Orvane-application-x-orvane-spk.svg";
+    }
+    QStringList OwnCopies() const {
+        return {MimePath(), DesktopPath(), AppIconPath(), DocIconPath()};
+    }
+    // What the package installs into a system data folder.
+    void InstallPackage(const QString& dir) {
+        WriteAll(dir + "/applications/io.github.orvane.Orvane.desktop",
+                 ShellIntegration::DesktopEntry("/usr/bin/orvane").toUtf8());
+        WriteAll(dir + "/mime/packages/io.github.orvane.Orvane.xml",
+                 ShellIntegration::MimeTypeXml(true).toUtf8());
+    }
 
 private slots:
     void init() {
@@ -55,7 +73,8 @@ private slots:
         QVERIFY(xml.contains("<mime-type type=\"application/x-orvane-spk\">"));
         QVERIFY(xml.contains("<glob pattern=\"*.spk\" case-sensitive=\"false\"/>"));
         QVERIFY(ReadAll(DesktopPath()).contains("\nExec=/opt/orvane/bin/orvane %f\n"));
-        QVERIFY(QFile::exists(m_home + "/icons/hicolor/scalable/apps/orvane.svg"));
+        QVERIFY(QFile::exists(AppIconPath()) && QFile::exists(DocIconPath()));
+        QVERIFY(!out.systemInstalled && !out.removed);
 
         out = ShellIntegration::Register(kExe, false);
         QVERIFY(!out.mimeWritten && !out.desktopWritten && !out.iconsWritten);
@@ -97,6 +116,119 @@ private slots:
         QVERIFY(!ReadAll(MimePath()).contains("<glob "));
     }
 
+    // The package's entry and MIME type in a system data folder: nothing is
+    // written, and the copies of an earlier start are removed unless changed.
+    void systemPackage_data() {
+        QTest::addColumn<QString>("packageDir");
+        QTest::addColumn<bool>("userChangedEntry");
+        QTest::newRow("installed") << "system" << false;
+        QTest::newRow("installed, entry changed by the user") << "system" << true;
+        // A system folder that is the user's own does not count.
+        QTest::newRow("home listed as a system folder") << "home" << false;
+    }
+    void systemPackage() {
+        QFETCH(QString, packageDir);
+        QFETCH(bool, userChangedEntry);
+        qputenv("XDG_DATA_DIRS",
+                (m_tmp->filePath("other") + ":" + m_tmp->filePath(packageDir) + "/").toUtf8());
+        QVERIFY(ShellIntegration::Register("/home/ann/src/orvane/build/app/orvane", false)
+                    .desktopWritten);
+        if (userChangedEntry)
+            WriteAll(DesktopPath(), ReadAll(DesktopPath()) + "NoDisplay=true\n");
+        const QByteArray changedEntry = ReadAll(DesktopPath());
+        InstallPackage(m_tmp->filePath(packageDir));
+
+        const bool installed = packageDir != "home";
+        QCOMPARE(ShellIntegration::SystemHasPackage(), installed);
+        const ShellIntegration::Outcome out = ShellIntegration::Register(kExe, false);
+        QCOMPARE(out.systemInstalled, installed);
+        QVERIFY(!out.mimeWritten && !out.iconsWritten);
+        if (!installed)
+            return;
+        QVERIFY(out.removed && !out.desktopWritten);
+        QVERIFY(!QFile::exists(MimePath()) && !QFile::exists(AppIconPath()) &&
+                !QFile::exists(DocIconPath()));
+        QCOMPARE(QFile::exists(DesktopPath()), userChangedEntry);
+        if (userChangedEntry)
+            QCOMPARE(ReadAll(DesktopPath()), changedEntry);
+        // A later start finds nothing to do.
+        const ShellIntegration::Outcome again = ShellIntegration::Register(kExe, false);
+        QVERIFY(again.systemInstalled && !again.removed);
+    }
+
+    // Half a package is no package: the program registers itself.
+    void systemPackageNeedsBoth_data() {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("entry only") << "system/applications/io.github.orvane.Orvane.desktop";
+        QTest::newRow("MIME type only") << "system/mime/packages/io.github.orvane.Orvane.xml";
+        QTest::newRow("old names") << "system/applications/orvane.desktop";
+    }
+    void systemPackageNeedsBoth() {
+        QFETCH(QString, file);
+        WriteAll(m_tmp->filePath(file), "x");
+        const ShellIntegration::Outcome out = ShellIntegration::Register(kExe, false);
+        QVERIFY(!out.systemInstalled && out.mimeWritten && out.desktopWritten);
+    }
+
+    // Files of the earlier names are ours when they carry our MIME type or our
+    // icon; they go, whether a package is installed or not.
+    void oldNames_data() {
+        QTest::addColumn<bool>("packageInstalled");
+        QTest::newRow("from the source tree") << false;
+        QTest::newRow("package installed") << true;
+    }
+    void oldNames() {
+        QFETCH(bool, packageInstalled);
+        const QString icons = m_home + "/icons/hicolor/scalable/";
+        QFile appIcon(":/icons/orvane.svg");
+        QVERIFY(appIcon.open(QIODevice::ReadOnly));
+        WriteAll(m_home + "/applications/orvane.desktop",
+                 "[Desktop Entry]\nName=Orvane\nExec=/opt/old/orvane %f\nIcon=orvane\n"
+                 "MimeType=application/x-orvane-spk;\n");
+        WriteAll(m_home + "/mime/packages/orvane-spk.xml",
+                 "<mime-info>\n  <mime-type type=\"application/x-orvane-spk\">\n</mime-info>\n");
+        WriteAll(icons + "apps/orvane.svg", appIcon.readAll());
+        // Another program's icon under the old name stays.
+        WriteAll(icons + "mimetypes/application-x-orvane-spk.svg", "<svg/>");
+        if (packageInstalled)
+            InstallPackage(m_tmp->filePath("system"));
+
+        const ShellIntegration::Outcome out = ShellIntegration::Register(kExe, false);
+        QVERIFY(out.removed);
+        QCOMPARE(out.systemInstalled, packageInstalled);
+        QVERIFY(!QFile::exists(m_home + "/applications/orvane.desktop"));
+        QVERIFY(!QFile::exists(m_home + "/mime/packages/orvane-spk.xml"));
+        QVERIFY(!QFile::exists(icons + "apps/orvane.svg"));
+        QCOMPARE(ReadAll(icons + "mimetypes/application-x-orvane-spk.svg"), QByteArray("<svg/>"));
+        for (const QString& path : OwnCopies())
+            QCOMPARE(QFile::exists(path), !packageInstalled);
+    }
+
+    // One application ID: the program's names are those the build installs.
+    void namesMatchTheInstalledFiles() {
+        const QString id = ShellIntegration::kAppId;
+        QVERIFY(ShellIntegration::DesktopEntry(kExe).contains("\nIcon=" + id + "\n"));
+        QVERIFY(ShellIntegration::MimeTypeXml(true).contains(
+            "<icon name=\"" + ShellIntegration::kMimeIconName + "\"/>"));
+        const QString res = QString(ORVANE_SOURCE_DIR) + "/res/";
+        QVERIFY(QFile::exists(res + ShellIntegration::kDesktopFileName));
+        QVERIFY(QFile::exists(res + ShellIntegration::kMimeFileName));
+        const QByteArray metainfo =
+            ReadAll(QString(ORVANE_BINARY_DIR) + "/res/" + id + ".metainfo.xml");
+        QVERIFY(metainfo.contains("<id>" + id.toUtf8() + "</id>"));
+        QVERIFY(
+            metainfo.contains(">" + ShellIntegration::kDesktopFileName.toUtf8() + "</launchable>"));
+        QVERIFY(metainfo.contains("<mediatype>" + ShellIntegration::kMimeType.toUtf8() + "<"));
+        // The rendered icons have the names and the sizes of their folders.
+        for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+            const QString dir = QString("%1/res/icons/%2x%2/").arg(ORVANE_BINARY_DIR).arg(size);
+            for (const QString& png :
+                 {dir + "apps/" + ShellIntegration::kAppIconName + ".png",
+                  dir + "mimetypes/" + ShellIntegration::kMimeIconName + ".png"})
+                QCOMPARE(QImage(png).size(), QSize(size, size));
+        }
+    }
+
     // --- atomic writes ---
 
     // A full disk while the entry is rewritten leaves the earlier one whole,
@@ -106,7 +238,8 @@ private slots:
         const QByteArray before = ReadAll(DesktopPath());
         QTest::ignoreMessage(QtWarningMsg,
                              QRegularExpression("^desktop registration: cannot write .*/"
-                                                "orvane\\.desktop: No space left on device$"));
+                                                "io\\.github\\.orvane\\.Orvane\\.desktop: "
+                                                "No space left on device$"));
         ShellIntegration::Outcome out;
         {
             FailingFileSystem failing(FailingFileSystem::Step::Flush, ENOSPC);
@@ -115,7 +248,7 @@ private slots:
         QVERIFY(!out.desktopWritten);
         QCOMPARE(ReadAll(DesktopPath()), before);
         QCOMPARE(QDir(m_home + "/applications").entryList(QDir::Files | QDir::Hidden),
-                 QStringList{"orvane.desktop"});
+                 QStringList{"io.github.orvane.Orvane.desktop"});
     }
 
     void execLine() {

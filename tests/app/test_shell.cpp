@@ -13,7 +13,9 @@
 #include "view/COrvaneView.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -82,6 +84,7 @@ private slots:
         m_dir = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dir->isValid());
         qputenv("XDG_DATA_HOME", m_dir->filePath("data").toUtf8());
+        qputenv("XDG_DATA_DIRS", m_dir->filePath("system").toUtf8());
         m_messages.clear();
         m_answer = QMessageBox::Ok;
         m_dialogAnswers.clear();
@@ -373,6 +376,21 @@ private slots:
         QCOMPARE(CAboutDlg().findChild<QLabel*>("versionText")->text(),
                  QString("Orvane Version 1.0"));
         QCOMPARE(HelpLocation(), QString(ORVANE_SOURCE_DIR) + "/res/help/index.html");
+    }
+
+    // Installed, the manual is found from the program's folder: /usr/bin and
+    // /usr/share/doc/orvane/html, or the same below a scratch root.
+    void helpInstalled() {
+        const QString usr = m_dir->filePath("root/usr");
+        QVERIFY(QDir().mkpath(usr + "/bin"));
+        QCOMPARE(HelpLocation(usr + "/bin"), QString());
+        const QString manual = usr + "/share/doc/orvane/html/index.html";
+        QVERIFY(QDir().mkpath(QFileInfo(manual).absolutePath()));
+        QFile file(manual);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        QCOMPARE(HelpLocation(usr + "/bin"), QFileInfo(manual).absoluteFilePath());
+        QCOMPARE(HelpLocation(usr + "/bin/"), QFileInfo(manual).absoluteFilePath());
     }
 };
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "tests/support/CliRun.h"
 #include "core/design/DesignFile.h"
+#include "tests/support/CliRun.h"
 
 #include <QtTest>
 #include <limits>
@@ -164,6 +164,62 @@ private slots:
         const QByteArray at30 = rows[10].split(',')[1];
         QVERIFY(qAbs(at30.toDouble() + 10.11) < 0.005);
         QVERIFY(at30.size() >= 18);
+    }
+
+    // Only plot loads Qt: every other command, and a plot line turned away
+    // as wrong, runs without any Qt library (the loader lists what it loads).
+    void qtOnlyForPlot_data() {
+        QTest::addColumn<QString>("args");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<bool>("qt");
+        QTest::newRow("info") << "info D" << 0 << false;
+        QTest::newRow("response") << "response D" << 0 << false;
+        QTest::newRow("new") << "new -o N --fs 20" << 0 << false;
+        QTest::newRow("box") << "box --volume 2" << 0 << false;
+        QTest::newRow("port") << "port --vb 2 --fb 35 --diameter 3" << 0 << false;
+        QTest::newRow("ts") << "ts --fs 30 --re 6 --zmax 54 --f1 20 --f2 50" << 0 << false;
+        QTest::newRow("version") << "--version" << 0 << false;
+        QTest::newRow("help") << "--help" << 0 << false;
+        QTest::newRow("unknown command") << "draw D" << 2 << false;
+        QTest::newRow("plot to bmp") << "plot D -o P.bmp" << 2 << false;
+        QTest::newRow("plot missing design") << "plot M -o P.png" << 1 << true;
+        QTest::newRow("plot") << "plot D -o P.png" << 0 << true;
+    }
+    void qtOnlyForPlot() {
+        QFETCH(QString, args);
+        QFETCH(int, code);
+        QFETCH(bool, qt);
+        const QString design = m_dir.filePath("qt.spk");
+        if (!QFile::exists(design))
+            QCOMPARE(RunCli(Args("new -o ") << design).code, 0);
+        QStringList run = Args(args);
+        for (QString& word : run) {
+            if (word == "D")
+                word = design;
+            else if (word == "M" || word == "N")
+                word = m_dir.filePath(word + ".spk");
+            else if (word.startsWith("P."))
+                word = m_dir.filePath(word);
+        }
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("LD_DEBUG", "libs");
+        const CliRun r = RunCli(run, env);
+        QCOMPARE(r.code, code);
+        QVERIFY(r.err.contains("libstdc++")); // the loader did report
+        QCOMPARE(r.err.contains("libQt6"), qt);
+    }
+
+    // A table that could not be written in full is a failure, not a success.
+    void responseToFullDisk() {
+        const QString path = m_dir.filePath("full.spk");
+        QCOMPARE(RunCli(Args("new " + kDriver + "--v1 1.5 -o ") << path).code, 0);
+        QProcess p;
+        p.setStandardOutputFile("/dev/full");
+        p.start(QStringLiteral(ORVANE_BINARY_DIR "/cli/orvane-cli"), {"response", path});
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), 1);
+        QCOMPARE(p.readAllStandardError(),
+                 QByteArray("orvane-cli: cannot write the output: No space left on device\n"));
     }
 
     void loadFailures() {

@@ -1,0 +1,169 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Whole-process benchmark of orvane-cli: start, work, exit, as a script
+// meets it. Each case runs many times; the median wall time, the median CPU
+// time of the process (user + system, what it costs whoever else runs) and
+// the largest peak memory are reported. Given a second tool (--against OLD),
+// the two run alternately, so that both see the same machine, with their
+// ratio.
+//
+//   bench_cli_process [--cli PATH] [--against PATH] [--runs N]
+#include "core/design/DesignFile.h"
+#include "tests/support/ReferenceDesigns.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+using namespace orvane;
+
+namespace {
+
+struct Sample {
+    double wallMs = 0;
+    double cpuMs = 0;
+    long peakKiB = 0;
+    int status = -1;
+};
+
+double Now() {
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+// Runs the tool once with its output thrown away.
+Sample RunOnce(const std::string& tool, const std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(tool.c_str()));
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    Sample s;
+    const double start = Now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        dup2(null, 2);
+        execv(tool.c_str(), argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    s.wallMs = Now() - start;
+    s.cpuMs = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
+              static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+    s.peakKiB = usage.ru_maxrss;
+    s.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return s;
+}
+
+struct Summary {
+    double wallMs, cpuMs, peakMiB;
+    bool ok;
+};
+
+Summary Summarise(std::vector<Sample>& samples) {
+    std::vector<double> wall, cpu;
+    long peak = 0;
+    bool ok = true;
+    for (const Sample& s : samples) {
+        wall.push_back(s.wallMs);
+        cpu.push_back(s.cpuMs);
+        peak = std::max(peak, s.peakKiB);
+        ok = ok && s.status == 0;
+    }
+    std::sort(wall.begin(), wall.end());
+    std::sort(cpu.begin(), cpu.end());
+    return {wall[wall.size() / 2], cpu[cpu.size() / 2], static_cast<double>(peak) / 1024, ok};
+}
+
+bool WriteDesign(const std::string& path, SpeakerDesign d, double low, double high) {
+    d.m_freqLow = low;
+    d.m_freqHigh = high;
+    const std::vector<uint8_t> bytes = DesignFile::Store(d);
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (f == nullptr)
+        return false;
+    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return std::fclose(f) == 0 && ok;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::string cli = ORVANE_BINARY_DIR "/cli/orvane-cli";
+    std::string against;
+    int runs = 41;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--cli") == 0)
+            cli = argv[i + 1];
+        else if (std::strcmp(argv[i], "--against") == 0)
+            against = argv[i + 1];
+        else if (std::strcmp(argv[i], "--runs") == 0)
+            runs = std::max(1, std::atoi(argv[i + 1]));
+    }
+
+    char folder[] = "/tmp/orvane-bench-XXXXXX";
+    if (mkdtemp(folder) == nullptr)
+        return 1;
+    const std::string dir = folder;
+    const std::string bp6 = dir + "/bp6.spk", sealed = dir + "/sealed.spk",
+                      million = dir + "/million.spk";
+    if (!WriteDesign(bp6, WithOutputFigures(ReferenceDesign(BoxKind::Bandpass6)), 10, 20000) ||
+        !WriteDesign(sealed, WithOutputFigures(ReferenceDesign(BoxKind::Sealed)), 10, 20000) ||
+        !WriteDesign(million, WithOutputFigures(ReferenceDesign(BoxKind::Sealed)), 10, 1000010))
+        return 1;
+
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        int runs;
+    };
+    const std::vector<Case> cases = {
+        {"--version", {"--version"}, runs},
+        {"info", {"info", sealed}, runs},
+        {"response 20k bp6", {"response", bp6}, runs},
+        {"response 1M sealed", {"response", million}, std::max(5, runs / 4)},
+        {"plot png 1920x1080 bp6",
+         {"plot", bp6, "-o", dir + "/p.png", "--size", "1920x1080"},
+         std::max(5, runs / 2)},
+        {"plot svg bp6", {"plot", bp6, "-o", dir + "/p.svg"}, std::max(5, runs / 2)},
+        {"plot pdf bp6", {"plot", bp6, "-o", dir + "/p.pdf"}, std::max(5, runs / 2)},
+    };
+
+    std::printf("%-24s %11s %11s %9s", "case", "wall ms", "cpu ms", "peak MiB");
+    if (!against.empty())
+        std::printf(" | %11s %11s %9s | %s", "old wall", "old cpu", "old MiB", "cpu old/new");
+    std::printf("\n");
+    for (const Case& c : cases) {
+        std::vector<Sample> mine, theirs;
+        for (int i = 0; i < c.runs; ++i) {
+            mine.push_back(RunOnce(cli, c.args));
+            if (!against.empty())
+                theirs.push_back(RunOnce(against, c.args));
+        }
+        const Summary m = Summarise(mine);
+        std::printf("%-24s %11.2f %11.2f %9.1f", c.name, m.wallMs, m.cpuMs, m.peakMiB);
+        if (!against.empty()) {
+            const Summary t = Summarise(theirs);
+            std::printf(" | %11.2f %11.2f %9.1f | %.2fx", t.wallMs, t.cpuMs, t.peakMiB,
+                        t.cpuMs / m.cpuMs);
+        }
+        std::printf("%s\n", m.ok ? "" : "  (FAILED)");
+        std::fflush(stdout);
+    }
+    for (const char* name : {"bp6.spk", "sealed.spk", "million.spk", "p.png", "p.svg", "p.pdf"})
+        std::remove((dir + "/" + name).c_str());
+    rmdir(folder);
+    return 0;
+}
