@@ -55,9 +55,8 @@ bool WriteIfDifferent(const QString& path, const QByteArray& bytes) {
         LogFailure("write", path, errno != 0 ? errno : EIO);
         return false;
     }
-    const AtomicWriteResult written =
-        WriteFileAtomically(QFile::encodeName(path).toStdString(),
-                            std::string_view(bytes.constData(), bytes.size()));
+    const AtomicWriteResult written = WriteFileAtomically(
+        QFile::encodeName(path).toStdString(), std::string_view(bytes.constData(), bytes.size()));
     if (!written) {
         LogFailure("write", path, written.error);
         return false;

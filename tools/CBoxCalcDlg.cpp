@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/CBoxCalcDlg.h"
 
-#include "platform/NumericText.h"
 #include "core/calc/BoxCalc.h"
+#include "platform/NumericText.h"
 #include "tools/DialogRows.h"
 #include "tools/PrintfText.h"
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/CPortCalcDlg.h"
 
+#include "core/calc/PortCalc.h"
 #include "platform/NumericText.h"
 #include "tools/DialogRows.h"
-#include "core/calc/PortCalc.h"
 #include "tools/PrintfText.h"
 
 #include <QGridLayout>

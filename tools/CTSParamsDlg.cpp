@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/CTSParamsDlg.h"
 
+#include "core/calc/TsCalc.h"
 #include "tools/DialogRows.h"
 #include "tools/PrintfText.h"
-#include "core/calc/TsCalc.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

@@ -3,8 +3,8 @@
 
 #include "core/text/Printf.h"
 
-#include "core/plot/DrawSurface.h"
 #include "core/numeric/Saturate.h"
+#include "core/plot/DrawSurface.h"
 
 #include <algorithm>
 #include <limits>
