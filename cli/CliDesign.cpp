@@ -17,8 +17,7 @@ std::optional<SpeakerDesign> LoadDesignOrReport(const std::string& path) {
 }
 
 AutoValue ApplyOpeningAutomaticValues(SpeakerDesign& design) {
-    const bool f1Entered = design.m_f1 >= 0.1;
-    return ApplyAutomaticValues(design, f1Entered);
+    return ApplyAutomaticValues(design, StoredF1CountsAsEntered(design));
 }
 
 } // namespace orvane

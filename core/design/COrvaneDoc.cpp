@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -78,6 +79,17 @@ bool COrvaneDoc::OnNewDocument() {
 }
 
 FileResult COrvaneDoc::Load(const std::string& path) {
+    // Memory running out while loading is the file's fault as far as the
+    // user can tell (a record is a few hundred bytes): it must not end the
+    // program with every other open design.
+    try {
+        return LoadFile(path);
+    } catch (const std::bad_alloc&) {
+        return FileResult::Failure(ENOMEM, std::string(DesignFile::kUnexpectedFormat));
+    }
+}
+
+FileResult COrvaneDoc::LoadFile(const std::string& path) {
     const std::string full = FullPath(path);
     auto failure = [&](int error, FilePhase phase) {
         return FileResult::Failure(error,
@@ -130,9 +142,8 @@ FileResult COrvaneDoc::Save(const std::string& path) {
     if (const AtomicWriteResult written = WriteFileAtomically(full, bytes); !written) {
         const FilePhase phase =
             written.stage == WriteStage::Open ? FilePhase::Open : FilePhase::Transfer;
-        return FileResult::Failure(written.error, FileErrorMessage(written.error,
-                                                                   FileDirection::Save, phase,
-                                                                   full));
+        return FileResult::Failure(
+            written.error, FileErrorMessage(written.error, FileDirection::Save, phase, full));
     }
     m_path = full;
     m_title = FileName(full);
