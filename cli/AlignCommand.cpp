@@ -51,8 +51,7 @@ int RunAlign(const CliArgs& args) {
     error = args.Unexpected(
         0, {"fs", "qts", "vas", "drivers", "type", "qtc", "volume", "ripple", "table"});
     if (!error.empty() || !args.Required("fs", driver.fs, error) ||
-        !args.Required("qts", driver.qts, error) ||
-        !args.Required("vas", driver.vas, error) ||
+        !args.Required("qts", driver.qts, error) || !args.Required("vas", driver.vas, error) ||
         !args.Integer32("drivers", driver.count, error))
         return CliUsageError(error);
     if (driver.count < 1 || driver.count > 65535)
