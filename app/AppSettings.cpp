@@ -4,6 +4,12 @@
 #include "app/IniFile.h"
 #include "app/SettingsPath.h"
 
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <string>
+
 namespace orvane {
 
 AppSettings::AppSettings(QString path)
@@ -16,18 +22,32 @@ void AppSettings::Load() {
     m_previewPages = ini.IntValue(kSettingsSection, kPreviewPagesKey, 0);
 }
 
-bool AppSettings::Save() const {
+FileResult AppSettings::Save() const {
+    const std::string path = QFile::encodeName(m_path).toStdString();
     IniFile ini;
     const IniFile::LoadResult loaded = ini.Load(m_path);
+    if (loaded == IniFile::LoadResult::TooLarge) {
+        return FileResult::Failure(EFBIG, "settings not saved: " + path +
+                                              " is over the settings file's size limit of " +
+                                              std::to_string(IniFile::kMaxFileSize) + " bytes");
+    }
     if (loaded == IniFile::LoadResult::Unreadable)
-        return false;
+        return FileResult::Failure(EACCES, "settings not saved: " + path + " cannot be read");
     m_recent.WriteTo(ini);
     if (m_previewPages != 0)
         ini.SetIntValue(kSettingsSection, kPreviewPagesKey, m_previewPages);
     // Nothing to remember and no file yet: no need to create an empty one.
-    if (loaded == IniFile::LoadResult::Missing && ini.ToText().isEmpty())
-        return true;
-    return ini.Save(m_path);
+    if (loaded == IniFile::LoadResult::Missing && ini.ToBytes().isEmpty())
+        return FileResult::Success();
+    if (const FileResult saved = ini.Save(m_path); !saved) {
+        const bool danglingLink = QFileInfo(m_path).isSymLink() && !QFileInfo::exists(m_path);
+        const std::string why = danglingLink
+                                    ? "it is a link to a missing file (" + saved.Message() + ")"
+                                    : saved.Message();
+        return FileResult::Failure(saved.Error(),
+                                   "settings not saved: cannot write " + path + ": " + why);
+    }
+    return FileResult::Success();
 }
 
 } // namespace orvane

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/RecentFileList.h"
+#include "core/files/FileResult.h"
 
 #include <QString>
 
@@ -27,9 +28,10 @@ public:
     // Exit: reads the file again (so edits made meanwhile by someone else are
     // kept), stores the recent list, and PreviewPages only when it is not 0,
     // then writes the file atomically. A file that exists but could not be
-    // read (or is far too large to be a settings file) is left untouched.
-    // Returns false when nothing was written for that reason or writing failed.
-    bool Save() const;
+    // read (or is far too large to be a settings file) is left untouched, as
+    // is everything when writing fails; the result then says why, in a line
+    // for the log.
+    FileResult Save() const;
 
     RecentFileList& RecentFiles() { return m_recent; }
     const RecentFileList& RecentFiles() const { return m_recent; }

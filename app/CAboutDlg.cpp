@@ -19,10 +19,10 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
         QIcon(QStringLiteral(":/icons/orvane.svg")).pixmap(QSize(32, 32), devicePixelRatioF()));
     icon->setFixedSize(32, 32);
 
-    auto* version = new QLabel(
-        QStringLiteral("Orvane Version ") +
-            QString::fromUtf8(kVersionMajorMinor.data(), kVersionMajorMinor.size()),
-        this);
+    auto* version =
+        new QLabel(QStringLiteral("Orvane Version ") +
+                       QString::fromUtf8(kVersionMajorMinor.data(), kVersionMajorMinor.size()),
+                   this);
     version->setObjectName(QStringLiteral("versionText"));
     version->setTextFormat(Qt::PlainText);
 

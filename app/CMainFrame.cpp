@@ -6,6 +6,7 @@
 #include "platform/CommandRouter.h"
 #include "platform/KeyboardLocks.h"
 #include "platform/Message.h"
+#include "platform/NativePath.h"
 
 #include <QAction>
 #include <QApplication>
@@ -81,13 +82,13 @@ bool IsLockKey(const QEvent* event) {
     return key == Qt::Key_CapsLock || key == Qt::Key_NumLock || key == Qt::Key_ScrollLock;
 }
 
-QStringList LocalFiles(const QMimeData* mime) {
-    QStringList files;
+QByteArrayList LocalFiles(const QMimeData* mime) {
+    QByteArrayList files;
     if (mime == nullptr || !mime->hasUrls())
         return files;
     for (const QUrl& url : mime->urls()) {
-        if (url.isLocalFile())
-            files << url.toLocalFile();
+        if (const QByteArray file = LocalFileBytes(url); !file.isEmpty())
+            files << file;
     }
     return files;
 }
@@ -493,13 +494,13 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 
 bool CMainFrame::HandleDrop(QEvent* event) {
     auto* drop = static_cast<QDropEvent*>(event);
-    const QStringList files = LocalFiles(drop->mimeData());
+    const QByteArrayList files = LocalFiles(drop->mimeData());
     if (files.isEmpty())
         return false;
     drop->acceptProposedAction();
     if (event->type() == QEvent::Drop) {
         activateWindow();
-        for (const QString& file : files) {
+        for (const QByteArray& file : files) {
             if (m_dropHandler)
                 m_dropHandler(file);
         }

@@ -64,7 +64,8 @@ public:
     // keeps it open.
     void SetCloseQuery(std::function<bool()> query) { m_closeQuery = std::move(query); }
     // Receives each local file dropped anywhere on the main window.
-    void SetDropHandler(std::function<void(const QString&)> handler) {
+    // The path is the file system's bytes.
+    void SetDropHandler(std::function<void(const QByteArray&)> handler) {
         m_dropHandler = std::move(handler);
     }
 
@@ -117,7 +118,7 @@ private:
     QStyle* m_designWindowStyle = nullptr;
     QElapsedTimer m_lockCheck;
     std::function<bool()> m_closeQuery;
-    std::function<void(const QString&)> m_dropHandler;
+    std::function<void(const QByteArray&)> m_dropHandler;
 };
 
 } // namespace orvane

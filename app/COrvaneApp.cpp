@@ -13,10 +13,12 @@
 #include "core/design/COrvaneDoc.h"
 #include "core/library/LibraryFiles.h"
 #include "core/library/LibrarySession.h"
+#include "platform/Log.h"
 #include "tools/ToolCommands.h"
 #include "view/COrvaneView.h"
 
 #include <QAction>
+#include <QFile>
 #include <QIcon>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -37,9 +39,9 @@ COrvaneApp::~COrvaneApp() {
     ExitInstance();
 }
 
-bool COrvaneApp::InitInstance(const QStringList& arguments) {
+bool COrvaneApp::InitInstance(const QByteArrayList& arguments) {
     // The whole command line names one file, blanks and all.
-    const QString file = arguments.join(QLatin1Char(' '));
+    const QByteArray file = arguments.join(' ');
     // A program already running takes the file over, and this one is done.
     if (!file.isEmpty() && SingleInstance::SendToRunning(file, m_instanceName))
         return false;
@@ -68,7 +70,7 @@ bool COrvaneApp::InitInstance(const QStringList& arguments) {
     // Later starts with a file hand it over here.
     m_singleInstance = std::make_unique<SingleInstance>(m_instanceName);
     connect(m_singleInstance.get(), &SingleInstance::fileRequested, this,
-            [this](const QString& path) { OnHandedOverFile(path); });
+            [this](const QByteArray& path) { OnHandedOverFile(path); });
     m_singleInstance->Listen();
 
     // Design files open with this program from the desktop.
@@ -82,7 +84,7 @@ bool COrvaneApp::InitInstance(const QStringList& arguments) {
         m_docs->OpenDocumentFile(file);
 
     // Files dropped on the main window open as with File Open.
-    m_frame->SetDropHandler([this](const QString& path) { m_docs->OpenDocumentFile(path); });
+    m_frame->SetDropHandler([this](const QByteArray& path) { m_docs->OpenDocumentFile(path); });
 
     // Three quarters of the screen, as a desktop places a new main window.
     if (const QScreen* screen = m_frame->screen()) {
@@ -100,8 +102,12 @@ void COrvaneApp::ExitInstance() {
     m_docs.reset();
     m_frame.reset();
     m_library.reset();
-    if (m_settings)
-        m_settings->Save();
+    // Nobody is left to tell at exit: a settings file that could not be
+    // written goes to the log.
+    if (m_settings) {
+        if (const FileResult saved = m_settings->Save(); !saved)
+            qCWarning(lcOrvane, "%s", saved.Message().c_str());
+    }
     m_settings.reset();
 }
 
@@ -135,10 +141,13 @@ CommandRouter::Table COrvaneApp::ApplicationCommands() {
 CommandRouter::Table COrvaneApp::DesignCommands(COrvaneView& target) {
     // Every handler checks that its view still exists: a command may close it.
     QPointer<COrvaneView> guarded(&target);
-    auto onView = [guarded](auto command) {
-        return [guarded, command] {
+    // A command may change what the titles show (the driver's name).
+    auto onView = [this, guarded](auto command) {
+        return [this, guarded, command] {
             if (guarded)
                 command(*guarded);
+            if (guarded && m_docs)
+                m_docs->UpdateTitles(guarded->GetDocument());
         };
     };
     CommandRouter::Table table;
@@ -228,10 +237,10 @@ void COrvaneApp::OnOpenRecentFile(int index) {
     // A file that cannot be opened keeps its place in the list.
     const QString path = m_settings->RecentFiles().File(index);
     if (!path.isEmpty())
-        m_docs->OpenDocumentFile(path);
+        m_docs->OpenDocumentFile(QFile::encodeName(path));
 }
 
-void COrvaneApp::OnHandedOverFile(const QString& path) {
+void COrvaneApp::OnHandedOverFile(const QByteArray& path) {
     if (!m_docs)
         return;
     // Come to the front, as a program opened from the desktop would.

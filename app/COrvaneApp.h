@@ -5,6 +5,7 @@
 #include "platform/CommandRouter.h"
 
 #include <QApplication>
+#include <QByteArrayList>
 #include <QStringList>
 
 #include <memory>
@@ -29,9 +30,10 @@ public:
     ~COrvaneApp() override;
 
     // The start-up hook. `arguments` is the command line without the program
-    // name: none starts with a new design, anything else is taken as one file
-    // name. Returns false when the program should end at once.
-    bool InitInstance(const QStringList& arguments);
+    // name, as the bytes the system gave: none starts with a new design,
+    // anything else is taken as one file name. Returns false when the program
+    // should end at once.
+    bool InitInstance(const QByteArrayList& arguments);
     // Closes every design without asking, writes the settings file and
     // removes the main window. Safe to call more than once.
     void ExitInstance();
@@ -72,7 +74,7 @@ private:
     void AddRecentFile(const QString& path);
     void UpdateRecentMenu();
     bool QueryClose();
-    void OnHandedOverFile(const QString& path);
+    void OnHandedOverFile(const QByteArray& path);
 
     QString m_settingsPath;
     std::string m_libraryPath;

@@ -3,6 +3,7 @@
 
 #include "app/CMainFrame.h"
 #include "core/design/COrvaneDoc.h"
+#include "core/files/SameFile.h"
 #include "platform/Message.h"
 #include "view/COrvaneView.h"
 
@@ -32,17 +33,6 @@ std::string Encode(const QString& path) {
 
 QString Decode(const std::string& text) {
     return QFile::decodeName(QByteArray::fromStdString(text));
-}
-
-// Two names of the same file: the same file on disk, or, when it is gone,
-// the same absolute path.
-bool SameFile(const QString& a, const QString& b) {
-    const QFileInfo first(a);
-    const QFileInfo second(b);
-    const QString canonicalA = first.canonicalFilePath();
-    if (!canonicalA.isEmpty() && canonicalA == second.canonicalFilePath())
-        return true;
-    return QDir::cleanPath(first.absoluteFilePath()) == QDir::cleanPath(second.absoluteFilePath());
 }
 
 } // namespace
@@ -105,13 +95,14 @@ COrvaneView* DocManager::OnFileOpen() {
     const QString path = AskFileName(FileDialogKind::Open, m_lastFolder);
     if (path.isEmpty())
         return nullptr;
-    return OpenDocumentFile(path);
+    return OpenDocumentFile(QFile::encodeName(path));
 }
 
-COrvaneView* DocManager::OpenDocumentFile(const QString& path) {
+COrvaneView* DocManager::OpenDocumentFile(const QByteArray& path) {
+    const std::string native = path.toStdString();
     for (auto& entry : m_entries) {
-        const QString open = Decode(entry->doc->Path());
-        if (open.isEmpty() || entry->windows.empty() || !SameFile(open, path))
+        const std::string& open = entry->doc->Path();
+        if (open.empty() || entry->windows.empty() || !SameFile(open, native))
             continue;
         QMdiSubWindow* window = entry->windows.front();
         if (window->isMinimized())
@@ -121,7 +112,7 @@ COrvaneView* DocManager::OpenDocumentFile(const QString& path) {
     }
 
     auto doc = std::make_unique<COrvaneDoc>();
-    if (const FileResult loaded = doc->Load(Encode(path)); !loaded) {
+    if (const FileResult loaded = doc->Load(native); !loaded) {
         ShowMessage(&m_frame, Decode(loaded.Message()));
         return nullptr;
     }
@@ -144,12 +135,6 @@ COrvaneView* DocManager::CreateWindow(Entry& entry) {
     entry.windows.push_back(window);
     // The design must outlive its views: it goes when the last view is gone.
     connect(view, &QObject::destroyed, this, [this, window] { Detach(window); });
-    // A driver taken from the library changes the name the title shows.
-    const COrvaneDoc* doc = entry.doc.get();
-    connect(view, &COrvaneView::recordChanged, this, [this, doc] {
-        if (Entry* changed = EntryOf(*doc))
-            UpdateTitles(*changed);
-    });
     UpdateTitles(entry);
     if (m_viewSetup)
         m_viewSetup(*view);
@@ -191,6 +176,11 @@ void DocManager::Detach(QMdiSubWindow* window) {
     m_frame.UpdateForActiveWindow();
 }
 
+void DocManager::UpdateTitles(const COrvaneDoc& doc) {
+    if (Entry* entry = EntryOf(doc))
+        UpdateTitles(*entry);
+}
+
 void DocManager::UpdateTitles(Entry& entry) {
     const QString title = Decode(entry.doc->Title());
     // The driver's name, when the design has one, follows the title; the plot
@@ -210,7 +200,9 @@ void DocManager::UpdateTitles(Entry& entry) {
 bool DocManager::OnFileSave(COrvaneDoc& doc) {
     if (doc.Path().empty())
         return OnFileSaveAs(doc);
-    return DoSave(doc, Decode(doc.Path()));
+    // The design's own path, bytes as they are: a name that is no UTF-8
+    // would not survive a trip through QString.
+    return DoSave(doc, doc.Path());
 }
 
 bool DocManager::OnFileSaveAs(COrvaneDoc& doc) {
@@ -226,11 +218,11 @@ bool DocManager::OnFileSaveAs(COrvaneDoc& doc) {
     // A name typed without an extension gets the design file's.
     if (!QFileInfo(path).fileName().contains(QLatin1Char('.')))
         path += QStringLiteral(".spk");
-    return DoSave(doc, path);
+    return DoSave(doc, Encode(path));
 }
 
-bool DocManager::DoSave(COrvaneDoc& doc, const QString& path) {
-    if (const FileResult saved = doc.Save(Encode(path)); !saved) {
+bool DocManager::DoSave(COrvaneDoc& doc, const std::string& path) {
+    if (const FileResult saved = doc.Save(path); !saved) {
         ShowMessage(&m_frame, Decode(saved.Message()));
         return false;
     }

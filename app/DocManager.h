@@ -45,7 +45,8 @@ public:
     COrvaneView* OnFileOpen();
     // Activates the window of a file already open; otherwise loads it into a
     // new design window. A failed load shows its message and leaves no window.
-    COrvaneView* OpenDocumentFile(const QString& path);
+    // The path is the file system's bytes (QFile::encodeName of a QString).
+    COrvaneView* OpenDocumentFile(const QByteArray& path);
     // Save of a never-saved design asks for a name, as Save As does.
     bool OnFileSave(COrvaneDoc& doc);
     bool OnFileSaveAs(COrvaneDoc& doc);
@@ -72,6 +73,10 @@ public:
 
     static QStringList NameFilters();
 
+    // The titles of the design's windows: its title, the window number when
+    // there are several, and the driver's name when it has one.
+    void UpdateTitles(const COrvaneDoc& doc);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -83,7 +88,7 @@ private:
     Entry* EntryOf(const QMdiSubWindow* window) const;
     void Detach(QMdiSubWindow* window);
     void UpdateTitles(Entry& entry);
-    bool DoSave(COrvaneDoc& doc, const QString& path);
+    bool DoSave(COrvaneDoc& doc, const std::string& path); // the file system's bytes
     QString AskFileName(FileDialogKind kind, const QString& proposed);
     void CloseWindows(Entry& entry);
     // A file was opened or saved: the recent-file list and the dialogs' folder.

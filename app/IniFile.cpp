@@ -1,12 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/IniFile.h"
 
+#include "core/files/AtomicWrite.h"
+#include "core/numeric/Saturate.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
-#include <limits>
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <string_view>
 
 namespace orvane {
 
@@ -36,94 +41,123 @@ bool IsValidKey(const QString& key) {
 } // namespace
 
 IniFile::IniFile() {
-    Parse(QString());
+    ParseBytes(QByteArray());
 }
 
 IniFile::LoadResult IniFile::Load(const QString& path) {
-    Parse(QString());
-    QFile file(path);
-    if (!file.exists())
+    ParseBytes(QByteArray());
+    // A link to a missing file counts as missing, as when opening it.
+    const QFileInfo info(path);
+    if (!info.exists())
         return LoadResult::Missing;
     // A folder, a device or a huge file under our name is not a settings file.
-    const QFileInfo info(path);
-    if (!info.isFile() || info.size() > kMaxFileSize || !file.open(QIODevice::ReadOnly))
+    QFile file(path);
+    if (info.isFile() && info.size() > kMaxFileSize)
+        return LoadResult::TooLarge;
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly))
         return LoadResult::Unreadable;
     const QByteArray bytes = file.read(kMaxFileSize + 1);
-    if (bytes.size() > kMaxFileSize || file.error() != QFileDevice::NoError)
+    if (bytes.size() > kMaxFileSize)
+        return LoadResult::TooLarge;
+    if (file.error() != QFileDevice::NoError)
         return LoadResult::Unreadable;
-    Parse(QString::fromUtf8(bytes));
+    ParseBytes(bytes);
     return LoadResult::Loaded;
 }
 
-bool IniFile::Save(const QString& path) const {
+FileResult IniFile::Save(const QString& path) const {
     const QFileInfo info(path);
-    if (!QDir().mkpath(info.absolutePath()))
-        return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = ToText().toUtf8();
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
+    if (!QDir().mkpath(info.absolutePath())) {
+        const int error = errno != 0 ? errno : EIO;
+        return FileResult::Failure(error, std::strerror(error));
     }
-    return file.commit();
+    const QByteArray bytes = ToBytes();
+    const AtomicWriteResult written = WriteFileAtomically(
+        QFile::encodeName(path).toStdString(), std::string_view(bytes.constData(), bytes.size()));
+    if (!written)
+        return FileResult::Failure(written.error, std::strerror(written.error));
+    return FileResult::Success();
 }
 
-void IniFile::Parse(const QString& input) {
+void IniFile::ParseBytes(const QByteArray& bytes) {
     m_sections.clear();
     m_sections.push_back(Section{});
+    m_byteOrderMark.clear();
+    m_lineEnd = "\n";
 
-    QString text = input;
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
-    QStringList rawLines = text.split(QLatin1Char('\n'));
-    // A final line break does not start another line.
-    if (!rawLines.isEmpty() && rawLines.back().isEmpty())
-        rawLines.removeLast();
-
-    for (QString raw : rawLines) {
-        if (raw.endsWith(QLatin1Char('\r')))
-            raw.chop(1);
-        const QString trimmed = raw.trimmed();
-        if (trimmed.startsWith(QLatin1Char('['))) {
-            const qsizetype close = trimmed.indexOf(QLatin1Char(']'));
-            if (close > 0) {
-                Section section;
-                section.name = trimmed.mid(1, close - 1).trimmed();
-                section.headerRaw = raw;
-                section.hasHeader = true;
-                m_sections.push_back(std::move(section));
-                continue;
-            }
-            // "[name" without its bracket: kept as it stands, not a header.
-        }
+    static const QByteArray kByteOrderMark = "\xEF\xBB\xBF";
+    qsizetype pos = 0;
+    if (bytes.startsWith(kByteOrderMark)) {
+        m_byteOrderMark = kByteOrderMark;
+        pos = kByteOrderMark.size();
+    }
+    bool endSeen = false;
+    while (pos < bytes.size()) {
         Line line;
-        line.raw = raw;
-        const bool comment =
-            trimmed.startsWith(QLatin1Char(';')) || trimmed.startsWith(QLatin1Char('#'));
-        const qsizetype eq = raw.indexOf(QLatin1Char('='));
-        if (!comment && eq > 0) {
-            const QString key = raw.left(eq).trimmed();
-            if (!key.isEmpty()) {
-                line.isKey = true;
-                line.key = key;
-                line.value = DecodeValue(raw.mid(eq + 1));
+        const qsizetype lf = bytes.indexOf('\n', pos);
+        if (lf < 0) {
+            line.raw = bytes.mid(pos);
+            pos = bytes.size();
+        } else {
+            line.raw = bytes.mid(pos, lf - pos);
+            line.end = "\n";
+            if (line.raw.endsWith('\r')) {
+                line.raw.chop(1);
+                line.end = "\r\n";
             }
+            pos = lf + 1;
         }
-        m_sections.back().lines.push_back(std::move(line));
+        if (!endSeen && !line.end.isEmpty()) {
+            m_lineEnd = line.end;
+            endSeen = true;
+        }
+        AddLine(std::move(line));
     }
 }
 
-QString IniFile::ToText() const {
-    QString out;
+void IniFile::AddLine(Line line) {
+    const QString text = QString::fromUtf8(line.raw);
+    const QString trimmed = text.trimmed();
+    if (trimmed.startsWith(QLatin1Char('['))) {
+        const qsizetype close = trimmed.indexOf(QLatin1Char(']'));
+        if (close > 0) {
+            Section section;
+            section.name = trimmed.mid(1, close - 1).trimmed();
+            section.header = std::move(line);
+            section.hasHeader = true;
+            m_sections.push_back(std::move(section));
+            return;
+        }
+        // "[name" without its bracket: kept as it stands, not a header.
+    }
+    const bool comment =
+        trimmed.startsWith(QLatin1Char(';')) || trimmed.startsWith(QLatin1Char('#'));
+    const qsizetype eq = text.indexOf(QLatin1Char('='));
+    if (!comment && eq > 0) {
+        const QString key = text.left(eq).trimmed();
+        if (!key.isEmpty()) {
+            line.isKey = true;
+            line.key = key;
+            line.value = DecodeValue(text.mid(eq + 1));
+        }
+    }
+    m_sections.back().lines.push_back(std::move(line));
+}
+
+QByteArray IniFile::ToBytes() const {
+    std::vector<const Line*> lines;
     for (const Section& section : m_sections) {
-        if (section.hasHeader && !section.headerRaw.isEmpty())
-            out += section.headerRaw + QLatin1Char('\n');
-        else if (section.hasHeader)
-            out += QLatin1Char('[') + section.name + QLatin1String("]\n");
+        if (section.hasHeader)
+            lines.push_back(&section.header);
         for (const Line& line : section.lines)
-            out += line.raw + QLatin1Char('\n');
+            lines.push_back(&line);
+    }
+    QByteArray out = m_byteOrderMark;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        out += lines[i]->raw;
+        // A last line without its end keeps it so, unless lines follow now.
+        const bool last = i + 1 == lines.size();
+        out += lines[i]->end.isEmpty() && !last ? m_lineEnd : lines[i]->end;
     }
     return out;
 }
@@ -170,29 +204,8 @@ QString IniFile::Value(const QString& section, const QString& key,
 int IniFile::IntValue(const QString& section, const QString& key, int defaultValue) const {
     if (!Contains(section, key))
         return defaultValue;
-    const QString text = Value(section, key).trimmed();
-    qsizetype i = 0;
-    bool negative = false;
-    if (i < text.size() && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) {
-        negative = text[i] == QLatin1Char('-');
-        ++i;
-    }
-    const qsizetype firstDigit = i;
-    long long magnitude = 0;
-    constexpr long long kLimit = static_cast<long long>(std::numeric_limits<int>::max()) + 1;
-    while (i < text.size() && text[i] >= QLatin1Char('0') && text[i] <= QLatin1Char('9')) {
-        if (magnitude <= kLimit)
-            magnitude = magnitude * 10 + (text[i].unicode() - '0');
-        ++i;
-    }
-    if (i == firstDigit)
-        return defaultValue;
-    const long long value = negative ? -magnitude : magnitude;
-    if (value > std::numeric_limits<int>::max())
-        return std::numeric_limits<int>::max();
-    if (value < std::numeric_limits<int>::min())
-        return std::numeric_limits<int>::min();
-    return static_cast<int>(value);
+    const std::string text = Value(section, key).trimmed().toStdString();
+    return ParseInt32Saturating(text).value_or(defaultValue);
 }
 
 bool IniFile::SetValue(const QString& section, const QString& key, const QString& value) {
@@ -204,18 +217,23 @@ bool IniFile::SetValue(const QString& section, const QString& key, const QString
         Section& last = m_sections.back();
         const bool hasContent = last.hasHeader || !last.lines.empty();
         if (hasContent && (last.lines.empty() || !last.lines.back().raw.trimmed().isEmpty()))
-            last.lines.push_back(Line{});
+            last.lines.push_back(Line{{}, m_lineEnd, {}, {}, false});
         Section added;
         added.name = section;
+        added.header.raw = (QLatin1Char('[') + section + QLatin1Char(']')).toUtf8();
+        added.header.end = m_lineEnd;
         added.hasHeader = true;
         m_sections.push_back(std::move(added));
         s = &m_sections.back();
     }
-    const QString raw = key + QLatin1Char('=') + EncodeValue(value);
+    const QByteArray raw = (key + QLatin1Char('=') + EncodeValue(value)).toUtf8();
     for (Line& line : s->lines) {
         if (line.isKey && SameName(line.key, key)) {
-            line.raw = raw;
-            line.value = value;
+            // An unchanged value keeps its line as written.
+            if (line.value != value) {
+                line.raw = raw;
+                line.value = value;
+            }
             return true;
         }
     }
@@ -228,6 +246,7 @@ bool IniFile::SetValue(const QString& section, const QString& key, const QString
     }
     Line line;
     line.raw = raw;
+    line.end = m_lineEnd;
     line.key = key;
     line.value = value;
     line.isKey = true;

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/files/FileResult.h"
+
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -12,10 +15,12 @@ namespace orvane {
 //
 // Section and key names are kept exactly as written (QSettings would escape
 // the spaces in "Recent File List"); lookups ignore letter case, as the
-// format always has. Everything the program does not know about survives a
-// rewrite untouched: unknown sections and keys, comments, blank lines, and
-// lines that are not "key=value" at all. A missing, unreadable or malformed
-// file is simply read as far as it makes sense and never reported as an error.
+// format always has. Everything the program does not change survives a
+// rewrite byte for byte: unknown sections and keys, comments, blank lines,
+// lines that are not "key=value" at all or not UTF-8, a byte order mark, each
+// line's own ending (LF or CR LF) and a missing final line break. Lines the
+// program adds take the file's line ending. A missing, unreadable or
+// malformed file is simply read as far as it makes sense.
 //
 // Values are single lines. A value with leading or trailing blanks, or one
 // that itself starts and ends with a double quote, is written in double quotes
@@ -25,7 +30,8 @@ public:
     enum class LoadResult {
         Loaded,    // the file was read (malformed lines are kept as they are)
         Missing,   // no such file: an empty settings file
-        Unreadable // exists but could not be read, or is too large to be ours
+        TooLarge,  // larger than kMaxFileSize: not a settings file of ours
+        Unreadable // exists but could not be read (a folder, no permission)
     };
 
     // Files above this size are not settings files; they are left alone.
@@ -35,13 +41,16 @@ public:
 
     // Replaces the contents with the file's. Never throws, never fails loudly.
     LoadResult Load(const QString& path);
-    // Writes atomically (temporary file, then rename), creating the folder if
-    // needed. Returns false when the file could not be written.
-    bool Save(const QString& path) const;
+    // Writes through WriteFileAtomically, creating the folder if needed: on
+    // any failure the file on disk stays as it was and the result says why.
+    FileResult Save(const QString& path) const;
 
-    // The same as text, for tests and for callers that hold the text already.
-    void Parse(const QString& text);
-    QString ToText() const;
+    // The file's bytes, both ways.
+    void ParseBytes(const QByteArray& bytes);
+    QByteArray ToBytes() const;
+    // The same as UTF-8 text, for callers that hold text.
+    void Parse(const QString& text) { ParseBytes(text.toUtf8()); }
+    QString ToText() const { return QString::fromUtf8(ToBytes()); }
 
     bool Contains(const QString& section, const QString& key) const;
     // The value of the first matching key in the first matching section.
@@ -66,24 +75,28 @@ public:
 
 private:
     struct Line {
-        QString raw;   // the line as it will be written
-        QString key;   // empty for comments, blank and malformed lines
-        QString value; // decoded value of a key line
+        QByteArray raw; // the line's bytes as they will be written, without its end
+        QByteArray end; // "\n", "\r\n", or empty for a last line without one
+        QString key;    // empty for comments, blank and malformed lines
+        QString value;  // decoded value of a key line
         bool isKey = false;
     };
     struct Section {
         QString name;
-        QString headerRaw;      // the header line as read; empty for a section we added
+        Line header;            // the header line (raw empty until written for an added one)
         bool hasHeader = false; // false only for the lines before the first header
         std::vector<Line> lines;
     };
 
+    void AddLine(Line line);
     Section* FindSection(const QString& name);
     const Section* FindSection(const QString& name) const;
     static QString EncodeValue(const QString& value);
     static QString DecodeValue(const QString& text);
 
     std::vector<Section> m_sections;
+    QByteArray m_byteOrderMark;  // kept at the start when the file had one
+    QByteArray m_lineEnd = "\n"; // for lines the program adds: the file's first ending
 };
 
 } // namespace orvane

@@ -2,8 +2,10 @@
 #include "app/RecentFileList.h"
 
 #include "app/IniFile.h"
+#include "core/files/SameFile.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -17,17 +19,20 @@ QString RecentFileList::Normalized(const QString& path) {
     return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
 }
 
-QString RecentFileList::Identity(const QString& path) {
-    const QString canonical = QFileInfo(path).canonicalFilePath();
-    return canonical.isEmpty() ? Normalized(path) : canonical;
+bool RecentFileList::IsListed(const QString& path) const {
+    const std::string native = QFile::encodeName(path).toStdString();
+    return std::any_of(m_files.begin(), m_files.end(), [&](const QString& f) {
+        return SameFile(QFile::encodeName(f).toStdString(), native);
+    });
 }
 
 void RecentFileList::Add(const QString& path) {
     if (path.isEmpty())
         return;
     const QString entry = Normalized(path);
-    const QString identity = Identity(entry);
-    m_files.removeIf([&](const QString& f) { return Identity(f) == identity; });
+    const std::string native = QFile::encodeName(entry).toStdString();
+    m_files.removeIf(
+        [&](const QString& f) { return SameFile(QFile::encodeName(f).toStdString(), native); });
     m_files.prepend(entry);
     while (m_files.size() > m_size)
         m_files.removeLast();
@@ -93,17 +98,13 @@ QString RecentFileList::ShortenPath(const QString& path, int maxLength) {
 
 void RecentFileList::ReadFrom(const IniFile& ini) {
     m_files.clear();
-    QStringList identities;
     for (int i = 1; i <= m_size; ++i) {
         const QString value = ini.Value(kSection, QStringLiteral("File%1").arg(i));
         if (value.isEmpty())
             continue;
         const QString entry = Normalized(value);
-        const QString identity = Identity(entry);
-        if (identities.contains(identity))
-            continue;
-        identities << identity;
-        m_files << entry;
+        if (!IsListed(entry))
+            m_files << entry;
     }
 }
 

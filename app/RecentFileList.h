@@ -64,7 +64,8 @@ public:
 
 private:
     static QString Normalized(const QString& path);
-    static QString Identity(const QString& path);
+    // Whether an entry names the same file (SameFile).
+    bool IsListed(const QString& path) const;
 
     int m_size;
     int m_displayLength;

@@ -1,27 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/SettingsPath.h"
 
+#include "core/files/XdgPaths.h"
+
 #include <QCoreApplication>
-#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace orvane {
 
-namespace {
-
-QString ConfigHome() {
-    // The base directory rules ask to ignore a relative value.
-    const QString fromEnv = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (!fromEnv.isEmpty() && QDir::isAbsolutePath(fromEnv))
-        return QDir::cleanPath(fromEnv);
-    return QDir::homePath() + QLatin1String("/.config");
-}
-
-} // namespace
-
 QString SettingsPath(const QString& executableName) {
     const QString name = executableName.isEmpty() ? QStringLiteral("orvane") : executableName;
-    return ConfigHome() + QLatin1Char('/') + name + QLatin1String(".ini");
+    return QFile::decodeName(QByteArray::fromStdString(ConfigHome())) + QLatin1Char('/') + name +
+           QLatin1String(".ini");
 }
 
 QString SettingsPath() {

@@ -1,15 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ShellIntegration.h"
 
+#include "core/files/AtomicWrite.h"
+#include "core/files/XdgPaths.h"
+#include "platform/Log.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QSaveFile>
 #include <QStandardPaths>
 
+#include <cerrno>
+#include <cstring>
 #include <functional>
+#include <string_view>
+#include <unistd.h>
 
 namespace orvane {
 
@@ -26,7 +33,17 @@ QByteArray ReadResource(const QString& name) {
     return file.readAll();
 }
 
-// Writes bytes to path unless the file already holds exactly them.
+QString FromLocal(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+void LogFailure(const char* what, const QString& path, int error) {
+    qCWarning(lcOrvane, "desktop registration: cannot %s %s: %s", what, qUtf8Printable(path),
+              std::strerror(error));
+}
+
+// Writes bytes to path unless the file already holds exactly them; true when
+// it wrote them. A failure leaves what was there and goes to the log.
 bool WriteIfDifferent(const QString& path, const QByteArray& bytes) {
     QFile existing(path);
     if (existing.open(QIODevice::ReadOnly)) {
@@ -34,16 +51,17 @@ bool WriteIfDifferent(const QString& path, const QByteArray& bytes) {
         if (current == bytes)
             return false;
     }
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-        return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
+    if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
+        LogFailure("write", path, errno != 0 ? errno : EIO);
         return false;
     }
-    return file.commit();
+    const AtomicWriteResult written = WriteFileAtomically(
+        QFile::encodeName(path).toStdString(), std::string_view(bytes.constData(), bytes.size()));
+    if (!written) {
+        LogFailure("write", path, written.error);
+        return false;
+    }
+    return true;
 }
 
 void StartInBackground(const QString& tool, const QString& folder) {
@@ -94,7 +112,13 @@ bool RemoveIfOurs(const QString& path, const std::function<bool(const QByteArray
         return false;
     const QByteArray content = file.read(kMaxOwnFileSize);
     file.close();
-    return isOurs(content) && QFile::remove(path);
+    if (!isOurs(content))
+        return false;
+    if (::unlink(QFile::encodeName(path).constData()) != 0) {
+        LogFailure("remove", path, errno);
+        return false;
+    }
+    return true;
 }
 
 // A desktop entry without its Exec line, which names the program that wrote it.
@@ -217,21 +241,13 @@ bool GlobFileClaimsSpk(const QString& path, bool weighted) {
 } // namespace
 
 QString ShellIntegration::DataHome() {
-    const QString fromEnv = qEnvironmentVariable("XDG_DATA_HOME");
-    if (!fromEnv.isEmpty() && QDir::isAbsolutePath(fromEnv))
-        return QDir::cleanPath(fromEnv);
-    return QDir::homePath() + QLatin1String("/.local/share");
+    return FromLocal(orvane::DataHome());
 }
 
 QStringList ShellIntegration::DataDirs() {
-    QString value = qEnvironmentVariable("XDG_DATA_DIRS");
-    if (value.isEmpty())
-        value = QStringLiteral("/usr/local/share/:/usr/share/");
     QStringList dirs;
-    for (const QString& dir : value.split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
-        if (QDir::isAbsolutePath(dir))
-            dirs << QDir::cleanPath(dir);
-    }
+    for (const std::string& dir : orvane::DataDirs())
+        dirs << FromLocal(dir);
     return dirs;
 }
 

@@ -10,8 +10,9 @@ namespace orvane {
 // ("spkr Document", *.spk in any letter case) and a desktop entry that opens
 // them with this program. Run at every start; writes only into the user's own
 // data folder ($XDG_DATA_HOME, default ~/.local/share) and only files whose
-// content differs from what is there. Every failure is silent: the program
-// works the same without the association.
+// content differs from what is there, each atomically. No failure is shown to
+// the user (the program works the same without the association); each is a
+// warning of the "orvane" logging category.
 //
 // *.spk is never taken from another MIME type: when the glob databases of the
 // user's or the system's data folders already give *.spk to a different type,
@@ -67,9 +68,8 @@ public:
     // mime/packages/<id>.xml, as the package installs them.
     static bool SystemHasPackage();
 
-    // $XDG_DATA_HOME, or ~/.local/share when unset or not absolute.
+    // core/files/XdgPaths' DataHome() and DataDirs(), as QStrings.
     static QString DataHome();
-    // $XDG_DATA_DIRS (absolute entries only), default /usr/local/share:/usr/share.
     static QStringList DataDirs();
 };
 

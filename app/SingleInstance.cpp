@@ -9,6 +9,8 @@
 #include <QTimer>
 #include <QtEndian>
 
+#include <algorithm>
+#include <cerrno>
 #include <unistd.h>
 
 namespace orvane {
@@ -37,6 +39,17 @@ QString RuntimeDir() {
     return QDir::cleanPath(dir);
 }
 
+// The current folder as the file system's bytes.
+QByteArray CurrentFolder() {
+    QByteArray buffer(4096, '\0');
+    while (::getcwd(buffer.data(), static_cast<std::size_t>(buffer.size())) == nullptr) {
+        if (errno != ERANGE || buffer.size() > 1024 * 1024)
+            return QByteArray();
+        buffer.resize(buffer.size() * 2);
+    }
+    return QByteArray(buffer.constData());
+}
+
 // A socket file in a shared folder could have been made by someone else.
 bool OwnedByUs(const QString& name) {
     const QFileInfo info(name);
@@ -61,20 +74,23 @@ QString SingleInstance::ServerName(const QString& appName) {
     return dir + QLatin1Char('/') + base;
 }
 
-bool SingleInstance::SendToRunning(const QString& path, const QString& appName, int timeoutMs) {
-    const QString absolute = QFileInfo(path).absoluteFilePath();
-    const QByteArray bytes = absolute.toUtf8();
-    if (path.isEmpty() || bytes.size() > kMaxPathBytes)
+bool SingleInstance::SendToRunning(const QByteArray& path, const QString& appName) {
+    if (path.isEmpty() || path.contains('\0'))
+        return false;
+    const QByteArray bytes = path.startsWith('/') ? path : CurrentFolder() + '/' + path;
+    if (bytes.size() > kMaxPathBytes)
         return false;
     const QString name = ServerName(appName);
     if (!OwnedByUs(name))
         return false;
 
-    QDeadlineTimer deadline(timeoutMs);
     QLocalSocket socket;
     socket.connectToServer(name);
-    if (!socket.waitForConnected(static_cast<int>(deadline.remainingTime())))
+    if (!socket.waitForConnected(kConnectTimeoutMs))
         return false;
+    // Connected: a program is there. It answers once its event loop runs
+    // again; a connection that ends says it is gone.
+    QDeadlineTimer deadline(kAnswerTimeoutMs);
 
     QByteArray message = kMagic;
     char length[4];
@@ -126,13 +142,17 @@ bool SingleInstance::IsListening() const {
 
 void SingleInstance::OnNewConnection() {
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
-        if (m_clients >= kMaxClients) {
-            socket->abort();
-            socket->deleteLater();
-            continue;
+        // Room for the newcomer: the client waiting longest goes. A real
+        // client sends its message at once, so only idle ones wait long.
+        std::erase_if(m_clients, [](const QPointer<QLocalSocket>& c) { return c.isNull(); });
+        while (m_clients.size() >= static_cast<std::size_t>(kMaxClients)) {
+            if (QLocalSocket* oldest = m_clients.front()) {
+                oldest->abort();
+                oldest->deleteLater();
+            }
+            m_clients.pop_front();
         }
-        ++m_clients;
-        connect(socket, &QObject::destroyed, this, [this] { --m_clients; });
+        m_clients.emplace_back(socket);
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { OnReadyRead(socket); });
         // A client that stalls is cut off; the timer dies with the socket.
@@ -176,12 +196,11 @@ void SingleInstance::OnReadyRead(QLocalSocket* socket) {
         return;
     }
     // Anything after the message is a protocol error, as is a path that is
-    // not absolute or not clean text.
+    // not absolute or holds a NUL.
     if (socket->bytesAvailable() > 0)
         return drop();
-    const QByteArray bytes = buffer.mid(kHeaderSize);
-    const QString path = QString::fromUtf8(bytes);
-    if (bytes.contains('\0') || path.toUtf8() != bytes || !QDir::isAbsolutePath(path))
+    const QByteArray path = buffer.mid(kHeaderSize);
+    if (path.contains('\0') || !path.startsWith('/'))
         return drop();
 
     socket->setProperty(kBufferProperty, QVariant());

@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "cli/CalcOptions.h"
 #include "cli/CliCommand.h"
 #include "cli/Json.h"
 #include "core/calc/Alignment.h"
@@ -49,13 +48,11 @@ int Table(const Alignment::Driver& driver, double ripple) {
 int RunAlign(const CliArgs& args) {
     std::string error;
     Alignment::Driver driver;
-    if (!CalcOptions::OnlyKnown(
-            args, {"fs", "qts", "vas", "drivers", "type", "qtc", "volume", "ripple", "table"},
-            error) ||
-        !CalcOptions::Required(args, "fs", driver.fs, error) ||
-        !CalcOptions::Required(args, "qts", driver.qts, error) ||
-        !CalcOptions::Required(args, "vas", driver.vas, error) ||
-        !CalcOptions::Integer32(args, "drivers", driver.count, error))
+    error = args.Unexpected(
+        0, {"fs", "qts", "vas", "drivers", "type", "qtc", "volume", "ripple", "table"});
+    if (!error.empty() || !args.Required("fs", driver.fs, error) ||
+        !args.Required("qts", driver.qts, error) || !args.Required("vas", driver.vas, error) ||
+        !args.Integer32("drivers", driver.count, error))
         return CliUsageError(error);
     if (driver.count < 1 || driver.count > 65535)
         return CliUsageError("--drivers needs a whole number from 1 to 65535");
@@ -67,7 +64,7 @@ int RunAlign(const CliArgs& args) {
         if (args.Has("volume") || args.Has("ripple") || args.Has("table"))
             return CliUsageError("--volume, --ripple and --table go with --type Vented");
         double qtc = 0;
-        if (!CalcOptions::Required(args, "qtc", qtc, error))
+        if (!args.Required("qtc", qtc, error))
             return CliUsageError(error);
         return Answer(Alignment::Sealed(driver, qtc));
     }
@@ -86,7 +83,7 @@ int RunAlign(const CliArgs& args) {
     if (args.Has("table"))
         return Table(driver, ripple);
     double volume = 0;
-    if (!CalcOptions::Required(args, "volume", volume, error))
+    if (!args.Required("volume", volume, error))
         return CliUsageError(error);
     return Answer(Alignment::Vented(driver, volume, ripple));
 }

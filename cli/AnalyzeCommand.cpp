@@ -90,12 +90,9 @@ void PrintSummary(const Analysis& analysis) {
 }
 
 int RunAnalyze(const CliArgs& args) {
-    for (const auto& [name, value] : args.options) {
-        if (name != "power" && name != "summary")
-            return CliUsageError("unknown option --" + name);
-    }
-    if (args.positional.size() != 1)
-        return CliUsageError("analyze takes exactly one design file");
+    if (const std::string unexpected = args.Unexpected(1, {"power", "summary"});
+        !unexpected.empty())
+        return CliUsageError(unexpected);
     double power = 0;
     if (args.Has("power") && (!args.Number("power", power) || !IsGiven(power)))
         return CliUsageError("--power needs a number above 0");

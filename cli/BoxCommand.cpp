@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "cli/CalcOptions.h"
 #include "cli/CliCommand.h"
 #include "cli/Json.h"
 #include "core/calc/BoxCalc.h"
@@ -12,10 +11,9 @@ namespace orvane {
 namespace {
 
 int RunBox(const CliArgs& args) {
-    std::string error;
     double volume = 0, ratio = 1.618;
-    if (!CalcOptions::OnlyKnown(args, {"volume", "ratio"}, error) ||
-        !CalcOptions::Required(args, "volume", volume, error))
+    std::string error = args.Unexpected(0, {"volume", "ratio"});
+    if (!error.empty() || !args.Required("volume", volume, error))
         return CliUsageError(error);
     // Only the three ratios the dialog offers.
     if (args.Has("ratio") &&

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 
 namespace orvane {
 
@@ -66,10 +67,11 @@ bool CliArgs::Number(const std::string& name, double& out) const {
     if (text == nullptr)
         return false;
     char* end = nullptr;
-    errno = 0;
     const CLocaleScope cLocale; // "2.5" on every desktop, as in the program's fields
+    // An overflow is infinite and refused; an underflow (ERANGE with a finite
+    // result) is a number.
     const double v = std::strtod(text, &end);
-    if (end == text || *end != '\0' || errno == ERANGE || !std::isfinite(v))
+    if (end == text || *end != '\0' || !std::isfinite(v))
         return false;
     out = v;
     return true;
@@ -85,6 +87,63 @@ bool CliArgs::Integer(const std::string& name, long long& out) const {
     if (end == text || *end != '\0' || errno == ERANGE)
         return false;
     out = v;
+    return true;
+}
+
+std::string CliArgs::Unexpected(std::size_t positionalCount,
+                                const std::vector<std::string_view>& known) const {
+    if (positional.size() > positionalCount)
+        return "unexpected argument " + positional[positionalCount];
+    if (std::string unknown = UnknownOption(known); !unknown.empty())
+        return unknown;
+    if (positional.size() < positionalCount)
+        return "missing argument";
+    return {};
+}
+
+std::string CliArgs::UnknownOption(const std::vector<std::string_view>& known) const {
+    for (const auto& [name, value] : options) {
+        bool found = false;
+        for (const std::string_view k : known)
+            found = found || name == k;
+        if (!found)
+            return "unknown option --" + name;
+    }
+    return {};
+}
+
+bool CliArgs::Required(const char* name, double& out, std::string& error) const {
+    if (!Has(name)) {
+        error = std::string("missing --") + name;
+        return false;
+    }
+    if (!Number(name, out)) {
+        error = std::string("--") + name + " needs a number";
+        return false;
+    }
+    return true;
+}
+
+bool CliArgs::Optional(const char* name, std::optional<double>& out, std::string& error) const {
+    if (!Has(name))
+        return true;
+    double value = 0;
+    if (!Required(name, value, error))
+        return false;
+    out = value;
+    return true;
+}
+
+bool CliArgs::Integer32(const char* name, int32_t& out, std::string& error) const {
+    if (!Has(name))
+        return true;
+    long long value = 0;
+    if (!Integer(name, value) || value < std::numeric_limits<int32_t>::min() ||
+        value > std::numeric_limits<int32_t>::max()) {
+        error = std::string("--") + name + " needs a 32-bit integer";
+        return false;
+    }
+    out = static_cast<int32_t>(value);
     return true;
 }
 

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <cstdint>
 #include <map>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -19,12 +21,31 @@ struct CliArgs {
     std::vector<std::string> words;             // the words after the command name, as given
 
     bool Has(const std::string& name) const { return options.count(name) != 0; }
-    // Strict number reading of an option value; false (and error set by the
-    // caller's usage path) when it is not a whole finite number text.
+    // Strict number reading of an option value in the C locale: false when it
+    // is not a whole number text or not finite. A value too small for a double
+    // is the nearest one there is ("1e-400" is 0), as in the program's fields.
     bool Number(const std::string& name, double& out) const;
     bool Integer(const std::string& name, long long& out) const;
     // The option's text, or null when it was not given.
     const char* Value(const std::string& name) const;
+
+    // The usage checks every subcommand shares.
+    //
+    // What a subcommand taking `positionalCount` arguments and the options
+    // `known` does not take, first found first: "unexpected argument X",
+    // "unknown option --name", "missing argument"; empty when the line fits.
+    std::string Unexpected(std::size_t positionalCount,
+                           const std::vector<std::string_view>& known) const;
+    // The options alone: "unknown option --name" for the first not in
+    // `known`, empty when there is none.
+    std::string UnknownOption(const std::vector<std::string_view>& known) const;
+    // A required finite number: false with "missing --name" or "--name needs
+    // a number" in `error`.
+    bool Required(const char* name, double& out, std::string& error) const;
+    // An optional finite number: absent leaves `out` empty.
+    bool Optional(const char* name, std::optional<double>& out, std::string& error) const;
+    // An optional 32-bit integer: absent leaves `out` as it was.
+    bool Integer32(const char* name, int32_t& out, std::string& error) const;
 };
 
 CliArgs ParseCliArgs(int argc, char** argv, int first,

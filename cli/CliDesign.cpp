@@ -17,7 +17,7 @@ std::optional<SpeakerDesign> LoadDesignOrReport(const std::string& path) {
 }
 
 AutoValue ApplyOpeningAutomaticValues(SpeakerDesign& design) {
-    return ApplyStoredAutomaticValues(design);
+    return ApplyAutomaticValues(design, StoredF1CountsAsEntered(design));
 }
 
 } // namespace orvane

@@ -13,8 +13,8 @@ namespace orvane {
 // program's message on stderr and returns nothing.
 std::optional<SpeakerDesign> LoadDesignOrReport(const std::string& path);
 
-// The automatic step of a freshly opened design window: a stored F1 of at
-// least 0.1 counts as an entered tuning.
+// The automatic step of a freshly opened design window, whose stored F1
+// counts as entered by StoredF1CountsAsEntered.
 AutoValue ApplyOpeningAutomaticValues(SpeakerDesign& design);
 
 } // namespace orvane

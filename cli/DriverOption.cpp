@@ -17,10 +17,6 @@ int Report(const FileResult& result) {
 
 } // namespace
 
-bool IsDriverOption(const std::string& name) {
-    return name == "driver" || name == "driver-id" || name == "library";
-}
-
 int ApplyDriverOption(const CliArgs& args, SpeakerDesign& design) {
     const char* name = args.Value("driver");
     long long id = 0;

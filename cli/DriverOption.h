@@ -5,11 +5,12 @@
 #include "core/design/SpeakerDesign.h"
 
 #include <string>
+#include <string_view>
 
 namespace orvane {
 
 // --driver "MAKER MODEL", --driver-id N and --library PATH of `new`.
-bool IsDriverOption(const std::string& name);
+inline constexpr std::string_view kDriverOptions[] = {"driver", "driver-id", "library"};
 
 // Fills the design's driver values and name from the library entry the
 // options name; the caller applies explicit value options afterwards, so

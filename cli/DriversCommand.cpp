@@ -56,24 +56,10 @@ void PrintTable(const std::vector<DriverEntry>& entries) {
     }
 }
 
-bool OnlyOptions(const CliArgs& args, std::initializer_list<const char*> known, std::string& bad) {
-    for (const auto& [name, value] : args.options) {
-        bool ok = false;
-        for (const char* k : known)
-            ok = ok || name == k;
-        if (!ok) {
-            bad = "unknown option --" + name;
-            return false;
-        }
-    }
-    return true;
-}
-
 int List(const CliArgs& args) {
-    std::string bad;
     if (args.positional.size() != 1)
         return CliUsageError("drivers list takes no file");
-    if (!OnlyOptions(args, {"search", "json", "library"}, bad))
+    if (const std::string bad = args.UnknownOption({"search", "json", "library"}); !bad.empty())
         return CliUsageError(bad);
     std::unique_ptr<DriverLibrary> library;
     if (!OpenExistingLibraryOrReport(CliLibraryPath(args), library))
@@ -104,10 +90,9 @@ int List(const CliArgs& args) {
 }
 
 int Import(const CliArgs& args) {
-    std::string bad;
     if (args.positional.size() != 2)
         return CliUsageError("drivers import takes exactly one file");
-    if (!OnlyOptions(args, {"format", "replace", "library"}, bad))
+    if (const std::string bad = args.UnknownOption({"format", "replace", "library"}); !bad.empty())
         return CliUsageError(bad);
     const std::string& file = args.positional[1];
     DriverFileFormat format = GuessDriverFileFormat(file);
@@ -136,10 +121,9 @@ int Import(const CliArgs& args) {
 }
 
 int Export(const CliArgs& args) {
-    std::string bad;
     if (args.positional.size() != 1)
         return CliUsageError("drivers export takes no file but -o FILE");
-    if (!OnlyOptions(args, {"o", "library"}, bad))
+    if (const std::string bad = args.UnknownOption({"o", "library"}); !bad.empty())
         return CliUsageError(bad);
     if (!args.Has("o"))
         return CliUsageError("drivers export needs -o FILE");
@@ -154,10 +138,9 @@ int Export(const CliArgs& args) {
 }
 
 int Remove(const CliArgs& args) {
-    std::string bad;
     if (args.positional.size() != 3)
         return CliUsageError("drivers remove takes MAKER and MODEL");
-    if (!OnlyOptions(args, {"library"}, bad))
+    if (const std::string bad = args.UnknownOption({"library"}); !bad.empty())
         return CliUsageError(bad);
     const std::string& maker = args.positional[1];
     const std::string& model = args.positional[2];

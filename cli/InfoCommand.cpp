@@ -97,7 +97,7 @@ std::string FigureLinesJson(const std::optional<FigureTexts>& lines) {
 }
 
 int RunInfo(const CliArgs& args) {
-    if (args.positional.size() != 1 || !args.options.empty())
+    if (!args.Unexpected(1, {}).empty())
         return CliUsageError("info takes exactly one design file");
     std::optional<SpeakerDesign> loaded = LoadDesignOrReport(args.positional[0]);
     if (!loaded)

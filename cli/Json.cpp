@@ -5,10 +5,15 @@
 
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 namespace orvane {
 
 namespace Json {
+
+std::string Number(std::optional<double> value) {
+    return Number(value.value_or(std::numeric_limits<double>::quiet_NaN()));
+}
 
 std::string Number(double value) {
     if (std::isnan(value))

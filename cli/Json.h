@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,8 @@ namespace orvane {
 namespace Json {
 
 std::string Number(double value);
+// A value that may be missing: a missing one is written as NaN ("nan").
+std::string Number(std::optional<double> value);
 std::string Integer(long long value);
 std::string String(std::string_view text); // quoted and escaped
 inline const char* Null() {

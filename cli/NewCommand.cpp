@@ -5,10 +5,13 @@
 #include "cli/DriverOption.h"
 #include "core/design/COrvaneDoc.h"
 #include "core/design/DesignExtension.h"
+#include "core/design/DesignFile.h"
 
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace orvane {
 
@@ -61,23 +64,16 @@ constexpr ExtraCountOption kExtraCountOptions[] = {
     {"ports2", &DesignExtras::ports2},
 };
 
-bool IsKnownOption(const std::string& name) {
-    if (name == "o" || name == "type" || name == "drivers" || name == "name" ||
-        IsDriverOption(name))
-        return true;
-    for (const NumberOption& option : kNumberOptions) {
-        if (name == option.name)
-            return true;
-    }
-    for (const ExtraNumberOption& option : kExtraNumberOptions) {
-        if (name == option.name)
-            return true;
-    }
-    for (const ExtraCountOption& option : kExtraCountOptions) {
-        if (name == option.name)
-            return true;
-    }
-    return false;
+std::vector<std::string_view> KnownOptions() {
+    std::vector<std::string_view> known = {"o", "type", "drivers", "name"};
+    known.insert(known.end(), std::begin(kDriverOptions), std::end(kDriverOptions));
+    for (const NumberOption& option : kNumberOptions)
+        known.emplace_back(option.name);
+    for (const ExtraNumberOption& option : kExtraNumberOptions)
+        known.emplace_back(option.name);
+    for (const ExtraCountOption& option : kExtraCountOptions)
+        known.emplace_back(option.name);
+    return known;
 }
 
 // The extension-block options into the design's extras; a usage message
@@ -110,12 +106,8 @@ std::optional<std::string> ReadExtraOptions(const CliArgs& args, DesignExtras& e
 }
 
 int RunNew(const CliArgs& args) {
-    if (!args.positional.empty())
-        return CliUsageError("unexpected argument " + args.positional[0]);
-    for (const auto& [name, value] : args.options) {
-        if (!IsKnownOption(name))
-            return CliUsageError("unknown option --" + name);
-    }
+    if (const std::string unexpected = args.Unexpected(0, KnownOptions()); !unexpected.empty())
+        return CliUsageError(unexpected);
     if (!args.Has("o"))
         return CliUsageError("new needs -o FILE");
 
@@ -131,8 +123,13 @@ int RunNew(const CliArgs& args) {
         if (!args.Number(option.name, design.*option.field))
             return CliUsageError(std::string("--") + option.name + " needs a finite number");
     }
-    if (args.Has("type"))
+    if (args.Has("type")) {
+        // A longer name would make a file that no loader accepts.
+        if (args.options.at("type").size() > DesignFile::kMaxTypeNameBytes)
+            return CliUsageError("--type needs a name of at most " +
+                                 std::to_string(DesignFile::kMaxTypeNameBytes) + " bytes");
         design.m_boxType = args.options.at("type");
+    }
     if (args.Has("drivers")) {
         long long count = 0;
         if (!args.Integer("drivers", count) || count < 0 || count > 65535)

@@ -46,12 +46,8 @@ bool FormatOf(const std::string& path, PlotFormat& format) {
 } // namespace
 
 bool ReadPlotRequest(const CliArgs& args, PlotRequest& request, std::string& error) {
-    for (const auto& [name, value] : args.options) {
-        if (name != "o" && name != "size" && name != "db-per-div") {
-            error = "unknown option --" + name;
-            return false;
-        }
-    }
+    if (error = args.UnknownOption({"o", "size", "db-per-div"}); !error.empty())
+        return false;
     if (args.positional.size() != 1) {
         error = "plot takes exactly one design file";
         return false;

@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "cli/CalcOptions.h"
 #include "cli/CliCommand.h"
 #include "cli/Json.h"
 #include "core/calc/PortCalc.h"
@@ -11,23 +10,15 @@ namespace orvane {
 
 namespace {
 
-std::string Value(std::optional<double> v) {
-    return Json::Number(v ? *v : NAN);
-}
-
 int RunPort(const CliArgs& args) {
-    std::string error;
     double vb = 0, fb = 0, diameter = 0;
     int32_t ports = 1;
     std::optional<double> cone, xmax;
-    if (!CalcOptions::OnlyKnown(args, {"vb", "fb", "diameter", "ports", "cone-diameter", "xmax"},
-                                error) ||
-        !CalcOptions::Required(args, "vb", vb, error) ||
-        !CalcOptions::Required(args, "fb", fb, error) ||
-        !CalcOptions::Required(args, "diameter", diameter, error) ||
-        !CalcOptions::Integer32(args, "ports", ports, error) ||
-        !CalcOptions::Optional(args, "cone-diameter", cone, error) ||
-        !CalcOptions::Optional(args, "xmax", xmax, error))
+    std::string error =
+        args.Unexpected(0, {"vb", "fb", "diameter", "ports", "cone-diameter", "xmax"});
+    if (!error.empty() || !args.Required("vb", vb, error) || !args.Required("fb", fb, error) ||
+        !args.Required("diameter", diameter, error) || !args.Integer32("ports", ports, error) ||
+        !args.Optional("cone-diameter", cone, error) || !args.Optional("xmax", xmax, error))
         return CliUsageError(error);
     if (cone.has_value() != xmax.has_value())
         return CliUsageError("--cone-diameter and --xmax go together");
@@ -36,10 +27,10 @@ int RunPort(const CliArgs& args) {
     const auto minDiameter =
         cone ? PortCalc::MinDiameter(*cone, *xmax, fb) : std::optional<double>();
     Json::Object out;
-    out.Add("portLength", Value(port ? std::optional(port->length) : std::nullopt));
+    out.Add("portLength", Json::Number(port ? std::optional(port->length) : std::nullopt));
     out.Add("effectiveDiameter",
-            Value(port ? std::optional(port->effectiveDiameter) : std::nullopt));
-    out.Add("minDiameter", Value(minDiameter));
+            Json::Number(port ? std::optional(port->effectiveDiameter) : std::nullopt));
+    out.Add("minDiameter", Json::Number(minDiameter));
     std::puts(out.Str().c_str());
     return 0;
 }

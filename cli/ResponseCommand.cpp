@@ -23,7 +23,7 @@ void PutLevel(ChunkedOutput& out, double level) {
 }
 
 int RunResponse(const CliArgs& args) {
-    if (args.positional.size() != 1 || !args.options.empty())
+    if (!args.Unexpected(1, {}).empty())
         return CliUsageError("response takes exactly one design file");
     std::optional<SpeakerDesign> loaded = LoadDesignOrReport(args.positional[0]);
     if (!loaded)

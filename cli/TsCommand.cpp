@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "cli/CalcOptions.h"
 #include "cli/CliCommand.h"
 #include "cli/Json.h"
 #include "core/calc/TsCalc.h"
@@ -11,22 +10,14 @@ namespace orvane {
 
 namespace {
 
-std::string Value(std::optional<double> v) {
-    return Json::Number(v ? *v : NAN);
-}
-
 int RunTs(const CliArgs& args) {
-    std::string error;
     TsCalc::Measurements m;
     std::optional<double> fc, vb;
-    if (!CalcOptions::OnlyKnown(args, {"fs", "re", "zmax", "f1", "f2", "fc", "vb"}, error) ||
-        !CalcOptions::Required(args, "fs", m.fs, error) ||
-        !CalcOptions::Required(args, "re", m.re, error) ||
-        !CalcOptions::Required(args, "zmax", m.zmax, error) ||
-        !CalcOptions::Required(args, "f1", m.f1, error) ||
-        !CalcOptions::Required(args, "f2", m.f2, error) ||
-        !CalcOptions::Optional(args, "fc", fc, error) ||
-        !CalcOptions::Optional(args, "vb", vb, error))
+    std::string error = args.Unexpected(0, {"fs", "re", "zmax", "f1", "f2", "fc", "vb"});
+    if (!error.empty() || !args.Required("fs", m.fs, error) || !args.Required("re", m.re, error) ||
+        !args.Required("zmax", m.zmax, error) || !args.Required("f1", m.f1, error) ||
+        !args.Required("f2", m.f2, error) || !args.Optional("fc", fc, error) ||
+        !args.Optional("vb", vb, error))
         return CliUsageError(error);
     if (fc.has_value() != vb.has_value())
         return CliUsageError("--fc and --vb go together");
@@ -36,12 +27,12 @@ int RunTs(const CliArgs& args) {
     // A single measurement has no earlier Qts to carry over.
     const TsCalc::Results r = TsCalc::Compute(m, std::nullopt);
     Json::Object out;
-    out.Add("z", Value(r.z));
-    out.Add("qms", Value(r.qms));
-    out.Add("qes", Value(r.qes));
-    out.Add("qts", Value(r.qts));
-    out.Add("error", Value(r.error));
-    out.Add("vas", fc ? Value(r.vas) : Value(std::nullopt));
+    out.Add("z", Json::Number(r.z));
+    out.Add("qms", Json::Number(r.qms));
+    out.Add("qes", Json::Number(r.qes));
+    out.Add("qts", Json::Number(r.qts));
+    out.Add("error", Json::Number(r.error));
+    out.Add("vas", Json::Number(fc ? r.vas : std::nullopt));
     std::puts(out.Str().c_str());
     return 0;
 }

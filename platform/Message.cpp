@@ -41,6 +41,8 @@ QMessageBox::StandardButton ShowMessage(QWidget* parent, const QString& text, Me
         return hook(record);
 
     QMessageBox box(IconFor(kind), record.caption, text, buttons, parent);
+    // Texts carry file names, which may look like markup: never rendered as such.
+    box.setTextFormat(Qt::PlainText);
     // The program's icon, not a design window's taken over from the parent.
     if (const QIcon icon = QGuiApplication::windowIcon(); !icon.isNull())
         box.setWindowIcon(icon);

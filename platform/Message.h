@@ -24,7 +24,8 @@ struct MessageRecord {
     QMessageBox::StandardButtons buttons;
 };
 
-// Every message of the program goes through here. Returns the button pressed.
+// Every message of the program goes through here, shown as plain text (a
+// file named "<b>x</b>.spk" shows as that). Returns the button pressed.
 QMessageBox::StandardButton ShowMessage(QWidget* parent, const QString& text,
                                         MessageKind kind = MessageKind::Warning,
                                         const QString& caption = QString(),

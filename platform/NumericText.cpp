@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/NumericText.h"
 
+#include "core/numeric/Saturate.h"
 #include "core/text/CLocaleScope.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <limits>
 #include <string>
 
 namespace orvane {
@@ -100,23 +100,7 @@ std::optional<double> ConvertFloat(const std::string& number) {
 
 // Converts sign-and-digits, saturating at the 32-bit limits.
 int32_t ConvertInteger(const std::string& number) {
-    size_t i = 0;
-    bool negative = false;
-    if (number[i] == '+' || number[i] == '-')
-        negative = number[i++] == '-';
-    int64_t magnitude = 0;
-    constexpr int64_t kCap = int64_t{1} << 40; // far beyond the 32-bit range
-    for (; i < number.size(); ++i) {
-        magnitude = magnitude * 10 + (number[i] - '0');
-        if (magnitude > kCap)
-            magnitude = kCap;
-    }
-    const int64_t value = negative ? -magnitude : magnitude;
-    if (value > std::numeric_limits<int32_t>::max())
-        return std::numeric_limits<int32_t>::max();
-    if (value < std::numeric_limits<int32_t>::min())
-        return std::numeric_limits<int32_t>::min();
-    return static_cast<int32_t>(value);
+    return ParseInt32Saturating(number).value_or(0);
 }
 
 struct StrictToken {

@@ -27,7 +27,6 @@ protected:
     bool DoDataExchange(DataExchange::Direction direction) override;
 
 private:
-
     QLineEdit* m_fsEdit;
     QLineEdit* m_qtsEdit;
     QLineEdit* m_vasEdit;

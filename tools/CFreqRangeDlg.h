@@ -23,7 +23,6 @@ protected:
     bool DoDataExchange(DataExchange::Direction direction) override;
 
 private:
-
     QLineEdit* m_lowerEdit;
     QLineEdit* m_upperEdit;
 };

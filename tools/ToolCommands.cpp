@@ -18,20 +18,6 @@
 namespace orvane {
 
 namespace ToolCommands {
-namespace {
-
-// A user command that changed the record marks the document and tells the
-// shell, so the title shows the change.
-void MarkIfChanged(COrvaneView& view, const SpeakerDesign& before) {
-    COrvaneDoc& doc = view.GetDocument();
-    if (doc.Design().SameBits(before))
-        return;
-    doc.SetModified(true);
-    emit view.recordChanged();
-}
-
-} // namespace
-
 void OnDriverParams(COrvaneView& view) {
     SpeakerDesign& d = view.GetDocument().Design();
     CDriverParamsDlg dlg(&view);
@@ -50,7 +36,7 @@ void OnDriverParams(COrvaneView& view) {
     d.m_xmax = dlg.m_xmax;
     d.m_coneDiameter = dlg.m_coneDiameter;
     d.m_efficiency = dlg.m_efficiency;
-    MarkIfChanged(view, before);
+    view.GetDocument().MarkModifiedIfChanged(before);
 }
 
 void OnFreqRange(COrvaneView& view) {
@@ -62,7 +48,7 @@ void OnFreqRange(COrvaneView& view) {
         const SpeakerDesign before = d;
         d.m_freqLow = dlg.m_lower;
         d.m_freqHigh = dlg.m_upper;
-        MarkIfChanged(view, before);
+        view.GetDocument().MarkModifiedIfChanged(before);
     }
     // The plot is drawn again, alone, over the range now in force.
     view.EraseAndRedraw();
@@ -112,7 +98,7 @@ void OnTsParams(COrvaneView& view) {
         d.m_qts = *dlg.m_tsQts;
     if (dlg.m_resultsShown && dlg.m_tsVas)
         d.m_vas = *dlg.m_tsVas;
-    MarkIfChanged(view, before);
+    view.GetDocument().MarkModifiedIfChanged(before);
 }
 
 void OnAlignments(COrvaneView& view) {
@@ -134,7 +120,7 @@ void OnAlignments(COrvaneView& view) {
     d.m_boxType = std::string(BoxType::Name(dlg.m_kind));
     d.m_v1 = dlg.m_v1;
     d.m_f1 = dlg.m_f1;
-    MarkIfChanged(view, before);
+    view.GetDocument().MarkModifiedIfChanged(before);
     // The form shows the new box and plots it; the tuning counts as entered,
     // so the plot does not choose another.
     view.FillFromDesign();
@@ -157,7 +143,7 @@ void OnDriverLibrary(COrvaneView& view, LibrarySession& session) {
         return;
     const SpeakerDesign before = d;
     UseDriver(*dlg.m_chosen, d);
-    MarkIfChanged(view, before);
+    view.GetDocument().MarkModifiedIfChanged(before);
     view.EraseAndRedraw();
 }
 

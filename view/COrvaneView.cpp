@@ -245,7 +245,7 @@ void COrvaneView::FillFromDesign() {
     RememberShown(Field::V2, m_formV2);
     // A tuning that came with the design (a file, or another window on it)
     // counts as entered, so the first drawing does not replace it.
-    if (design.m_f1 >= 0.1)
+    if (StoredF1CountsAsEntered(design))
         m_f1Entered = true;
     const BoxKind kind = design.Kind();
     m_marks.SetBoxMark(kind);
@@ -350,13 +350,6 @@ void COrvaneView::OnInitialUpdate() {
 
 // --- Commands ---------------------------------------------------------------
 
-void COrvaneView::MarkChanged(const SpeakerDesign& before) {
-    if (before.SameBits(m_doc.Design()))
-        return;
-    m_doc.SetModified(true);
-    emit recordChanged();
-}
-
 void COrvaneView::OnPlot() {
     m_marks.SetBoxMark(BoxKind::Unknown);
     const SpeakerDesign before = m_doc.Design();
@@ -368,7 +361,7 @@ void COrvaneView::OnPlot() {
     // Only the form counts as the user's change. A sealed resonance read back
     // rounded from its field and then recomputed exactly is no change at all.
     if (readChanged)
-        MarkChanged(before);
+        m_doc.MarkModifiedIfChanged(before);
 }
 
 void COrvaneView::OnRedraw() {
@@ -380,7 +373,7 @@ void COrvaneView::OnBoxType(BoxKind kind) {
         return;
     const SpeakerDesign before = m_doc.Design();
     m_doc.Design().m_boxType = std::string(BoxType::Name(kind));
-    MarkChanged(before);
+    m_doc.MarkModifiedIfChanged(before);
     ApplyBoxType(kind);
 }
 

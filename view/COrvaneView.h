@@ -84,10 +84,6 @@ public:
     bool m_f1Entered = false;
     bool m_firstDraw = true;
 
-signals:
-    // A user command changed the record (the document is marked modified too).
-    void recordChanged();
-
 protected:
     void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -113,7 +109,6 @@ private:
     bool DoDataExchange(bool reading);
     void SetFieldStates(BoxKind kind);
     void OnF1Changed();
-    void MarkChanged(const SpeakerDesign& before);
 
     // The draw operation: box picture, plot, then the after-draw hook.
     void Draw();

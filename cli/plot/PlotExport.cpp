@@ -125,7 +125,7 @@ int ExportPlot(const PlotRequest& request, const SpeakerDesign& design) {
     Window window;
     window.design = design;
     // A stored tuning counts as entered, so a saved vented tuning is kept.
-    window.f1Entered = window.design.m_f1 >= 0.1;
+    window.f1Entered = StoredF1CountsAsEntered(window.design);
     window.scale = ScaleForDbPerDiv(request.dbPerDiv);
     window.width = request.width;
     window.height = request.height;

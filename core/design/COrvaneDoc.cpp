@@ -13,6 +13,8 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <limits>
+#include <new>
+#include <span>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -80,6 +82,17 @@ bool COrvaneDoc::OnNewDocument() {
 }
 
 FileResult COrvaneDoc::Load(const std::string& path) {
+    // Memory running out while loading is the file's fault as far as the
+    // user can tell (a record is a few hundred bytes): it must not end the
+    // program with every other open design.
+    try {
+        return LoadFile(path);
+    } catch (const std::bad_alloc&) {
+        return FileResult::Failure(ENOMEM, std::string(DesignFile::kUnexpectedFormat));
+    }
+}
+
+FileResult COrvaneDoc::LoadFile(const std::string& path) {
     const std::string full = FullPath(path);
     auto failure = [&](int error, FilePhase phase) {
         return FileResult::Failure(error,
@@ -117,10 +130,12 @@ FileResult COrvaneDoc::Load(const std::string& path) {
         // Grow at least geometrically so a long run of prefixes stays linear.
         target = std::min(fileSize, std::max<std::uint64_t>(needed, 2 * bytes.size()));
     }
-    // Then the extension block after the record, unless the rest is far
-    // larger than any block: that is left unread.
+    // Then the extension block after a record that loads, unless the rest is
+    // far larger than any block: that is left unread.
     if (needed <= bytes.size()) {
-        if (fileSize - needed > DesignExtension::kMaxTailBytes)
+        const bool readTail = fileSize - needed <= DesignExtension::kMaxTailBytes &&
+                              DesignFile::Parse(std::span(bytes).first(needed));
+        if (!readTail)
             bytes.resize(static_cast<std::size_t>(needed));
         else if (const int error = ReadUpTo(fd, bytes, static_cast<std::size_t>(fileSize)))
             return failure(error, FilePhase::Transfer);

@@ -18,7 +18,9 @@ public:
 
     // Loads a design file into a fresh record. On failure the result holds
     // the exact message to show (the path already put in) and this
-    // document's record stays as it was before the call.
+    // document's record stays as it was before the call. A file that is not
+    // a design, including one whose loading runs out of memory, gives
+    // "Unexpected file format.".
     FileResult Load(const std::string& path);
 
     // Stores the record atomically (temporary file in the same folder, flush,
@@ -36,8 +38,16 @@ public:
 
     bool IsModified() const { return m_modified; }
     void SetModified(bool modified) { m_modified = modified; }
+    // The one way a user command marks the design: modified when it changed
+    // the record (SameBits), left as it was when it did not.
+    void MarkModifiedIfChanged(const SpeakerDesign& before) {
+        if (!before.SameBits(m_design))
+            m_modified = true;
+    }
 
 private:
+    FileResult LoadFile(const std::string& path);
+
     SpeakerDesign m_design;
     std::string m_path;
     std::string m_title;

@@ -198,10 +198,10 @@ std::optional<SpeakerDesign> DesignFile::Parse(std::span<const std::uint8_t> byt
     StringPrefix prefix;
     if (ReadPrefix(in, prefix) != PrefixRead::Ok)
         return std::nullopt;
-    // The length is checked against what is left before anything is taken,
-    // so a huge prefix costs nothing.
+    // The length is checked before anything is taken, so a huge prefix costs
+    // nothing.
     const std::uint64_t size = prefix.wide ? prefix.length * 2 : prefix.length;
-    if (size > in.Left())
+    if (size > kMaxTypeNameBytes || size > in.Left())
         return std::nullopt;
     const auto text = in.Take(static_cast<std::size_t>(size));
     if (prefix.wide)
@@ -233,6 +233,8 @@ std::uint64_t DesignFile::RequiredSize(std::span<const std::uint8_t> head) {
     if (ReadPrefix(in, prefix) != PrefixRead::Ok)
         return lowerBound;
     const std::uint64_t size = prefix.wide ? prefix.length * 2 : prefix.length;
+    if (size > kMaxTypeNameBytes)
+        return kHeadSize + in.Pos();
     return kHeadSize + in.Pos() + size + kTailSize;
 }
 

@@ -5,8 +5,11 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -40,6 +43,47 @@ AtomicWriteResult Failed(int error, WriteStage stage) {
     return {error != 0 ? error : EIO, stage};
 }
 
+// The temporary files' names: a short fixed stem and mkstemp's six letters or
+// digits. A long target name must not push the temporary one over the name
+// length limit.
+constexpr std::string_view kTempStem = ".orvane-save-";
+constexpr std::size_t kTempRandomLength = 6;
+
+bool IsTemporaryName(std::string_view name) {
+    if (name.size() != kTempStem.size() + kTempRandomLength || !name.starts_with(kTempStem))
+        return false;
+    for (const char c : name.substr(kTempStem.size())) {
+        const bool alnum =
+            (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        if (!alnum)
+            return false;
+    }
+    return true;
+}
+
+// A save killed half-way leaves its temporary file behind. Ours, a day old
+// and still there: no save can still be writing it, so it goes. Anything else
+// in the folder, even of a similar name, is left alone.
+void RemoveStaleTemporaries(const std::string& folder) {
+    constexpr std::time_t kStaleAfterSeconds = 24 * 60 * 60;
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr)
+        return;
+    const std::time_t now = std::time(nullptr);
+    const int dirFd = ::dirfd(dir);
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!IsTemporaryName(entry->d_name))
+            continue;
+        struct stat st {};
+        if (::fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        if (S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+            st.st_mtime < now - kStaleAfterSeconds)
+            ::unlinkat(dirFd, entry->d_name, 0);
+    }
+    ::closedir(dir);
+}
+
 } // namespace
 
 AtomicWriteResult WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
@@ -52,6 +96,12 @@ AtomicWriteResult WriteFileAtomically(const std::string& path, std::span<const s
     std::string target = path;
     struct stat st {};
     bool exists = false;
+    // A link that points nowhere is not replaced by a file of ours: the link
+    // is the user's and says where the file belongs.
+    struct stat linkSt {};
+    if (::lstat(path.c_str(), &linkSt) == 0 && S_ISLNK(linkSt.st_mode) &&
+        ::stat(path.c_str(), &st) != 0)
+        return Failed(errno, WriteStage::Open);
     if (::stat(path.c_str(), &st) == 0) {
         exists = true;
         if (S_ISDIR(st.st_mode))
@@ -74,9 +124,9 @@ AtomicWriteResult WriteFileAtomically(const std::string& path, std::span<const s
     std::string folder = std::filesystem::path(target).parent_path().string();
     if (folder.empty())
         folder = "/";
-    // A short fixed name: a long target name must not push the temporary one
-    // over the name length limit.
-    std::string temp = folder + (folder.back() == '/' ? "" : "/") + ".orvane-save-XXXXXX";
+    RemoveStaleTemporaries(folder);
+    std::string temp = folder + (folder.back() == '/' ? "" : "/") + std::string(kTempStem) +
+                       std::string(kTempRandomLength, 'X');
     FileSystem& fs = FileSystem::Current();
     const int fd = fs.OpenTemporary(temp.data());
     if (fd < 0)

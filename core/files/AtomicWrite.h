@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace orvane {
 
@@ -23,11 +24,24 @@ struct [[nodiscard]] AtomicWriteResult {
 // (a short write, a failed flush, a failed rename) the temporary file is
 // removed and whatever was at `path` before is untouched.
 //
-// A symbolic link stays a link and its target gets the new contents. An
+// A symbolic link stays a link and its target gets the new contents; a link
+// that points nowhere is refused (ENOENT), never replaced by a file. An
 // existing file keeps its permissions (and owner, where allowed); a new one
 // gets `newFileMode` less the umask. Folders, devices and pipes are refused,
 // and so is a file the caller could not write in place.
+//
+// The temporary file is named ".orvane-save-" and six letters or digits.
+// Such files of ours that a killed save left in the folder are removed when
+// they are more than a day old.
 AtomicWriteResult WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
                                       unsigned newFileMode = 0666);
+
+// The same for bytes held as characters.
+inline AtomicWriteResult WriteFileAtomically(const std::string& path, std::string_view bytes,
+                                             unsigned newFileMode = 0666) {
+    return WriteFileAtomically(
+        path, std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()),
+        newFileMode);
+}
 
 } // namespace orvane

@@ -49,7 +49,7 @@ double PhaseDifference(Complex a, Complex b) {
 AnalysisResult<Analysis> Analysis::Prepare(const SpeakerDesign& stored) {
     using namespace Acoustics;
     SpeakerDesign design = stored;
-    ApplyStoredAutomaticValues(design);
+    ApplyAutomaticValues(design, StoredF1CountsAsEntered(design));
     const BoxKind kind = design.Kind();
     if (kind == BoxKind::Unknown)
         return AnalysisProblem::UnknownBoxType;

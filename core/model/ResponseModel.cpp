@@ -152,7 +152,7 @@ AutoValue ApplyAutomaticValues(SpeakerDesign& design, bool f1Entered) {
         design.m_f1 = design.m_v1 > 0 ? Storable(design.m_fs * std::sqrt(1 + w / design.m_v1)) : 0;
         return {AutoEntry::F1, design.m_f1};
     case BoxKind::Vented:
-        if (!f1Entered || design.m_f1 < 0.1) {
+        if (!f1Entered || !StoredF1CountsAsEntered(design)) {
             design.m_f1 = Storable(design.m_fs * std::pow(w / design.m_v1, 0.31));
             return {AutoEntry::F1, design.m_f1};
         }
@@ -165,10 +165,6 @@ AutoValue ApplyAutomaticValues(SpeakerDesign& design, bool f1Entered) {
         break;
     }
     return {};
-}
-
-AutoValue ApplyStoredAutomaticValues(SpeakerDesign& design) {
-    return ApplyAutomaticValues(design, design.m_f1 >= 0.1);
 }
 
 SealedAlignment ComputeSealedAlignment(const SpeakerDesign& design) {

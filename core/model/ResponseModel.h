@@ -48,14 +48,17 @@ struct SweepRange {
 };
 SweepRange ComputeSweepRange(const SpeakerDesign& design);
 
+// Whether the design's stored F1 counts as an entered tuning: at least 0.1 Hz.
+// A vented box keeps such a tuning instead of choosing one, and a design
+// window opened on a design takes its stored tuning as entered.
+inline bool StoredF1CountsAsEntered(const SpeakerDesign& design) {
+    return design.m_f1 >= 0.1;
+}
+
 // Applies the box type's automatic value (sealed resonance into F1, vented
 // tuning into F1 unless one was entered, bandpass-4 sealed-chamber resonance
 // into F2) and says what the form must show.
 AutoValue ApplyAutomaticValues(SpeakerDesign& design, bool f1Entered);
-
-// The automatic step of a design as it is stored, without a window that
-// knows whether F1 was typed: a stored F1 of at least 0.1 counts as entered.
-AutoValue ApplyStoredAutomaticValues(SpeakerDesign& design);
 
 SealedAlignment ComputeSealedAlignment(const SpeakerDesign& design);
 

@@ -5,6 +5,7 @@
 #include "app/IniFile.h"
 #include "app/RecentFileList.h"
 #include "app/SettingsPath.h"
+#include "tests/support/FailingFileSystem.h"
 
 #include <QDir>
 #include <QFile>
@@ -119,8 +120,123 @@ private slots:
         AppSettings settings(Path("huge.ini"));
         settings.Load();
         settings.RecentFiles().Add("/a.spk");
-        QVERIFY(!settings.Save());
+        const FileResult saved = settings.Save();
+        QVERIFY(!saved);
+        QVERIFY2(saved.Message().find("size limit") != std::string::npos, saved.Message().c_str());
         QCOMPARE(ReadAll(Path("huge.ini")), huge);
+    }
+
+    // --- settings: everything the program does not own is kept byte for byte ---
+
+    // Each file gets "/d/b.spk" at the top of the recent list and PreviewPages 3.
+    void foreignBytesAreKept_data() {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QByteArray>("after");
+        QTest::newRow("latin-1 line")
+            << QByteArray("[Colours]\nname=Caf\xE9\n[Recent File List]\nFile1=/d/a.spk\n")
+            << QByteArray("[Colours]\nname=Caf\xE9\n[Recent File List]\nFile1=/d/b.spk\n"
+                          "File2=/d/a.spk\n\n[Settings]\nPreviewPages=3\n");
+        QTest::newRow("binary line")
+            << QByteArray("\x00\x01\xFF\xFE junk\x80\n", 11)
+            << QByteArray("\x00\x01\xFF\xFE junk\x80\n", 11) +
+                   "\n[Recent File List]\nFile1=/d/b.spk\n\n[Settings]\nPreviewPages=3\n";
+        QTest::newRow("byte order mark")
+            << QByteArray("\xEF\xBB\xBF[Settings]\nPreviewPages=2\nSound=off\n")
+            << QByteArray("\xEF\xBB\xBF[Settings]\nPreviewPages=3\nSound=off\n\n"
+                          "[Recent File List]\nFile1=/d/b.spk\n");
+        QTest::newRow("CR LF")
+            << QByteArray("; mine\r\n[Recent File List]\r\nFile1=/d/a.spk\r\n[Other]\r\nx=1\r\n")
+            << QByteArray("; mine\r\n[Recent File List]\r\nFile1=/d/b.spk\r\nFile2=/d/a.spk\r\n"
+                          "[Other]\r\nx=1\r\n\r\n[Settings]\r\nPreviewPages=3\r\n");
+        QTest::newRow("no final line break")
+            << QByteArray("; mine\n[Other]\nx=1")
+            << QByteArray("; mine\n[Other]\nx=1\n\n[Recent File List]\nFile1=/d/b.spk\n\n"
+                          "[Settings]\nPreviewPages=3\n");
+        QTest::newRow("own key unchanged")
+            << QByteArray("[Settings]\nPreviewPages = 3 \n")
+            << QByteArray("[Settings]\nPreviewPages = 3 \n\n[Recent File List]\nFile1=/d/b.spk\n");
+    }
+    void foreignBytesAreKept() {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, after);
+        const QString path = Path("orvane.ini");
+        WriteAll(path, before);
+        AppSettings settings(path);
+        settings.Load();
+        settings.RecentFiles().Add("/d/b.spk");
+        settings.SetPreviewPages(3);
+        QVERIFY(settings.Save());
+        QCOMPARE(ReadAll(path), after);
+        // Written once more unchanged, nothing moves.
+        QVERIFY(settings.Save());
+        QCOMPARE(ReadAll(path), after);
+    }
+
+    // Leading blanks, a sign and digits; beyond the int range saturates.
+    void previewPagesReadAsInteger_data() {
+        QTest::addColumn<QByteArray>("value");
+        QTest::addColumn<int>("pages");
+        QTest::newRow("blanks") << QByteArray(" \t3 ") << 3;
+        QTest::newRow("digits then text") << QByteArray("+4 pages") << 4;
+        QTest::newRow("huge") << QByteArray("99999999999999999999") << 2147483647;
+        QTest::newRow("huge negative") << QByteArray("-99999999999") << -2147483647 - 1;
+        QTest::newRow("no digits") << QByteArray("-x") << 0;
+    }
+    void previewPagesReadAsInteger() {
+        QFETCH(QByteArray, value);
+        WriteAll(Path("orvane.ini"), "[Settings]\nPreviewPages=" + value + "\n");
+        AppSettings settings(Path("orvane.ini"));
+        settings.Load();
+        QTEST(settings.PreviewPages(), "pages");
+    }
+
+    // --- atomic writes: a full disk or a failing drive leaves the old file ---
+
+    void failedWriteKeepsOldSettings_data() {
+        QTest::addColumn<int>("step");
+        QTest::addColumn<int>("error");
+        using Step = FailingFileSystem::Step;
+        QTest::newRow("create") << int(Step::CreateTemp) << ENOSPC;
+        QTest::newRow("write") << int(Step::Write) << ENOSPC;
+        QTest::newRow("flush") << int(Step::Flush) << EIO;
+        QTest::newRow("close") << int(Step::Close) << EDQUOT;
+        QTest::newRow("rename") << int(Step::Rename) << EIO;
+    }
+    void failedWriteKeepsOldSettings() {
+        QFETCH(int, step);
+        QFETCH(int, error);
+        const QString path = Path("orvane.ini");
+        const QByteArray before = "[Recent File List]\nFile1=/d/a.spk\n; mine\n";
+        WriteAll(path, before);
+        AppSettings settings(path);
+        settings.Load();
+        for (const char* f : {"/d/1.spk", "/d/2.spk", "/d/3.spk"})
+            settings.RecentFiles().Add(f);
+        FileResult saved = FileResult::Success();
+        {
+            FailingFileSystem failing(FailingFileSystem::Step(step), error);
+            saved = settings.Save();
+        }
+        QVERIFY(!saved);
+        QCOMPARE(saved.Error(), error);
+        QCOMPARE(ReadAll(path), before);
+        QCOMPARE(QDir(m_tmp->path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"orvane.ini"});
+    }
+
+    // A link to a missing file is the user's: not replaced, and the reason given.
+    void danglingLinkIsLeftAlone() {
+        const QString path = Path("orvane.ini");
+        QVERIFY(QFile::link(Path("dotfiles/orvane.ini"), path));
+        AppSettings settings(path);
+        settings.Load();
+        settings.RecentFiles().Add("/a.spk");
+        const FileResult saved = settings.Save();
+        QVERIFY(!saved);
+        QVERIFY2(saved.Message().find("link to a missing file") != std::string::npos,
+                 saved.Message().c_str());
+        QVERIFY(QFileInfo(path).isSymLink());
+        QVERIFY(!QFileInfo::exists(Path("dotfiles")));
     }
 
     // $XDG_CONFIG_HOME when it is an absolute path, else ~/.config.

@@ -2,6 +2,7 @@
 // The desktop association written at start-up, under a temporary
 // XDG_DATA_HOME and XDG_DATA_DIRS so the tester's own desktop is never touched.
 #include "app/ShellIntegration.h"
+#include "tests/support/FailingFileSystem.h"
 
 #include <QDir>
 #include <QFile>
@@ -226,6 +227,28 @@ private slots:
                   dir + "mimetypes/" + ShellIntegration::kMimeIconName + ".png"})
                 QCOMPARE(QImage(png).size(), QSize(size, size));
         }
+    }
+
+    // --- atomic writes ---
+
+    // A full disk while the entry is rewritten leaves the earlier one whole,
+    // tells nobody but the log, and leaves nothing beside it.
+    void failedWriteKeepsEarlierEntry() {
+        QVERIFY(ShellIntegration::Register(kExe, false).desktopWritten);
+        const QByteArray before = ReadAll(DesktopPath());
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression("^desktop registration: cannot write .*/"
+                                                "io\\.github\\.orvane\\.Orvane\\.desktop: "
+                                                "No space left on device$"));
+        ShellIntegration::Outcome out;
+        {
+            FailingFileSystem failing(FailingFileSystem::Step::Flush, ENOSPC);
+            out = ShellIntegration::Register("/usr/bin/orvane", false);
+        }
+        QVERIFY(!out.desktopWritten);
+        QCOMPARE(ReadAll(DesktopPath()), before);
+        QCOMPARE(QDir(m_home + "/applications").entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"io.github.orvane.Orvane.desktop"});
     }
 
     void execLine() {

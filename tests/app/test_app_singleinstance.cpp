@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Single instance: a second process hands its file to the first, a socket left
 // by a crashed program is taken over, and bad clients cannot fool the listener.
-// This binary plays the second process when started with "--client APP PATH".
+// This binary plays the second process when started with "--client APP HEX",
+// HEX being the path's bytes in hexadecimal (a QProcess argument could not
+// carry bytes that are no UTF-8).
 #include "app/SingleInstance.h"
 
 #include <QCoreApplication>
@@ -13,10 +15,13 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtEndian>
 #include <QtTest>
 
 #include <cstring>
+#include <memory>
+#include <vector>
 
 using namespace orvane;
 
@@ -51,7 +56,58 @@ private slots:
         QCOMPARE(RunClient("designs/woofer box.spk", tmp.path()), 0);
         QTRY_COMPARE(spy.count(), 1);
         // Made absolute against the second process's folder.
-        QCOMPARE(spy.at(0).at(0).toString(), tmp.path() + "/designs/woofer box.spk");
+        QCOMPARE(spy.at(0).at(0).toByteArray(),
+                 QFile::encodeName(tmp.path()) + "/designs/woofer box.spk");
+    }
+
+    // --- hand-over: paths keep their bytes ---
+
+    void pathBytesAreKept() {
+        SingleInstance first(m_app);
+        QVERIFY(first.Listen());
+        QSignalSpy spy(&first, &SingleInstance::fileRequested);
+        const QByteArray path = "/d/nonutf8-\xff\xfe.spk";
+        QCOMPARE(RunClient(path, QDir::tempPath()), 0);
+        QTRY_COMPARE(spy.count(), 1);
+        QCOMPARE(spy.at(0).at(0).toByteArray(), path);
+    }
+
+    // --- hand-over: a running program is not given up on too early ---
+
+    // Idle local connections, however many, never lock out a real start.
+    void idleConnectionsDoNotLockOut() {
+        SingleInstance first(m_app);
+        QVERIFY(first.Listen());
+        QSignalSpy spy(&first, &SingleInstance::fileRequested);
+        std::vector<std::unique_ptr<QLocalSocket>> idle;
+        for (int i = 0; i < 2 * SingleInstance::kMaxClients; ++i) {
+            idle.push_back(std::make_unique<QLocalSocket>());
+            idle.back()->connectToServer(SingleInstance::ServerName(m_app));
+            QVERIFY(idle.back()->waitForConnected(2000));
+        }
+        QTest::qWait(50); // the listener takes them all in
+        QCOMPARE(RunClient("/d/after-idle.spk", QDir::tempPath()), 0);
+        QTRY_COMPARE(spy.count(), 1);
+    }
+
+    // A program busy for a few seconds (no event loop), with idle
+    // connections waiting in line before the new start, still takes the file.
+    void busyProgramStillTakesTheFile() {
+        SingleInstance first(m_app);
+        QVERIFY(first.Listen());
+        QSignalSpy spy(&first, &SingleInstance::fileRequested);
+        std::vector<std::unique_ptr<QLocalSocket>> idle;
+        for (int i = 0; i < SingleInstance::kMaxClients; ++i) {
+            idle.push_back(std::make_unique<QLocalSocket>());
+            idle.back()->connectToServer(SingleInstance::ServerName(m_app));
+            QVERIFY(idle.back()->waitForConnected(2000));
+        }
+        QProcess client;
+        StartClient(client, "/d/while-busy.spk", QDir::tempPath());
+        QVERIFY(client.waitForStarted(10000));
+        QThread::msleep(3500);
+        QCOMPARE(WaitForClient(client), 0);
+        QTRY_COMPARE(spy.count(), 1);
     }
 
     void staleSocketIsTakenOver() {
@@ -74,6 +130,7 @@ private slots:
         QTest::newRow("wrong magic") << QByteArray("GET / HTTP/1.0\r\n\r\n");
         QTest::newRow("length too large") << QByteArray("ORV1\x7f\xff\xff\xff", 8);
         QTest::newRow("relative path") << Message("relative.spk");
+        QTest::newRow("NUL in path") << Message(QByteArray("/d/a\0b.spk", 10));
         QTest::newRow("trailing bytes") << Message("/d/a.spk") + "extra";
     }
     void badClientsAreDropped() {
@@ -95,13 +152,20 @@ private slots:
 private:
     // Runs this binary as the second program, turning our event loop so the
     // listener can answer.
-    int RunClient(const QString& path, const QString& workingDir) {
+    int RunClient(const QByteArray& path, const QString& workingDir) {
         QProcess client;
-        client.setWorkingDirectory(workingDir);
-        client.start(QCoreApplication::applicationFilePath(), {"--client", m_app, path});
+        StartClient(client, path, workingDir);
         if (!client.waitForStarted(10000))
             return -1;
-        QDeadlineTimer deadline(20000);
+        return WaitForClient(client);
+    }
+    void StartClient(QProcess& client, const QByteArray& path, const QString& workingDir) {
+        client.setWorkingDirectory(workingDir);
+        client.start(QCoreApplication::applicationFilePath(),
+                     {"--client", m_app, QString::fromLatin1(path.toHex())});
+    }
+    static int WaitForClient(QProcess& client) {
+        QDeadlineTimer deadline(60000);
         while (client.state() != QProcess::NotRunning && !deadline.hasExpired())
             QTest::qWait(10);
         return client.state() == QProcess::NotRunning ? client.exitCode() : -2;
@@ -114,8 +178,8 @@ private:
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     if (argc == 4 && std::strcmp(argv[1], "--client") == 0)
-        return SingleInstance::SendToRunning(QString::fromLocal8Bit(argv[3]),
-                                             QString::fromLocal8Bit(argv[2]), 5000)
+        return SingleInstance::SendToRunning(QByteArray::fromHex(argv[3]),
+                                             QString::fromLocal8Bit(argv[2]))
                    ? 0
                    : 1;
     TestSingleInstance test;

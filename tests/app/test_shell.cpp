@@ -5,6 +5,7 @@
 #include "app/COrvaneApp.h"
 #include "app/CommandTexts.h"
 #include "app/HelpLocation.h"
+#include "app/IniFile.h"
 #include "app/SingleInstance.h"
 #include "core/design/COrvaneDoc.h"
 #include "platform/CommandRouter.h"
@@ -20,6 +21,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMimeData>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -30,7 +32,18 @@
 #include <QToolBar>
 #include <QtTest>
 
+#include <unistd.h>
+
 using namespace orvane;
+
+namespace {
+
+// A path as the file system's bytes, as the command line and the hand-over give it.
+QByteArray Native(const QString& path) {
+    return QFile::encodeName(path);
+}
+
+} // namespace
 
 class TestShell : public QObject {
     Q_OBJECT
@@ -120,7 +133,7 @@ private slots:
 
     void startWithMissingFileShowsMessageAndNoWindow() {
         const QString missing = m_dir->filePath("gone.spk");
-        QVERIFY(m_app.InitInstance({missing}));
+        QVERIFY(m_app.InitInstance({Native(missing)}));
         QCOMPARE(m_messages.size(), 1);
         QCOMPARE(m_messages[0].kind, MessageKind::Warning);
         QCOMPARE(m_messages[0].caption, QString("orvane"));
@@ -151,7 +164,7 @@ private slots:
     void recentListReachesIniOnlyAtExit() {
         const QString first = WriteDesign("first.spk");
         const QString second = WriteDesign("second.spk");
-        QVERIFY(m_app.InitInstance({first}));
+        QVERIFY(m_app.InitInstance({Native(first)}));
         m_dialogAnswers << second;
         Trigger(ID_FILE_OPEN);
         QCOMPARE(m_app.Settings()->RecentFiles().Files(), QStringList({second, first}));
@@ -169,7 +182,7 @@ private slots:
 
     void missingRecentFileKeepsItsEntry() {
         const QString path = WriteDesign("woofer.spk");
-        QVERIFY(m_app.InitInstance({path}));
+        QVERIFY(m_app.InitInstance({Native(path)}));
         Trigger(ID_FILE_CLOSE);
         QVERIFY(QFile::remove(path));
         Trigger(ID_FILE_MRU_FILE1);
@@ -177,6 +190,31 @@ private slots:
         QVERIFY(m_messages[0].text.startsWith(path + "\nCannot find this file."));
         QVERIFY(Windows().isEmpty());
         QCOMPARE(m_app.Settings()->RecentFiles().Files(), QStringList({path}));
+    }
+
+    // Settings that cannot be written at exit: one warning in the log, the
+    // file as it was.
+    void settingsNotSavedAtExitIsLogged_data() {
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("over the size limit") << "is over the settings file's size limit";
+        QTest::newRow("dangling link") << "it is a link to a missing file";
+    }
+    void settingsNotSavedAtExitIsLogged() {
+        QFETCH(QString, reason);
+        const QString ini = m_dir->filePath("orvane.ini");
+        if (QByteArray(QTest::currentDataTag()) == "dangling link")
+            QVERIFY(QFile::link(m_dir->filePath("gone/orvane.ini"), ini));
+        else
+            QVERIFY(QFile(ini).open(QIODevice::WriteOnly) &&
+                    QFile::resize(ini, IniFile::kMaxFileSize + 1));
+        const QFileInfo before(ini);
+        QVERIFY(m_app.InitInstance({Native(WriteDesign("woofer.spk"))}));
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression("^settings not saved: .*orvane\\.ini.*" +
+                                                QRegularExpression::escape(reason)));
+        m_app.ExitInstance();
+        QCOMPARE(QFileInfo(ini).isSymLink(), before.isSymLink());
+        QCOMPARE(QFileInfo(ini).size(), before.size());
     }
 
     void modifiedDesignPrompts_data() {
@@ -213,16 +251,57 @@ private slots:
     // by a second start.
     void openOfOpenFileActivatesIt() {
         const QString path = WriteDesign("tweeter.spk");
-        QVERIFY(m_app.InitInstance({path}));
+        QVERIFY(m_app.InitInstance({Native(path)}));
         Trigger(ID_FILE_NEW);
         m_dialogAnswers << m_dir->path() + "/./tweeter.spk";
         Trigger(ID_FILE_OPEN);
         QCOMPARE(ActiveTitle(), QString("tweeter.spk"));
         Trigger(ID_FILE_NEW);
-        emit m_app.Instance()->fileRequested(path);
+        emit m_app.Instance()->fileRequested(Native(path));
         QCOMPARE(ActiveTitle(), QString("tweeter.spk"));
         QCOMPARE(Windows().size(), 3);
         QVERIFY(m_messages.isEmpty());
+    }
+
+    // --- paths: a name that is no UTF-8 opens from every way in ---
+
+    void nonUtf8NameOpens_data() {
+        QTest::addColumn<QString>("way");
+        QTest::newRow("command line") << "command line";
+        QTest::newRow("hand-over") << "hand-over";
+        QTest::newRow("drag and drop") << "drag and drop";
+    }
+    void nonUtf8NameOpens() {
+        QFETCH(QString, way);
+        const QByteArray path = Native(m_dir->path()) + "/nonutf8-\xff\xfe.spk";
+        COrvaneDoc design;
+        design.OnNewDocument();
+        QVERIFY(design.Save(path.toStdString()));
+        if (way == "command line") {
+            QVERIFY(m_app.InitInstance({path}));
+        } else {
+            QVERIFY(m_app.InitInstance({}));
+            if (way == "hand-over") {
+                emit m_app.Instance()->fileRequested(path);
+            } else {
+                QMimeData mime;
+                mime.setUrls({QUrl::fromEncoded("file://" + path.toPercentEncoding("/"))});
+                QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &mime, Qt::LeftButton,
+                                      Qt::NoModifier);
+                QCoreApplication::sendEvent(&Frame(), &enter);
+                QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &mime, Qt::LeftButton,
+                                Qt::NoModifier);
+                QCoreApplication::sendEvent(&Frame(), &drop);
+            }
+        }
+        QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.value(0).text));
+        QCOMPARE(m_app.Documents()->ActiveView()->GetDocument().Path(), path.toStdString());
+        // Save writes the same file, not one named after a lossy copy of it.
+        Trigger(ID_FILE_SAVE);
+        QVERIFY(m_messages.isEmpty());
+        QCOMPARE(::access(path.constData(), F_OK), 0);
+        QVERIFY(!QFile::exists(
+            m_dir->filePath(QString::fromUtf8(path.mid(path.lastIndexOf('/') + 1)))));
     }
 
     void saveAsAppendsExtension_data() {
@@ -298,7 +377,7 @@ private slots:
     // A title with '&' shows it in the window list instead of underlining.
     void windowListShowsAmpersand() {
         const QString path = WriteDesign("x&y.spk");
-        QVERIFY(m_app.InitInstance({path}));
+        QVERIFY(m_app.InitInstance({Native(path)}));
         Frame().UpdateWindowMenu();
         QStringList entries;
         for (QAction* action : Frame().WindowMenu()->actions())

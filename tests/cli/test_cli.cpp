@@ -116,6 +116,11 @@ private slots:
             << QStringList{"portLength=12.45", "effectiveDiameter=4.24", "minDiameter=3.53"};
         QTest::newRow("box 3.5") << "box --volume 3.5 --ratio 1.26"
                                  << QStringList{"width=18.220", "height=22.957", "depth=14.460"};
+        // A value too small for a double is the nearest one, as strtod gives it.
+        QTest::newRow("fs underflow")
+            << "new --fs 1e-400 --v1 1.5" << QStringList{"record.fs=0", "afterAuto.f1=0"};
+        QTest::newRow("box underflow")
+            << "box --volume 5e-324" << QStringList{"width=0.0", "height=0.0", "depth=0.0"};
         QTest::newRow("ts 50 with box")
             << "ts --fs 30 --re 6 --zmax 54 --f1 20 --f2 50 --fc 60 --vb 1"
             << QStringList{"qms=3.000", "qes=0.375", "qts=0.333", "error=1.623", "vas=3.450"};
@@ -449,6 +454,40 @@ private slots:
         QTest::newRow("analyze no file") << "analyze --summary";
         QTest::newRow("analyze unknown option") << "analyze x.spk --csv 1";
     }
+    // The first line names what is wrong, the same for every subcommand.
+    void usageMessages_data() {
+        QTest::addColumn<QString>("args");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("calculator extra argument") << "box extra --volume 1"
+                                                   << "unexpected argument extra";
+        QTest::newRow("calculator unknown option") << "ts --fs 1 --zz 2"
+                                                   << "unknown option --zz";
+        QTest::newRow("calculator missing") << "port --vb 2 --fb 35"
+                                            << "missing --diameter";
+        QTest::newRow("calculator not a number") << "box --volume 1e999"
+                                                 << "--volume needs a number";
+        QTest::newRow("new extra argument") << "new x.spk -o y.spk"
+                                            << "unexpected argument x.spk";
+        QTest::newRow("new unknown option") << "new -o y.spk -q 2"
+                                            << "unknown option --q";
+        QTest::newRow("new overflow") << "new -o y.spk --fs 1e400"
+                                      << "--fs needs a finite number";
+        QTest::newRow("new long type") << "new -o y.spk --type " + QString(65537, 'S')
+                                       << "--type needs a name of at most 65536 bytes";
+        QTest::newRow("info option") << "info a.spk --x 1"
+                                     << "info takes exactly one design file";
+        QTest::newRow("response nothing") << "response"
+                                          << "response takes exactly one design file";
+    }
+    void usageMessages() {
+        QFETCH(QString, args);
+        QFETCH(QString, message);
+        const CliRun r = RunCli(Args(args.replace("y.spk", m_dir.filePath("y.spk"))));
+        QCOMPARE(r.code, 2);
+        QCOMPARE(QString::fromUtf8(r.err.left(r.err.indexOf('\n'))), "orvane-cli: " + message);
+        QVERIFY(!QFile::exists(m_dir.filePath("y.spk")));
+    }
+
     void usageErrors() {
         QFETCH(QString, args);
         const CliRun r = RunCli(Args(args.replace("x.", m_dir.filePath("x."))));

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/design/DesignFile.h"
 #include "tests/support/CliRun.h"
+#include "tests/support/ReferenceDesigns.h"
 
 #include <QImage>
 #include <QtTest>
@@ -8,16 +9,6 @@
 using namespace orvane;
 
 namespace {
-
-// The reference sealed design: Fs 30, Qts 0.4, Vas 3, V1 1.5.
-SpeakerDesign Sealed() {
-    SpeakerDesign d;
-    d.m_fs = 30;
-    d.m_qts = 0.4;
-    d.m_vas = 3;
-    d.m_v1 = 1.5;
-    return d;
-}
 
 bool Write(const QString& path, const SpeakerDesign& d) {
     const auto bytes = DesignFile::Store(d);
@@ -39,7 +30,7 @@ class TestPlotCommand : public QObject {
 private slots:
     void initTestCase() {
         m_sealed = m_dir.filePath("sealed.spk");
-        QVERIFY(Write(m_sealed, Sealed()));
+        QVERIFY(Write(m_sealed, ReferenceDesign(BoxKind::Sealed)));
     }
 
     // The 800 x 600 example; with no display and no platform chosen the tool
@@ -140,7 +131,7 @@ private slots:
 
     // Whatever a design file holds, the plot is written and the tool ends.
     void absurdDesignStillPlots() {
-        SpeakerDesign d = Sealed();
+        SpeakerDesign d = ReferenceDesign(BoxKind::Sealed);
         d.m_freqLow = -1e300;
         d.m_freqHigh = 1e300;
         d.m_fs = 1e300;

@@ -2,6 +2,7 @@
 #include "platform/DataExchange.h"
 #include "platform/Message.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QVBoxLayout>
@@ -120,6 +121,28 @@ private slots:
         for (const auto& spy : spies)
             QCOMPARE(spy->count(), 0);
         QVERIFY(m_messages.isEmpty());
+    }
+
+    // --- messages ---
+
+    // A path that looks like markup shows as the characters it has.
+    void messageBoxShowsPlainText() {
+        SetMessageHook({}); // the real box, closed from the event loop
+        const QString text = "/tmp/<h1>BIG<br>x</h1>.spk\nCannot find this file.";
+        Qt::TextFormat format = Qt::AutoText;
+        QString shown;
+        QTimer::singleShot(0, this, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr)
+                return;
+            format = box->textFormat();
+            if (const auto* label = box->findChild<QLabel*>("qt_msgbox_label"))
+                shown = label->textFormat() == Qt::PlainText ? label->text() : QString();
+            box->accept();
+        });
+        ShowMessage(nullptr, text);
+        QCOMPARE(format, Qt::PlainText);
+        QCOMPARE(shown, text);
     }
 };
 

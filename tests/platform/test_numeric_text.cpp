@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/NumericText.h"
 #include "core/text/Printf.h"
+#include "platform/NumericText.h"
 
 #include <QProcess>
 #include <QTemporaryDir>

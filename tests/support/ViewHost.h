@@ -3,6 +3,7 @@
 
 #include "core/design/COrvaneDoc.h"
 #include "platform/Message.h"
+#include "tests/support/ReferenceDesigns.h"
 #include "view/COrvaneView.h"
 #include "view/ViewMarks.h"
 
@@ -90,17 +91,9 @@ public:
     std::unique_ptr<COrvaneView> view;
 };
 
-// The reference driver of the examples: Fs 30 Hz, Qts 0.4, Vas 3 ft3.
-inline void ReferenceDriver(SpeakerDesign& design) {
-    design.m_fs = 30;
-    design.m_qts = 0.4;
-    design.m_vas = 3;
-}
-
-inline void VentedDesign(SpeakerDesign& design) {
-    ReferenceDriver(design);
-    design.m_boxType = "Vented";
-    design.m_v1 = 2;
+// A host's set-up that starts it with the given design.
+inline std::function<void(SpeakerDesign&)> Starting(SpeakerDesign design) {
+    return [design](SpeakerDesign& d) { d = design; };
 }
 
 } // namespace orvane

@@ -2,6 +2,7 @@
 // Renders each tool dialog offscreen, filled with a typical design, into
 // <folder>/dialog-<name>.png. Run by hand when a dialog's layout changes:
 //   QT_QPA_PLATFORM=offscreen dialog_screenshots docs
+#include "tests/support/ReferenceDesigns.h"
 #include "tools/CAlignmentDlg.h"
 #include "tools/CBoxCalcDlg.h"
 #include "tools/CDriverParamsDlg.h"
@@ -45,13 +46,14 @@ int main(int argc, char** argv) {
     const QDir folder(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("."));
     bool ok = true;
 
+    const SpeakerDesign reference = WithOutputFigures(ReferenceDriver());
     CDriverParamsDlg driver;
-    driver.m_fs = 30;
-    driver.m_qts = 0.4;
-    driver.m_vas = 3;
-    driver.m_coneDiameter = 10;
-    driver.m_xmax = 0.25;
-    driver.m_efficiency = 88;
+    driver.m_fs = reference.m_fs;
+    driver.m_qts = reference.m_qts;
+    driver.m_vas = reference.m_vas;
+    driver.m_coneDiameter = reference.m_coneDiameter;
+    driver.m_xmax = reference.m_xmax;
+    driver.m_efficiency = reference.m_efficiency;
     ok = Save(driver, folder, "driver-parameters") && ok;
 
     CFreqRangeDlg range;

@@ -9,18 +9,13 @@
 #include "tests/support/DialogTestUtil.h"
 #include "tests/support/ViewHost.h"
 
-#include <QSignalSpy>
-
 using namespace orvane;
 
 namespace {
 
 void Vented(SpeakerDesign& d) {
-    VentedDesign(d);
+    d = WithOutputFigures(ReferenceDesign(BoxKind::Vented));
     d.m_f1 = 35;
-    d.m_coneDiameter = 10;
-    d.m_xmax = 0.25;
-    d.m_efficiency = 88;
 }
 
 const std::pair<const char*, const char*> kMeasurements[] = {
@@ -71,7 +66,6 @@ private slots:
     void driverParams() {
         QFETCH(QString, button);
         ViewHost host(Vented, false);
-        QSignalSpy changed(host.view.get(), &COrvaneView::recordChanged);
         const SpeakerDesign before = host.doc.Design();
         QStringList shown;
         ModalDriver<CDriverParamsDlg> driver([&](CDriverParamsDlg& dlg) {
@@ -92,7 +86,6 @@ private slots:
             QVERIFY(d.SameBits(before));
         }
         QCOMPARE(host.doc.IsModified(), ok);
-        QCOMPARE(changed.count(), int(ok));
     }
 
     // The span is applied only when it is wider than 10 Hz; the view is drawn

@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QSvgRenderer>
 
 using namespace orvane;
@@ -121,7 +120,7 @@ private slots:
     void formShowsBeginnings() {
         ViewHost host(
             [](SpeakerDesign& d) {
-                VentedDesign(d);
+                d = ReferenceDesign(BoxKind::Vented);
                 d.m_boxType = "Bandpass4";
                 d.m_f1 = 28.348383478284887;
                 d.m_v1 = 1234.56789012;
@@ -154,7 +153,7 @@ private slots:
         QFETCH(QString, type);
         QFETCH(double, f1);
         ViewHost host([&](SpeakerDesign& d) {
-            VentedDesign(d);
+            d = ReferenceDesign(BoxKind::Vented);
             d.m_boxType = type.toStdString();
             d.m_f1 = f1;
             d.m_v2 = 1.23456789012;
@@ -185,7 +184,7 @@ private slots:
         label.setStyleHint(QFont::SansSerif);
         if (QFontInfo(label).family() != "Liberation Sans")
             QSKIP("the reference was drawn with Liberation Sans for Arial");
-        ViewHost host(VentedDesign);
+        ViewHost host(Starting(ReferenceDesign(BoxKind::Vented)));
         QCOMPARE(host.view->devicePixelRatioF(), 1.0);
         const QImage reference(ORVANE_SOURCE_DIR "/tests/view/data/vented-800x600.png");
         QVERIFY(!reference.isNull());
@@ -237,7 +236,7 @@ private slots:
         QFETCH(bool, button);
         QFETCH(QString, message);
         ViewHost host([](SpeakerDesign& d) {
-            ReferenceDriver(d);
+            d = ReferenceDriver();
             d.m_boxType = "Bandpass6";
             d.m_v1 = 2;
             d.m_f1 = 40;
@@ -288,7 +287,7 @@ private slots:
     }
     void loadedTuning() {
         QFETCH(double, f1);
-        ViewHost host(VentedDesign, false);
+        ViewHost host(Starting(ReferenceDesign(BoxKind::Vented)), false);
         host.doc.Design().m_f1 = f1;
         host.view->FillFromDesign();
         QTEST(host.view->m_f1Entered, "entered");
@@ -300,7 +299,7 @@ private slots:
     // The vented example: the tuning is chosen, kept once shown and chosen
     // again after clearing F1; each Plot adds a curve, Redraw keeps one.
     void ventedExample() {
-        ViewHost host(ReferenceDriver);
+        ViewHost host(Starting(ReferenceDriver()));
         host.view->OnBoxType(BoxKind::Vented);
         host.Plot(Field::V1, "2");
         QCOMPARE(host.Edit(Field::F1)->text(), QStringLiteral("34"));
@@ -335,8 +334,7 @@ private slots:
 
     // Plot marks the document only when reading the form changed the record.
     void modifiedByPlot() {
-        ViewHost host(ReferenceDriver);
-        QSignalSpy changed(host.view.get(), &COrvaneView::recordChanged);
+        ViewHost host(Starting(ReferenceDriver()));
         host.view->OnPlot();
         QVERIFY(!host.doc.IsModified());
         host.Plot(Field::V1, "1.5");
@@ -349,11 +347,10 @@ private slots:
         host.view->OnRedraw();
         host.view->OnAmplitude(2);
         QVERIFY(!host.doc.IsModified());
-        QCOMPARE(changed.count(), 1);
     }
 
     void fiveDbPerDiv() {
-        ViewHost host(VentedDesign);
+        ViewHost host(Starting(ReferenceDesign(BoxKind::Vented)));
         const QImage before = host.view->BackingImage();
         host.view->OnAmplitude(5);
         QCOMPARE(ViewHost::Checked(host.marks.amplitude), 2);
@@ -375,10 +372,9 @@ private slots:
     // nothing; an unknown type marks no box and leaves the fields as they were.
     void boxCommands() {
         ViewHost host([](SpeakerDesign& d) {
-            ReferenceDriver(d);
+            d = ReferenceDriver();
             d.m_v1 = 2;
         });
-        QSignalSpy changed(host.view.get(), &COrvaneView::recordChanged);
         const struct {
             BoxKind kind;
             const char* picture;
@@ -404,7 +400,6 @@ private slots:
         host.doc.SetModified(false);
         host.view->OnBoxType(BoxKind::Bandpass6);
         QVERIFY(!host.doc.IsModified());
-        QCOMPARE(changed.count(), 4);
 
         host.doc.Design().m_boxType = "sealed";
         host.view->FillFromDesign();
@@ -415,7 +410,7 @@ private slots:
     }
 
     void afterDrawHook() {
-        ViewHost host(VentedDesign);
+        ViewHost host(Starting(ReferenceDesign(BoxKind::Vented)));
         QTest::qWait(20); // the first display's drawing has had its turn
         struct PaintCounter : QObject {
             int paints = 0;

@@ -41,7 +41,7 @@ class TestViewHiDpi : public QObject {
     Q_OBJECT
 private slots:
     void backingImageInDevicePixels() {
-        ViewHost host(VentedDesign);
+        ViewHost host(Starting(ReferenceDesign(BoxKind::Vented)));
         QCOMPARE(host.view->devicePixelRatioF(), kRatio);
         const QImage& image = host.view->BackingImage();
         QCOMPARE(image.devicePixelRatio(), kRatio);
@@ -52,7 +52,7 @@ private slots:
     // 0 dB line three and the frame five (2 and 3 units, times 1.5, rounded).
     void linesWholeDevicePixels() {
         ViewHost host([](SpeakerDesign& d) {
-            ReferenceDriver(d);
+            d = ReferenceDriver();
             d.m_boxType = "odd"; // the grid alone
         });
         const QImage& image = host.view->BackingImage();
@@ -76,7 +76,7 @@ private slots:
     // device column holds one blue pixel.
     void curveOneDevicePixel() {
         ViewHost host([](SpeakerDesign& d) {
-            ReferenceDriver(d);
+            d = ReferenceDriver();
             d.m_v1 = 1.5;
         });
         const QImage& image = host.view->BackingImage();

@@ -135,13 +135,16 @@ private slots:
             QVERIFY2(!DesignFile::Parse(std::span(b.data(), n)), qPrintable(QString::number(n)));
     }
 
-    // A length beyond the end fails at once, and the size a reader is told to
-    // fetch does not overflow.
+    // A length beyond the type-name cap fails at once, and a reader is told
+    // to fetch nothing beyond the prefix; one within the cap but beyond the
+    // end asks for the whole file.
     void oversizeLengthPrefix() {
         const std::pair<Bytes, std::uint64_t> cases[] = {
-            {{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, 56 + 7 + 0xFFFFFFFFull + 58},
-            {{0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF},
-             56 + 10 + 2 * 0xFFFFFFFFull + 58}};
+            {{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, 56 + 7},
+            {{0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, 56 + 10},
+            {{0xFF, 0xFF, 0xFF, 0x01, 0x00, 0x01, 0x00}, 56 + 7},
+            {{0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x01, 0x00}, 56 + 7 + 65536 + 58},
+            {{0xFF, 0xFE, 0xFF, 0xFF, 0x00, 0x80}, 56 + 6 + 65536 + 58}};
         for (const auto& [prefix, required] : cases) {
             Bytes b(56, 0);
             b.insert(b.end(), prefix.begin(), prefix.end());

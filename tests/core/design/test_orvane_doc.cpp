@@ -4,8 +4,32 @@
 #include "tests/support/FailingFileSystem.h"
 
 #include <QtTest>
+#include <atomic>
 #include <cerrno>
+#include <cstdlib>
+#include <new>
 #include <sys/stat.h>
+
+// Allocations above a limit fail while a test arms it, as they would when
+// memory runs out; everything else goes to malloc as usual.
+namespace {
+std::atomic<std::size_t> g_failAllocationsAbove{0};
+}
+
+void* operator new(std::size_t size) {
+    const std::size_t limit = g_failAllocationsAbove.load();
+    if (limit != 0 && size > limit)
+        throw std::bad_alloc();
+    if (void* p = std::malloc(size != 0 ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
 
 using namespace orvane;
 
@@ -52,6 +76,49 @@ std::string S(const QString& s) {
     return s.toStdString();
 }
 
+// Counts what the loader reads, so a test sees that a refused file was not
+// read beyond its length prefix.
+class CountingFileSystem : public FileSystem {
+public:
+    ssize_t Read(int fd, void* data, std::size_t size) override {
+        const ssize_t got = FileSystem::Read(fd, data, size);
+        if (got > 0)
+            bytesRead += static_cast<std::uint64_t>(got);
+        return got;
+    }
+    std::uint64_t bytesRead = 0;
+
+private:
+    ScopedFileSystem m_scope{*this};
+};
+
+// A design file whose type name has `length` characters (16-bit ones when
+// wide) under a 32-bit length prefix; `present` of them are really there
+// (all when negative), the rest of the file is a hole.
+QString WriteNamedDesign(const QTemporaryDir& dir, std::uint64_t length, bool wide,
+                         std::int64_t present = -1) {
+    Bytes b = DesignFile::Store(SpeakerDesign{});
+    const Bytes tail(b.end() - 58, b.end());
+    b.resize(56);
+    if (wide)
+        b.insert(b.end(), {0xFF, 0xFE, 0xFF});
+    b.insert(b.end(), {0xFF, 0xFF, 0xFF});
+    for (int i = 0; i < 4; ++i)
+        b.push_back(std::uint8_t(length >> (8 * i)));
+    const std::uint64_t size = wide ? 2 * length : length;
+    const std::uint64_t written = present < 0 ? size : std::uint64_t(present);
+    b.insert(b.end(), written, 'S');
+    if (written == size)
+        b.insert(b.end(), tail.begin(), tail.end());
+    const QString path = dir.filePath("named.spk");
+    WriteAll(path, b);
+    if (written != size) {
+        QFile f(path);
+        f.resize(qint64(b.size() + (size - written) + tail.size()));
+    }
+    return path;
+}
+
 } // namespace
 
 class TestOrvaneDoc : public QObject {
@@ -73,7 +140,7 @@ private slots:
         QCOMPARE(Listing(dir.path()), QStringList{"first.spk"});
 
         SpeakerDesign d = Vented();
-        d.m_boxType = std::string(100000, 'L');
+        d.m_boxType = std::string(DesignFile::kMaxTypeNameBytes, 'L');
         Bytes b = DesignFile::Store(d);
         b.insert(b.end(), 50, 0xAA);
         WriteAll(dir.filePath("long.spk"), b);
@@ -119,6 +186,60 @@ private slots:
         QVERIFY(doc.Design().SameBits(Vented()));
         QCOMPARE(doc.Title(), std::string("before.spk"));
     }
+
+    // --- loading: hostile type names ---
+
+    // Names up to 64 KiB of stored bytes load; a longer prefix is refused
+    // from the prefix alone, even when the file really holds that much (a
+    // sparse file holds 4 GiB in a few blocks).
+    void typeNameCap_data() {
+        QTest::addColumn<qulonglong>("length");
+        QTest::addColumn<bool>("wide");
+        QTest::addColumn<qlonglong>("present"); // -1: all of it
+        QTest::addColumn<bool>("loads");
+        QTest::newRow("at the cap") << 65536ull << false << -1ll << true;
+        QTest::newRow("one beyond") << 65537ull << false << -1ll << false;
+        QTest::newRow("16-bit at the cap") << 32768ull << true << -1ll << true;
+        QTest::newRow("16-bit one beyond") << 32769ull << true << -1ll << false;
+        QTest::newRow("4 GiB, sparse") << 0xFFFFFFFFull << false << 1000ll << false;
+        QTest::newRow("8 GiB of 16-bit, sparse") << 0xFFFFFFFFull << true << 1000ll << false;
+    }
+    void typeNameCap() {
+        QFETCH(qulonglong, length);
+        QFETCH(bool, wide);
+        QFETCH(qlonglong, present);
+        QFETCH(bool, loads);
+        QTemporaryDir dir;
+        const QString path = WriteNamedDesign(dir, length, wide, present);
+        COrvaneDoc doc;
+        CountingFileSystem counting;
+        const FileResult got = doc.Load(S(path));
+        QCOMPARE(bool(got), loads);
+        if (loads) {
+            QCOMPARE(doc.Design().m_boxType.size(), std::size_t(wide ? 3 * length : length));
+            return;
+        }
+        QCOMPARE(QString::fromStdString(got.Message()), QString("Unexpected file format."));
+        QVERIFY2(counting.bytesRead <= 4096, qPrintable(QString::number(counting.bytesRead)));
+    }
+
+    // Memory running out while loading is reported as the file's fault and
+    // leaves the document as it was; the program goes on.
+    void allocationFailureIsUnexpectedFormat() {
+        QTemporaryDir dir;
+        const QString path = WriteNamedDesign(dir, 60000, false);
+        COrvaneDoc doc;
+        doc.Design() = Vented();
+        g_failAllocationsAbove = 32 * 1024;
+        const FileResult got = doc.Load(S(path));
+        g_failAllocationsAbove = 0;
+        QVERIFY(!got);
+        QCOMPARE(QString::fromStdString(got.Message()), QString("Unexpected file format."));
+        QVERIFY(doc.Design().SameBits(Vented()));
+        QVERIFY(doc.Load(S(path))); // with memory back, the same file loads
+    }
+
+    // --- atomic writes ---
 
     // A failed save, real or injected at each step, keeps any earlier file
     // byte for byte, leaves no temporary file and keeps the modified mark.

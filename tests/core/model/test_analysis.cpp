@@ -39,7 +39,7 @@ bool Near(double got, double expected, double relative) {
 
 // The response curve as the program plots the design when it opens it.
 ResponseCurve Response(SpeakerDesign d) {
-    ApplyStoredAutomaticValues(d);
+    ApplyAutomaticValues(d, StoredF1CountsAsEntered(d));
     return ComputeCurve(d, ComputeSealedAlignment(d));
 }
 

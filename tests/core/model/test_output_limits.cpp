@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/model/OutputLimits.h"
+#include "tests/support/ReferenceDesigns.h"
 
 #include <QtTest>
 #include <cmath>
@@ -9,12 +10,8 @@ using namespace orvane;
 namespace {
 
 SpeakerDesign Reference(const QString& type, double v1, double eff = 88, double xmax = 0.25) {
-    SpeakerDesign d;
-    d.m_fs = 30;
-    d.m_qts = 0.4;
-    d.m_vas = 3;
+    SpeakerDesign d = WithOutputFigures(ReferenceDriver());
     d.m_v1 = v1;
-    d.m_coneDiameter = 10;
     d.m_xmax = xmax;
     d.m_efficiency = eff;
     d.m_boxType = type.toStdString();

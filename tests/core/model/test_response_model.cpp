@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/model/ResponseModel.h"
+#include "tests/support/ReferenceDesigns.h"
 
 #include <QtTest>
 #include <cmath>
@@ -10,11 +11,9 @@ Q_DECLARE_METATYPE(SpeakerDesign)
 
 namespace {
 
+// The reference driver in a box of the given sizes.
 SpeakerDesign Reference(const QString& type, double v1, double f1, double v2, double f2 = 0) {
-    SpeakerDesign d;
-    d.m_fs = 30;
-    d.m_qts = 0.4;
-    d.m_vas = 3;
+    SpeakerDesign d = ReferenceDriver();
     d.m_v1 = v1;
     d.m_f1 = f1;
     d.m_v2 = v2;
@@ -81,10 +80,10 @@ private slots:
         QTest::addColumn<SpeakerDesign>("design");
         QTest::addColumn<int>("freq");
         QTest::addColumn<double>("level");
-        const SpeakerDesign sealed = Reference("Sealed", 1.5, 0, 0);
-        const SpeakerDesign vented = Reference("Vented", 2, 0, 0);
-        const SpeakerDesign bp4 = Reference("Bandpass4", 1, 60, 1);
-        const SpeakerDesign bp6 = Reference("Bandpass6", 1, 40, 1.5, 90);
+        const SpeakerDesign sealed = ReferenceDesign(BoxKind::Sealed);
+        const SpeakerDesign vented = ReferenceDesign(BoxKind::Vented);
+        const SpeakerDesign bp4 = ReferenceDesign(BoxKind::Bandpass4);
+        const SpeakerDesign bp6 = ReferenceDesign(BoxKind::Bandpass6);
         QTest::newRow("sealed 30") << sealed << 30 << -10.11;
         QTest::newRow("sealed 100") << sealed << 100 << -0.40;
         QTest::newRow("vented 20") << vented << 20 << -17.67;
@@ -143,6 +142,7 @@ private slots:
         QTest::newRow("vented auto") << Reference("Vented", 2, 40, 0) << false << e1 << 34.0184;
         QTest::newRow("vented kept") << Reference("Vented", 2, 40, 0) << true << none << 40.0;
         QTest::newRow("vented cleared") << Reference("Vented", 2, 0.05, 0) << true << e1 << 34.0184;
+        QTest::newRow("vented 0.1 kept") << Reference("Vented", 2, 0.1, 0) << true << none << 0.1;
         QTest::newRow("bp4") << Reference("Bandpass4", 1, 60, 1) << false << e2 << 60.0;
         QTest::newRow("bp4 V2 0") << Reference("Bandpass4", 1, 60, 0) << false << e2 << 0.0;
         // What the formulas cannot produce is stored as 0, never inf or nan.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/plot/DrawPlot.h"
 #include "tests/support/RecordingSurface.h"
+#include "tests/support/ReferenceDesigns.h"
 
 #include <QtTest>
 #include <cmath>
@@ -18,11 +19,9 @@ const PenSpec kZeroPen{PenStyle::Solid, 2, {0, 0, 0}};
 const PenSpec kMinus3Pen{PenStyle::Dash, 1, {0, 128, 0}};
 const FontSpec kLabelFont{"Arial", 12, 400};
 
+// The reference driver in 1.5 ft3, under any type name.
 SpeakerDesign Reference(std::string_view type) {
-    SpeakerDesign d;
-    d.m_fs = 30;
-    d.m_qts = 0.4;
-    d.m_vas = 3;
+    SpeakerDesign d = ReferenceDriver();
     d.m_v1 = 1.5;
     d.m_boxType = std::string(type);
     return d;

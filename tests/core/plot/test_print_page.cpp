@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/plot/PrintPage.h"
 #include "tests/support/RecordingSurface.h"
+#include "tests/support/ReferenceDesigns.h"
 
 #include <QtTest>
 
@@ -15,10 +16,7 @@ private slots:
     // drawn at 6 device pixels per unit, one line (60) below the Vas line,
     // which is 16 high and starts at 480.
     void example() {
-        SpeakerDesign d;
-        d.m_fs = 30;
-        d.m_qts = 0.4;
-        d.m_vas = 3;
+        SpeakerDesign d = ReferenceDriver();
         d.m_v1 = 1.5;
         d.m_f1 = 51.96;
         d.m_boxType = "Vented";

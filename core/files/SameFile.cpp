@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/files/SameFile.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+namespace orvane {
+
+namespace {
+
+// The resolved path of an existing file; empty when it cannot be resolved.
+std::string Canonical(const std::string& path) {
+    const std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr),
+                                                               &std::free);
+    return resolved ? std::string(resolved.get()) : std::string();
+}
+
+std::string Normal(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    if (ec)
+        absolute = path;
+    std::string normal = absolute.lexically_normal().string();
+    while (normal.size() > 1 && normal.back() == '/')
+        normal.pop_back();
+    return normal;
+}
+
+} // namespace
+
+bool SameFile(const std::string& a, const std::string& b) {
+    if (a.empty() || b.empty())
+        return false;
+    const std::string canonicalA = Canonical(a);
+    if (!canonicalA.empty() && canonicalA == Canonical(b))
+        return true;
+    return Normal(a) == Normal(b);
+}
+
+} // namespace orvane
