@@ -34,6 +34,32 @@ std::string RecordJson(const SpeakerDesign& d) {
     return o.Str();
 }
 
+// The extension block's values; null when the file had no block.
+std::string ExtrasJson(const SpeakerDesign& d) {
+    if (!d.m_keptExtension.blockRead && !d.m_extras.AnySet())
+        return Json::Null();
+    const DesignExtras& e = d.m_extras;
+    const auto number = [](const std::optional<double>& v) {
+        return v ? Json::Number(*v) : std::string(Json::Null());
+    };
+    const auto count = [](const std::optional<uint16_t>& v) {
+        return v ? Json::Integer(*v) : std::string(Json::Null());
+    };
+    Json::Object o;
+    o.Add("name", e.name ? Json::String(*e.name) : Json::Null())
+        .Add("re", number(e.re))
+        .Add("qes", number(e.qes))
+        .Add("le", number(e.le))
+        .Add("pe", number(e.pe))
+        .Add("power", number(e.power))
+        .Add("ql", number(e.ql))
+        .Add("portDiameter", number(e.portDiameter))
+        .Add("ports", count(e.ports))
+        .Add("port2Diameter", number(e.port2Diameter))
+        .Add("ports2", count(e.ports2));
+    return o.Str();
+}
+
 std::string AutoValueJson(const AutoValue& value) {
     Json::Object o;
     switch (value.entry) {
@@ -78,6 +104,7 @@ int RunInfo(const CliArgs& args) {
         return 1;
     SpeakerDesign& design = *loaded;
     const std::string record = RecordJson(design);
+    const std::string extended = ExtrasJson(design);
 
     const AutoValue autoValue = ApplyOpeningAutomaticValues(design);
     const SealedAlignment alignment = ComputeSealedAlignment(design);
@@ -96,7 +123,8 @@ int RunInfo(const CliArgs& args) {
         .Add("afterAuto", afterAuto.Str())
         .Add("qtc", hasQtc ? Json::Number(alignment.qtc) : Json::Null())
         .Add("outputLimits", OutputLimitsJson(limits))
-        .Add("figureLines", FigureLinesJson(lines));
+        .Add("figureLines", FigureLinesJson(lines))
+        .Add("extended", extended);
     std::printf("%s\n", out.Str().c_str());
     return 0;
 }

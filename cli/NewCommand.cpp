@@ -4,9 +4,11 @@
 #include "cli/CliCommand.h"
 #include "cli/DriverOption.h"
 #include "core/design/COrvaneDoc.h"
+#include "core/design/DesignExtension.h"
 #include "core/design/DesignFile.h"
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,12 +37,72 @@ constexpr NumberOption kNumberOptions[] = {
     {"efficiency", &SpeakerDesign::m_efficiency},
 };
 
+// The extra values, kept in the file's extension block.
+struct ExtraNumberOption {
+    const char* name;
+    std::optional<double> DesignExtras::*field;
+};
+
+constexpr ExtraNumberOption kExtraNumberOptions[] = {
+    {"re", &DesignExtras::re},
+    {"qes", &DesignExtras::qes},
+    {"le", &DesignExtras::le},
+    {"pe", &DesignExtras::pe},
+    {"power", &DesignExtras::power},
+    {"ql", &DesignExtras::ql},
+    {"port-diameter", &DesignExtras::portDiameter},
+    {"port2-diameter", &DesignExtras::port2Diameter},
+};
+
+struct ExtraCountOption {
+    const char* name;
+    std::optional<uint16_t> DesignExtras::*field;
+};
+
+constexpr ExtraCountOption kExtraCountOptions[] = {
+    {"ports", &DesignExtras::ports},
+    {"ports2", &DesignExtras::ports2},
+};
+
 std::vector<std::string_view> KnownOptions() {
-    std::vector<std::string_view> known = {"o", "type", "drivers"};
+    std::vector<std::string_view> known = {"o", "type", "drivers", "name"};
     known.insert(known.end(), std::begin(kDriverOptions), std::end(kDriverOptions));
     for (const NumberOption& option : kNumberOptions)
         known.emplace_back(option.name);
+    for (const ExtraNumberOption& option : kExtraNumberOptions)
+        known.emplace_back(option.name);
+    for (const ExtraCountOption& option : kExtraCountOptions)
+        known.emplace_back(option.name);
     return known;
+}
+
+// The extension-block options into the design's extras; a usage message
+// when one is wrong.
+std::optional<std::string> ReadExtraOptions(const CliArgs& args, DesignExtras& extras) {
+    for (const ExtraNumberOption& option : kExtraNumberOptions) {
+        double value = 0;
+        if (!args.Has(option.name))
+            continue;
+        if (!args.Number(option.name, value))
+            return std::string("--") + option.name + " needs a finite number";
+        extras.*option.field = value;
+    }
+    for (const ExtraCountOption& option : kExtraCountOptions) {
+        long long count = 0;
+        if (!args.Has(option.name))
+            continue;
+        if (!args.Integer(option.name, count) || count < 1 || count > 65535)
+            return std::string("--") + option.name + " needs a whole number from 1 to 65535";
+        extras.*option.field = static_cast<uint16_t>(count);
+    }
+    if (args.Has("name")) {
+        const std::string& name = args.options.at("name");
+        if (name.size() > DesignExtension::kMaxNameBytes)
+            return "--name is longer than " + std::to_string(DesignExtension::kMaxNameBytes) +
+                   " bytes";
+        extras.name = name;
+    }
+    return std::nullopt;
 }
 
 int RunNew(const CliArgs& args) {
@@ -74,6 +136,8 @@ int RunNew(const CliArgs& args) {
             return CliUsageError("--drivers needs a whole number from 0 to 65535");
         design.m_driverCount = static_cast<uint16_t>(count);
     }
+    if (const auto error = ReadExtraOptions(args, design.m_extras))
+        return CliUsageError(*error);
 
     if (const FileResult saved = doc.Save(args.options.at("o")); !saved) {
         std::fprintf(stderr, "%s\n", saved.Message().c_str());
@@ -86,7 +150,9 @@ const CliRegistration registration(
     {"new",
      "new -o FILE [--type NAME] [--fs X] [--qts X] [--vas X] [--v1 X] [--f1 X] [--v2 X] "
      "[--f2 X] [--freq-low X] [--freq-high X] [--xmax X] [--cone-diameter X] [--efficiency X] "
-     "[--drivers N] [--driver \"MAKER MODEL\" | --driver-id N] [--library PATH]",
+     "[--drivers N] [--driver \"MAKER MODEL\" | --driver-id N] [--library PATH] [--name TEXT] "
+     "[--re X] [--qes X] [--le X] [--pe X] [--power X] [--ql X] [--port-diameter X] [--ports N] "
+     "[--port2-diameter X] [--ports2 N]",
      RunNew});
 
 } // namespace

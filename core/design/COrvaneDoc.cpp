@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/design/COrvaneDoc.h"
 
+#include "core/design/DesignExtension.h"
 #include "core/design/DesignFile.h"
 #include "core/design/FileErrorMessage.h"
 #include "core/files/AtomicWrite.h"
@@ -11,7 +12,9 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <limits>
 #include <new>
+#include <span>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -115,16 +118,27 @@ FileResult COrvaneDoc::LoadFile(const std::string& path) {
     const auto fileSize = static_cast<std::uint64_t>(st.st_size);
     std::vector<std::uint8_t> bytes;
     std::uint64_t target = std::min<std::uint64_t>(fileSize, 4096);
+    std::uint64_t needed = std::numeric_limits<std::uint64_t>::max();
     for (;;) {
         if (const int error = ReadUpTo(fd, bytes, static_cast<std::size_t>(target)))
             return failure(error, FilePhase::Transfer);
         if (bytes.size() < target)
             break; // the file ended early (it shrank while being read)
-        const std::uint64_t needed = DesignFile::RequiredSize(bytes);
+        needed = DesignFile::RequiredSize(bytes);
         if (needed <= bytes.size() || needed > fileSize || bytes.size() == fileSize)
             break;
         // Grow at least geometrically so a long run of prefixes stays linear.
         target = std::min(fileSize, std::max<std::uint64_t>(needed, 2 * bytes.size()));
+    }
+    // Then the extension block after a record that loads, unless the rest is
+    // far larger than any block: that is left unread.
+    if (needed <= bytes.size()) {
+        const bool readTail = fileSize - needed <= DesignExtension::kMaxTailBytes &&
+                              DesignFile::Parse(std::span(bytes).first(needed));
+        if (!readTail)
+            bytes.resize(static_cast<std::size_t>(needed));
+        else if (const int error = ReadUpTo(fd, bytes, static_cast<std::size_t>(fileSize)))
+            return failure(error, FilePhase::Transfer);
     }
 
     std::optional<SpeakerDesign> design = DesignFile::Parse(bytes);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/design/DesignFile.h"
 
+#include "core/design/DesignExtension.h"
+
 #include <algorithm>
 #include <bit>
 #include <cstring>
@@ -180,7 +182,9 @@ std::vector<std::uint8_t> DesignFile::Store(const SpeakerDesign& d) {
     for (const double v :
          {d.m_reserved2, d.m_reserved1, d.m_xmax, d.m_coneDiameter, d.m_efficiency, d.m_v2, d.m_f2})
         out.Double(v);
-    return out.Take();
+    std::vector<std::uint8_t> bytes = out.Take();
+    DesignExtension::Append(d, bytes);
+    return bytes;
 }
 
 std::optional<SpeakerDesign> DesignFile::Parse(std::span<const std::uint8_t> bytes) {
@@ -213,6 +217,7 @@ std::optional<SpeakerDesign> DesignFile::Parse(std::span<const std::uint8_t> byt
         if (!in.Double(*field))
             return std::nullopt;
     }
+    DesignExtension::Read(bytes.subspan(in.Pos()), d);
     return d;
 }
 

@@ -14,7 +14,8 @@ namespace orvane {
 // The byte layout of a design file, both directions, over bytes in memory.
 // Sixteen values, little-endian, no header; the box type is a length-prefixed
 // byte string. Loading also accepts the 16-bit character form (FF FE FF) and
-// turns it into UTF-8, the 8-bit character set of this system.
+// turns it into UTF-8, the 8-bit character set of this system. The extension
+// block (DesignExtension.h) follows the record.
 class DesignFile {
 public:
     // The one message a parse failure shows.
@@ -25,13 +26,15 @@ public:
     // from the prefix alone so that nothing of that size is read or kept.
     static constexpr std::uint64_t kMaxTypeNameBytes = 64 * 1024;
 
-    // Bytes of a design with the shortest string prefix. Names longer than a
-    // 32-bit length can describe are cut at that length.
+    // Bytes of a design with the shortest string prefix, then its extension
+    // block if it has one. Names longer than a 32-bit length can describe are
+    // cut at that length.
     static std::vector<std::uint8_t> Store(const SpeakerDesign& design);
 
     // The design the bytes hold, or nothing when they end before the sixteenth
-    // value or the type name is longer than kMaxTypeNameBytes. Bytes after it
-    // are ignored; values are taken as they stand.
+    // value or the type name is longer than kMaxTypeNameBytes. The bytes after
+    // it are read as the extension block or kept as they are; they never make
+    // the parse fail. Values are taken as they stand.
     static std::optional<SpeakerDesign> Parse(std::span<const std::uint8_t> bytes);
 
     // How many bytes a complete file starting with these bytes needs, so that

@@ -12,7 +12,24 @@ bool SameDouble(double a, double b) {
     return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
 }
 
+bool SameDouble(const std::optional<double>& a, const std::optional<double>& b) {
+    return a.has_value() == b.has_value() && (!a || SameDouble(*a, *b));
+}
+
+bool SameExtras(const DesignExtras& a, const DesignExtras& b) {
+    return a.name == b.name && SameDouble(a.re, b.re) && SameDouble(a.qes, b.qes) &&
+           SameDouble(a.le, b.le) && SameDouble(a.pe, b.pe) && SameDouble(a.power, b.power) &&
+           SameDouble(a.ql, b.ql) && SameDouble(a.portDiameter, b.portDiameter) &&
+           a.ports == b.ports && SameDouble(a.port2Diameter, b.port2Diameter) &&
+           a.ports2 == b.ports2;
+}
+
 } // namespace
+
+bool DesignExtras::AnySet() const {
+    return name || re || qes || le || pe || power || ql || portDiameter || ports || port2Diameter ||
+           ports2;
+}
 
 bool SpeakerDesign::SameBits(const SpeakerDesign& o) const {
     const double mine[] = {m_fs,        m_qts,  m_vas,          m_v1,        m_f1,
@@ -26,7 +43,8 @@ bool SpeakerDesign::SameBits(const SpeakerDesign& o) const {
         if (!SameDouble(mine[i], theirs[i]))
             return false;
     }
-    return m_boxType == o.m_boxType && m_driverCount == o.m_driverCount;
+    return m_boxType == o.m_boxType && m_driverCount == o.m_driverCount &&
+           SameExtras(m_extras, o.m_extras);
 }
 
 namespace BoxType {

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace orvane {
 
@@ -38,6 +39,17 @@ struct DesignExtras {
     std::optional<std::uint16_t> ports;  // chamber 1 (default 1)
     std::optional<double> port2Diameter; // inches, chamber 2 (V2/F2)
     std::optional<std::uint16_t> ports2; // chamber 2 (default 1)
+
+    bool AnySet() const;
+};
+
+// What a design file held after the record that this version does not read,
+// so that saving writes it back. It is no part of the design the user edits:
+// SameBits ignores it.
+struct KeptExtension {
+    bool blockRead = false;                   // the file had a well-formed block
+    std::vector<std::uint8_t> unknownEntries; // entries with unknown tags, verbatim, in file order
+    std::vector<std::uint8_t> unreadable;     // all bytes after the record when they are no block
 };
 
 // One loudspeaker design: the driver, the enclosure and the plot range.
@@ -60,14 +72,16 @@ struct SpeakerDesign {
     std::string m_boxType = std::string(BoxType::Sealed);
     uint16_t m_driverCount = 1;
     DesignExtras m_extras;
+    KeptExtension m_keptExtension;
 
     // The new-design step: every field back to the values of a fresh design.
     void SetNewDesignDefaults() { *this = SpeakerDesign{}; }
 
     BoxKind Kind() const { return BoxType::Classify(m_boxType); }
 
-    // Field-by-field identity of the stored bits: NaN equals the same NaN, and
-    // 0 differs from -0. This is what "the user changed the record" means.
+    // Field-by-field identity of the stored bits, extras included: NaN equals
+    // the same NaN, 0 differs from -0, an unset extra differs from any value.
+    // This is what "the user changed the record" means.
     bool SameBits(const SpeakerDesign& other) const;
 };
 

@@ -63,7 +63,8 @@ class TestCli : public QObject {
     QTemporaryDir m_dir;
 
 private slots:
-    // "new" options then "info" on the file, or a calculator command.
+    // "new" options then "info" on the file (or the command after "|"), or a
+    // calculator command.
     void json_data() {
         QTest::addColumn<QString>("args");
         QTest::addColumn<QStringList>("expected");
@@ -90,7 +91,26 @@ private slots:
         QTest::newRow("new design")
             << "new"
             << QStringList{"record.freqLow=20", "record.freqHigh=2000", "record.driverCount=1",
-                           "qtc=null",          "outputLimits.f3=nan",  "figureLines.0=Qtc=n/a"};
+                           "qtc=null",          "outputLimits.f3=nan",  "figureLines.0=Qtc=n/a",
+                           "extended=null"};
+        QTest::newRow("extra values")
+            << "new --name Woofer --re 6.5 --le 0.25 --ql 10 --port-diameter 3 --ports 2 "
+               "--ports2 65535"
+            << QStringList{"extended.name=Woofer",    "extended.re=6.5",
+                           "extended.qes=null",       "extended.le=0.25",
+                           "extended.pe=null",        "extended.power=null",
+                           "extended.ql=10",          "extended.ports=2",
+                           "extended.portDiameter=3", "extended.port2Diameter=null",
+                           "extended.ports2=65535",   "record.fs=0"};
+        QTest::newRow("analyze summary")
+            << "new " + kDriver + "--type Vented --v1 2 --pe 100 --power 4 | analyze --summary"
+            << QStringList{"qes=0.553901", "qms=1.43963",   "eta0=0.00398107",
+                           "sd=0.0349071", "mms=0.0566994", "bl2OverRe=19.2951",
+                           "bl=null",      "power=4",       "ql=7",
+                           "f1=34.0181",   "f2=0"};
+        QTest::newRow("analyze summary, power given")
+            << "new " + kDriver + "--v1 1.5 --re 6 --power 4 | analyze --summary --power 2"
+            << QStringList{"bl=10.7597", "power=2", "f1=51.9615"};
         QTest::newRow("port two with driver")
             << "port --vb 2 --fb 35 --diameter 3 --ports 2 --cone-diameter 10 --xmax 0.25"
             << QStringList{"portLength=12.45", "effectiveDiameter=4.24", "minDiameter=3.53"};
@@ -110,9 +130,12 @@ private slots:
         QFETCH(QStringList, expected);
         QStringList run = Args(args);
         if (run.first() == "new") {
+            // "new OPTIONS | COMMAND OPTIONS" runs the command on the new file; "info" without.
             const QString path = m_dir.filePath(QString(QTest::currentDataTag()) + ".spk");
-            QCOMPARE(RunCli(run << "-o" << path).code, 0);
-            run = {"info", path};
+            const qsizetype bar = run.indexOf("|");
+            const QStringList then = bar < 0 ? QStringList{"info"} : run.mid(bar + 1);
+            QCOMPARE(RunCli(run.mid(0, bar) << "-o" << path).code, 0);
+            run = QStringList{then.first(), path} + then.mid(1);
         }
         const CliRun r = RunCli(run);
         QCOMPARE(r.code, 0);
@@ -227,6 +250,105 @@ private slots:
         QVERIFY(at30.size() >= 18);
     }
 
+    // One row per swept hertz; a quantity the design lacks is an empty cell.
+    void analyzeRows_data() {
+        QTest::addColumn<QString>("options");
+        QTest::addColumn<QString>("at30"); // cells at 30 Hz: "x" a number, "" empty
+        const QString driver = "--fs 30 --qts 0.4 --vas 3 --cone-diameter 10 --efficiency 88 ";
+        QTest::newRow("sealed, nothing extra") << driver + "--v1 1.5"
+                                               << "x,x,,,,,x,,";
+        QTest::newRow("vented, port and Re")
+            << driver + "--type Vented --v1 2 --re 6 --port-diameter 3 --pe 100"
+            << "x,x,x,,x,x,x,x,x";
+        QTest::newRow("bandpass6, second port")
+            << kDriver + "--type Bandpass6 --v1 1 --f1 40 --v2 1.5 --f2 90 --port2-diameter 2"
+            << "x,x,,x,,,x,x,x";
+    }
+    void analyzeRows() {
+        QFETCH(QString, options);
+        QFETCH(QString, at30);
+        const QString path = m_dir.filePath("analyze.spk");
+        QCOMPARE(RunCli(Args("new " + options + " -o ") << path).code, 0);
+        const CliRun r = RunCli({"analyze", path});
+        QCOMPARE(r.code, 0);
+        QVERIFY(r.err.isEmpty());
+        QList<QByteArray> rows = r.out.split('\n');
+        QCOMPARE(rows.takeLast(), QByteArray());
+        QCOMPARE(rows.takeFirst(),
+                 QByteArray("frequency_hz,spl_db,excursion_mm,port1_velocity_m_s,"
+                            "port2_velocity_m_s,impedance_ohm,impedance_phase_deg,"
+                            "group_delay_ms,max_power_w,max_spl_db"));
+        QCOMPARE(rows.size(), 1980);
+        QVERIFY(rows.last().startsWith("1999,"));
+        QList<QByteArray> cells = rows[10].split(',');
+        QCOMPARE(cells.takeFirst(), QByteArray("30"));
+        QStringList shape;
+        for (const QByteArray& cell : cells) {
+            bool ok = cell.isEmpty();
+            if (!ok)
+                cell.toDouble(&ok);
+            QVERIFY2(ok, cell.constData());
+            shape << (cell.isEmpty() ? "" : "x");
+        }
+        QCOMPARE(shape.join(','), at30);
+    }
+
+    // The vented reference at 30 Hz, with all 17 digits; --power overrides
+    // the stored power, and the excursion follows its square root.
+    void analyzeValues() {
+        const QString path = m_dir.filePath("vented.spk");
+        QCOMPARE(RunCli(Args("new " + kDriver +
+                             "--type Vented --v1 2 --port-diameter 3 "
+                             "--power 4 -o ")
+                        << path)
+                     .code,
+                 0);
+        const auto at30 = [&](const QStringList& extra) {
+            const CliRun r = RunCli(QStringList{"analyze", path} + extra);
+            return r.out.split('\n').value(11).split(',');
+        };
+        const QList<QByteArray> stored = at30({}), one = at30({"--power", "1"});
+        QCOMPARE(one.size(), 10);
+        QVERIFY(one[1].size() >= 18);
+        QVERIFY(qAbs(one[1].toDouble() / 81.9251538 - 1) < 1e-5);
+        QVERIFY(qAbs(one[2].toDouble() / 0.497911151 - 1) < 1e-5);
+        QVERIFY(qAbs(one[3].toDouble() / 2.8117466 - 1) < 1e-5);
+        QVERIFY(qAbs(stored[2].toDouble() / one[2].toDouble() - 2) < 1e-12);
+    }
+
+    // Exit 1 and one sentence naming what is missing.
+    void analyzeCannotRun_data() {
+        QTest::addColumn<QString>("options");
+        QTest::addColumn<QString>("sentence");
+        const QString ts = "--fs 30 --qts 0.4 --vas 3 --v1 1.5 ";
+        QTest::newRow("no cone diameter") << ts + "--efficiency 88"
+                                          << "The analysis needs the cone diameter.";
+        QTest::newRow("neither Qes nor efficiency") << ts + "--cone-diameter 10"
+                                                    << "The analysis needs Qes or the efficiency.";
+        QTest::newRow("Qes not above Qts")
+            << ts + "--cone-diameter 10 --qes 0.3"
+            << "The analysis needs Qes (entered, or from the efficiency) above Qts.";
+        QTest::newRow("no volume") << kDriver + "--v1 0"
+                                   << "The analysis needs a volume V1 above 0.";
+        QTest::newRow("no second tuning") << kDriver + "--type Bandpass6 --v1 1 --f1 40 --v2 1"
+                                          << "The analysis needs a tuning F2 above 0.";
+        QTest::newRow("unknown type")
+            << kDriver + "--type sealed --v1 1"
+            << "The analysis knows only the box types Sealed, Vented, Bandpass4 and Bandpass6.";
+    }
+    void analyzeCannotRun() {
+        QFETCH(QString, options);
+        QFETCH(QString, sentence);
+        const QString path = m_dir.filePath("cannot.spk");
+        QCOMPARE(RunCli(Args("new " + options + " -o ") << path).code, 0);
+        for (const QStringList& extra : {QStringList{}, QStringList{"--summary"}}) {
+            const CliRun r = RunCli(QStringList{"analyze", path} + extra);
+            QCOMPARE(r.code, 1);
+            QVERIFY(r.out.isEmpty());
+            QCOMPARE(QString::fromUtf8(r.err), sentence + "\n");
+        }
+    }
+
     // Only plot loads Qt: every other command, and a plot line turned away
     // as wrong, runs without any Qt library (the loader lists what it loads).
     void qtOnlyForPlot_data() {
@@ -239,6 +361,7 @@ private slots:
         QTest::newRow("box") << "box --volume 2" << 0 << false;
         QTest::newRow("port") << "port --vb 2 --fb 35 --diameter 3" << 0 << false;
         QTest::newRow("ts") << "ts --fs 30 --re 6 --zmax 54 --f1 20 --f2 50" << 0 << false;
+        QTest::newRow("analyze") << "analyze D" << 1 << false;
         QTest::newRow("version") << "--version" << 0 << false;
         QTest::newRow("help") << "--help" << 0 << false;
         QTest::newRow("unknown command") << "draw D" << 2 << false;
@@ -271,16 +394,18 @@ private slots:
     }
 
     // A table that could not be written in full is a failure, not a success.
-    void responseToFullDisk() {
+    void tableToFullDisk() {
         const QString path = m_dir.filePath("full.spk");
         QCOMPARE(RunCli(Args("new " + kDriver + "--v1 1.5 -o ") << path).code, 0);
-        QProcess p;
-        p.setStandardOutputFile("/dev/full");
-        p.start(QStringLiteral(ORVANE_BINARY_DIR "/cli/orvane-cli"), {"response", path});
-        QVERIFY(p.waitForFinished(60000));
-        QCOMPARE(p.exitCode(), 1);
-        QCOMPARE(p.readAllStandardError(),
-                 QByteArray("orvane-cli: cannot write the output: No space left on device\n"));
+        for (const char* command : {"response", "analyze"}) {
+            QProcess p;
+            p.setStandardOutputFile("/dev/full");
+            p.start(QStringLiteral(ORVANE_BINARY_DIR "/cli/orvane-cli"), {command, path});
+            QVERIFY(p.waitForFinished(60000));
+            QCOMPARE(p.exitCode(), 1);
+            QCOMPARE(p.readAllStandardError(),
+                     QByteArray("orvane-cli: cannot write the output: No space left on device\n"));
+        }
     }
 
     void loadFailures() {
@@ -321,6 +446,13 @@ private slots:
         QTest::newRow("align without Vas") << "align --fs 30 --qts 0.4 --type Sealed --qtc 1";
         QTest::newRow("plot bmp") << "plot x.spk -o x.bmp";
         QTest::newRow("plot size 0x600") << "plot x.spk -o x.png --size 0x600";
+        QTest::newRow("new ports 0") << "new -o x.spk --ports 0";
+        QTest::newRow("new Re text") << "new -o x.spk --re six";
+        QTest::newRow("new name too long") << "new -o x.spk --name " + QString(65536, 'n');
+        QTest::newRow("analyze power 0") << "analyze x.spk --power 0";
+        QTest::newRow("analyze power text") << "analyze x.spk --power 1W";
+        QTest::newRow("analyze no file") << "analyze --summary";
+        QTest::newRow("analyze unknown option") << "analyze x.spk --csv 1";
     }
     // The first line names what is wrong, the same for every subcommand.
     void usageMessages_data() {

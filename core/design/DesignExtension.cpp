@@ -1,0 +1,171 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/design/DesignExtension.h"
+
+#include <algorithm>
+#include <bit>
+#include <limits>
+#include <optional>
+#include <string>
+
+namespace orvane::DesignExtension {
+
+namespace {
+
+// The numbers and counts of the extras, in tag order after the name.
+struct Field {
+    Tag tag;
+    std::optional<double> DesignExtras::*number;
+    std::optional<std::uint16_t> DesignExtras::*count;
+};
+constexpr Field kFields[] = {
+    {Tag::Re, &DesignExtras::re, nullptr},
+    {Tag::Qes, &DesignExtras::qes, nullptr},
+    {Tag::Le, &DesignExtras::le, nullptr},
+    {Tag::Pe, &DesignExtras::pe, nullptr},
+    {Tag::Power, &DesignExtras::power, nullptr},
+    {Tag::Ql, &DesignExtras::ql, nullptr},
+    {Tag::PortDiameter, &DesignExtras::portDiameter, nullptr},
+    {Tag::Ports, nullptr, &DesignExtras::ports},
+    {Tag::Port2Diameter, &DesignExtras::port2Diameter, nullptr},
+    {Tag::Ports2, nullptr, &DesignExtras::ports2},
+};
+
+std::uint64_t LittleEndian(std::span<const std::uint8_t> bytes) {
+    std::uint64_t v = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        v |= static_cast<std::uint64_t>(bytes[i]) << (8 * i);
+    return v;
+}
+
+void Put(std::vector<std::uint8_t>& out, std::uint64_t v, int size) {
+    for (int i = 0; i < size; ++i)
+        out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+
+void PutEntry(std::vector<std::uint8_t>& out, Tag tag, std::span<const std::uint8_t> value) {
+    Put(out, static_cast<std::uint16_t>(tag), 2);
+    Put(out, value.size(), 2);
+    out.insert(out.end(), value.begin(), value.end());
+}
+
+// The name cut to what an entry holds, never inside a UTF-8 sequence.
+std::span<const std::uint8_t> NameBytes(const std::string& name) {
+    std::size_t size = name.size();
+    if (size > kMaxNameBytes) {
+        size = kMaxNameBytes;
+        while (size > 0 && (static_cast<unsigned char>(name[size]) & 0xC0) == 0x80)
+            --size;
+    }
+    return {reinterpret_cast<const std::uint8_t*>(name.data()), size};
+}
+
+// One known entry into the extras; false when its size is wrong or the tag
+// came before. Unknown tags are left to the caller.
+bool ReadKnown(Tag tag, std::span<const std::uint8_t> value, DesignExtras& extras, bool& known) {
+    known = true;
+    if (tag == Tag::Name) {
+        if (extras.name)
+            return false;
+        extras.name.emplace(reinterpret_cast<const char*>(value.data()), value.size());
+        return true;
+    }
+    for (const Field& f : kFields) {
+        if (f.tag != tag)
+            continue;
+        if (f.number) {
+            if (value.size() != 8 || (extras.*f.number).has_value())
+                return false;
+            extras.*f.number = std::bit_cast<double>(LittleEndian(value));
+        } else {
+            if (value.size() != 2 || (extras.*f.count).has_value())
+                return false;
+            extras.*f.count = static_cast<std::uint16_t>(LittleEndian(value));
+        }
+        return true;
+    }
+    known = false;
+    return true;
+}
+
+// A well-formed block spanning all of `tail`, or false. `unknown` collects
+// the entries with unknown tags; it never grows beyond the tail's size.
+bool ReadBlock(std::span<const std::uint8_t> tail, DesignExtras& extras,
+               std::vector<std::uint8_t>& unknown) {
+    if (tail.size() < kHeaderSize ||
+        !std::equal(std::begin(kMagic), std::end(kMagic), tail.begin()) || tail[4] != kVersion)
+        return false;
+    const std::uint64_t payloadSize = LittleEndian(tail.subspan(5, 4));
+    if (payloadSize != tail.size() - kHeaderSize)
+        return false;
+    std::span<const std::uint8_t> rest = tail.subspan(kHeaderSize);
+    while (!rest.empty()) {
+        if (rest.size() < 4)
+            return false;
+        const auto tag = static_cast<Tag>(LittleEndian(rest.first(2)));
+        const std::size_t size = LittleEndian(rest.subspan(2, 2));
+        if (size > rest.size() - 4)
+            return false;
+        bool known = false;
+        if (!ReadKnown(tag, rest.subspan(4, size), extras, known))
+            return false;
+        if (!known)
+            unknown.insert(unknown.end(), rest.begin(), rest.begin() + 4 + size);
+        rest = rest.subspan(4 + size);
+    }
+    return true;
+}
+
+} // namespace
+
+void Read(std::span<const std::uint8_t> tail, SpeakerDesign& design) {
+    design.m_extras = {};
+    design.m_keptExtension = {};
+    if (tail.empty())
+        return;
+    DesignExtras extras;
+    std::vector<std::uint8_t> unknown;
+    if (ReadBlock(tail, extras, unknown)) {
+        design.m_extras = std::move(extras);
+        design.m_keptExtension.blockRead = true;
+        design.m_keptExtension.unknownEntries = std::move(unknown);
+    } else {
+        design.m_keptExtension.unreadable.assign(tail.begin(), tail.end());
+    }
+}
+
+void Append(const SpeakerDesign& design, std::vector<std::uint8_t>& out) {
+    const DesignExtras& extras = design.m_extras;
+    const KeptExtension& kept = design.m_keptExtension;
+    if (!extras.AnySet()) {
+        // Nothing of ours to write: what could not be read goes back as it was.
+        if (!kept.unreadable.empty()) {
+            out.insert(out.end(), kept.unreadable.begin(), kept.unreadable.end());
+            return;
+        }
+        if (kept.unknownEntries.empty())
+            return;
+    }
+    std::vector<std::uint8_t> payload;
+    if (extras.name)
+        PutEntry(payload, Tag::Name, NameBytes(*extras.name));
+    for (const Field& f : kFields) {
+        std::vector<std::uint8_t> value;
+        if (f.number && extras.*f.number)
+            Put(value, std::bit_cast<std::uint64_t>(*(extras.*f.number)), 8);
+        else if (f.count && extras.*f.count)
+            Put(value, *(extras.*f.count), 2);
+        else
+            continue;
+        PutEntry(payload, f.tag, value);
+    }
+    // Unknown entries came from a payload that fitted the length field; only
+    // a name added to an all but full block could push it past.
+    if (payload.size() + kept.unknownEntries.size() <= std::numeric_limits<std::uint32_t>::max())
+        payload.insert(payload.end(), kept.unknownEntries.begin(), kept.unknownEntries.end());
+    out.insert(out.end(), std::begin(kMagic), std::end(kMagic));
+    out.push_back(kVersion);
+    Put(out, payload.size(), 4);
+    out.insert(out.end(), payload.begin(), payload.end());
+}
+
+} // namespace orvane::DesignExtension

@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/model/AnalysisProblem.h"
+
+namespace orvane {
+
+std::string_view AnalysisProblemText(AnalysisProblem problem) {
+    switch (problem) {
+    case AnalysisProblem::None:
+        break;
+    case AnalysisProblem::UnknownBoxType:
+        return "The analysis knows only the box types Sealed, Vented, Bandpass4 and Bandpass6.";
+    case AnalysisProblem::NoDriver:
+        return "The analysis needs Fs, Qts and Vas above 0.";
+    case AnalysisProblem::NoDriverCount:
+        return "The analysis needs at least one driver.";
+    case AnalysisProblem::NoConeDiameter:
+        return "The analysis needs the cone diameter.";
+    case AnalysisProblem::NoQesOrEfficiency:
+        return "The analysis needs Qes or the efficiency.";
+    case AnalysisProblem::QesNotAboveQts:
+        return "The analysis needs Qes (entered, or from the efficiency) above Qts.";
+    case AnalysisProblem::NoVolume1:
+        return "The analysis needs a volume V1 above 0.";
+    case AnalysisProblem::NoTuning1:
+        return "The analysis needs a tuning F1 above 0.";
+    case AnalysisProblem::NoVolume2:
+        return "The analysis needs a volume V2 above 0.";
+    case AnalysisProblem::NoTuning2:
+        return "The analysis needs a tuning F2 above 0.";
+    case AnalysisProblem::NoPower:
+        return "The analysis needs an input power above 0.";
+    case AnalysisProblem::NoQl:
+        return "The analysis needs QL above 0.";
+    case AnalysisProblem::NoRe:
+        return "The impedance needs Re.";
+    case AnalysisProblem::NoPort:
+        return "The port air velocity needs a vented chamber with a port diameter.";
+    case AnalysisProblem::NoLimit:
+        return "The maximum power needs Pe or Xmax.";
+    }
+    return {};
+}
+
+} // namespace orvane

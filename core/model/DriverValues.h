@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "core/design/SpeakerDesign.h"
+#include "core/model/AnalysisProblem.h"
+
+#include <limits>
+#include <optional>
+
+namespace orvane {
+
+// The lumped-parameter values of one driver, in SI units, derived from its
+// Thiele/Small parameters and the extra electrical values.
+struct DriverValues {
+    double sd = 0;   // m², effective piston area
+    double eta0 = 0; // reference efficiency (a fraction, not percent)
+    double qes = 0;  // entered, or from the efficiency
+    double qms = 0;
+    double cms = 0;           // m/N, suspension compliance
+    double mms = 0;           // kg, moving mass
+    double rms = 0;           // N·s/m, mechanical resistance
+    double bl2OverRe = 0;     // N·s/m, electrical damping Bl²/Re
+    std::optional<double> re; // Ω, when given above 0
+    std::optional<double> bl; // T·m, needs Re
+};
+
+// Whether a value counts as given: finite and above 0. NaN, infinities, 0
+// and negative values from a file all count as not given.
+inline bool IsGiven(double value) {
+    return value > 0 && value < std::numeric_limits<double>::infinity();
+}
+inline bool IsGiven(const std::optional<double>& value) {
+    return value && IsGiven(*value);
+}
+
+// The driver's values, or what is missing: Fs, Qts and Vas above 0, the cone
+// diameter, Qes or the efficiency, and Qes above Qts.
+AnalysisResult<DriverValues> DeriveDriverValues(const SpeakerDesign& design);
+
+} // namespace orvane
