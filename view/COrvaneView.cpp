@@ -186,13 +186,19 @@ void COrvaneView::LayoutForm() {
     int shift = 0;
     for (int column = 0; column < kColumns; ++column) {
         int labelsEnd = 0;
+        // The fields of a column share the width the widest text needs.
+        int columnWidth = 0;
+        for (size_t i = 0; i < m_edits.size(); ++i) {
+            if (kFields[i].column == column)
+                columnWidth = std::max(columnWidth, EntryWidth(m_edits[i], WidestText(kFields[i])));
+        }
         for (size_t i = 0; i < m_edits.size(); ++i) {
             const FieldLayout& layout = kFields[i];
             if (layout.column != column)
                 continue;
             const QRect spec = ToPixels(layout.edit);
             QLineEdit* edit = m_edits[i];
-            const int width = std::max(spec.width(), EntryWidth(edit, WidestText(layout)));
+            const int width = std::max(spec.width(), columnWidth);
             edit->setGeometry(spec.x() + shift, spec.y(), width, spec.height());
             // The label keeps its distance from the field's right edge.
             const int labelGap = DluX(layout.labelAt.x()) - (spec.x() + spec.width());
