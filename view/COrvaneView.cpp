@@ -79,6 +79,7 @@ QString WidestText(const FieldLayout& layout) {
         return QString::fromLatin1(kWidestMetricVolume);
     return QString::fromLatin1(layout.widest);
 }
+
 const QRect kPlotButton = DluRect(182, 16, 50, 14);
 constexpr int kColumns = 3;
 // Between a label and the column to its right.
