@@ -50,24 +50,24 @@ struct FieldLayout {
     const char* label;
     QPoint labelAt; // dialog units
     bool enabled;
+    bool volume;        // shows a volume, in the chosen unit
     int column;         // V1 and F1, V2 and F2, Drivers and Plot
     const char* widest; // the longest text the field must show whole
-    bool volume;        // shows a volume, in the chosen unit
 };
 
 // In tab order: V1, F1, V2, F2, Drivers.
 const FieldLayout kFields[] = {
-    {{43, 2, 32, 12}, "V1 (ft3)", {78, 4}, true, 0, "10000.", true},
-    {{43, 17, 32, 12}, "F1", {78, 18}, false, 0, "20000.", false},
-    {{112, 2, 32, 12}, "V2 (ft3)", {147, 4}, false, 1, "10000.", true},
-    {{112, 16, 32, 12}, "F2", {147, 18}, false, 1, "20000.", false},
-    {{183, 2, 21, 12}, "Drivers", {207, 5}, true, 2, "65535", false},
+    {{43, 2, 32, 12}, "V1 (ft3)", {78, 4}, true, true, 0, "10000."},
+    {{43, 17, 32, 12}, "F1", {78, 18}, false, false, 0, "20000."},
+    {{112, 2, 32, 12}, "V2 (ft3)", {147, 4}, false, true, 1, "10000."},
+    {{112, 16, 32, 12}, "F2", {147, 18}, false, false, 1, "20000."},
+    {{183, 2, 21, 12}, "Drivers", {207, 5}, true, false, 2, "65535"},
 };
 // A volume field in litres shows the largest V1 whole ("283168.47").
 constexpr const char* kWidestMetricVolume = "283168.";
 
 QString LabelText(const FieldLayout& layout) {
-    const QString label = QString::fromLatin1(layout.label);
+    QString label = QString::fromLatin1(layout.label);
     if (!layout.volume)
         return label;
     return UnitChoice::Labelled(label.left(2), UnitChoice::Quantity::Volume, label);
