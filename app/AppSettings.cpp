@@ -20,6 +20,8 @@ void AppSettings::Load() {
     ini.Load(m_path);
     m_recent.ReadFrom(ini);
     m_previewPages = ini.IntValue(kSettingsSection, kPreviewPagesKey, 0);
+    m_units = DisplayUnits::FromName(ini.Value(kSettingsSection, kUnitsKey).toStdString())
+                  .value_or(UnitSystem::Imperial);
 }
 
 FileResult AppSettings::Save() const {
@@ -36,6 +38,12 @@ FileResult AppSettings::Save() const {
     m_recent.WriteTo(ini);
     if (m_previewPages != 0)
         ini.SetIntValue(kSettingsSection, kPreviewPagesKey, m_previewPages);
+    // A file without the key keeps its bytes while the units are the default.
+    if (m_units != UnitSystem::Imperial || ini.Contains(kSettingsSection, kUnitsKey)) {
+        const std::string_view name = DisplayUnits::Name(m_units);
+        ini.SetValue(kSettingsSection, kUnitsKey,
+                     QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
+    }
     // Nothing to remember and no file yet: no need to create an empty one.
     if (loaded == IniFile::LoadResult::Missing && ini.ToBytes().isEmpty())
         return FileResult::Success();

@@ -3,6 +3,7 @@
 
 #include "app/RecentFileList.h"
 #include "core/files/FileResult.h"
+#include "core/units/DisplayUnits.h"
 
 #include <QString>
 
@@ -10,7 +11,9 @@ namespace orvane {
 
 // The program's settings file: the recent-file list (section "Recent File
 // List", File1..File4) and the number of pages last shown side by side in
-// print preview (section "Settings", key "PreviewPages", 0 when absent).
+// print preview (section "Settings", key "PreviewPages", 0 when absent), and
+// the units of Options > Units (section "Settings", key "Units": "imperial"
+// or "metric"; imperial when absent or unknown).
 //
 // Read once at start-up, written once at exit. Everything else in the file
 // (other sections, other keys, comments) is kept as it is.
@@ -18,6 +21,7 @@ class AppSettings {
 public:
     static inline const QString kSettingsSection = QStringLiteral("Settings");
     static inline const QString kPreviewPagesKey = QStringLiteral("PreviewPages");
+    static inline const QString kUnitsKey = QStringLiteral("Units");
 
     // path defaults to SettingsPath().
     explicit AppSettings(QString path = QString());
@@ -27,6 +31,7 @@ public:
     void Load();
     // Exit: reads the file again (so edits made meanwhile by someone else are
     // kept), stores the recent list, and PreviewPages only when it is not 0,
+    // Units only when metric or already in the file,
     // then writes the file atomically. A file that exists but could not be
     // read (or is far too large to be a settings file) is left untouched, as
     // is everything when writing fails; the result then says why, in a line
@@ -39,12 +44,16 @@ public:
     int PreviewPages() const { return m_previewPages; }
     void SetPreviewPages(int pages) { m_previewPages = pages; }
 
+    UnitSystem Units() const { return m_units; }
+    void SetUnits(UnitSystem units) { m_units = units; }
+
     const QString& Path() const { return m_path; }
 
 private:
     QString m_path;
     RecentFileList m_recent;
     int m_previewPages = 0;
+    UnitSystem m_units = UnitSystem::Imperial;
 };
 
 } // namespace orvane

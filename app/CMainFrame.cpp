@@ -9,6 +9,7 @@
 #include "platform/NativePath.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -68,8 +69,9 @@ constexpr ToolSlot kToolSlots[] = {
 };
 
 constexpr CommandId kCheckable[] = {
-    ID_VIEW_TOOLBAR,  ID_VIEW_STATUS_BAR, ID_BOX_SEALED,  ID_BOX_VENTED,  ID_BOX_BANDPASS4,
-    ID_BOX_BANDPASS6, ID_AMPLITUDE_1,     ID_AMPLITUDE_2, ID_AMPLITUDE_5, ID_AMPLITUDE_10,
+    ID_VIEW_TOOLBAR,  ID_VIEW_STATUS_BAR, ID_BOX_SEALED,     ID_BOX_VENTED,
+    ID_BOX_BANDPASS4, ID_BOX_BANDPASS6,   ID_AMPLITUDE_1,    ID_AMPLITUDE_2,
+    ID_AMPLITUDE_5,   ID_AMPLITUDE_10,    ID_UNITS_IMPERIAL, ID_UNITS_METRIC,
 };
 
 constexpr CommandId kRecent[] = {ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE2, ID_FILE_MRU_FILE3,
@@ -175,6 +177,11 @@ void CMainFrame::CreateActions() {
                          m_actions[ID_AMPLITUDE_5], m_actions[ID_AMPLITUDE_10]};
     m_marks.box[0]->setChecked(true);
     m_marks.amplitude[0]->setChecked(true);
+    // The two units are radio entries: one of them is always chosen.
+    auto* units = new QActionGroup(this);
+    units->addAction(m_actions[ID_UNITS_IMPERIAL]);
+    units->addAction(m_actions[ID_UNITS_METRIC]);
+    SetUnitsMark(UnitSystem::Imperial);
 
     m_closeWindowAction = new QAction(this);
     m_closeWindowAction->setShortcuts(QKeySequence::Close);
@@ -315,6 +322,9 @@ void CMainFrame::CreateMenus() {
     QMenu* amplitude = options->addMenu(QStringLiteral("&Amplitude (dB/div)"));
     for (QAction* action : m_marks.amplitude)
         amplitude->addAction(action);
+    QMenu* units = options->addMenu(QStringLiteral("&Units"));
+    units->addAction(m_actions[ID_UNITS_IMPERIAL]);
+    units->addAction(m_actions[ID_UNITS_METRIC]);
     m_windowMenu = NewMenu("&Window");
     m_windowMenu->addAction(m_actions[ID_WINDOW_NEW]);
     m_windowMenu->addAction(m_actions[ID_WINDOW_CASCADE]);
@@ -329,6 +339,10 @@ void CMainFrame::CreateMenus() {
     m_designMenus = {designFile, display, driver, box, tools, options, m_windowMenu, designHelp};
 
     SetMenuBarMenus(m_mainMenus);
+}
+
+void CMainFrame::SetUnitsMark(UnitSystem units) {
+    m_actions[units == UnitSystem::Metric ? ID_UNITS_METRIC : ID_UNITS_IMPERIAL]->setChecked(true);
 }
 
 void CMainFrame::SetMenuBarMenus(const QList<QMenu*>& menus) {

@@ -3,6 +3,7 @@
 
 #include "core/design/SpeakerDesign.h"
 #include "core/plot/DrawPlot.h"
+#include "core/units/DisplayUnits.h"
 
 #include <QImage>
 #include <QWidget>
@@ -53,6 +54,9 @@ public:
     bool ReadIntoDesign(); // false when the exchange stopped at a field
     void ApplyBoxType(BoxKind kind);
     void ShowBoxPicture(BoxKind kind);
+    // Options > Units changed: the volume labels and fields show the new
+    // unit, each field the same value as before (what the user typed too).
+    void OnUnitsChanged();
 
     // Printing entry points.
     QSize ClientSize() const;
@@ -128,6 +132,8 @@ private:
     std::function<void(COrvaneView&)> m_afterDrawHook;
     bool m_afterDrawPending = false;
     bool m_initialUpdateDone = false;
+    // The units the volume fields show.
+    UnitSystem m_unitsShown = UnitSystem::Imperial;
 };
 
 } // namespace orvane
