@@ -2,6 +2,7 @@
 #include "core/design/COrvaneDoc.h"
 #include "core/design/DesignExtension.h"
 #include "core/design/DesignFile.h"
+#include "tests/support/TestFiles.h"
 
 #include <QtTest>
 #include <bit>
@@ -78,18 +79,6 @@ SpeakerDesign WithExtras(DesignExtras extras) {
 
 std::string S(const QString& s) {
     return s.toStdString();
-}
-
-void WriteAll(const QString& path, const Bytes& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
-}
-
-Bytes ReadAll(const QString& path) {
-    QFile f(path);
-    const QByteArray data = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    return Bytes(data.begin(), data.end());
 }
 
 } // namespace
@@ -244,18 +233,18 @@ private slots:
         QVERIFY(loaded.Design().SameBits(doc.Design()));
 
         const Bytes odd = Record() + Bytes(5000, 0x5A);
-        WriteAll(path, odd);
+        WriteBytes(path, odd);
         QVERIFY(loaded.Load(S(path)));
         QVERIFY(loaded.Save(S(path)));
-        QCOMPARE(ReadAll(path), odd);
+        QCOMPARE(ReadVector(path), odd);
 
         Bytes huge = Record() + Block(DoubleEntry(2, 6));
         huge.resize(121 + DesignExtension::kMaxTailBytes + 1, 0);
-        WriteAll(path, huge);
+        WriteBytes(path, huge);
         QVERIFY(loaded.Load(S(path)));
         QVERIFY(loaded.Design().SameBits(SpeakerDesign{}));
         QVERIFY(loaded.Save(S(path)));
-        QCOMPARE(ReadAll(path), Record());
+        QCOMPARE(ReadVector(path), Record());
     }
 };
 

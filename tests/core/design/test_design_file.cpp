@@ -134,25 +134,6 @@ private slots:
         for (std::size_t n = 0; n < b.size(); ++n)
             QVERIFY2(!DesignFile::Parse(std::span(b.data(), n)), qPrintable(QString::number(n)));
     }
-
-    // A length beyond the type-name cap fails at once, and a reader is told
-    // to fetch nothing beyond the prefix; one within the cap but beyond the
-    // end asks for the whole file.
-    void oversizeLengthPrefix() {
-        const std::pair<Bytes, std::uint64_t> cases[] = {
-            {{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, 56 + 7},
-            {{0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, 56 + 10},
-            {{0xFF, 0xFF, 0xFF, 0x01, 0x00, 0x01, 0x00}, 56 + 7},
-            {{0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x01, 0x00}, 56 + 7 + 65536 + 58},
-            {{0xFF, 0xFE, 0xFF, 0xFF, 0x00, 0x80}, 56 + 6 + 65536 + 58}};
-        for (const auto& [prefix, required] : cases) {
-            Bytes b(56, 0);
-            b.insert(b.end(), prefix.begin(), prefix.end());
-            b.insert(b.end(), 200, 'x');
-            QVERIFY(!DesignFile::Parse(b));
-            QCOMPARE(DesignFile::RequiredSize(b), required);
-        }
-    }
 };
 
 QTEST_APPLESS_MAIN(TestDesignFile)
