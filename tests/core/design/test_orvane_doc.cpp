@@ -141,8 +141,7 @@ private slots:
         QTest::newRow("fifo") << "Failed to open document.";
         QTest::newRow("length beyond the end") << "Unexpected file format.";
         QTest::newRow("empty") << "Unexpected file format.";
-        QTest::newRow("cut short")
-            << "Unexpected file format."; // each length: test_design_extension
+        QTest::newRow("cut short") << "Unexpected file format."; // each length: test_design_file
     }
     void loadFailures() {
         QFETCH(QString, message);
