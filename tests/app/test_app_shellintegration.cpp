@@ -3,10 +3,8 @@
 // XDG_DATA_HOME and XDG_DATA_DIRS so the tester's own desktop is never touched.
 #include "app/ShellIntegration.h"
 #include "tests/support/FailingFileSystem.h"
+#include "tests/support/TestFiles.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -18,18 +16,6 @@ using namespace orvane;
 namespace {
 
 const QString kExe = QStringLiteral("/opt/orvane/bin/orvane");
-
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes) {
-    QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
 
 } // namespace
 
@@ -51,10 +37,10 @@ class TestShellIntegration : public QObject {
     }
     // What the package installs into a system data folder.
     void InstallPackage(const QString& dir) {
-        WriteAll(dir + "/applications/io.github.orvane.Orvane.desktop",
-                 ShellIntegration::DesktopEntry("/usr/bin/orvane").toUtf8());
-        WriteAll(dir + "/mime/packages/io.github.orvane.Orvane.xml",
-                 ShellIntegration::MimeTypeXml(true).toUtf8());
+        WriteBytes(dir + "/applications/io.github.orvane.Orvane.desktop",
+                   ShellIntegration::DesktopEntry("/usr/bin/orvane").toUtf8());
+        WriteBytes(dir + "/mime/packages/io.github.orvane.Orvane.xml",
+                   ShellIntegration::MimeTypeXml(true).toUtf8());
     }
 
 private slots:
@@ -69,10 +55,10 @@ private slots:
     void writesOnlyWhatDiffers() {
         ShellIntegration::Outcome out = ShellIntegration::Register(kExe, false);
         QVERIFY(out.claimsGlob && out.mimeWritten && out.desktopWritten && out.iconsWritten);
-        const QByteArray xml = ReadAll(MimePath());
+        const QByteArray xml = ReadBytes(MimePath());
         QVERIFY(xml.contains("<mime-type type=\"application/x-orvane-spk\">"));
         QVERIFY(xml.contains("<glob pattern=\"*.spk\" case-sensitive=\"false\"/>"));
-        QVERIFY(ReadAll(DesktopPath()).contains("\nExec=/opt/orvane/bin/orvane %f\n"));
+        QVERIFY(ReadBytes(DesktopPath()).contains("\nExec=/opt/orvane/bin/orvane %f\n"));
         QVERIFY(QFile::exists(AppIconPath()) && QFile::exists(DocIconPath()));
         QVERIFY(!out.systemInstalled && !out.removed);
 
@@ -81,7 +67,7 @@ private slots:
         // The program moved: the entry follows it.
         out = ShellIntegration::Register("/usr/bin/orvane", false);
         QVERIFY(out.desktopWritten && !out.mimeWritten);
-        QVERIFY(ReadAll(DesktopPath()).contains("\nExec=/usr/bin/orvane %f\n"));
+        QVERIFY(ReadBytes(DesktopPath()).contains("\nExec=/usr/bin/orvane %f\n"));
     }
 
     void neverTakesAGlobOfAnotherType_data() {
@@ -102,18 +88,18 @@ private slots:
         QFETCH(QString, file);
         QFETCH(QByteArray, content);
         QFETCH(bool, claims);
-        WriteAll(m_tmp->filePath(file), content);
+        WriteBytes(m_tmp->filePath(file), content);
         QCOMPARE(ShellIntegration::Register(kExe, false).claimsGlob, claims);
-        QCOMPARE(ReadAll(MimePath()).contains("<glob "), claims);
+        QCOMPARE(ReadBytes(MimePath()).contains("<glob "), claims);
         // The desktop entry is written either way, the other database left alone.
-        QVERIFY(ReadAll(DesktopPath()).contains("MimeType=application/x-orvane-spk;"));
-        QCOMPARE(ReadAll(m_tmp->filePath(file)), content);
+        QVERIFY(ReadBytes(DesktopPath()).contains("MimeType=application/x-orvane-spk;"));
+        QCOMPARE(ReadBytes(m_tmp->filePath(file)), content);
         if (!claims)
             return;
         // A claim is given up when another type arrives.
-        WriteAll(m_tmp->filePath("system/mime/globs2"), "50:application/x-newcomer:*.spk\n");
+        WriteBytes(m_tmp->filePath("system/mime/globs2"), "50:application/x-newcomer:*.spk\n");
         QVERIFY(!ShellIntegration::Register(kExe, false).claimsGlob);
-        QVERIFY(!ReadAll(MimePath()).contains("<glob "));
+        QVERIFY(!ReadBytes(MimePath()).contains("<glob "));
     }
 
     // The package's entry and MIME type in a system data folder: nothing is
@@ -134,8 +120,8 @@ private slots:
         QVERIFY(ShellIntegration::Register("/home/ann/src/orvane/build/app/orvane", false)
                     .desktopWritten);
         if (userChangedEntry)
-            WriteAll(DesktopPath(), ReadAll(DesktopPath()) + "NoDisplay=true\n");
-        const QByteArray changedEntry = ReadAll(DesktopPath());
+            WriteBytes(DesktopPath(), ReadBytes(DesktopPath()) + "NoDisplay=true\n");
+        const QByteArray changedEntry = ReadBytes(DesktopPath());
         InstallPackage(m_tmp->filePath(packageDir));
 
         const bool installed = packageDir != "home";
@@ -150,7 +136,7 @@ private slots:
                 !QFile::exists(DocIconPath()));
         QCOMPARE(QFile::exists(DesktopPath()), userChangedEntry);
         if (userChangedEntry)
-            QCOMPARE(ReadAll(DesktopPath()), changedEntry);
+            QCOMPARE(ReadBytes(DesktopPath()), changedEntry);
         // A later start finds nothing to do.
         const ShellIntegration::Outcome again = ShellIntegration::Register(kExe, false);
         QVERIFY(again.systemInstalled && !again.removed);
@@ -165,7 +151,7 @@ private slots:
     }
     void systemPackageNeedsBoth() {
         QFETCH(QString, file);
-        WriteAll(m_tmp->filePath(file), "x");
+        WriteBytes(m_tmp->filePath(file), "x");
         const ShellIntegration::Outcome out = ShellIntegration::Register(kExe, false);
         QVERIFY(!out.systemInstalled && out.mimeWritten && out.desktopWritten);
     }
@@ -180,16 +166,14 @@ private slots:
     void oldNames() {
         QFETCH(bool, packageInstalled);
         const QString icons = m_home + "/icons/hicolor/scalable/";
-        QFile appIcon(":/icons/orvane.svg");
-        QVERIFY(appIcon.open(QIODevice::ReadOnly));
-        WriteAll(m_home + "/applications/orvane.desktop",
-                 "[Desktop Entry]\nName=Orvane\nExec=/opt/old/orvane %f\nIcon=orvane\n"
-                 "MimeType=application/x-orvane-spk;\n");
-        WriteAll(m_home + "/mime/packages/orvane-spk.xml",
-                 "<mime-info>\n  <mime-type type=\"application/x-orvane-spk\">\n</mime-info>\n");
-        WriteAll(icons + "apps/orvane.svg", appIcon.readAll());
+        WriteBytes(m_home + "/applications/orvane.desktop",
+                   "[Desktop Entry]\nName=Orvane\nExec=/opt/old/orvane %f\nIcon=orvane\n"
+                   "MimeType=application/x-orvane-spk;\n");
+        WriteBytes(m_home + "/mime/packages/orvane-spk.xml",
+                   "<mime-info>\n  <mime-type type=\"application/x-orvane-spk\">\n</mime-info>\n");
+        WriteBytes(icons + "apps/orvane.svg", ReadBytes(":/icons/orvane.svg"));
         // Another program's icon under the old name stays.
-        WriteAll(icons + "mimetypes/application-x-orvane-spk.svg", "<svg/>");
+        WriteBytes(icons + "mimetypes/application-x-orvane-spk.svg", "<svg/>");
         if (packageInstalled)
             InstallPackage(m_tmp->filePath("system"));
 
@@ -199,7 +183,7 @@ private slots:
         QVERIFY(!QFile::exists(m_home + "/applications/orvane.desktop"));
         QVERIFY(!QFile::exists(m_home + "/mime/packages/orvane-spk.xml"));
         QVERIFY(!QFile::exists(icons + "apps/orvane.svg"));
-        QCOMPARE(ReadAll(icons + "mimetypes/application-x-orvane-spk.svg"), QByteArray("<svg/>"));
+        QCOMPARE(ReadBytes(icons + "mimetypes/application-x-orvane-spk.svg"), QByteArray("<svg/>"));
         for (const QString& path : OwnCopies())
             QCOMPARE(QFile::exists(path), !packageInstalled);
     }
@@ -214,7 +198,7 @@ private slots:
         QVERIFY(QFile::exists(res + ShellIntegration::kDesktopFileName));
         QVERIFY(QFile::exists(res + ShellIntegration::kMimeFileName));
         const QByteArray metainfo =
-            ReadAll(QString(ORVANE_BINARY_DIR) + "/res/" + id + ".metainfo.xml");
+            ReadBytes(QString(ORVANE_BINARY_DIR) + "/res/" + id + ".metainfo.xml");
         QVERIFY(metainfo.contains("<id>" + id.toUtf8() + "</id>"));
         QVERIFY(
             metainfo.contains(">" + ShellIntegration::kDesktopFileName.toUtf8() + "</launchable>"));
@@ -235,7 +219,7 @@ private slots:
     // tells nobody but the log, and leaves nothing beside it.
     void failedWriteKeepsEarlierEntry() {
         QVERIFY(ShellIntegration::Register(kExe, false).desktopWritten);
-        const QByteArray before = ReadAll(DesktopPath());
+        const QByteArray before = ReadBytes(DesktopPath());
         QTest::ignoreMessage(QtWarningMsg,
                              QRegularExpression("^desktop registration: cannot write .*/"
                                                 "io\\.github\\.orvane\\.Orvane\\.desktop: "
@@ -246,9 +230,8 @@ private slots:
             out = ShellIntegration::Register("/usr/bin/orvane", false);
         }
         QVERIFY(!out.desktopWritten);
-        QCOMPARE(ReadAll(DesktopPath()), before);
-        QCOMPARE(QDir(m_home + "/applications").entryList(QDir::Files | QDir::Hidden),
-                 QStringList{"io.github.orvane.Orvane.desktop"});
+        QCOMPARE(ReadBytes(DesktopPath()), before);
+        QCOMPARE(Listing(m_home + "/applications"), QStringList{"io.github.orvane.Orvane.desktop"});
     }
 
     void execLine() {

@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The running program: windows, documents, recent files, printing, the
+// driver library's menu entry, and what it finds where.
 #include "app/AppSettings.h"
 #include "app/CAboutDlg.h"
 #include "app/CMainFrame.h"
@@ -8,9 +10,13 @@
 #include "app/IniFile.h"
 #include "app/SingleInstance.h"
 #include "core/design/COrvaneDoc.h"
-#include "platform/CommandRouter.h"
-#include "platform/Message.h"
+#include "core/library/DriverLibrary.h"
+#include "tools/CDriverLibraryDlg.h"
 #include "view/COrvaneView.h"
+
+#include "tests/support/DialogTestUtil.h"
+#include "tests/support/Drivers.h"
+#include "tests/support/TestFiles.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -36,21 +42,14 @@
 
 using namespace orvane;
 
-namespace {
-
-// A path as the file system's bytes, as the command line and the hand-over give it.
-QByteArray Native(const QString& path) {
-    return QFile::encodeName(path);
-}
-
-} // namespace
-
 class TestShell : public QObject {
     Q_OBJECT
 public:
     explicit TestShell(COrvaneApp& app) : m_app(app) {}
 
 private:
+    // A path as the file system's bytes, as the command line and the hand-over give it.
+    static QByteArray Native(const QString& path) { return QFile::encodeName(path); }
     CMainFrame& Frame() { return *m_app.MainFrame(); }
     QList<QMdiSubWindow*> Windows() {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -71,10 +70,8 @@ private:
         doc.OnNewDocument();
         return doc.Save(m_dir->filePath(name).toStdString()) ? m_dir->filePath(name) : QString();
     }
-    QString IniText() {
-        QFile file(m_dir->filePath("orvane.ini"));
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-    }
+    QString IniText() { return QString::fromUtf8(ReadBytes(m_dir->filePath("orvane.ini"))); }
+    QString LibraryPath() { return m_dir->filePath("drivers.sqlite"); }
 
     COrvaneApp& m_app;
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -98,6 +95,7 @@ private slots:
             return m_answer;
         });
         m_app.SetSettingsPath(m_dir->filePath("orvane.ini"));
+        m_app.SetLibraryPath(LibraryPath().toStdString());
         m_app.SetInstanceName(QString("orvane-test-%1").arg(QCoreApplication::applicationPid()));
         m_app.SetRunDesktopUpdaters(false);
         m_app.SetFileDialog([this](DocManager::FileDialogKind, const QString&) {
@@ -215,6 +213,7 @@ private slots:
         m_app.ExitInstance();
         QCOMPARE(QFileInfo(ini).isSymLink(), before.isSymLink());
         QCOMPARE(QFileInfo(ini).size(), before.size());
+        QVERIFY(!QFileInfo::exists(m_dir->filePath("gone"))); // no folder made for the link
     }
 
     void modifiedDesignPrompts_data() {
@@ -323,6 +322,8 @@ private slots:
         QCOMPARE(m_dialogs, 1);
     }
 
+    // Labels, keys and status prompts reach the actions (the prompt's tooltip
+    // part stays out of the status bar).
     void menuEntries_data() {
         QTest::addColumn<int>("id");
         QTest::addColumn<QString>("label");
@@ -332,14 +333,7 @@ private slots:
             QTest::newRow(label) << int(id) << QString(label) << QString(key) << QString(status);
         };
         row(ID_FILE_NEW, "&New", "Ctrl+N", "Create a new document");
-        row(ID_APP_EXIT, "E&xit", "", "Quit the application; prompts to save documents");
         row(ID_FREQ_RANGE, "&Frequency Range", "", "Set freqency range");
-        row(ID_TOOLS_TS_PARAMS, "Calculate &T/S Parameters", "",
-            "Derive Fs, Qts, and Vas from measured driver properties");
-        row(ID_APP_ABOUT, "&About orvane...", "",
-            "Display program information, version number and copyright");
-        row(ID_UNITS_IMPERIAL, "Imperial (ft³, in)", "",
-            "Show volumes in cubic feet and lengths in inches");
         row(ID_UNITS_METRIC, "Metric (litres, cm, mm)", "",
             "Show volumes in litres, lengths in centimetres and Xmax in millimetres");
     }
@@ -391,17 +385,13 @@ private slots:
         m_app.Printer().setOutputFormat(QPrinter::PdfFormat);
         m_app.Printer().setOutputFileName(pdf);
         QString range;
-        QTimer::singleShot(0, this, [&range] {
-            if (auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget())) {
-                range = QString("%1-%2").arg(dialog->minPage()).arg(dialog->maxPage());
-                dialog->accept();
-            }
+        ModalDriver<QPrintDialog> print([&range](QPrintDialog& dialog) {
+            range = QString("%1-%2").arg(dialog.minPage()).arg(dialog.maxPage());
+            dialog.accept();
         });
         Trigger(ID_FILE_PRINT);
         QCOMPARE(range, QString("1-1"));
-        QFile file(pdf);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray bytes = file.readAll();
+        const QByteArray bytes = ReadBytes(pdf);
         QCOMPARE(bytes.count("/Type /Page\n"), 1);
         // The design's title names the job, and so the file.
         QByteArray title("\xfe\xff");
@@ -462,17 +452,14 @@ private slots:
         m_app.Settings()->SetPreviewPages(pages);
         QString checked;
         QSize size;
-        QTimer::singleShot(0, this, [&] {
-            auto* preview = qobject_cast<QPrintPreviewDialog*>(QApplication::activeModalWidget());
-            if (preview == nullptr)
-                return;
+        ModalDriver<QPrintPreviewDialog> preview([&](QPrintPreviewDialog& dialog) {
             for (const char* name :
                  {"singleModeAction", "facingModeAction", "overviewModeAction"}) {
-                if (preview->findChild<QAction*>(name)->isChecked())
+                if (dialog.findChild<QAction*>(name)->isChecked())
                     checked = name;
             }
-            size = preview->size();
-            preview->reject();
+            size = dialog.size();
+            dialog.reject();
         });
         Trigger(ID_FILE_PRINT_PREVIEW);
         QTEST(checked, "checked");
@@ -495,14 +482,11 @@ private slots:
             });
         QString title;
         bool printerList = false;
-        QTimer::singleShot(0, this, [&] {
-            QWidget* dialog = QApplication::activeModalWidget();
-            if (dialog == nullptr)
-                return;
-            title = dialog->windowTitle();
-            printerList = qobject_cast<QPrintDialog*>(dialog) != nullptr &&
-                          dialog->findChild<QComboBox*>() != nullptr;
-            static_cast<QDialog*>(dialog)->reject();
+        ModalDriver<QDialog> setup([&](QDialog& dialog) {
+            title = dialog.windowTitle();
+            printerList = qobject_cast<QPrintDialog*>(&dialog) != nullptr &&
+                          dialog.findChild<QComboBox*>() != nullptr;
+            dialog.reject();
         });
         Trigger(ID_FILE_PRINT_SETUP);
         qInstallMessageHandler(previous);
@@ -622,12 +606,60 @@ private slots:
         QVERIFY(QDir().mkpath(usr + "/bin"));
         QCOMPARE(HelpLocation(usr + "/bin"), QString());
         const QString manual = usr + "/share/doc/orvane/html/index.html";
-        QVERIFY(QDir().mkpath(QFileInfo(manual).absolutePath()));
-        QFile file(manual);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.close();
+        WriteBytes(manual, QByteArray());
         QCOMPARE(HelpLocation(usr + "/bin"), QFileInfo(manual).absoluteFilePath());
         QCOMPARE(HelpLocation(usr + "/bin/"), QFileInfo(manual).absoluteFilePath());
+    }
+
+    // --- the driver library ---
+
+    void libraryMenuEntryFollowsDriverParameters() {
+        QVERIFY(m_app.InitInstance({}));
+        QStringList entries;
+        for (QMenu* menu : Frame().MenuBarMenus()) {
+            for (QAction* action : menu->title() == "&Driver" ? menu->actions() : QList<QAction*>())
+                entries << action->text();
+        }
+        QCOMPARE(entries, (QStringList{"&Driver Parameters", "&Library…"}));
+        QVERIFY(Frame().Action(ID_DRIVER_LIBRARY)->isEnabled());
+        QVERIFY(!QFile::exists(LibraryPath())); // nothing is made before the library is used
+    }
+
+    // After "Use" the window's title carries the driver's name; the main
+    // window's caption follows.
+    void libraryUseShowsNameInTitle() {
+        {
+            FileResult error = FileResult::Success();
+            auto library = DriverLibrary::Open(LibraryPath().toStdString(), error);
+            StoreOutcome outcome{};
+            QVERIFY(library->Store(Driver("SEAS", "L26RO4Y", 22, 0.39, 4.9), DuplicatePolicy::Skip,
+                                   outcome));
+        }
+        QVERIFY(m_app.InitInstance({}));
+        ModalDriver<CDriverLibraryDlg> pick([](CDriverLibraryDlg& dlg) { Click(&dlg, "Use"); });
+        Trigger(ID_DRIVER_LIBRARY);
+        QCOMPARE(pick.opened, 1);
+        QCOMPARE(ActiveTitle(), QString("spkr1 (SEAS L26RO4Y)"));
+        QCOMPARE(Frame().windowTitle(), QString("orvane - spkr1 (SEAS L26RO4Y)"));
+        const COrvaneDoc& doc = m_app.Documents()->ActiveView()->GetDocument();
+        QCOMPARE(doc.Design().m_fs, 22.0);
+        QVERIFY(doc.IsModified());
+        QVERIFY(m_messages.isEmpty());
+    }
+
+    // A damaged library is reported when used; the program goes on and the
+    // file stays as it was.
+    void damagedLibraryIsReported() {
+        WriteBytes(LibraryPath(), "garbage that is no database");
+        QVERIFY(m_app.InitInstance({}));
+        ModalDriver<CDriverLibraryDlg> close([](CDriverLibraryDlg& dlg) { Click(&dlg, "Close"); });
+        Trigger(ID_DRIVER_LIBRARY);
+        QCOMPARE(m_messages.size(), 1);
+        QCOMPARE(m_messages[0].text,
+                 "The driver library " + LibraryPath() + " cannot be read: it is not a database.");
+        Trigger(ID_FILE_NEW);
+        QCOMPARE(ActiveTitle(), QString("spkr2"));
+        QCOMPARE(ReadBytes(LibraryPath()), QByteArray("garbage that is no database"));
     }
 };
 

@@ -31,16 +31,22 @@ QRect Changed(const QImage& image, QRgb background) {
     return box;
 }
 
-// MoveTo the first point, LineTo the rest.
-QImage ThroughSurface(const QPolygon& points, const PenSpec& pen) {
-    QImage image = Blank();
+// What draw does on a surface over image.
+template <typename Draw> QImage Drawn(QImage image, Draw draw) {
     QPainter painter(&image);
     QtDrawSurface surface(painter);
-    surface.SelectPen(surface.CreatePen(pen));
-    surface.MoveTo(points[0].x(), points[0].y());
-    for (qsizetype i = 1; i < points.size(); ++i)
-        surface.LineTo(points[i].x(), points[i].y());
+    draw(surface);
     return image;
+}
+
+// MoveTo the first point, LineTo the rest.
+QImage ThroughSurface(const QPolygon& points, const PenSpec& pen) {
+    return Drawn(Blank(), [&](QtDrawSurface& surface) {
+        surface.SelectPen(surface.CreatePen(pen));
+        surface.MoveTo(points[0].x(), points[0].y());
+        for (qsizetype i = 1; i < points.size(); ++i)
+            surface.LineTo(points[i].x(), points[i].y());
+    });
 }
 
 } // namespace
@@ -109,14 +115,11 @@ private slots:
     // Text: top-left corner at the point, on an opaque white cell, in black
     // whatever pen is selected; its trailing blanks wipe a longer earlier text.
     void textOnOpaqueCell() {
-        QImage image = Blank(400, 60, kGray);
-        {
-            QPainter painter(&image);
-            QtDrawSurface surface(painter);
+        QImage image = Drawn(Blank(400, 60, kGray), [](QtDrawSurface& surface) {
             surface.SelectPen(surface.CreatePen({PenStyle::Solid, 1, {0, 0, 255}}));
             surface.SelectFont(surface.CreateFont({"Arial", 12, 400}));
             surface.TextOut(10, 20, "-10.0");
-        }
+        });
         const QRect box = Changed(image, kGray);
         QCOMPARE(box, QRect(10, 20, 25, 12)); // Arial's widths, cell height 12
         QCOMPARE(image.pixel(box.topLeft()), kWhite);
@@ -129,13 +132,10 @@ private slots:
             }
         QVERIFY(black);
 
-        image = Blank(400, 60, kGray);
-        {
-            QPainter painter(&image);
-            QtDrawSurface surface(painter);
+        image = Drawn(Blank(400, 60, kGray), [](QtDrawSurface& surface) {
             surface.TextOut(10, 10, "Max SPL = 101dB at 19 Watts");
             surface.TextOut(10, 10, "Q" + std::string(80, ' '));
-        }
+        });
         for (int y = 0; y < image.height(); ++y)
             for (int x = 30; x < image.width(); ++x)
                 QVERIFY(image.pixel(x, y) == kWhite || image.pixel(x, y) == kGray);
@@ -153,17 +153,14 @@ private slots:
     void measuredInkMatchesDrawn() {
         QFETCH(QString, text);
         QFETCH(qreal, ratio);
-        QImage image(QSize(120, 40) * ratio, QImage::Format_RGB32);
+        QImage image = Blank(int(120 * ratio), int(40 * ratio), kGray);
         image.setDevicePixelRatio(ratio);
-        image.fill(kGray);
         TextExtent extent;
-        {
-            QPainter painter(&image);
-            QtDrawSurface surface(painter);
+        image = Drawn(image, [&](QtDrawSurface& surface) {
             surface.SelectFont(surface.CreateFont({"Arial", 12, 400}));
             extent = surface.MeasureText(text.toStdString());
             surface.TextOut(20, 10, text.toStdString());
-        }
+        });
         QCOMPARE(extent.height, 12);
         // Dark pixels only, so the white cell and faint fringes do not count.
         int left = image.width(), right = -1;
@@ -186,10 +183,7 @@ private slots:
     void absurdCoordinatesAreClamped() {
         const int big = std::numeric_limits<int>::max();
         const int small = std::numeric_limits<int>::min();
-        QImage image = Blank();
-        {
-            QPainter painter(&image);
-            QtDrawSurface surface(painter);
+        const QImage image = Drawn(Blank(), [=](QtDrawSurface& surface) {
             surface.SelectPen(surface.CreatePen({PenStyle::Solid, 1, {0, 0, 0}}));
             surface.MoveTo(10, 100);
             surface.LineTo(big, 100);
@@ -201,7 +195,7 @@ private slots:
             surface.SetScaling(10, 10, big, big);
             surface.LineTo(0, 0);
             surface.SetScaling(0, 0, 1, 1); // ignored
-        }
+        });
         QCOMPARE(image.pixel(10, 100), qRgb(0, 0, 0));
         QCOMPARE(image.pixel(199, 100), qRgb(0, 0, 0));
     }

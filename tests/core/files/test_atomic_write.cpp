@@ -2,6 +2,7 @@
 // The one atomic file write, beyond what the design save tests: leftovers of
 // killed saves, and links that point nowhere.
 #include "core/files/AtomicWrite.h"
+#include "tests/support/TestFiles.h"
 
 #include <QtTest>
 #include <cerrno>
@@ -14,13 +15,6 @@ using namespace orvane;
 namespace {
 
 const std::uint8_t kBytes[] = {'n', 'e', 'w'};
-
-QStringList Listing(const QString& folder) {
-    QStringList names = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                               QDir::NoDotAndDotDot);
-    names.sort();
-    return names;
-}
 
 // Sets the modification time `ageSeconds` into the past, of a link itself.
 bool Age(const QString& path, std::time_t ageSeconds) {
@@ -53,9 +47,7 @@ private slots:
             {"notes.txt", kTwoDays, true},
         };
         for (const auto& f : files) {
-            QFile file(dir.filePath(f.name));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.close();
+            WriteBytes(dir.filePath(f.name), QByteArray());
             QVERIFY(Age(dir.filePath(f.name), f.age));
         }
         // A folder and a link of our pattern are not files we made.
