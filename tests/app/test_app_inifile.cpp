@@ -82,13 +82,13 @@ private slots:
         QFETCH(int, chosen);
         QFETCH(QByteArray, after);
         const QString path = Path("orvane.ini");
-        WriteAll(path, before);
+        WriteBytes(path, before);
         AppSettings settings(path);
         settings.Load();
         QCOMPARE(settings.Units(), loaded ? UnitSystem::Metric : UnitSystem::Imperial);
         settings.SetUnits(chosen ? UnitSystem::Metric : UnitSystem::Imperial);
         QVERIFY(settings.Save());
-        QCOMPARE(ReadAll(path), after);
+        QCOMPARE(ReadBytes(path), after);
     }
 
     // A new file, in folders made for it, with no temporary file left beside it.
