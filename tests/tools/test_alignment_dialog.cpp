@@ -163,18 +163,12 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::addColumn<int>("kind");
         const int warning = int(MessageKind::Warning), tool = int(MessageKind::Tool);
-        QTest::newRow("Qtc not a number") << "qtc"
-                                          << "0.7x"
-                                          << "Please enter a number." << warning;
         QTest::newRow("Qtc below Qts") << "qtc"
                                        << "0.3"
                                        << "The target Qtc must be above the driver's Qts." << tool;
         QTest::newRow("volume not a number") << "volume"
                                              << "big"
                                              << "Please enter a number." << warning;
-        QTest::newRow("no volume") << "volume"
-                                   << "0"
-                                   << "The box volume must be above zero." << tool;
         QTest::newRow("no tuning")
             << "volume"
             << "0.5"
@@ -282,7 +276,6 @@ private slots:
         QVERIFY(std::fabs(d.m_v1 / expected.row.v1 - 1) < 1e-14);
         QVERIFY(std::fabs(d.m_f1 / expected.row.f1 - 1) < 1e-14);
         QVERIFY(host.view->m_f1Entered);
-        QVERIFY(host.doc.IsModified());
         QVERIFY(host.doc.IsModified());
         QCOMPARE(host.Enabled(), sealed ? QString("10001") : QString("11001"));
         QCOMPARE(host.Edit(COrvaneView::Field::V1)->cursorPosition(), 0);
