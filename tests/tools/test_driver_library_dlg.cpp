@@ -10,6 +10,8 @@
 #include "tools/ToolCommands.h"
 
 #include "tests/support/DialogTestUtil.h"
+#include "tests/support/Drivers.h"
+#include "tests/support/TestFiles.h"
 #include "tests/support/ViewHost.h"
 
 #include <QCheckBox>
@@ -25,28 +27,11 @@ using namespace orvane;
 
 namespace {
 
-DriverEntry Driver(const char* maker, const char* model, double fs, const char* notes = "") {
-    DriverEntry e;
-    e.maker = maker;
-    e.model = model;
-    e.fs = fs;
-    e.qts = 0.4;
-    e.vas = 3;
-    e.notes = notes;
-    return e;
-}
-
 QStringList Column(const DriverTableModel& model, int column) {
     QStringList texts;
     for (int row = 0; row < model.rowCount(); ++row)
         texts << model.data(model.index(row, column)).toString();
     return texts;
-}
-
-void Write(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
 }
 
 QPushButton* Button(QWidget* dlg, const QString& text) {
@@ -74,22 +59,15 @@ class TestDriverLibraryDlg : public QObject {
         return *library;
     }
     void Fill() {
-        const DriverEntry entries[] = {Driver("SEAS", "L26RO4Y", 22, "10 inch woofer"),
-                                       Driver("Scan-Speak", "18W/8531G00", 28),
-                                       Driver("Dayton Audio", "RS225-8", 27.5, "aluminium"),
-                                       Driver("SB Acoustics", "SB17NRX", 33)};
+        DriverEntry entries[] = {
+            Driver("SEAS", "L26RO4Y", 22), Driver("Scan-Speak", "18W/8531G00", 28),
+            Driver("Dayton Audio", "RS225-8", 27.5), Driver("SB Acoustics", "SB17NRX", 33)};
+        entries[0].notes = "10 inch woofer";
+        entries[2].notes = "aluminium";
         StoreCounts counts;
         QVERIFY(Library().StoreAll(entries, DuplicatePolicy::Skip, counts));
     }
-    std::vector<std::string> Names() {
-        std::vector<DriverEntry> all;
-        if (!Library().All(all))
-            return {"<unreadable>"};
-        std::vector<std::string> names;
-        for (const DriverEntry& e : all)
-            names.push_back(e.Name());
-        return names;
-    }
+    std::vector<std::string> Names() { return LibraryNames(Library()); }
 
 private slots:
     void init() {
@@ -340,12 +318,12 @@ private slots:
     // did with the refused lines; Export writes the CSV.
     void importAndExport() {
         QVERIFY(QDir(m_dir->path()).mkpath("share/qspeakers"));
-        Write(m_dir->filePath("share/qspeakers/qspeakers_db.xml"),
-              "<speakers>\n<speaker vendor='MONACOR' model='SPH-200CTC' fs='22' qts='0.22' "
-              "vas='75' sd='0.0214'/>\n<speaker vendor='X' model='Y' qts='1' vas='1'/>\n"
-              "</speakers>\n");
+        WriteBytes(m_dir->filePath("share/qspeakers/qspeakers_db.xml"),
+                   "<speakers>\n<speaker vendor='MONACOR' model='SPH-200CTC' fs='22' qts='0.22' "
+                   "vas='75' sd='0.0214'/>\n<speaker vendor='X' model='Y' qts='1' vas='1'/>\n"
+                   "</speakers>\n");
         const QString csv = m_dir->filePath("in.csv");
-        Write(csv, "maker,model,fs,qts,vas_l\nA,1,30,0.4,80\nA,2,,0.4,80\n");
+        WriteBytes(csv, "maker,model,fs,qts,vas_l\nA,1,30,0.4,80\nA,2,,0.4,80\n");
         CDriverLibraryDlg dlg(*m_session);
         QStringList offered;
         dlg.SetFileDialog([&](CDriverLibraryDlg::FileChoice choice) {
@@ -395,7 +373,7 @@ private slots:
     // old file.
     void unreadableLibrary() {
         const QString path = m_dir->filePath("lib.sqlite");
-        Write(path, "not a database");
+        WriteBytes(path, "not a database");
         ViewHost host(Starting(ReferenceDesign(BoxKind::Vented)));
         QStringList problems;
         ModalDriver<CDriverLibraryDlg> driver([&](CDriverLibraryDlg& dlg) {
