@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Options > Units in the form and every dialog: what is typed in litres,
-// centimetres and millimetres is stored in the record's units, reloads to
-// the same text, and range messages state their bounds in the shown unit.
+// centimetres and millimetres is stored in the record's units, and range
+// messages state their bounds in the shown unit. The conversions' round
+// trips are test_display_units'; the form's end to end through a file here.
 #include "core/calc/TsCalc.h"
 #include "core/text/Printf.h"
 #include "platform/NumericText.h"
@@ -77,17 +78,6 @@ bool HasLabel(QWidget* dialog, const QString& text) {
             return true;
     }
     return false;
-}
-
-// Runs a driver-parameter dialog on the view and returns the text of one field.
-QString DriverParamsText(COrvaneView& view, const char* field) {
-    QString text;
-    ModalDriver<CDriverParamsDlg> read([&](CDriverParamsDlg& dlg) {
-        text = Child(&dlg, field)->text();
-        Click(&dlg, "Cancel");
-    });
-    ToolCommands::OnDriverParams(view);
-    return text;
 }
 
 const char* const kTypedValues[] = {"1.23456789", "1e-3"};
@@ -190,8 +180,8 @@ private slots:
         QVERIFY(!v1.intersects(host.view->FieldLabel(Field::V1)->geometry()));
     }
 
-    // Each converted field of Driver Parameters: type, OK, save, reload,
-    // open again, read the same text.
+    // Each converted field of Driver Parameters: typed, OK, stored in the
+    // record's unit.
     void driverParamsRoundTrip_data() {
         QTest::addColumn<QByteArray>("field");
         QTest::addColumn<double>("perStoredUnit");
@@ -219,9 +209,6 @@ private slots:
                               : field == "xmax" ? d.m_xmax
                                                 : d.m_coneDiameter;
         QVERIFY(Near(stored * perStoredUnit, NumericText::ReadNumber(typed).value()));
-
-        ViewHost back(Starting(SavedAndLoaded(host.doc)), false);
-        QCOMPARE(DriverParamsText(*back.view, field.constData()), Shown(typed));
     }
 
     // Labels and texts in metric; OK without a change changes nothing.
@@ -247,7 +234,7 @@ private slots:
     }
 
     // The sealed table, the driver line and the volume entry in litres; a
-    // volume typed in litres goes into the design and comes back as typed.
+    // volume typed in litres goes into the design and the form as typed.
     void alignmentsInLitres() {
         const QString typed = "56.123456789"; // a box the driver tunes in within 0.5 dB
         const UnitsScope metric(UnitSystem::Metric);
@@ -275,15 +262,6 @@ private slots:
         const double litres = NumericText::ReadNumber(typed).value();
         QVERIFY(Near(host.doc.Design().m_v1 * kLitres, litres));
         QCOMPARE(host.Edit(Field::V1)->text(), Shown(typed));
-
-        ViewHost back(Starting(SavedAndLoaded(host.doc)), false);
-        QString reopened;
-        ModalDriver<CAlignmentDlg> read([&](CAlignmentDlg& dlg) {
-            reopened = Child(&dlg, "volume")->text();
-            Click(&dlg, "Close");
-        });
-        ToolCommands::OnAlignments(*back.view);
-        QCOMPARE(reopened, Shown(typed));
     }
 
     // The test box in litres; Vas shown in litres and used in cubic feet.
@@ -361,8 +339,8 @@ private slots:
         QVERIFY(std::abs(product - 28320) < 0.5);
     }
 
-    // The library's entry dialog: typed in metric, kept in the record's
-    // units, shown again as typed.
+    // The library's entry dialog: shown and typed in metric, kept in the
+    // record's units.
     void driverEntryRoundTrip() {
         const QString typed = "1.23456789";
         const UnitsScope metric(UnitSystem::Metric);
@@ -387,12 +365,6 @@ private slots:
         QVERIFY(Near(dlg.m_entry.vas * kLitres, shown));
         QVERIFY(Near(dlg.m_entry.coneDiameter.value() * kCentimetres, shown));
         QVERIFY(Near(dlg.m_entry.xmax.value() * kMillimetres, shown));
-
-        CDriverEntryDlg again(QStringLiteral("Edit Driver"));
-        again.m_entry = dlg.m_entry;
-        again.show();
-        for (const char* name : {"vas", "coneDiameter", "xmax"})
-            QCOMPARE(Child(&again, name)->text(), Shown(typed));
     }
 };
 
