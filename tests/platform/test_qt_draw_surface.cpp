@@ -63,7 +63,7 @@ private slots:
     }
     void batchingKeepsThePixels() {
         QFETCH(int, width);
-        for (quint32 seed = 1; seed <= 20; ++seed) {
+        for (quint32 seed = 1; seed <= 10; ++seed) {
             QRandomGenerator rng(seed);
             QPolygon points{{rng.bounded(-20, 220), rng.bounded(-20, 220)}};
             const bool lone = seed % 2 == 0; // a lone axis segment is filled as a rectangle
@@ -147,7 +147,7 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<qreal>("ratio");
         for (qreal ratio : {1.0, 1.5})
-            for (const char* text : {"-10.0", "900", "1K", "10K"})
+            for (const char* text : {"-10.0", "10K"})
                 QTest::addRow("%s at %g", text, ratio) << QString(text) << ratio;
     }
     void measuredInkMatchesDrawn() {

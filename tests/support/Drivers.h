@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "core/library/DriverEntry.h"
+#include "core/library/DriverLibrary.h"
 
 #include <string>
+#include <vector>
 
 namespace orvane {
 
@@ -17,6 +18,17 @@ inline DriverEntry Driver(std::string maker, std::string model, double fs = 30, 
     e.qts = qts;
     e.vas = vas;
     return e;
+}
+
+// The names of every driver in the library, in its order.
+inline std::vector<std::string> LibraryNames(const DriverLibrary& library) {
+    std::vector<DriverEntry> all;
+    if (!library.All(all))
+        return {"<unreadable>"};
+    std::vector<std::string> names;
+    for (const DriverEntry& e : all)
+        names.push_back(e.Name());
+    return names;
 }
 
 } // namespace orvane

@@ -163,18 +163,12 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::addColumn<int>("kind");
         const int warning = int(MessageKind::Warning), tool = int(MessageKind::Tool);
-        QTest::newRow("Qtc not a number") << "qtc"
-                                          << "0.7x"
-                                          << "Please enter a number." << warning;
         QTest::newRow("Qtc below Qts") << "qtc"
                                        << "0.3"
                                        << "The target Qtc must be above the driver's Qts." << tool;
         QTest::newRow("volume not a number") << "volume"
                                              << "big"
                                              << "Please enter a number." << warning;
-        QTest::newRow("no volume") << "volume"
-                                   << "0"
-                                   << "The box volume must be above zero." << tool;
         QTest::newRow("no tuning")
             << "volume"
             << "0.5"
@@ -256,35 +250,27 @@ private slots:
         QVERIFY(!host.doc.IsModified());
     }
 
-    void commandApply_data() {
-        QTest::addColumn<QString>("row"); // table and row picked
-        QTest::newRow("vented") << "ventedTable 2";
-        QTest::newRow("sealed") << "sealedTable 1";
-    }
+    // The picking itself is pickAndApply's; here the vented row of a sealed
+    // design proves the wiring, the box changing with it.
     void commandApply() {
-        QFETCH(QString, row);
         ViewHost host(Starting(ReferenceDriver()));
         const QImage before = host.view->BackingImage();
         ModalDriver<CAlignmentDlg> driver([&](CAlignmentDlg& dlg) {
-            ClickRow(&dlg, row.section(' ', 0, 0).toLatin1().constData(),
-                     row.section(' ', 1).toInt());
+            ClickRow(&dlg, "ventedTable", 2);
             Click(&dlg, "Apply");
         });
         ToolCommands::OnAlignments(*host.view);
         QCOMPARE(driver.opened, 1);
-        const bool sealed = row.startsWith("sealed");
-        const Alignment::Outcome expected =
-            sealed ? Alignment::Sealed(kReference, 0.707) : Alignment::Vented(kReference, 1.5, 0.5);
+        const Alignment::Outcome expected = Alignment::Vented(kReference, 1.5, 0.5);
         const SpeakerDesign& d = host.doc.Design();
-        QCOMPARE(d.Kind(), sealed ? BoxKind::Sealed : BoxKind::Vented);
-        QCOMPARE(host.CheckedBox(), sealed ? 0 : 1);
+        QCOMPARE(d.Kind(), BoxKind::Vented);
+        QCOMPARE(host.CheckedBox(), 1);
         // Through the form's text, as every plotted value goes.
         QVERIFY(std::fabs(d.m_v1 / expected.row.v1 - 1) < 1e-14);
         QVERIFY(std::fabs(d.m_f1 / expected.row.f1 - 1) < 1e-14);
         QVERIFY(host.view->m_f1Entered);
         QVERIFY(host.doc.IsModified());
-        QVERIFY(host.doc.IsModified());
-        QCOMPARE(host.Enabled(), sealed ? QString("10001") : QString("11001"));
+        QCOMPARE(host.Enabled(), QString("11001"));
         QCOMPARE(host.Edit(COrvaneView::Field::V1)->cursorPosition(), 0);
         QVERIFY(host.view->BackingImage() != before); // plotted
         QVERIFY(host.messages.isEmpty());

@@ -88,10 +88,7 @@ private slots:
         QTest::addColumn<QString>("shown"); // length, effective diameter
         QTest::newRow("one 3 in") << Inputs{3, 1, 2, 35} << "5.58 3.00";
         QTest::newRow("two 3 in") << Inputs{3, 2, 2, 35} << "12.45 4.24";
-        QTest::newRow("one 4 in") << Inputs{4, 1, 1.5, 40} << "11.18 4.00";
         QTest::newRow("no diameter") << Inputs{kNan, 1, 2, 35} << "n/a";
-        QTest::newRow("negative count") << Inputs{3, -1, 2, 35} << "n/a";
-        QTest::newRow("zero volume") << Inputs{3, 1, 0, 35} << "n/a";
         QTest::newRow("nan volume") << Inputs{3, 1, kNan, 35} << "n/a";
         QTest::newRow("length overflows") << Inputs{1e200, 1, 2, 35} << "n/a";
     }
@@ -107,11 +104,9 @@ private slots:
         QTest::addColumn<Inputs>("in"); // cone diameter, xmax, fb
         QTest::addColumn<QString>("shown");
         QTest::newRow("10 in 0.25 35 Hz") << Inputs{10, 0.25, 35} << "3.53";
-        QTest::newRow("12 in 0.3 30 Hz") << Inputs{12, 0.3, 30} << "4.43";
         QTest::newRow("xmax exactly 0.01") << Inputs{10, 0.01, 35} << "n/a";
         QTest::newRow("cone exactly 0.01") << Inputs{0.01, 0.25, 35} << "n/a";
         QTest::newRow("nan xmax") << Inputs{10, kNan, 35} << "n/a";
-        QTest::newRow("negative tuning") << Inputs{10, 0.25, -35} << "n/a";
     }
     void minDiameter() {
         QFETCH(Inputs, in);
@@ -122,9 +117,7 @@ private slots:
         QTest::addColumn<Inputs>("in");     // volume, ratio
         QTest::addColumn<QString>("shown"); // width, height, depth
         QTest::newRow("1.0 golden") << Inputs{1, 1.618} << "12.000 19.416 7.417";
-        QTest::newRow("2.0 golden") << Inputs{2, 1.618} << "15.119 24.463 9.344";
         QTest::newRow("3.5 cube root two") << Inputs{3.5, 1.26} << "18.220 22.957 14.460";
-        QTest::newRow("negative") << Inputs{-1, 1.618} << "n/a";
         QTest::newRow("nan") << Inputs{kNan, 1.618} << "n/a";
     }
     void box() {
@@ -270,23 +263,17 @@ private slots:
         const int ripple = int(Alignment::Problem::BadRipple);
         const int noTuning = int(Alignment::Problem::NoTuning);
         QTest::newRow("Qtc equals Qts") << kReference << "sealed" << 0.4 << 0.0 << qtc;
-        QTest::newRow("Qtc below Qts") << kReference << "sealed" << 0.3 << 0.0 << qtc;
         QTest::newRow("Qtc nan") << kReference << "sealed" << kNan << 0.0 << qtc;
-        QTest::newRow("Qtc inf") << kReference << "sealed" << HUGE_VAL << 0.0 << qtc;
         QTest::newRow("no Fs") << Driver{0, 0.4, 3, 1} << "sealed" << 0.7 << 0.0 << badDriver;
         QTest::newRow("Fs below 1 Hz")
             << Driver{0.5, 0.4, 3, 1} << "vented" << 3.0 << 0.5 << badDriver;
         QTest::newRow("Fs nan") << Driver{kNan, 0.4, 3, 1} << "vented" << 3.0 << 0.5 << badDriver;
-        QTest::newRow("no Qts") << Driver{30, 0, 3, 1} << "sealed" << 0.7 << 0.0 << badDriver;
         QTest::newRow("Vas negative")
             << Driver{30, 0.4, -3, 1} << "vented" << 3.0 << 0.5 << badDriver;
-        QTest::newRow("no drivers") << Driver{30, 0.4, 3, 0} << "vented" << 3.0 << 0.5 << badDriver;
         QTest::newRow("65536 drivers")
             << Driver{30, 0.4, 3, 65536} << "sealed" << 0.7 << 0.0 << badDriver;
         QTest::newRow("no volume") << kReference << "vented" << 0.0 << 0.5 << volume;
-        QTest::newRow("volume nan") << kReference << "vented" << kNan << 0.5 << volume;
         QTest::newRow("ripple negative") << kReference << "vented" << 3.0 << -0.5 << ripple;
-        QTest::newRow("ripple nan") << kReference << "vented" << 3.0 << kNan << ripple;
         // Qtc 0.7 sqrt(5) sealed already peaks 4.3 dB; no port brings it down.
         QTest::newRow("peaky driver, small box")
             << Driver{30, 0.7, 3, 1} << "vented" << 0.75 << 0.25 << noTuning;

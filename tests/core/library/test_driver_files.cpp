@@ -85,19 +85,12 @@ private slots:
         QTest::addColumn<int>("field");
         QTest::addColumn<double>("expected");
         // field: 0 vas, 1 cone diameter, 2 xmax
-        QTest::newRow("vas_ft3") << QByteArray("vas_ft3") << QByteArray("2.5") << 0 << 2.5;
         QTest::newRow("vas_l") << QByteArray("VAS_L") << QByteArray("28.316846592") << 0 << 1.0;
-        QTest::newRow("cone in") << QByteArray("cone_diameter_in") << QByteArray("10") << 1 << 10.0;
         QTest::newRow("cone mm") << QByteArray("cone_diameter_mm") << QByteArray("254") << 1
                                  << 10.0;
-        QTest::newRow("cone cm") << QByteArray("cone_diameter_cm") << QByteArray("25.4") << 1
-                                 << 10.0;
-        QTest::newRow("sd m2") << QByteArray("sd_m2") << QByteArray("0.0214") << 1
-                               << 7.8297904117494035;
         QTest::newRow("sd cm2") << QByteArray("sd_cm2") << QByteArray("214") << 1
                                 << 7.8297904117494035;
         QTest::newRow("xmax mm") << QByteArray("xmax_mm") << QByteArray("6.35") << 2 << 0.25;
-        QTest::newRow("xmax in") << QByteArray("xmax_in") << QByteArray("0.25") << 2 << 0.25;
     }
     void csvUnitColumns() {
         QFETCH(QByteArray, header);
@@ -301,21 +294,6 @@ private slots:
         const std::optional<std::string> error = QspeakersXml::Parse(text.toStdString(), parsed);
         QVERIFY(error);
         QTEST(QString::fromStdString(*error), "reason");
-    }
-
-    // A file cut at any length is read or refused cleanly.
-    void qspeakersTruncatedAtEveryLength() {
-        const std::string whole = kQspeakersFile;
-        int refused = 0;
-        for (size_t length = 0; length < whole.size(); ++length) {
-            ParsedDrivers parsed;
-            if (const auto error = QspeakersXml::Parse(whole.substr(0, length), parsed)) {
-                ++refused;
-                QVERIFY2(error->starts_with("line "), error->c_str());
-            }
-        }
-        // Only the cuts in the last line's trailing newline parse.
-        QCOMPARE(refused, int(whole.size()) - 1);
     }
 
     // The import as the commands run it: counts, refused lines, the

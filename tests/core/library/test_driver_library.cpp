@@ -56,16 +56,6 @@ void Write(const std::string& path, const QByteArray& bytes) {
     WriteBytes(QString::fromStdString(path), bytes);
 }
 
-std::vector<std::string> Names(const DriverLibrary& library) {
-    std::vector<DriverEntry> all;
-    if (!library.All(all))
-        return {"<unreadable>"};
-    std::vector<std::string> names;
-    for (const DriverEntry& e : all)
-        names.push_back(e.Name());
-    return names;
-}
-
 } // namespace
 
 class TestDriverLibrary : public QObject {
@@ -86,7 +76,7 @@ private slots:
         QCOMPARE(raw.Text("PRAGMA user_version"), QString::number(DriverLibrary::kSchemaVersion));
         QCOMPARE(raw.Text("PRAGMA application_id"), QString::number(DriverLibrary::kApplicationId));
         QCOMPARE(raw.Text("PRAGMA journal_mode"), QStringLiteral("wal"));
-        QVERIFY(Names(*library).empty());
+        QVERIFY(LibraryNames(*library).empty());
     }
 
     // A library written by the first schema (no Re, Qes, Le, Pe) is brought
@@ -210,7 +200,7 @@ private slots:
         QCOMPARE(e.fs, 23.0);
         QCOMPARE(e.id, id);
         QCOMPARE(e.created, created);
-        QCOMPARE(Names(*library), std::vector<std::string>{"seas l26ro4y"});
+        QCOMPARE(LibraryNames(*library), std::vector<std::string>{"seas l26ro4y"});
     }
 
     void updateRefusesATakenName() {
@@ -227,7 +217,7 @@ private slots:
         QVERIFY(!clash);
         QCOMPARE(clash.Error(), EEXIST);
         QCOMPARE(clash.Message(), std::string("A driver named a ONE is already in the library."));
-        QCOMPARE(Names(*library), (std::vector<std::string>{"A One", "B Two"}));
+        QCOMPARE(LibraryNames(*library), (std::vector<std::string>{"A One", "B Two"}));
         bool removed = false;
         QVERIFY(library->Remove(e.id, removed));
         QVERIFY(removed);
@@ -275,7 +265,7 @@ private slots:
         QCOMPARE(result.Message(),
                  "The driver library " + path + " cannot be changed: refused by the test.");
         QCOMPARE(counts.added + counts.replaced + counts.skipped, 0);
-        QCOMPARE(Names(*library), std::vector<std::string>{"Keep Me"});
+        QCOMPARE(LibraryNames(*library), std::vector<std::string>{"Keep Me"});
         DriverEntry e;
         bool found = false;
         QVERIFY(library->FindByName("Keep", "Me", e, found));
@@ -291,7 +281,7 @@ private slots:
         auto second = OpenHere(path);
         StoreOutcome outcome{};
         QVERIFY(first->Store(Driver("From", "First"), DuplicatePolicy::Skip, outcome));
-        QCOMPARE(Names(*second), std::vector<std::string>{"From First"});
+        QCOMPARE(LibraryNames(*second), std::vector<std::string>{"From First"});
 
         auto import = [&path](const char* maker, FileResult* result) {
             FileResult error = FileResult::Success();
@@ -353,7 +343,7 @@ private slots:
         QCOMPARE(Bytes(path + ".damaged"), QByteArray("an older damaged copy"));
         auto fresh = DriverLibrary::Open(path, error);
         QVERIFY2(fresh, error.Message().c_str());
-        QVERIFY(Names(*fresh).empty());
+        QVERIFY(LibraryNames(*fresh).empty());
     }
 
     void pathFromEnvironment() {

@@ -71,8 +71,7 @@ private slots:
     // the same to the 15 digits the fields show.
     void roundTripToFifteenDigits_data() {
         QTest::addColumn<double>("typed");
-        for (const double v : {1.23456789, 0.1, 1e-3, 283168.47, 84.950539776, 123456789012345.0,
-                               9.99999999999999e-5, 7.0})
+        for (const double v : {1.23456789, 0.1, 283168.47, 123456789012345.0, 9.99999999999999e-5})
             QTest::newRow(Printf("%.15g", v).c_str()) << v;
     }
     void roundTripToFifteenDigits() {
