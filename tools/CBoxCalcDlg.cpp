@@ -60,14 +60,7 @@ CBoxCalcDlg::CBoxCalcDlg(QWidget* parent) : CExchangeDialog(parent) {
             m_golden = button;
     }
 
-    QPushButton* ok = DialogRows::MakeButton(this, QStringLiteral("OK"), true);
-    QPushButton* cancel = DialogRows::MakeButton(this, QStringLiteral("Cancel"), false);
-    connect(ok, &QPushButton::clicked, this, &CBoxCalcDlg::accept);
-    connect(cancel, &QPushButton::clicked, this, &CBoxCalcDlg::reject);
-    auto* buttons = new QVBoxLayout;
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    buttons->addStretch(1);
+    const DialogRows::OkCancelButtons buttons = DialogRows::OkCancel(this, true);
 
     auto* fields = new QGridLayout;
     m_volumeEdit =
@@ -93,11 +86,11 @@ CBoxCalcDlg::CBoxCalcDlg(QWidget* parent) : CExchangeDialog(parent) {
     grid->addWidget(heading, 0, 0, 1, 2);
     grid->setRowMinimumHeight(0, heading->sizeHint().height() + 8);
     grid->addWidget(ratios, 1, 0);
-    grid->addLayout(buttons, 1, 1);
+    grid->addLayout(buttons.layout, 1, 1);
     grid->addLayout(fields, 2, 0);
     grid->setSizeConstraint(QLayout::SetFixedSize);
     DialogRows::SetTabOrder(
-        {ratioButton[0], ratioButton[1], ratioButton[2], m_volumeEdit, ok, cancel});
+        {ratioButton[0], ratioButton[1], ratioButton[2], m_volumeEdit, buttons.ok, buttons.cancel});
 
     connect(m_volumeEdit, &QLineEdit::textChanged, this, &CBoxCalcDlg::UpdateDimensions);
 }

@@ -73,25 +73,18 @@ CDriverEntryDlg::CDriverEntryDlg(const QString& title, QWidget* parent) : CExcha
     auto* notesLabel = new QLabel(QStringLiteral("Notes"));
     notesLabel->setBuddy(m_notesEdit);
 
-    QPushButton* ok = DialogRows::MakeButton(this, QStringLiteral("OK"), true);
-    QPushButton* cancel = DialogRows::MakeButton(this, QStringLiteral("Cancel"), false);
-    connect(ok, &QPushButton::clicked, this, &CDriverEntryDlg::accept);
-    connect(cancel, &QPushButton::clicked, this, &CDriverEntryDlg::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    const DialogRows::OkCancelButtons buttons = DialogRows::OkCancel(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(names);
     layout->addLayout(values);
     layout->addWidget(notesLabel);
     layout->addWidget(m_notesEdit);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     DialogRows::SetTabOrder({m_makerEdit, m_modelEdit, m_fsEdit, m_qtsEdit, m_vasEdit,
                              m_coneDiameterEdit, m_xmaxEdit, m_efficiencyEdit, m_reEdit, m_qesEdit,
-                             m_leEdit, m_peEdit, m_notesEdit, ok, cancel});
+                             m_leEdit, m_peEdit, m_notesEdit, buttons.ok, buttons.cancel});
 }
 
 QLineEdit* CDriverEntryDlg::InitialEntry() const {

@@ -49,22 +49,15 @@ CDriverParamsDlg::CDriverParamsDlg(QWidget* parent) : CExchangeDialog(parent) {
         DialogRows::AddEntry(optionalGrid, 2, 0, QStringLiteral("Efficiency (dB)"), "efficiency");
     optionalGrid->setColumnStretch(1, 1);
 
-    QPushButton* ok = DialogRows::MakeButton(this, QStringLiteral("OK"), true);
-    QPushButton* cancel = DialogRows::MakeButton(this, QStringLiteral("Cancel"), false);
-    connect(ok, &QPushButton::clicked, this, &CDriverParamsDlg::accept);
-    connect(cancel, &QPushButton::clicked, this, &CDriverParamsDlg::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    const DialogRows::OkCancelButtons buttons = DialogRows::OkCancel(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(required);
     layout->addWidget(optional);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     DialogRows::SetTabOrder({m_fsEdit, m_qtsEdit, m_vasEdit, m_coneDiameterEdit, m_xmaxEdit,
-                             m_efficiencyEdit, ok, cancel});
+                             m_efficiencyEdit, buttons.ok, buttons.cancel});
 }
 
 bool CDriverParamsDlg::DoDataExchange(DataExchange::Direction direction) {

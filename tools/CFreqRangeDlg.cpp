@@ -20,21 +20,14 @@ CFreqRangeDlg::CFreqRangeDlg(QWidget* parent) : CExchangeDialog(parent) {
     m_upperEdit = DialogRows::AddEntry(fields, 1, 0, QStringLiteral("upper (Hz)"), "upper");
     fields->setRowStretch(2, 1);
 
-    QPushButton* ok = DialogRows::MakeButton(this, QStringLiteral("OK"), true);
-    QPushButton* cancel = DialogRows::MakeButton(this, QStringLiteral("Cancel"), false);
-    connect(ok, &QPushButton::clicked, this, &CFreqRangeDlg::accept);
-    connect(cancel, &QPushButton::clicked, this, &CFreqRangeDlg::reject);
-    auto* buttons = new QVBoxLayout;
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    buttons->addStretch(1);
+    const DialogRows::OkCancelButtons buttons = DialogRows::OkCancel(this, true);
 
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(fields);
     layout->addSpacing(12);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout);
     layout->setSizeConstraint(QLayout::SetFixedSize);
-    DialogRows::SetTabOrder({m_lowerEdit, m_upperEdit, ok, cancel});
+    DialogRows::SetTabOrder({m_lowerEdit, m_upperEdit, buttons.ok, buttons.cancel});
 }
 
 bool CFreqRangeDlg::DoDataExchange(DataExchange::Direction direction) {

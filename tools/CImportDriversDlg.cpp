@@ -36,19 +36,12 @@ CImportDriversDlg::CImportDriversDlg(const QString& installedQspeakers, QWidget*
     m_replaceBox = new QCheckBox(QStringLiteral("Replace drivers already in the library"));
     m_replaceBox->setObjectName(QStringLiteral("replace"));
 
-    QPushButton* ok = DialogRows::MakeButton(this, QStringLiteral("OK"), true);
-    QPushButton* cancel = DialogRows::MakeButton(this, QStringLiteral("Cancel"), false);
-    connect(ok, &QPushButton::clicked, this, &CImportDriversDlg::accept);
-    connect(cancel, &QPushButton::clicked, this, &CImportDriversDlg::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    const DialogRows::OkCancelButtons buttons = DialogRows::OkCancel(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(from);
     layout->addWidget(m_replaceBox);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/DialogRows.h"
 
+#include <QBoxLayout>
+
 #include <QDialog>
 #include <QGridLayout>
 #include <QLabel>
@@ -50,6 +52,21 @@ QPushButton* MakeButton(QDialog* dialog, const QString& text, bool isDefault) {
     button->setAutoDefault(false);
     button->setDefault(isDefault);
     return button;
+}
+
+OkCancelButtons OkCancel(QDialog* dialog, bool vertical) {
+    QPushButton* ok = MakeButton(dialog, QStringLiteral("OK"), true);
+    QPushButton* cancel = MakeButton(dialog, QStringLiteral("Cancel"), false);
+    QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
+    QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+    auto* buttons = new QBoxLayout(vertical ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight);
+    if (!vertical)
+        buttons->addStretch(1);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    if (vertical)
+        buttons->addStretch(1);
+    return {buttons, ok, cancel};
 }
 
 void SetTabOrder(std::initializer_list<QWidget*> widgets) {

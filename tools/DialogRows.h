@@ -6,6 +6,7 @@
 #include <initializer_list>
 
 class QDialog;
+class QBoxLayout;
 class QGridLayout;
 class QLineEdit;
 class QPushButton;
@@ -28,6 +29,15 @@ QLineEdit* MakeResultField(QWidget* parent, const QString& objectName, bool fram
 
 // A push button that never becomes the default by having focus.
 QPushButton* MakeButton(QDialog* dialog, const QString& text, bool isDefault);
+
+// OK (the default) and Cancel wired to accept and reject, in a row pushed to
+// the right or a column pushed to the top.
+struct OkCancelButtons {
+    QBoxLayout* layout;
+    QPushButton* ok;
+    QPushButton* cancel;
+};
+OkCancelButtons OkCancel(QDialog* dialog, bool vertical = false);
 
 int FieldWidth(const QWidget* widget, int digits);
 
