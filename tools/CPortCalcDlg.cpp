@@ -140,6 +140,10 @@ void CPortCalcDlg::UpdatePortLength(bool countChanged) {
         "%.2f in", port ? std::optional(port->effectiveDiameter) : std::nullopt));
 }
 
+bool CPortCalcDlg::RearChosen() const {
+    return m_rear->isChecked();
+}
+
 QLineEdit* CPortCalcDlg::InitialEntry() const {
     return m_diameterEdit;
 }
