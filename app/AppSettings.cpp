@@ -20,6 +20,7 @@ void AppSettings::Load() {
     ini.Load(m_path);
     m_recent.ReadFrom(ini);
     m_previewPages = ini.IntValue(kSettingsSection, kPreviewPagesKey, 0);
+    m_graph = GraphFromName(ini.Value(kSettingsSection, kGraphKey).toStdString());
 }
 
 FileResult AppSettings::Save() const {
@@ -36,6 +37,8 @@ FileResult AppSettings::Save() const {
     m_recent.WriteTo(ini);
     if (m_previewPages != 0)
         ini.SetIntValue(kSettingsSection, kPreviewPagesKey, m_previewPages);
+    if (m_graph)
+        ini.SetValue(kSettingsSection, kGraphKey, QString::fromUtf8(GraphName(*m_graph)));
     // Nothing to remember and no file yet: no need to create an empty one.
     if (loaded == IniFile::LoadResult::Missing && ini.ToBytes().isEmpty())
         return FileResult::Success();

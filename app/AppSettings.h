@@ -3,14 +3,19 @@
 
 #include "app/RecentFileList.h"
 #include "core/files/FileResult.h"
+#include "core/plot/Graph.h"
 
 #include <QString>
+
+#include <optional>
 
 namespace orvane {
 
 // The program's settings file: the recent-file list (section "Recent File
 // List", File1..File4) and the number of pages last shown side by side in
-// print preview (section "Settings", key "PreviewPages", 0 when absent).
+// print preview (section "Settings", key "PreviewPages", 0 when absent), and
+// the graph new design windows show (key "Graph": the graph's word, e.g.
+// "excursion"; the response plot when absent or unknown).
 //
 // Read once at start-up, written once at exit. Everything else in the file
 // (other sections, other keys, comments) is kept as it is.
@@ -18,6 +23,7 @@ class AppSettings {
 public:
     static inline const QString kSettingsSection = QStringLiteral("Settings");
     static inline const QString kPreviewPagesKey = QStringLiteral("PreviewPages");
+    static inline const QString kGraphKey = QStringLiteral("Graph");
 
     // path defaults to SettingsPath().
     explicit AppSettings(QString path = QString());
@@ -39,12 +45,18 @@ public:
     int PreviewPages() const { return m_previewPages; }
     void SetPreviewPages(int pages) { m_previewPages = pages; }
 
+    // The graph of a new design window: the last one chosen in any window.
+    Graph NewWindowGraph() const { return m_graph.value_or(Graph::Response); }
+    void SetNewWindowGraph(Graph graph) { m_graph = graph; }
+
     const QString& Path() const { return m_path; }
 
 private:
     QString m_path;
     RecentFileList m_recent;
     int m_previewPages = 0;
+    // Written only once chosen or read, so a file without it stays without.
+    std::optional<Graph> m_graph;
 };
 
 } // namespace orvane

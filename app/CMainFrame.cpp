@@ -9,8 +9,10 @@
 #include "platform/NativePath.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QDropEvent>
 #include <QFontMetrics>
@@ -71,6 +73,12 @@ constexpr CommandId kCheckable[] = {
     ID_VIEW_TOOLBAR,  ID_VIEW_STATUS_BAR, ID_BOX_SEALED,  ID_BOX_VENTED,  ID_BOX_BANDPASS4,
     ID_BOX_BANDPASS6, ID_AMPLITUDE_1,     ID_AMPLITUDE_2, ID_AMPLITUDE_5, ID_AMPLITUDE_10,
 };
+
+// The Graph entries, in kAllGraphs order.
+constexpr CommandId kGraphs[] = {ID_GRAPH_RESPONSE,  ID_GRAPH_SPL,      ID_GRAPH_MAX_SPL,
+                                 ID_GRAPH_EXCURSION, ID_GRAPH_VELOCITY, ID_GRAPH_IMPEDANCE,
+                                 ID_GRAPH_DELAY};
+static_assert(std::size(kGraphs) == kAllGraphs.size());
 
 constexpr CommandId kRecent[] = {ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE2, ID_FILE_MRU_FILE3,
                                  ID_FILE_MRU_FILE4};
@@ -175,6 +183,15 @@ void CMainFrame::CreateActions() {
                          m_actions[ID_AMPLITUDE_5], m_actions[ID_AMPLITUDE_10]};
     m_marks.box[0]->setChecked(true);
     m_marks.amplitude[0]->setChecked(true);
+    // The graphs are radio items: one is checked, the response plot at first.
+    auto* graphs = new QActionGroup(this);
+    for (size_t i = 0; i < std::size(kGraphs); ++i) {
+        QAction* action = m_actions[kGraphs[i]];
+        action->setCheckable(true);
+        graphs->addAction(action);
+        m_marks.graph[i] = action;
+    }
+    m_marks.graph[0]->setChecked(true);
 
     m_closeWindowAction = new QAction(this);
     m_closeWindowAction->setShortcuts(QKeySequence::Close);
@@ -219,6 +236,30 @@ void CMainFrame::CreateToolBar() {
         action->setIcon(QIcon(QString::fromUtf8(slot.image)));
         m_toolBar->addAction(action);
     }
+    // The graph choice as a drop-down after the buttons, following the marks.
+    m_graphChoice = new QComboBox(m_toolBar);
+    m_graphChoice->setObjectName(QStringLiteral("graphChoice"));
+    m_graphChoice->setToolTip(QStringLiteral("Graph"));
+    m_graphChoice->setFocusPolicy(Qt::NoFocus);
+    for (CommandId id : kGraphs)
+        m_graphChoice->addItem(QString(m_actions[id]->text()).remove(QLatin1Char('&')));
+    m_toolBar->addSeparator();
+    m_toolBar->addWidget(m_graphChoice);
+    connect(m_graphChoice, &QComboBox::activated, this, [this](int index) {
+        if (index >= 0 && index < static_cast<int>(std::size(kGraphs)))
+            m_actions[kGraphs[index]]->trigger();
+    });
+    for (size_t i = 0; i < std::size(kGraphs); ++i) {
+        QAction* action = m_actions[kGraphs[i]];
+        connect(action, &QAction::toggled, m_graphChoice, [this, i](bool on) {
+            if (on)
+                m_graphChoice->setCurrentIndex(static_cast<int>(i));
+        });
+    }
+    // Enabled as the entries are: only while a design window is there to show it.
+    connect(m_actions[kGraphs[0]], &QAction::changed, m_graphChoice,
+            [this] { m_graphChoice->setEnabled(m_actions[kGraphs[0]]->isEnabled()); });
+    m_graphChoice->setEnabled(m_actions[kGraphs[0]]->isEnabled());
     addToolBar(Qt::TopToolBarArea, m_toolBar);
     // Hiding by any other way (a floating bar's own close) keeps the mark honest.
     connect(m_toolBar, &QToolBar::visibilityChanged, this,
@@ -298,9 +339,13 @@ void CMainFrame::CreateMenus() {
     display->addAction(m_actions[ID_VIEW_TOOLBAR]);
     display->addAction(m_actions[ID_VIEW_STATUS_BAR]);
     display->addAction(m_actions[ID_REDRAW]);
+    QMenu* graph = display->addMenu(QStringLiteral("&Graph"));
+    for (QAction* action : m_marks.graph)
+        graph->addAction(action);
     QMenu* driver = NewMenu("&Driver");
     driver->addAction(m_actions[ID_DRIVER_PARAMS]);
     driver->addAction(m_actions[ID_DRIVER_LIBRARY]);
+    driver->addAction(m_actions[ID_DRIVER_ELECTRICAL]);
     QMenu* box = NewMenu("&Box");
     for (QAction* action : m_marks.box)
         box->addAction(action);
@@ -315,6 +360,7 @@ void CMainFrame::CreateMenus() {
     QMenu* amplitude = options->addMenu(QStringLiteral("&Amplitude (dB/div)"));
     for (QAction* action : m_marks.amplitude)
         amplitude->addAction(action);
+    options->addAction(m_actions[ID_ANALYSIS_SETTINGS]);
     m_windowMenu = NewMenu("&Window");
     m_windowMenu->addAction(m_actions[ID_WINDOW_NEW]);
     m_windowMenu->addAction(m_actions[ID_WINDOW_CASCADE]);

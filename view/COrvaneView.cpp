@@ -16,6 +16,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPrinter>
@@ -127,6 +128,8 @@ COrvaneView::COrvaneView(COrvaneDoc& doc, const ViewMarks& marks, QWidget* paren
     // Everything below the form is the backing image; the paint event copies it.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::NoFocus);
+    // The read-out follows the pointer without a button held.
+    setMouseTracking(true);
     BuildForm();
 }
 
@@ -157,6 +160,9 @@ void COrvaneView::BuildForm() {
         previous = m_edits[i];
     }
     setTabOrder(previous, m_plotButton);
+    // The pointer on the form has left the plot, though not the view.
+    for (QWidget* child : findChildren<QWidget*>())
+        child->installEventFilter(this);
     LayoutForm();
 }
 
@@ -386,7 +392,18 @@ void COrvaneView::OnAmplitude(int dbPerDiv) {
     EraseAndRedraw();
 }
 
+void COrvaneView::OnGraph(Graph graph) {
+    m_graph = graph;
+    m_marks.SetGraphMark(graph);
+    m_readout.reset();
+    if (m_graphHook)
+        m_graphHook(graph);
+    EraseAndRedraw();
+}
+
 void COrvaneView::EraseAndRedraw() {
+    // The current design alone: its graph chooses its axes afresh.
+    m_axes.reset();
     if (!EnsureImage())
         return;
     m_image.fill(Qt::white);
@@ -395,6 +412,28 @@ void COrvaneView::EraseAndRedraw() {
 
 void COrvaneView::SetAfterDrawHook(std::function<void(COrvaneView&)> hook) {
     m_afterDrawHook = std::move(hook);
+}
+
+void COrvaneView::SetReadoutHook(std::function<void(const QString&)> hook) {
+    m_readoutHook = std::move(hook);
+}
+
+void COrvaneView::SetGraphHook(std::function<void(Graph)> hook) {
+    m_graphHook = std::move(hook);
+}
+
+QString COrvaneView::ReadoutAt(QPointF point) {
+    const SpeakerDesign& design = m_doc.Design();
+    const std::optional<double> frequency =
+        PlotFrequencyAt(design, width(), height(), point.x(), point.y());
+    if (!frequency)
+        return {};
+    // The curves are worked out once per design and graph, not per movement.
+    if (!m_readout || m_readout->graph != m_graph || !m_readoutDesign.SameBits(design)) {
+        m_readoutDesign = design;
+        m_readout = ComputeGraphCurves(m_graph, design);
+    }
+    return QString::fromStdString(ReadoutText(*m_readout, *frequency));
 }
 
 // --- Drawing ----------------------------------------------------------------
@@ -431,7 +470,8 @@ void COrvaneView::PlotOnImage() {
     {
         QPainter painter(&m_image);
         QtDrawSurface surface(painter);
-        value = DrawPlot(surface, m_doc.Design(), m_f1Entered, Scale(), width(), height());
+        value = DrawGraph(surface, m_doc.Design(), m_f1Entered, m_graph, Scale(), width(), height(),
+                          m_axes);
     }
     ShowAutoValue(value);
     update();
@@ -459,8 +499,10 @@ void COrvaneView::PrintOn(QPrinter& printer) {
     PrintPage(surface, printer.width(), printer.height(), 0, 0, m_doc.Title(), m_doc.Design(),
               client.width(), client.height(), [this, client](DrawSurface& page) {
                   // The page gets the plot; the box picture belongs to the window.
-                  ShowAutoValue(DrawPlot(page, m_doc.Design(), m_f1Entered, Scale(), client.width(),
-                                         client.height()));
+                  // The current design alone, on axes of its own.
+                  std::optional<GraphAxes> axes;
+                  ShowAutoValue(DrawGraph(page, m_doc.Design(), m_f1Entered, m_graph, Scale(),
+                                          client.width(), client.height(), axes));
               });
 }
 
@@ -511,6 +553,35 @@ void COrvaneView::resizeEvent(QResizeEvent* event) {
 void COrvaneView::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     OnInitialUpdate();
+}
+
+void COrvaneView::mouseMoveEvent(QMouseEvent* event) {
+    QWidget::mouseMoveEvent(event);
+    if (!m_readoutHook)
+        return;
+    const QString text = ReadoutAt(event->position());
+    // Leaving the plot gives the status bar back once.
+    if (text.isEmpty() && !m_readoutShown)
+        return;
+    m_readoutShown = !text.isEmpty();
+    m_readoutHook(text);
+}
+
+void COrvaneView::leaveEvent(QEvent* event) {
+    QWidget::leaveEvent(event);
+    EndReadout();
+}
+
+bool COrvaneView::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Enter)
+        EndReadout();
+    return QWidget::eventFilter(watched, event);
+}
+
+void COrvaneView::EndReadout() {
+    if (m_readoutShown && m_readoutHook)
+        m_readoutHook(QString());
+    m_readoutShown = false;
 }
 
 void COrvaneView::keyPressEvent(QKeyEvent* event) {

@@ -66,7 +66,8 @@ private slots:
         QStringList entries;
         for (QAction* action : driver->actions())
             entries << action->text();
-        QCOMPARE(entries, (QStringList{"&Driver Parameters", "&Library…"}));
+        QCOMPARE(entries,
+                 (QStringList{"&Driver Parameters", "&Library…", "&Electrical Parameters…"}));
         QVERIFY(Frame().Action(ID_DRIVER_LIBRARY)->isEnabled());
         // Nothing is created before the library is used.
         QVERIFY(!QFile::exists(LibraryPath()));
