@@ -263,6 +263,31 @@ void DrawResponse(DrawSurface& surface, SpeakerDesign& design, const PlotScale& 
     surface.SelectPen(previousPen);
 }
 
+// A graph's figure line where the response plot has its figures; in a
+// window too narrow for it, broken at a blank onto the second line.
+void DrawFigure(DrawSurface& surface, const std::string& figure, int width) {
+    constexpr int kAt = 450;
+    const double room = static_cast<double>(width) - kAt - 4;
+    if (figure.empty())
+        return;
+    if (surface.MeasureText(figure).right <= room) {
+        surface.TextOut(kAt, 12, figure);
+        return;
+    }
+    std::size_t cut = figure.find(' ');
+    for (std::size_t at = cut; at != std::string::npos; at = figure.find(' ', at + 1)) {
+        if (surface.MeasureText(std::string_view(figure).substr(0, at)).right > room)
+            break;
+        cut = at;
+    }
+    if (cut == std::string::npos) {
+        surface.TextOut(kAt, 12, figure);
+        return;
+    }
+    surface.TextOut(kAt, 12, std::string_view(figure).substr(0, cut));
+    surface.TextOut(kAt, 27, std::string_view(figure).substr(cut + 1));
+}
+
 // A graph of the analysis on the same frame and frequency grid.
 void DrawAnalysisGraph(DrawSurface& surface, const SpeakerDesign& design, Graph graph,
                        const PlotScale& scale, int width, int height,
@@ -318,8 +343,7 @@ void DrawAnalysisGraph(DrawSurface& surface, const SpeakerDesign& design, Graph 
             surface.LineTo(geo.Right(), y);
         }
         surface.SelectPen(pens.curve);
-        if (!curves.figure.empty())
-            surface.TextOut(450, 12, curves.figure);
+        DrawFigure(surface, curves.figure, width);
         for (std::size_t i = 0; i < steps.size(); ++i) {
             surface.SelectPen(curves.series[i].dashed ? dashed : pens.curve);
             DrawSteps(surface, steps[i]);

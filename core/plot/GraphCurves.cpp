@@ -211,26 +211,21 @@ void AddMaxSpl(GraphCurves& c, const Analysis& a) {
     watts.unit = kPowerUnit;
     watts.format = "%.0f";
     c.series.push_back(std::move(watts));
-    // The weakest point of the passband (within 3 dB of the loudest point at
-    // the input power) is what the box can play there.
+    // What the box can play at the low end of its passband: at f3, where the
+    // level at the input power first comes within 3 dB of its highest.
     const AnalysisCurve atInput = a.Spl();
     double loudest = -std::numeric_limits<double>::infinity();
     for (const AnalysisPoint& p : atInput) {
         if (std::isfinite(p.value))
             loudest = std::max(loudest, p.value);
     }
-    const GraphPoint* weakest = nullptr;
     for (std::size_t i = 0; i < atInput.size() && i < c.series[0].points.size(); ++i) {
-        const GraphPoint& p = c.series[0].points[i];
-        if (atInput[i].value >= loudest - 3 && std::isfinite(p.value) &&
-            (weakest == nullptr || p.value < weakest->value))
-            weakest = &p;
-    }
-    if (weakest != nullptr) {
-        const double watts =
-            c.series[1].points[static_cast<std::size_t>(weakest - c.series[0].points.data())].value;
-        c.figure = Printf("Maximum SPL %.1f dB at %d Hz (", weakest->value, weakest->frequency) +
-                   Printf("%.0f W)", watts);
+        if (!(atInput[i].value >= loudest - 3))
+            continue;
+        const GraphPoint& at = c.series[0].points[i];
+        c.figure = Printf("Maximum SPL %.1f dB at f3 %d Hz (%.0f W)", at.value, at.frequency,
+                          c.series[1].points[i].value);
+        break;
     }
 }
 
@@ -389,7 +384,15 @@ GraphCurves ComputeGraphCurves(Graph graph, const SpeakerDesign& design) {
 
 GraphAxes AxesForGraph(const GraphCurves& curves, int dbPerDiv) {
     const GraphStyle& style = StyleOf(curves.graph);
-    const double step = style.steps[PresetIndex(dbPerDiv)];
+    int preset = PresetIndex(dbPerDiv);
+    // A graph with a reference line (Xmax, the velocity limit) is read
+    // against it, the others against their highest value: a larger step
+    // where the preset's would leave that out.
+    const double mustShow = curves.reference ? *curves.reference : Largest(curves, false);
+    while (!style.decibels && std::isfinite(mustShow) && preset < 3 &&
+           mustShow > kDivisions * style.steps[preset])
+        ++preset;
+    const double step = style.steps[preset];
     GraphAxes axes;
     axes.left.step = step;
     axes.left.span = kDivisions * step;

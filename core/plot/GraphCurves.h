@@ -64,7 +64,8 @@ GraphCurves ComputeGraphCurves(Graph graph, const SpeakerDesign& design);
 // entries of the Options menu; anything else is the first). Every axis has
 // fifteen divisions, as the response plot's presets have; a level in dB
 // follows the preset's dB per division with its top above the highest
-// value, the other quantities start at 0 with a step of their own.
+// value, the other quantities start at 0 with a step of their own, the next
+// larger one where the preset's would leave the reference line out.
 GraphAxes AxesForGraph(const GraphCurves& curves, int dbPerDiv);
 
 // The frequency and the curves' values there, for the status bar:

@@ -135,6 +135,27 @@ private slots:
         QCOMPARE(unit->text, std::string("mm"));
     }
 
+    // An Xmax above the preset's axis takes the next step that shows it:
+    // 8 mm needs 1 mm per division at the first preset, 25 mm 2 mm.
+    void excursionAxisShowsXmax_data() {
+        QTest::addColumn<double>("xmaxInches");
+        QTest::addColumn<int>("dbPerDiv");
+        QTest::addColumn<double>("step");
+        QTest::newRow("7.4 mm fits") << 7.4 / 25.4 << 1 << 0.5;
+        QTest::newRow("8 mm") << 8 / 25.4 << 1 << 1.0;
+        QTest::newRow("25 mm") << 25 / 25.4 << 1 << 2.0;
+        QTest::newRow("25 mm at 5") << 25 / 25.4 << 5 << 2.0;
+        QTest::newRow("100 mm, the largest step") << 100 / 25.4 << 1 << 5.0;
+    }
+    void excursionAxisShowsXmax() {
+        QFETCH(double, xmaxInches);
+        QFETCH(int, dbPerDiv);
+        QFETCH(double, step);
+        SpeakerDesign d = Analysed(BoxKind::Sealed);
+        d.m_xmax = xmaxInches;
+        QCOMPARE(AxesForGraph(ComputeGraphCurves(Graph::Excursion, d), dbPerDiv).left.step, step);
+    }
+
     // 17 m/s on 2 m/s per division: 17 px per m/s, 600 - 30 - 289.
     void velocityReferenceAndChambers() {
         Drawing d;
@@ -316,6 +337,45 @@ private slots:
         const GraphCurves impedance = ComputeGraphCurves(Graph::Impedance, z);
         // Without Le the magnitude falls toward Re above resonance.
         QCOMPARE(impedance.figure, std::string("Zmin 6.0 \u03a9 at 1999 Hz"));
+        // At f3 of the SPL at 1 W, where Xmax allows less than Pe.
+        const GraphCurves most = ComputeGraphCurves(Graph::MaxSpl, Analysed(BoxKind::Sealed));
+        QVERIFY2(most.figure.rfind("Maximum SPL ", 0) == 0 &&
+                     most.figure.find(" dB at f3 ") != std::string::npos,
+                 most.figure.c_str());
+    }
+
+    // A figure line too long for the window goes on two lines, broken at a
+    // blank, where the response plot has its two.
+    void figureLineWraps() {
+        const SpeakerDesign design = Analysed(BoxKind::Sealed);
+        const std::string figure = ComputeGraphCurves(Graph::Excursion, design).figure;
+        for (const int width : {1200, 700}) {
+            RecordingSurface surface;
+            std::optional<GraphAxes> axes;
+            SpeakerDesign d = design;
+            DrawGraph(surface, d, true, Graph::Excursion, ScaleForDbPerDiv(1), width, 600, axes);
+            const auto* first = TextAt(surface.ops, 450, 12);
+            const auto* second = TextAt(surface.ops, 450, 27);
+            QVERIFY(first != nullptr);
+            if (width == 1200) {
+                QCOMPARE(first->text, figure);
+                QVERIFY(second == nullptr);
+                continue;
+            }
+            QVERIFY(second != nullptr);
+            QCOMPARE(first->text + " " + second->text, figure);
+            // 6 units a character, less one: the first part fits 700 - 454.
+            QVERIFY(6.0 * static_cast<double>(first->text.size()) - 1 <= 246);
+        }
+    }
+
+    // Graphs without a reference line show their highest value: an
+    // impedance peak of 21.6 Ω fits 2 Ω per division, Re 30 Ω needs 10.
+    void impedanceAxisHoldsThePeak() {
+        SpeakerDesign d = Analysed(BoxKind::Sealed);
+        QCOMPARE(AxesForGraph(ComputeGraphCurves(Graph::Impedance, d), 1).left.step, 2.0);
+        d.m_extras.re = 30;
+        QCOMPARE(AxesForGraph(ComputeGraphCurves(Graph::Impedance, d), 1).left.step, 10.0);
     }
 };
 
