@@ -18,13 +18,21 @@ namespace orvane {
 
 namespace {
 
-// The one place that writes the derived figures and their units.
+// The one place that writes the derived figures and their units. A figure
+// keeps its name, number and unit together (no-break spaces); a narrow
+// dialog breaks the line only between figures.
 QString DerivedFigures(const DriverValues& d) {
     std::string text = Printf("Qms %.2f   \u03b70 %.2f %%", d.qms, d.eta0 * 100);
     if (d.bl)
         text += Printf("   Bl %.2f T\u00b7m", *d.bl);
     text += Printf("   Mms %.1f g   Cms %.3f mm/N", d.mms * 1000, d.cms * 1000);
-    return QString::fromStdString(text);
+    QString figures = QString::fromStdString(text);
+    // Single blanks join a figure's parts; three separate the figures.
+    figures.replace(QStringLiteral("   "), QStringLiteral("\t"));
+    figures.replace(QLatin1Char(' '), QChar(0x00a0));
+    figures.replace(QLatin1Char('\t'), QStringLiteral("   "));
+    figures.replace(QStringLiteral("/"), QStringLiteral("\u2060/\u2060")); // no break at "mm/N"
+    return figures;
 }
 
 // What a field holds as the user types: a number, or nothing.
@@ -56,7 +64,7 @@ CElectricalDlg::CElectricalDlg(const SpeakerDesign& design, QWidget* parent)
     m_derived->setObjectName(QStringLiteral("derived"));
     m_derived->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_derived->setWordWrap(true);
-    m_derived->setMinimumWidth(DialogRows::FieldWidth(this, 44));
+    m_derived->setMinimumWidth(DialogRows::FieldWidth(this, 52));
     derivedLayout->addWidget(m_derived);
 
     QPushButton* ok = DialogRows::MakeButton(this, QStringLiteral("OK"), true);

@@ -20,8 +20,9 @@ void Analysed(SpeakerDesign& d) {
     d.m_f1 = 35;
 }
 
+// The derived line, its no-break spaces read as blanks, without its word joiners.
 QString Derived(QDialog& dlg) {
-    return Child<QLabel>(&dlg, "derived")->text();
+    return Child<QLabel>(&dlg, "derived")->text().replace(QChar(0x00a0), ' ').remove(QChar(0x2060));
 }
 
 } // namespace
