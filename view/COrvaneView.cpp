@@ -495,11 +495,16 @@ void COrvaneView::PrintOn(QPrinter& printer) {
         return; // the printer refused the job; Qt has already said why
     QtDrawSurface surface(painter);
     // The painter's origin is the printable area's top-left corner.
+    PrintPageOn(surface, printer.width(), printer.height());
+}
+
+void COrvaneView::PrintPageOn(DrawSurface& surface, int pageWidth, int pageHeight) {
     const QSize client = ClientSize();
-    PrintPage(surface, printer.width(), printer.height(), 0, 0, m_doc.Title(), m_doc.Design(),
-              client.width(), client.height(), [this, client](DrawSurface& page) {
-                  // The page gets the plot; the box picture belongs to the window.
-                  // The current design alone, on axes of its own.
+    PrintPage(surface, pageWidth, pageHeight, 0, 0, m_doc.Title(), m_doc.Design(), client.width(),
+              client.height(), [this, client](DrawSurface& page) {
+                  // The page gets the window's graph of the current design
+                  // alone, on axes of its own; the box picture belongs to the
+                  // window.
                   std::optional<GraphAxes> axes;
                   ShowAutoValue(DrawGraph(page, m_doc.Design(), m_f1Entered, m_graph, Scale(),
                                           client.width(), client.height(), axes));

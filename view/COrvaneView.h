@@ -60,6 +60,8 @@ public:
     // Printing entry points.
     QSize ClientSize() const;
     void PrintOn(QPrinter& printer);
+    // The printed page of the window's graph, on any surface.
+    void PrintPageOn(DrawSurface& surface, int pageWidth, int pageHeight);
 
     // Runs after each draw operation, once the repaint showing it is done.
     void SetAfterDrawHook(std::function<void(COrvaneView&)> hook);

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "tests/support/RecordingSurface.h"
 #include "tests/support/ViewHost.h"
 
 #include <QMouseEvent>
@@ -98,6 +99,26 @@ private slots:
         host.view->OnGraph(Graph::Response);
         QVERIFY(host.view->ReadoutAt(QPointF(30, 300)).startsWith("20 Hz   \u2212"));
         QVERIFY(host.view->ReadoutAt(QPointF(30, 300)).endsWith(" dB"));
+    }
+
+    // The printed page carries the window's graph: here the sentence of an
+    // impedance without Re, in client units below the header.
+    void printsTheChosenGraph() {
+        ViewHost host(
+            [](SpeakerDesign& d) { d = WithOutputFigures(ReferenceDesign(BoxKind::Sealed)); });
+        host.view->OnGraph(Graph::Impedance);
+        RecordingSurface page;
+        host.view->PrintPageOn(page, 4800, 6600);
+        const auto texts = page.Of(RecordingSurface::Kind::Text);
+        QVERIFY(std::any_of(texts.begin(), texts.end(), [](const auto& op) {
+            return op.text == "The impedance needs Re." && op.x == 40 && op.y == 70;
+        }));
+        host.view->OnGraph(Graph::Response);
+        RecordingSurface response;
+        host.view->PrintPageOn(response, 4800, 6600);
+        const auto lines = response.Of(RecordingSurface::Kind::Text);
+        QVERIFY(std::none_of(lines.begin(), lines.end(),
+                             [](const auto& op) { return op.text == "The impedance needs Re."; }));
     }
 
     // A remembered graph shows from the first drawing on.
