@@ -21,6 +21,8 @@ void AppSettings::Load() {
     m_recent.ReadFrom(ini);
     m_previewPages = ini.IntValue(kSettingsSection, kPreviewPagesKey, 0);
     m_graph = GraphFromName(ini.Value(kSettingsSection, kGraphKey).toStdString());
+    m_units = DisplayUnits::FromName(ini.Value(kSettingsSection, kUnitsKey).toStdString())
+                  .value_or(UnitSystem::Imperial);
 }
 
 FileResult AppSettings::Save() const {
@@ -39,6 +41,12 @@ FileResult AppSettings::Save() const {
         ini.SetIntValue(kSettingsSection, kPreviewPagesKey, m_previewPages);
     if (m_graph)
         ini.SetValue(kSettingsSection, kGraphKey, QString::fromUtf8(GraphName(*m_graph)));
+    // A file without the key keeps its bytes while the units are the default.
+    if (m_units != UnitSystem::Imperial || ini.Contains(kSettingsSection, kUnitsKey)) {
+        const std::string_view name = DisplayUnits::Name(m_units);
+        ini.SetValue(kSettingsSection, kUnitsKey,
+                     QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
+    }
     // Nothing to remember and no file yet: no need to create an empty one.
     if (loaded == IniFile::LoadResult::Missing && ini.ToBytes().isEmpty())
         return FileResult::Success();

@@ -4,6 +4,7 @@
 #include "app/RecentFileList.h"
 #include "core/files/FileResult.h"
 #include "core/plot/Graph.h"
+#include "core/units/DisplayUnits.h"
 
 #include <QString>
 
@@ -13,9 +14,11 @@ namespace orvane {
 
 // The program's settings file: the recent-file list (section "Recent File
 // List", File1..File4) and the number of pages last shown side by side in
-// print preview (section "Settings", key "PreviewPages", 0 when absent), and
-// the graph new design windows show (key "Graph": the graph's word, e.g.
-// "excursion"; the response plot when absent or unknown).
+// print preview (section "Settings", key "PreviewPages", 0 when absent), the
+// units of Options > Units (key "Units": "imperial" or "metric"; imperial
+// when absent or unknown), and the graph new design windows show (key
+// "Graph": the graph's word, e.g. "excursion"; the response plot when absent
+// or unknown).
 //
 // Read once at start-up, written once at exit. Everything else in the file
 // (other sections, other keys, comments) is kept as it is.
@@ -24,6 +27,7 @@ public:
     static inline const QString kSettingsSection = QStringLiteral("Settings");
     static inline const QString kPreviewPagesKey = QStringLiteral("PreviewPages");
     static inline const QString kGraphKey = QStringLiteral("Graph");
+    static inline const QString kUnitsKey = QStringLiteral("Units");
 
     // path defaults to SettingsPath().
     explicit AppSettings(QString path = QString());
@@ -33,6 +37,7 @@ public:
     void Load();
     // Exit: reads the file again (so edits made meanwhile by someone else are
     // kept), stores the recent list, and PreviewPages only when it is not 0,
+    // Units only when metric or already in the file, Graph once chosen or read,
     // then writes the file atomically. A file that exists but could not be
     // read (or is far too large to be a settings file) is left untouched, as
     // is everything when writing fails; the result then says why, in a line
@@ -48,6 +53,8 @@ public:
     // The graph of a new design window: the last one chosen in any window.
     Graph NewWindowGraph() const { return m_graph.value_or(Graph::Response); }
     void SetNewWindowGraph(Graph graph) { m_graph = graph; }
+    UnitSystem Units() const { return m_units; }
+    void SetUnits(UnitSystem units) { m_units = units; }
 
     const QString& Path() const { return m_path; }
 
@@ -57,6 +64,7 @@ private:
     int m_previewPages = 0;
     // Written only once chosen or read, so a file without it stays without.
     std::optional<Graph> m_graph;
+    UnitSystem m_units = UnitSystem::Imperial;
 };
 
 } // namespace orvane

@@ -70,8 +70,9 @@ constexpr ToolSlot kToolSlots[] = {
 };
 
 constexpr CommandId kCheckable[] = {
-    ID_VIEW_TOOLBAR,  ID_VIEW_STATUS_BAR, ID_BOX_SEALED,  ID_BOX_VENTED,  ID_BOX_BANDPASS4,
-    ID_BOX_BANDPASS6, ID_AMPLITUDE_1,     ID_AMPLITUDE_2, ID_AMPLITUDE_5, ID_AMPLITUDE_10,
+    ID_VIEW_TOOLBAR,  ID_VIEW_STATUS_BAR, ID_BOX_SEALED,     ID_BOX_VENTED,
+    ID_BOX_BANDPASS4, ID_BOX_BANDPASS6,   ID_AMPLITUDE_1,    ID_AMPLITUDE_2,
+    ID_AMPLITUDE_5,   ID_AMPLITUDE_10,    ID_UNITS_IMPERIAL, ID_UNITS_METRIC,
 };
 
 // The Graph entries, in kAllGraphs order.
@@ -192,6 +193,11 @@ void CMainFrame::CreateActions() {
         m_marks.graph[i] = action;
     }
     m_marks.graph[0]->setChecked(true);
+    // The two units are radio entries: one of them is always chosen.
+    auto* units = new QActionGroup(this);
+    units->addAction(m_actions[ID_UNITS_IMPERIAL]);
+    units->addAction(m_actions[ID_UNITS_METRIC]);
+    SetUnitsMark(UnitSystem::Imperial);
 
     m_closeWindowAction = new QAction(this);
     m_closeWindowAction->setShortcuts(QKeySequence::Close);
@@ -360,6 +366,9 @@ void CMainFrame::CreateMenus() {
     QMenu* amplitude = options->addMenu(QStringLiteral("&Amplitude (dB/div)"));
     for (QAction* action : m_marks.amplitude)
         amplitude->addAction(action);
+    QMenu* units = options->addMenu(QStringLiteral("&Units"));
+    units->addAction(m_actions[ID_UNITS_IMPERIAL]);
+    units->addAction(m_actions[ID_UNITS_METRIC]);
     options->addAction(m_actions[ID_ANALYSIS_SETTINGS]);
     m_windowMenu = NewMenu("&Window");
     m_windowMenu->addAction(m_actions[ID_WINDOW_NEW]);
@@ -375,6 +384,10 @@ void CMainFrame::CreateMenus() {
     m_designMenus = {designFile, display, driver, box, tools, options, m_windowMenu, designHelp};
 
     SetMenuBarMenus(m_mainMenus);
+}
+
+void CMainFrame::SetUnitsMark(UnitSystem units) {
+    m_actions[units == UnitSystem::Metric ? ID_UNITS_METRIC : ID_UNITS_IMPERIAL]->setChecked(true);
 }
 
 void CMainFrame::SetMenuBarMenus(const QList<QMenu*>& menus) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/CommandIds.h"
+#include "core/units/DisplayUnits.h"
 #include "view/ViewMarks.h"
 
 #include <QElapsedTimer>
@@ -39,6 +40,8 @@ public:
     QAction* Action(CommandId id) const;
     // The Box and Amplitude entries, shared by every design view.
     const ViewMarks& Marks() const { return m_marks; }
+    // Checks the Options > Units entry of the units in force.
+    void SetUnitsMark(UnitSystem units);
     QToolBar* ToolBar() const { return m_toolBar; }
     // The toolbar's drop-down of the graphs.
     QComboBox* GraphChoice() const { return m_graphChoice; }

@@ -14,6 +14,7 @@
 #include "core/library/LibraryFiles.h"
 #include "core/library/LibrarySession.h"
 #include "platform/Log.h"
+#include "platform/UnitChoice.h"
 #include "tools/ToolCommands.h"
 #include "view/COrvaneView.h"
 
@@ -50,11 +51,13 @@ bool COrvaneApp::InitInstance(const QByteArrayList& arguments) {
     // Settings: the recent-file list and the preview page count.
     m_settings = std::make_unique<AppSettings>(m_settingsPath);
     m_settings->Load();
+    UnitChoice::Set(m_settings->Units());
     m_library = std::make_unique<LibrarySession>(m_libraryPath.empty() ? DefaultLibraryPath()
                                                                        : m_libraryPath);
 
     // The main window with its bars; the document type works inside it.
     m_frame = std::make_unique<CMainFrame>();
+    m_frame->SetUnitsMark(m_settings->Units());
     m_docs = std::make_unique<DocManager>(*m_frame);
     m_docs->SetFileDialog(m_fileDialog);
     m_docs->SetRecentHook([this](const QString& path) { AddRecentFile(path); });
@@ -149,6 +152,8 @@ CommandRouter::Table COrvaneApp::ApplicationCommands() {
                                 ID_FILE_MRU_FILE4};
     for (int i = 0; i < 4; ++i)
         table[recent[i]] = [this, i] { OnOpenRecentFile(i); };
+    table[ID_UNITS_IMPERIAL] = [this] { OnUnits(UnitSystem::Imperial); };
+    table[ID_UNITS_METRIC] = [this] { OnUnits(UnitSystem::Metric); };
     return table;
 }
 
@@ -239,6 +244,23 @@ void COrvaneApp::UpdateRecentMenu() {
     for (int i = 0; i < recent.Count(); ++i)
         labels << recent.MenuText(i);
     m_frame->SetRecentFiles(labels);
+}
+
+void COrvaneApp::OnUnits(UnitSystem units) {
+    m_settings->SetUnits(units);
+    m_frame->SetUnitsMark(units);
+    if (UnitChoice::Current() == units)
+        return;
+    UnitChoice::Set(units);
+    // Every open window at once; dialogs are modal, so none is open now.
+    for (COrvaneDoc* doc : m_docs->Documents()) {
+        for (COrvaneView* view : m_docs->Views(*doc)) {
+            view->OnUnitsChanged();
+            // The form may have grown: its window must not cut it.
+            if (auto* window = qobject_cast<QMdiSubWindow*>(view->parentWidget()))
+                window->setMinimumSize(window->minimumSizeHint());
+        }
+    }
 }
 
 void COrvaneApp::OnAppAbout() {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/DocManager.h"
+#include "core/units/DisplayUnits.h"
 #include "platform/CommandRouter.h"
 
 #include <QApplication>
@@ -66,6 +67,8 @@ public:
     void OnFileOpen();
     void OnFilePrintSetup();
     void OnOpenRecentFile(int index);
+    // Options > Units: remembered, and shown by every open window at once.
+    void OnUnits(UnitSystem units);
 
 private:
     CommandRouter::Table ApplicationCommands();

@@ -77,6 +77,10 @@ constexpr std::array kTexts = {
     CommandText{ID_ANALYSIS_SETTINGS, "&Analysis Settings…", "",
                 "Set the input power, the box losses and the ports of the analysis\nAnalysis "
                 "Settings"},
+    CommandText{ID_UNITS_IMPERIAL, "Imperial (ft³, in)", "",
+                "Show volumes in cubic feet and lengths in inches"},
+    CommandText{ID_UNITS_METRIC, "Metric (litres, cm, mm)", "",
+                "Show volumes in litres, lengths in centimetres and Xmax in millimetres"},
     CommandText{ID_WINDOW_NEW, "&New Window", "",
                 "Open another window for the active document\nNew Window"},
     CommandText{ID_WINDOW_CASCADE, "&Cascade", "",

@@ -5,6 +5,7 @@
 #include "cli/CliDesign.h"
 #include "cli/Json.h"
 #include "core/model/OutputLimits.h"
+#include "core/units/DisplayUnits.h"
 
 #include <cstdio>
 
@@ -60,6 +61,28 @@ std::string ExtrasJson(const SpeakerDesign& d) {
     return o.Str();
 }
 
+// The record's volumes and lengths in another system, beside the record's
+// own: keys name the unit ("vas_l", "xmax_mm"); an extra value not set is
+// null.
+std::string ConvertedJson(const SpeakerDesign& d, UnitSystem units) {
+    using DisplayUnits::Quantity;
+    const auto shown = [units](Quantity quantity, double stored) {
+        return Json::Number(DisplayUnits::ToDisplay(units, quantity, stored));
+    };
+    const auto optional = [&shown](Quantity quantity, const std::optional<double>& stored) {
+        return stored ? shown(quantity, *stored) : std::string(Json::Null());
+    };
+    Json::Object o;
+    o.Add("vas_l", shown(Quantity::Volume, d.m_vas))
+        .Add("v1_l", shown(Quantity::Volume, d.m_v1))
+        .Add("v2_l", shown(Quantity::Volume, d.m_v2))
+        .Add("xmax_mm", shown(Quantity::Excursion, d.m_xmax))
+        .Add("cone_diameter_cm", shown(Quantity::Length, d.m_coneDiameter))
+        .Add("port_diameter_cm", optional(Quantity::Length, d.m_extras.portDiameter))
+        .Add("port2_diameter_cm", optional(Quantity::Length, d.m_extras.port2Diameter));
+    return o.Str();
+}
+
 std::string AutoValueJson(const AutoValue& value) {
     Json::Object o;
     switch (value.entry) {
@@ -97,8 +120,12 @@ std::string FigureLinesJson(const std::optional<FigureTexts>& lines) {
 }
 
 int RunInfo(const CliArgs& args) {
-    if (!args.Unexpected(1, {}).empty())
+    if (!args.Unexpected(1, {"units"}).empty())
         return CliUsageError("info takes exactly one design file");
+    const std::optional<UnitSystem> units =
+        args.Has("units") ? DisplayUnits::FromName(args.options.at("units")) : UnitSystem::Imperial;
+    if (!units)
+        return CliUsageError("--units needs imperial or metric");
     std::optional<SpeakerDesign> loaded = LoadDesignOrReport(args.positional[0]);
     if (!loaded)
         return 1;
@@ -125,11 +152,13 @@ int RunInfo(const CliArgs& args) {
         .Add("outputLimits", OutputLimitsJson(limits))
         .Add("figureLines", FigureLinesJson(lines))
         .Add("extended", extended);
+    if (*units != UnitSystem::Imperial)
+        out.Add(DisplayUnits::Name(*units), ConvertedJson(design, *units));
     std::printf("%s\n", out.Str().c_str());
     return 0;
 }
 
-const CliRegistration registration({"info", "info FILE", RunInfo});
+const CliRegistration registration({"info", "info FILE [--units imperial|metric]", RunInfo});
 
 } // namespace
 

@@ -6,6 +6,7 @@
 #include "core/design/COrvaneDoc.h"
 #include "core/design/DesignExtension.h"
 #include "core/design/DesignFile.h"
+#include "core/units/DisplayUnits.h"
 
 #include <cstdio>
 #include <optional>
@@ -17,42 +18,53 @@ namespace orvane {
 
 namespace {
 
+using DisplayUnits::Quantity;
+
+// What an option's value measures when --units chooses other units than the
+// record's; nothing for values that have one unit only.
 struct NumberOption {
     const char* name;
     double SpeakerDesign::*field;
+    std::optional<Quantity> quantity;
 };
 
-constexpr NumberOption kNumberOptions[] = {
-    {"fs", &SpeakerDesign::m_fs},
-    {"qts", &SpeakerDesign::m_qts},
-    {"vas", &SpeakerDesign::m_vas},
-    {"v1", &SpeakerDesign::m_v1},
-    {"f1", &SpeakerDesign::m_f1},
-    {"v2", &SpeakerDesign::m_v2},
-    {"f2", &SpeakerDesign::m_f2},
-    {"freq-low", &SpeakerDesign::m_freqLow},
-    {"freq-high", &SpeakerDesign::m_freqHigh},
-    {"xmax", &SpeakerDesign::m_xmax},
-    {"cone-diameter", &SpeakerDesign::m_coneDiameter},
-    {"efficiency", &SpeakerDesign::m_efficiency},
+const NumberOption kNumberOptions[] = {
+    {"fs", &SpeakerDesign::m_fs, std::nullopt},
+    {"qts", &SpeakerDesign::m_qts, std::nullopt},
+    {"vas", &SpeakerDesign::m_vas, Quantity::Volume},
+    {"v1", &SpeakerDesign::m_v1, Quantity::Volume},
+    {"f1", &SpeakerDesign::m_f1, std::nullopt},
+    {"v2", &SpeakerDesign::m_v2, Quantity::Volume},
+    {"f2", &SpeakerDesign::m_f2, std::nullopt},
+    {"freq-low", &SpeakerDesign::m_freqLow, std::nullopt},
+    {"freq-high", &SpeakerDesign::m_freqHigh, std::nullopt},
+    {"xmax", &SpeakerDesign::m_xmax, Quantity::Excursion},
+    {"cone-diameter", &SpeakerDesign::m_coneDiameter, Quantity::Length},
+    {"efficiency", &SpeakerDesign::m_efficiency, std::nullopt},
 };
 
 // The extra values, kept in the file's extension block.
 struct ExtraNumberOption {
     const char* name;
     std::optional<double> DesignExtras::*field;
+    std::optional<Quantity> quantity;
 };
 
-constexpr ExtraNumberOption kExtraNumberOptions[] = {
-    {"re", &DesignExtras::re},
-    {"qes", &DesignExtras::qes},
-    {"le", &DesignExtras::le},
-    {"pe", &DesignExtras::pe},
-    {"power", &DesignExtras::power},
-    {"ql", &DesignExtras::ql},
-    {"port-diameter", &DesignExtras::portDiameter},
-    {"port2-diameter", &DesignExtras::port2Diameter},
+const ExtraNumberOption kExtraNumberOptions[] = {
+    {"re", &DesignExtras::re, std::nullopt},
+    {"qes", &DesignExtras::qes, std::nullopt},
+    {"le", &DesignExtras::le, std::nullopt},
+    {"pe", &DesignExtras::pe, std::nullopt},
+    {"power", &DesignExtras::power, std::nullopt},
+    {"ql", &DesignExtras::ql, std::nullopt},
+    {"port-diameter", &DesignExtras::portDiameter, Quantity::Length},
+    {"port2-diameter", &DesignExtras::port2Diameter, Quantity::Length},
 };
+
+// An option's value as the record stores it.
+double Stored(UnitSystem units, const std::optional<Quantity>& quantity, double given) {
+    return quantity ? DisplayUnits::FromDisplay(units, *quantity, given) : given;
+}
 
 struct ExtraCountOption {
     const char* name;
@@ -65,7 +77,7 @@ constexpr ExtraCountOption kExtraCountOptions[] = {
 };
 
 std::vector<std::string_view> KnownOptions() {
-    std::vector<std::string_view> known = {"o", "type", "drivers", "name"};
+    std::vector<std::string_view> known = {"o", "type", "drivers", "name", "units"};
     known.insert(known.end(), std::begin(kDriverOptions), std::end(kDriverOptions));
     for (const NumberOption& option : kNumberOptions)
         known.emplace_back(option.name);
@@ -78,14 +90,15 @@ std::vector<std::string_view> KnownOptions() {
 
 // The extension-block options into the design's extras; a usage message
 // when one is wrong.
-std::optional<std::string> ReadExtraOptions(const CliArgs& args, DesignExtras& extras) {
+std::optional<std::string> ReadExtraOptions(const CliArgs& args, UnitSystem units,
+                                            DesignExtras& extras) {
     for (const ExtraNumberOption& option : kExtraNumberOptions) {
         double value = 0;
         if (!args.Has(option.name))
             continue;
         if (!args.Number(option.name, value))
             return std::string("--") + option.name + " needs a finite number";
-        extras.*option.field = value;
+        extras.*option.field = Stored(units, option.quantity, value);
     }
     for (const ExtraCountOption& option : kExtraCountOptions) {
         long long count = 0;
@@ -110,6 +123,10 @@ int RunNew(const CliArgs& args) {
         return CliUsageError(unexpected);
     if (!args.Has("o"))
         return CliUsageError("new needs -o FILE");
+    const std::optional<UnitSystem> units =
+        args.Has("units") ? DisplayUnits::FromName(args.options.at("units")) : UnitSystem::Imperial;
+    if (!units)
+        return CliUsageError("--units needs imperial or metric");
 
     COrvaneDoc doc;
     doc.OnNewDocument();
@@ -120,8 +137,10 @@ int RunNew(const CliArgs& args) {
     for (const NumberOption& option : kNumberOptions) {
         if (!args.Has(option.name))
             continue;
-        if (!args.Number(option.name, design.*option.field))
+        double value = 0;
+        if (!args.Number(option.name, value))
             return CliUsageError(std::string("--") + option.name + " needs a finite number");
+        design.*option.field = Stored(*units, option.quantity, value);
     }
     if (args.Has("type")) {
         // A longer name would make a file that no loader accepts.
@@ -136,7 +155,7 @@ int RunNew(const CliArgs& args) {
             return CliUsageError("--drivers needs a whole number from 0 to 65535");
         design.m_driverCount = static_cast<uint16_t>(count);
     }
-    if (const auto error = ReadExtraOptions(args, design.m_extras))
+    if (const auto error = ReadExtraOptions(args, *units, design.m_extras))
         return CliUsageError(*error);
 
     if (const FileResult saved = doc.Save(args.options.at("o")); !saved) {
@@ -152,7 +171,7 @@ const CliRegistration registration(
      "[--f2 X] [--freq-low X] [--freq-high X] [--xmax X] [--cone-diameter X] [--efficiency X] "
      "[--drivers N] [--driver \"MAKER MODEL\" | --driver-id N] [--library PATH] [--name TEXT] "
      "[--re X] [--qes X] [--le X] [--pe X] [--power X] [--ql X] [--port-diameter X] [--ports N] "
-     "[--port2-diameter X] [--ports2 N]",
+     "[--port2-diameter X] [--ports2 N] [--units imperial|metric]",
      RunNew});
 
 } // namespace

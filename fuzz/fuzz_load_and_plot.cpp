@@ -69,8 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     RecordingSurface window(true);
     DrawPlot(window, design, f1Entered, PlotScale{}, 640, 480);
     RecordingSurface page(true);
-    PrintPage(page, 4800, 6600, 0, 0, doc.Title(), design, 640, 480, [&](DrawSurface& s) {
-        DrawPlot(s, design, f1Entered, ScaleForDbPerDiv(10), 640, 480);
-    });
+    PrintPage(
+        page, 4800, 6600, 0, 0, doc.Title(), design, UnitSystem::Imperial, 640, 480,
+        [&](DrawSurface& s) { DrawPlot(s, design, f1Entered, ScaleForDbPerDiv(10), 640, 480); });
     return 0;
 }

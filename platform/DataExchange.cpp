@@ -4,6 +4,7 @@
 #include "platform/EntryText.h"
 #include "platform/Message.h"
 #include "platform/NumericText.h"
+#include "platform/UnitChoice.h"
 
 #include <QLineEdit>
 #include <QSignalBlocker>
@@ -85,6 +86,69 @@ DataExchange& DataExchange::Integer(QLineEdit* edit, int32_t& value, int32_t low
     Integer(edit, value);
     if (Reading() && m_ok && (value < low || value > high))
         Fail(edit, IntegerRangeMessage(low, high));
+    return *this;
+}
+
+bool DataExchange::ReadShown(QLineEdit* edit, double value, DisplayUnits::Quantity quantity,
+                             double& shown, bool& kept) {
+    kept = DisplayUnits::Converts(UnitChoice::Current(), quantity) &&
+           edit->text() == NumericText::FormatNumber(UnitChoice::ToDisplay(quantity, value));
+    shown = UnitChoice::ToDisplay(quantity, value);
+    Number(edit, shown);
+    return m_ok;
+}
+
+DataExchange& DataExchange::Number(QLineEdit* edit, double& value,
+                                   DisplayUnits::Quantity quantity) {
+    if (m_direction == Direction::Display) {
+        WriteField(edit, NumericText::FormatNumber(UnitChoice::ToDisplay(quantity, value)));
+        return *this;
+    }
+    if (!m_ok)
+        return *this;
+    double shown = 0;
+    bool kept = false;
+    if (ReadShown(edit, value, quantity, shown, kept) && !kept)
+        value = UnitChoice::FromDisplay(quantity, shown);
+    return *this;
+}
+
+DataExchange& DataExchange::Number(QLineEdit* edit, double& value, double low, double high,
+                                   DisplayUnits::Quantity quantity) {
+    if (m_direction == Direction::Display || !m_ok)
+        return Number(edit, value, quantity);
+    double shown = 0;
+    bool kept = false;
+    if (!ReadShown(edit, value, quantity, shown, kept))
+        return *this;
+    // As without units, the value read stays in the copy even out of range.
+    if (!kept)
+        value = UnitChoice::FromDisplay(quantity, shown);
+    const UnitSystem system = UnitChoice::Current();
+    const double shownLow = DisplayUnits::DisplayBound(system, quantity, low);
+    const double shownHigh = DisplayUnits::DisplayBound(system, quantity, high);
+    if (!(shown >= shownLow && shown <= shownHigh))
+        Fail(edit, NumberRangeMessage(shownLow, shownHigh));
+    return *this;
+}
+
+DataExchange& DataExchange::OptionalNumber(QLineEdit* edit, std::optional<double>& value,
+                                           DisplayUnits::Quantity quantity) {
+    if (m_direction == Direction::Display) {
+        WriteField(edit, value ? NumericText::FormatNumber(UnitChoice::ToDisplay(quantity, *value))
+                               : QString());
+        return *this;
+    }
+    if (!m_ok)
+        return *this;
+    if (edit->text().trimmed().isEmpty()) {
+        value.reset();
+        return *this;
+    }
+    double read = value.value_or(0);
+    Number(edit, read, quantity);
+    if (m_ok)
+        value = read;
     return *this;
 }
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/units/DisplayUnits.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -35,6 +37,17 @@ public:
     // Integer stored first, then checked; "Please enter an integer between %1 and %2."
     DataExchange& Integer(QLineEdit* edit, int32_t& value, int32_t low, int32_t high);
 
+    // The same for a value kept in the record's unit (ft3, inches) and shown
+    // in the chosen one (UnitChoice). A field that still shows the value's own
+    // text leaves it as it is, so a dialog closed with OK changes nothing it
+    // did not change; range bounds are converted for the check and the
+    // message alike (DisplayUnits::DisplayBound).
+    DataExchange& Number(QLineEdit* edit, double& value, DisplayUnits::Quantity quantity);
+    DataExchange& Number(QLineEdit* edit, double& value, double low, double high,
+                         DisplayUnits::Quantity quantity);
+    DataExchange& OptionalNumber(QLineEdit* edit, std::optional<double>& value,
+                                 DisplayUnits::Quantity quantity);
+
     // An optional number: an empty (or blank) field is no value, and no value
     // shows as an empty field; anything else as Number.
     DataExchange& OptionalNumber(QLineEdit* edit, std::optional<double>& value);
@@ -55,6 +68,10 @@ public:
 
 private:
     bool Fail(QLineEdit* edit, const QString& message);
+    // Reads a converted field into `shown`; false when it stopped the exchange
+    // or keeps the value unchanged (`kept`).
+    bool ReadShown(QLineEdit* edit, double value, DisplayUnits::Quantity quantity, double& shown,
+                   bool& kept);
 
     Direction m_direction;
     QWidget* m_messageParent;

@@ -3,6 +3,7 @@
 
 #include "platform/Message.h"
 #include "platform/NumericText.h"
+#include "platform/UnitChoice.h"
 #include "tools/DialogRows.h"
 #include "tools/PrintfText.h"
 
@@ -31,11 +32,13 @@ const QString kCaption = QStringLiteral("Alignments");
 // Every number and unit the dialog shows is written here.
 namespace Shown {
 
+using UnitChoice::Quantity;
+
 QString VolumeUnit() {
-    return QStringLiteral("ft3");
+    return UnitChoice::Label(Quantity::Volume);
 }
 QString Volume(double ft3) {
-    return PrintfText::Format("%.2f", ft3);
+    return PrintfText::Format("%.2f", UnitChoice::ToDisplay(Quantity::Volume, ft3));
 }
 QString Frequency(double hz) {
     return PrintfText::Format("%.1f", hz);
@@ -212,14 +215,14 @@ CAlignmentDlg::CAlignmentDlg(QWidget* parent) : CExchangeDialog(parent) {
 bool CAlignmentDlg::DoDataExchange(DataExchange::Direction direction) {
     DataExchange dx(direction, this);
     if (!dx.Reading()) {
-        dx.Number(m_qtcEdit, m_qtc).Number(m_volumeEdit, m_volume);
+        dx.Number(m_qtcEdit, m_qtc).Number(m_volumeEdit, m_volume, Shown::Quantity::Volume);
         return true;
     }
     // Only the entry the chosen alignment comes from is read.
     if (m_choice.sealed && m_choice.row == kTypedRow)
         dx.Number(m_qtcEdit, m_qtc);
     else if (!m_choice.sealed)
-        dx.Number(m_volumeEdit, m_volume);
+        dx.Number(m_volumeEdit, m_volume, Shown::Quantity::Volume);
     if (!dx.Ok())
         return false;
     const Alignment::Outcome chosen = Chosen();
@@ -313,7 +316,8 @@ void CAlignmentDlg::PickSealed(int row) {
 void CAlignmentDlg::PickVentedRow(int row) {
     const auto volumes = Alignment::TableVolumes(m_driver);
     m_volume = volumes[static_cast<size_t>(row)];
-    DataExchange(DataExchange::Direction::Display, this).Number(m_volumeEdit, m_volume);
+    DataExchange(DataExchange::Direction::Display, this)
+        .Number(m_volumeEdit, m_volume, Shown::Quantity::Volume);
     m_choice = {false, 0};
     ShowPicked(m_sealedTable, -1);
     UpdateVented(false);
@@ -321,9 +325,11 @@ void CAlignmentDlg::PickVentedRow(int row) {
 }
 
 void CAlignmentDlg::OnVolumeEdited() {
-    // Worked out while the user types, from the number the text starts with.
+    // Worked out while the user types, from the number the text starts with,
+    // in the shown unit.
     const auto volume = NumericText::ScanNumber(m_volumeEdit->text());
-    m_volume = volume.value_or(std::numeric_limits<double>::quiet_NaN());
+    m_volume = volume ? UnitChoice::FromDisplay(Shown::Quantity::Volume, *volume)
+                      : std::numeric_limits<double>::quiet_NaN();
     m_choice = {false, 0};
     ShowPicked(m_sealedTable, -1);
     ShowPicked(m_ventedTable, -1);

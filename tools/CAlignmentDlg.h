@@ -25,7 +25,7 @@ public:
     explicit CAlignmentDlg(QWidget* parent = nullptr);
 
     Alignment::Driver m_driver;
-    double m_volume = 0;   // ft3, the vented box volume entry
+    double m_volume = 0;   // ft3 (shown in the chosen unit), the vented box volume entry
     double m_qtc = 0.5;    // the typed sealed target
     double m_ripple = 0.5; // dB, one of Alignment::kRipples
 

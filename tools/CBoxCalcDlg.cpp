@@ -4,6 +4,7 @@
 #include "core/calc/BoxCalc.h"
 #include "platform/EntryText.h"
 #include "platform/NumericText.h"
+#include "platform/UnitChoice.h"
 #include "tools/DialogRows.h"
 #include "tools/PrintfText.h"
 
@@ -16,6 +17,19 @@
 #include <QVBoxLayout>
 
 namespace orvane {
+
+namespace {
+
+using UnitChoice::Quantity;
+
+// A dimension in the shown unit, "%.3f".
+QString Dimension(std::optional<double> inches) {
+    return PrintfText::FormatOrNa(
+        "%.3f",
+        inches ? std::optional(UnitChoice::ToDisplay(Quantity::Length, *inches)) : std::nullopt);
+}
+
+} // namespace
 
 CBoxCalcDlg::CBoxCalcDlg(QWidget* parent) : CExchangeDialog(parent) {
     setWindowTitle(QStringLiteral("Box Calculator"));
@@ -57,9 +71,16 @@ CBoxCalcDlg::CBoxCalcDlg(QWidget* parent) : CExchangeDialog(parent) {
 
     auto* fields = new QGridLayout;
     m_volumeEdit =
-        DialogRows::AddEntry(fields, 0, 0, QStringLiteral("Box Volume (ft^3)"), "volume");
-    const QString labels[] = {QStringLiteral("Width (in)"), QStringLiteral("Height (in)"),
-                              QStringLiteral("Depth (in)")};
+        DialogRows::AddEntry(fields, 0, 0,
+                             UnitChoice::Labelled(QStringLiteral("Box Volume"), Quantity::Volume,
+                                                  QStringLiteral("Box Volume (ft^3)")),
+                             "volume");
+    const QString labels[] = {UnitChoice::Labelled(QStringLiteral("Width"), Quantity::Length,
+                                                   QStringLiteral("Width (in)")),
+                              UnitChoice::Labelled(QStringLiteral("Height"), Quantity::Length,
+                                                   QStringLiteral("Height (in)")),
+                              UnitChoice::Labelled(QStringLiteral("Depth"), Quantity::Length,
+                                                   QStringLiteral("Depth (in)"))};
     const char* names[] = {"width", "height", "depth"};
     QLineEdit** outputs[] = {&m_widthEdit, &m_heightEdit, &m_depthEdit};
     for (int i = 0; i < 3; ++i) {
@@ -85,7 +106,8 @@ void CBoxCalcDlg::OnInitDialog() {
     m_ratio = 1.618;
     // A real change of the text: the first dimensions come from the volume as
     // shown, rounded to two decimals.
-    EntryText::Set(m_volumeEdit, PrintfText::Format("%.2f", m_volume));
+    EntryText::Set(m_volumeEdit,
+                   PrintfText::Format("%.2f", UnitChoice::ToDisplay(Quantity::Volume, m_volume)));
     m_golden->setChecked(true);
     CExchangeDialog::OnInitDialog();
 }
@@ -97,15 +119,15 @@ void CBoxCalcDlg::OnRatio(double ratio) {
 
 void CBoxCalcDlg::UpdateDimensions() {
     if (const auto volume = NumericText::ScanNumber(m_volumeEdit->text()))
-        m_volume = *volume;
+        m_volume = UnitChoice::FromDisplay(Quantity::Volume, *volume);
     const auto d = BoxCalc::Compute(m_volume, m_ratio);
     m_side = d ? std::optional(d->width) : std::nullopt;
     m_height = d ? std::optional(d->height) : std::nullopt;
     m_width = m_side;
     m_depth = d ? std::optional(d->depth) : std::nullopt;
-    EntryText::Set(m_heightEdit, PrintfText::FormatOrNa("%.3f", m_height));
-    EntryText::Set(m_widthEdit, PrintfText::FormatOrNa("%.3f", m_width));
-    EntryText::Set(m_depthEdit, PrintfText::FormatOrNa("%.3f", m_depth));
+    EntryText::Set(m_heightEdit, Dimension(m_height));
+    EntryText::Set(m_widthEdit, Dimension(m_width));
+    EntryText::Set(m_depthEdit, Dimension(m_depth));
 }
 
 QLineEdit* CBoxCalcDlg::InitialEntry() const {

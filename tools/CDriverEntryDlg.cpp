@@ -2,8 +2,8 @@
 #include "tools/CDriverEntryDlg.h"
 
 #include "platform/Message.h"
+#include "platform/UnitChoice.h"
 #include "tools/DialogRows.h"
-#include "tools/LibraryUnits.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -18,24 +18,13 @@ namespace orvane {
 
 namespace {
 
-using LibraryUnits::Quantity;
+using UnitChoice::Quantity;
 
 // Room for the digits a converted value shows before the field scrolls.
 constexpr int kDigits = 12;
 
 QString WithUnit(const char* name, Quantity quantity) {
-    return QStringLiteral("%1 (%2)").arg(QLatin1String(name), LibraryUnits::Label(quantity));
-}
-
-// Exchanges a value held in the record's unit through a field in the shown
-// unit.
-void Converted(DataExchange& dx, QLineEdit* edit, Quantity quantity, std::optional<double>& value) {
-    std::optional<double> shown;
-    if (value)
-        shown = LibraryUnits::ToDisplay(quantity, *value);
-    dx.OptionalNumber(edit, shown);
-    if (dx.Reading() && dx.Ok())
-        value = shown ? std::optional(LibraryUnits::FromDisplay(quantity, *shown)) : std::nullopt;
+    return QStringLiteral("%1 (%2)").arg(QLatin1String(name), UnitChoice::Label(quantity));
 }
 
 } // namespace
@@ -61,7 +50,7 @@ CDriverEntryDlg::CDriverEntryDlg(const QString& title, QWidget* parent) : CExcha
     auto* optional = new QGroupBox(QStringLiteral("Optional"));
     auto* optionalGrid = new QGridLayout(optional);
     m_coneDiameterEdit = DialogRows::AddEntry(
-        optionalGrid, 0, 0, WithUnit("Cone Diameter", Quantity::Diameter), "coneDiameter", kDigits);
+        optionalGrid, 0, 0, WithUnit("Cone Diameter", Quantity::Length), "coneDiameter", kDigits);
     m_xmaxEdit = DialogRows::AddEntry(optionalGrid, 1, 0, WithUnit("Xmax", Quantity::Excursion),
                                       "xmax", kDigits);
     m_efficiencyEdit = DialogRows::AddEntry(optionalGrid, 2, 0, QStringLiteral("Efficiency (dB)"),
@@ -120,16 +109,15 @@ void CDriverEntryDlg::OnInitDialog() {
 
 bool CDriverEntryDlg::DoDataExchange(DataExchange::Direction direction) {
     DriverEntry e = m_entry;
-    double vas = LibraryUnits::ToDisplay(Quantity::Volume, e.vas);
     DataExchange dx(direction, this);
     dx.RequiredText(m_makerEdit, e.maker, QStringLiteral("Please enter a maker."))
         .RequiredText(m_modelEdit, e.model, QStringLiteral("Please enter a model."))
         .Number(m_fsEdit, e.fs)
         .Number(m_qtsEdit, e.qts)
-        .Number(m_vasEdit, vas);
-    Converted(dx, m_coneDiameterEdit, Quantity::Diameter, e.coneDiameter);
-    Converted(dx, m_xmaxEdit, Quantity::Excursion, e.xmax);
-    dx.OptionalNumber(m_efficiencyEdit, e.efficiency)
+        .Number(m_vasEdit, e.vas, Quantity::Volume)
+        .OptionalNumber(m_coneDiameterEdit, e.coneDiameter, Quantity::Length)
+        .OptionalNumber(m_xmaxEdit, e.xmax, Quantity::Excursion)
+        .OptionalNumber(m_efficiencyEdit, e.efficiency)
         .OptionalNumber(m_reEdit, e.re)
         .OptionalNumber(m_qesEdit, e.qes)
         .OptionalNumber(m_leEdit, e.le)
@@ -140,7 +128,6 @@ bool CDriverEntryDlg::DoDataExchange(DataExchange::Direction direction) {
     }
     if (!dx.Ok())
         return false;
-    e.vas = LibraryUnits::FromDisplay(Quantity::Volume, vas);
     e.notes = m_notesEdit->toPlainText().toStdString();
     if (const std::optional<std::string> reason = NormaliseDriver(e)) {
         ShowMessage(this, QStringLiteral("This driver cannot be stored: %1.")

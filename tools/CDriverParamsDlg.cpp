@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/CDriverParamsDlg.h"
 
+#include "platform/UnitChoice.h"
 #include "tools/DialogRows.h"
 
 #include <QGridLayout>
@@ -12,6 +13,12 @@
 
 namespace orvane {
 
+namespace {
+
+using UnitChoice::Quantity;
+
+} // namespace
+
 CDriverParamsDlg::CDriverParamsDlg(QWidget* parent) : CExchangeDialog(parent) {
     setWindowTitle(QStringLiteral("Driver Parameters"));
     setModal(true);
@@ -20,14 +27,24 @@ CDriverParamsDlg::CDriverParamsDlg(QWidget* parent) : CExchangeDialog(parent) {
     auto* requiredGrid = new QGridLayout(required);
     m_fsEdit = DialogRows::AddEntry(requiredGrid, 0, 0, QStringLiteral("Fs (Hz)"), "fs");
     m_qtsEdit = DialogRows::AddEntry(requiredGrid, 1, 0, QStringLiteral("Qts"), "qts");
-    m_vasEdit = DialogRows::AddEntry(requiredGrid, 2, 0, QStringLiteral("Vas (ft3)"), "vas");
+    m_vasEdit = DialogRows::AddEntry(
+        requiredGrid, 2, 0,
+        UnitChoice::Labelled(QStringLiteral("Vas"), Quantity::Volume, QStringLiteral("Vas (ft3)")),
+        "vas");
     requiredGrid->setColumnStretch(1, 1);
 
     auto* optional = new QGroupBox(QStringLiteral("Optional"));
     auto* optionalGrid = new QGridLayout(optional);
-    m_coneDiameterEdit = DialogRows::AddEntry(optionalGrid, 0, 0,
-                                              QStringLiteral("Cone Diameter (in)"), "coneDiameter");
-    m_xmaxEdit = DialogRows::AddEntry(optionalGrid, 1, 0, QStringLiteral("Xmax (in)"), "xmax");
+    m_coneDiameterEdit =
+        DialogRows::AddEntry(optionalGrid, 0, 0,
+                             UnitChoice::Labelled(QStringLiteral("Cone Diameter"), Quantity::Length,
+                                                  QStringLiteral("Cone Diameter (in)")),
+                             "coneDiameter");
+    m_xmaxEdit =
+        DialogRows::AddEntry(optionalGrid, 1, 0,
+                             UnitChoice::Labelled(QStringLiteral("Xmax"), Quantity::Excursion,
+                                                  QStringLiteral("Xmax (in)")),
+                             "xmax");
     m_efficiencyEdit =
         DialogRows::AddEntry(optionalGrid, 2, 0, QStringLiteral("Efficiency (dB)"), "efficiency");
     optionalGrid->setColumnStretch(1, 1);
@@ -54,10 +71,10 @@ bool CDriverParamsDlg::DoDataExchange(DataExchange::Direction direction) {
     DataExchange dx(direction, this);
     dx.Number(m_fsEdit, m_fs, 10.0, 20000.0)
         .Number(m_qtsEdit, m_qts)
-        .Number(m_vasEdit, m_vas)
+        .Number(m_vasEdit, m_vas, Quantity::Volume)
         .Number(m_efficiencyEdit, m_efficiency)
-        .Number(m_coneDiameterEdit, m_coneDiameter)
-        .Number(m_xmaxEdit, m_xmax);
+        .Number(m_coneDiameterEdit, m_coneDiameter, Quantity::Length)
+        .Number(m_xmaxEdit, m_xmax, Quantity::Excursion);
     return dx.Ok();
 }
 

@@ -8,7 +8,8 @@ class QLineEdit;
 namespace orvane {
 
 // "Driver Parameters": the driver's Thiele/Small parameters and the optional
-// figures. Works on its own copies; the command loads them before showing the
+// figures, shown in the chosen units (the copies keep the record's). Works on
+// its own copies; the command loads them before showing the
 // dialog and writes them back after OK.
 class CDriverParamsDlg : public CExchangeDialog {
     Q_OBJECT

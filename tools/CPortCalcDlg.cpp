@@ -4,6 +4,7 @@
 #include "core/calc/PortCalc.h"
 #include "platform/EntryText.h"
 #include "platform/NumericText.h"
+#include "platform/UnitChoice.h"
 #include "tools/DialogRows.h"
 #include "tools/PrintfText.h"
 
@@ -19,6 +20,17 @@
 namespace orvane {
 
 namespace {
+
+using UnitChoice::Quantity;
+
+// "%.2f in", or in centimetres "%.2f cm".
+QString LengthLine(std::optional<double> inches) {
+    if (!DisplayUnits::Converts(UnitChoice::Current(), Quantity::Length))
+        return PrintfText::FormatOrNa("%.2f in", inches);
+    return PrintfText::FormatOrNa(
+        "%.2f cm",
+        inches ? std::optional(UnitChoice::ToDisplay(Quantity::Length, *inches)) : std::nullopt);
+}
 
 QGroupBox* LineGroup(const QString& title, QLabel*& line, const char* objectName) {
     auto* group = new QGroupBox(title);
@@ -56,9 +68,15 @@ CPortCalcDlg::CPortCalcDlg(QWidget* parent) : CExchangeDialog(parent) {
     auto* entries = new QGridLayout;
     m_countEdit = DialogRows::AddEntry(entries, 0, 0, QStringLiteral("Number of Ports"), "ports");
     m_diameterEdit =
-        DialogRows::AddEntry(entries, 1, 0, QStringLiteral("Port Diameter (in)"), "diameter");
+        DialogRows::AddEntry(entries, 1, 0,
+                             UnitChoice::Labelled(QStringLiteral("Port Diameter"), Quantity::Length,
+                                                  QStringLiteral("Port Diameter (in)")),
+                             "diameter");
     m_lengthEdit =
-        DialogRows::AddEntry(entries, 2, 0, QStringLiteral("Port Length (in)"), "length");
+        DialogRows::AddEntry(entries, 2, 0,
+                             UnitChoice::Labelled(QStringLiteral("Port Length"), Quantity::Length,
+                                                  QStringLiteral("Port Length (in)")),
+                             "length");
     // The program writes the computed length here; the user cannot type into it.
     m_lengthEdit->setEnabled(false);
     entries->setRowStretch(3, 1);
@@ -96,12 +114,12 @@ CPortCalcDlg::CPortCalcDlg(QWidget* parent) : CExchangeDialog(parent) {
 
 bool CPortCalcDlg::DoDataExchange(DataExchange::Direction direction) {
     DataExchange dx(direction, this);
-    dx.Number(m_diameterEdit, m_portDiameter);
+    dx.Number(m_diameterEdit, m_portDiameter, Quantity::Length);
     // The length field holds the program's output and is closed to typing. A
     // text that is no number by the entry rules ("n/a", or "-0.00" from a zero
     // diameter) must not hold the dialog open over a field nobody can correct.
     if (!dx.Reading() || NumericText::ReadNumber(m_lengthEdit->text()))
-        dx.Number(m_lengthEdit, m_portLength);
+        dx.Number(m_lengthEdit, m_portLength, Quantity::Length);
     dx.Integer(m_countEdit, m_portCount);
     return dx.Ok();
 }
@@ -121,10 +139,13 @@ void CPortCalcDlg::ChooseChamber(Chamber chamber) {
     m_vb = front ? m_v1 : m_v2;
     m_front->setChecked(front);
     m_rear->setChecked(!front);
-    m_volumeLine->setText(PrintfText::Format("Vb  %.2f cubic ft.", m_vb));
+    if (DisplayUnits::Converts(UnitChoice::Current(), Quantity::Volume))
+        m_volumeLine->setText(
+            PrintfText::Format("Vb  %.2f litres", UnitChoice::ToDisplay(Quantity::Volume, m_vb)));
+    else
+        m_volumeLine->setText(PrintfText::Format("Vb  %.2f cubic ft.", m_vb));
     m_tuningLine->setText(PrintfText::Format("Fb  %.1f Hz", m_fb));
-    m_minDiameterLine->setText(
-        PrintfText::FormatOrNa("%.2f in", PortCalc::MinDiameter(m_coneDiameter, m_xmax, m_fb)));
+    m_minDiameterLine->setText(LengthLine(PortCalc::MinDiameter(m_coneDiameter, m_xmax, m_fb)));
 }
 
 void CPortCalcDlg::UpdatePortLength(bool countChanged) {
@@ -132,12 +153,19 @@ void CPortCalcDlg::UpdatePortLength(bool countChanged) {
         if (const auto count = NumericText::ScanInteger(m_countEdit->text()))
             m_portCount = *count;
     }
-    const auto diameter = NumericText::ScanNumber(m_diameterEdit->text());
+    // The diameter as typed, in the shown unit; the arithmetic works in inches.
+    auto diameter = NumericText::ScanNumber(m_diameterEdit->text());
+    if (diameter)
+        diameter = UnitChoice::FromDisplay(Quantity::Length, *diameter);
     const auto port = PortCalc::Compute(diameter, m_portCount, m_vb, m_fb);
     m_computedLength = port ? std::optional(port->length) : std::nullopt;
-    EntryText::Set(m_lengthEdit, PrintfText::FormatOrNa("%.2f", m_computedLength));
-    m_effectiveDiameterLine->setText(PrintfText::FormatOrNa(
-        "%.2f in", port ? std::optional(port->effectiveDiameter) : std::nullopt));
+    EntryText::Set(m_lengthEdit,
+                   PrintfText::FormatOrNa("%.2f", m_computedLength
+                                                      ? std::optional(UnitChoice::ToDisplay(
+                                                            Quantity::Length, *m_computedLength))
+                                                      : std::nullopt));
+    m_effectiveDiameterLine->setText(
+        LengthLine(port ? std::optional(port->effectiveDiameter) : std::nullopt));
 }
 
 bool CPortCalcDlg::RearChosen() const {

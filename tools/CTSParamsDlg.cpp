@@ -3,6 +3,7 @@
 
 #include "core/calc/TsCalc.h"
 #include "platform/EntryText.h"
+#include "platform/UnitChoice.h"
 #include "tools/DialogRows.h"
 #include "tools/PrintfText.h"
 
@@ -18,6 +19,8 @@
 namespace orvane {
 
 namespace {
+
+using UnitChoice::Quantity;
 
 QLineEdit* AddResult(QGridLayout* grid, int row, int column, const QString& label,
                      const QString& name) {
@@ -57,7 +60,10 @@ CTSParamsDlg::CTSParamsDlg(QWidget* parent) : CExchangeDialog(parent) {
     auto* boxLine = new QHBoxLayout;
     boxLine->addWidget(new QLabel(QStringLiteral("Resonant frequency in")));
     boxLine->addWidget(m_vbEdit);
-    boxLine->addWidget(new QLabel(QStringLiteral("ft^3 test box")));
+    boxLine->addWidget(
+        new QLabel(DisplayUnits::Converts(UnitChoice::Current(), Quantity::Volume)
+                       ? QStringLiteral("%1 test box").arg(UnitChoice::Label(Quantity::Volume))
+                       : QStringLiteral("ft^3 test box")));
     boxLine->addStretch(1);
     entries->addWidget(m_fcEdit, 5, 0);
     entries->addLayout(boxLine, 5, 1, 1, 2);
@@ -66,7 +72,10 @@ CTSParamsDlg::CTSParamsDlg(QWidget* parent) : CExchangeDialog(parent) {
     auto* results = new QGridLayout;
     m_fsResult = AddResult(results, 0, 0, QStringLiteral("Fs"), "fsResult");
     m_qtsResult = AddResult(results, 1, 0, QStringLiteral("Qts"), "qtsResult");
-    m_vasResult = AddResult(results, 2, 0, QStringLiteral("Vas (ft^3)"), "vasResult");
+    m_vasResult = AddResult(
+        results, 2, 0,
+        UnitChoice::Labelled(QStringLiteral("Vas"), Quantity::Volume, QStringLiteral("Vas (ft^3)")),
+        "vasResult");
     m_qesResult = AddResult(results, 0, 2, QStringLiteral("Qes"), "qesResult");
     m_qmsResult = AddResult(results, 1, 2, QStringLiteral("Qms"), "qmsResult");
     m_errorResult = AddResult(results, 2, 2, QStringLiteral("Error (Hz)"), "errorResult");
@@ -108,7 +117,7 @@ bool CTSParamsDlg::DoDataExchange(DataExchange::Direction direction) {
         .Number(m_f1Edit, m_tsF1)
         .Number(m_f2Edit, m_tsF2)
         .Number(m_fcEdit, m_tsFc)
-        .Number(m_vbEdit, m_tsVb);
+        .Number(m_vbEdit, m_tsVb, Quantity::Volume);
     return dx.Ok();
 }
 
@@ -133,7 +142,10 @@ void CTSParamsDlg::Recalculate() {
     EntryText::Set(m_qesResult, PrintfText::FormatOrNa("%.3f", r.qes));
     EntryText::Set(m_qmsResult, PrintfText::FormatOrNa("%.3f", r.qms));
     EntryText::Set(m_errorResult, PrintfText::FormatOrNa("%.3f", r.error));
-    EntryText::Set(m_vasResult, PrintfText::FormatOrNa("%.3f", m_tsVas));
+    EntryText::Set(m_vasResult,
+                   PrintfText::FormatOrNa("%.3f", m_tsVas ? std::optional(UnitChoice::ToDisplay(
+                                                                Quantity::Volume, *m_tsVas))
+                                                          : std::nullopt));
 }
 
 QLineEdit* CTSParamsDlg::InitialEntry() const {

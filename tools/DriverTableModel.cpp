@@ -2,7 +2,7 @@
 #include "tools/DriverTableModel.h"
 
 #include "core/text/Printf.h"
-#include "tools/LibraryUnits.h"
+#include "platform/UnitChoice.h"
 
 #include <algorithm>
 
@@ -10,7 +10,7 @@ namespace orvane {
 
 namespace {
 
-using LibraryUnits::Quantity;
+using UnitChoice::Quantity;
 
 std::optional<double> Value(const DriverEntry& e, int column) {
     switch (column) {
@@ -19,10 +19,10 @@ std::optional<double> Value(const DriverEntry& e, int column) {
     case DriverTableModel::Qts:
         return e.qts;
     case DriverTableModel::Vas:
-        return LibraryUnits::ToDisplay(Quantity::Volume, e.vas);
+        return UnitChoice::ToDisplay(Quantity::Volume, e.vas);
     case DriverTableModel::Xmax:
         if (e.xmax)
-            return LibraryUnits::ToDisplay(Quantity::Excursion, *e.xmax);
+            return UnitChoice::ToDisplay(Quantity::Excursion, *e.xmax);
         return std::nullopt;
     case DriverTableModel::Re:
         return e.re;
@@ -52,9 +52,9 @@ QString Header(int column) {
     case DriverTableModel::Qts:
         return QStringLiteral("Qts");
     case DriverTableModel::Vas:
-        return QStringLiteral("Vas (%1)").arg(LibraryUnits::Label(Quantity::Volume));
+        return QStringLiteral("Vas (%1)").arg(UnitChoice::Label(Quantity::Volume));
     case DriverTableModel::Xmax:
-        return QStringLiteral("Xmax (%1)").arg(LibraryUnits::Label(Quantity::Excursion));
+        return QStringLiteral("Xmax (%1)").arg(UnitChoice::Label(Quantity::Excursion));
     case DriverTableModel::Re:
         return QStringLiteral("Re (ohm)");
     case DriverTableModel::Pe:

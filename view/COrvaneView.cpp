@@ -7,7 +7,9 @@
 #include "core/plot/PrintPage.h"
 #include "platform/DataExchange.h"
 #include "platform/EntryText.h"
+#include "platform/NumericText.h"
 #include "platform/QtDrawSurface.h"
+#include "platform/UnitChoice.h"
 #include "view/ViewMarks.h"
 
 #include <QEvent>
@@ -21,6 +23,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QSvgRenderer>
 
@@ -48,18 +51,36 @@ struct FieldLayout {
     const char* label;
     QPoint labelAt; // dialog units
     bool enabled;
+    bool volume;        // shows a volume, in the chosen unit
     int column;         // V1 and F1, V2 and F2, Drivers and Plot
     const char* widest; // the longest text the field must show whole
 };
 
 // In tab order: V1, F1, V2, F2, Drivers.
 const FieldLayout kFields[] = {
-    {{43, 2, 32, 12}, "V1 (ft3)", {78, 4}, true, 0, "10000."},
-    {{43, 17, 32, 12}, "F1", {78, 18}, false, 0, "20000."},
-    {{112, 2, 32, 12}, "V2 (ft3)", {147, 4}, false, 1, "10000."},
-    {{112, 16, 32, 12}, "F2", {147, 18}, false, 1, "20000."},
-    {{183, 2, 21, 12}, "Drivers", {207, 5}, true, 2, "65535"},
+    {{43, 2, 32, 12}, "V1 (ft3)", {78, 4}, true, true, 0, "10000."},
+    {{43, 17, 32, 12}, "F1", {78, 18}, false, false, 0, "20000."},
+    {{112, 2, 32, 12}, "V2 (ft3)", {147, 4}, false, true, 1, "10000."},
+    {{112, 16, 32, 12}, "F2", {147, 18}, false, false, 1, "20000."},
+    {{183, 2, 21, 12}, "Drivers", {207, 5}, true, false, 2, "65535"},
 };
+// A volume field in litres shows the largest V1 whole ("283168.47").
+constexpr const char* kWidestMetricVolume = "283168.";
+
+QString LabelText(const FieldLayout& layout) {
+    QString label = QString::fromLatin1(layout.label);
+    if (!layout.volume)
+        return label;
+    return UnitChoice::Labelled(label.left(2), UnitChoice::Quantity::Volume, label);
+}
+
+QString WidestText(const FieldLayout& layout) {
+    if (layout.volume &&
+        DisplayUnits::Converts(UnitChoice::Current(), UnitChoice::Quantity::Volume))
+        return QString::fromLatin1(kWidestMetricVolume);
+    return QString::fromLatin1(layout.widest);
+}
+
 const QRect kPlotButton = DluRect(182, 16, 50, 14);
 constexpr int kColumns = 3;
 // Between a label and the column to its right.
@@ -130,6 +151,7 @@ COrvaneView::COrvaneView(COrvaneDoc& doc, const ViewMarks& marks, QWidget* paren
     setFocusPolicy(Qt::NoFocus);
     // The read-out follows the pointer without a button held.
     setMouseTracking(true);
+    m_unitsShown = UnitChoice::Current();
     BuildForm();
 }
 
@@ -145,7 +167,7 @@ void COrvaneView::BuildForm() {
         // Whatever the user types is read as typed.
         connect(edit, &QLineEdit::textEdited, this, [this, i] { m_shown[i].reset(); });
         m_edits[i] = edit;
-        m_labels[i] = new QLabel(QString::fromLatin1(layout.label), this);
+        m_labels[i] = new QLabel(LabelText(layout), this);
     }
     connect(FieldEdit(Field::F1), &QLineEdit::textChanged, this, &COrvaneView::OnF1Changed);
 
@@ -171,13 +193,19 @@ void COrvaneView::LayoutForm() {
     int shift = 0;
     for (int column = 0; column < kColumns; ++column) {
         int labelsEnd = 0;
+        // The fields of a column share the width the widest text needs.
+        int columnWidth = 0;
+        for (size_t i = 0; i < m_edits.size(); ++i) {
+            if (kFields[i].column == column)
+                columnWidth = std::max(columnWidth, EntryWidth(m_edits[i], WidestText(kFields[i])));
+        }
         for (size_t i = 0; i < m_edits.size(); ++i) {
             const FieldLayout& layout = kFields[i];
             if (layout.column != column)
                 continue;
             const QRect spec = ToPixels(layout.edit);
             QLineEdit* edit = m_edits[i];
-            const int width = std::max(spec.width(), EntryWidth(edit, layout.widest));
+            const int width = std::max(spec.width(), columnWidth);
             edit->setGeometry(spec.x() + shift, spec.y(), width, spec.height());
             // The label keeps its distance from the field's right edge.
             const int labelGap = DluX(layout.labelAt.x()) - (spec.x() + spec.width());
@@ -230,10 +258,10 @@ bool COrvaneView::DoDataExchange(bool reading) {
     DataExchange dx(reading ? DataExchange::Direction::Read : DataExchange::Direction::Display,
                     this);
     dx.Number(FieldEdit(Field::F1), m_formF1, 0, kF1Max)
-        .Number(FieldEdit(Field::V1), m_formV1, 0, kV1Max)
+        .Number(FieldEdit(Field::V1), m_formV1, 0, kV1Max, UnitChoice::Quantity::Volume)
         .Integer(FieldEdit(Field::Drivers), m_formDrivers, kDriversMin, kDriversMax)
         .Number(FieldEdit(Field::F2), m_formF2)
-        .Number(FieldEdit(Field::V2), m_formV2);
+        .Number(FieldEdit(Field::V2), m_formV2, UnitChoice::Quantity::Volume);
     return dx.Ok();
 }
 
@@ -244,6 +272,7 @@ void COrvaneView::FillFromDesign() {
     m_formF2 = design.m_f2;
     m_formV2 = design.m_v2;
     m_formDrivers = design.m_driverCount;
+    m_unitsShown = UnitChoice::Current();
     DoDataExchange(false);
     RememberShown(Field::F1, m_formF1);
     RememberShown(Field::V1, m_formV1);
@@ -256,6 +285,32 @@ void COrvaneView::FillFromDesign() {
     const BoxKind kind = design.Kind();
     m_marks.SetBoxMark(kind);
     SetFieldStates(kind);
+}
+
+void COrvaneView::OnUnitsChanged() {
+    const UnitSystem before = m_unitsShown;
+    m_unitsShown = UnitChoice::Current();
+    for (const Field field : {Field::V1, Field::V2}) {
+        QLineEdit* edit = FieldEdit(field);
+        // The exact value behind the program's own text; what the user typed
+        // is read in the unit it was typed in. A text that is no number stays.
+        double stored = 0;
+        if (const std::optional<double> exact = ShownExactly(field))
+            stored = *exact;
+        else if (const auto typed = NumericText::ReadNumber(edit->text()))
+            stored = DisplayUnits::FromDisplay(before, UnitChoice::Quantity::Volume, *typed);
+        else
+            continue;
+        {
+            const QSignalBlocker blocker(edit);
+            EntryText::Set(edit, NumericText::FormatNumber(
+                                     UnitChoice::ToDisplay(UnitChoice::Quantity::Volume, stored)));
+        }
+        RememberShown(field, stored);
+    }
+    for (size_t i = 0; i < m_labels.size(); ++i)
+        m_labels[i]->setText(LabelText(kFields[i]));
+    LayoutForm();
 }
 
 void COrvaneView::RememberShown(Field field, double value) {
@@ -500,8 +555,9 @@ void COrvaneView::PrintOn(QPrinter& printer) {
 
 void COrvaneView::PrintPageOn(DrawSurface& surface, int pageWidth, int pageHeight) {
     const QSize client = ClientSize();
-    PrintPage(surface, pageWidth, pageHeight, 0, 0, m_doc.Title(), m_doc.Design(), client.width(),
-              client.height(), [this, client](DrawSurface& page) {
+    PrintPage(surface, pageWidth, pageHeight, 0, 0, m_doc.Title(), m_doc.Design(),
+              UnitChoice::Current(), client.width(), client.height(),
+              [this, client](DrawSurface& page) {
                   // The page gets the window's graph of the current design
                   // alone, on axes of its own; the box picture belongs to the
                   // window.

@@ -3,6 +3,7 @@
 
 #include "core/design/SpeakerDesign.h"
 #include "core/plot/DrawPlot.h"
+#include "core/units/DisplayUnits.h"
 
 #include <QImage>
 #include <QWidget>
@@ -56,6 +57,9 @@ public:
     bool ReadIntoDesign(); // false when the exchange stopped at a field
     void ApplyBoxType(BoxKind kind);
     void ShowBoxPicture(BoxKind kind);
+    // Options > Units changed: the volume labels and fields show the new
+    // unit, each field the same value as before (what the user typed too).
+    void OnUnitsChanged();
 
     // Printing entry points.
     QSize ClientSize() const;
@@ -160,6 +164,8 @@ private:
     bool m_readoutShown = false;
     bool m_afterDrawPending = false;
     bool m_initialUpdateDone = false;
+    // The units the volume fields show.
+    UnitSystem m_unitsShown = UnitSystem::Imperial;
 };
 
 } // namespace orvane

@@ -108,7 +108,8 @@ std::optional<QByteArray> RenderPdf(Window& window, const QString& title) {
         // The painter's origin is the printable area's corner, so the page
         // rectangle starts at 0, 0 and spans the writer's size.
         PrintPage(surface, pdf.width(), pdf.height(), 0, 0, title.toStdString(), window.design,
-                  window.width, window.height, [&](DrawSurface& s) { window.Draw(s); });
+                  UnitSystem::Imperial, window.width, window.height,
+                  [&](DrawSurface& s) { window.Draw(s); });
     }
     // Only a finished document ends with its end-of-file marker.
     if (!bytes.trimmed().endsWith("%%EOF"))

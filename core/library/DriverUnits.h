@@ -11,6 +11,7 @@ namespace DriverUnits {
 
 inline constexpr double kLitresPerCubicFoot = 28.316846592; // 0.3048³ m³ in litres
 inline constexpr double kMillimetresPerInch = 25.4;
+inline constexpr double kCentimetresPerInch = 2.54;
 inline constexpr double kMetresPerInch = 0.0254;
 // The share of the nominal cone diameter that radiates (the output figures and
 // the analysis take the effective radius as 0.415·D).

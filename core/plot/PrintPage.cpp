@@ -29,6 +29,14 @@ int64_t CharacterCount(const std::string& text) {
                          [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
 }
 
+// "Vas 3.00ft^3", or in litres "Vas 84.95L".
+std::string VolumeText(const char* name, double ft3, UnitSystem units) {
+    using DisplayUnits::Quantity;
+    if (!DisplayUnits::Converts(units, Quantity::Volume))
+        return Printf("%s %.2fft^3", name, ft3);
+    return Printf("%s %.2fL", name, DisplayUnits::ToDisplay(units, Quantity::Volume, ft3));
+}
+
 } // namespace
 
 PrintLayout ComputePrintLayout(int pageWidth, int pageHeight, int pageLeft, int pageTop,
@@ -61,9 +69,10 @@ PrintLayout ComputePrintLayout(int pageWidth, int pageHeight, int pageLeft, int 
 }
 
 void PrintPage(DrawSurface& surface, int pageWidth, int pageHeight, int pageLeft, int pageTop,
-               const std::string& title, const SpeakerDesign& design, int clientWidth,
-               int clientHeight, const std::function<void(DrawSurface&)>& drawView) {
-    const std::string vas = Printf("Vas %.2fft^3", design.m_vas);
+               const std::string& title, const SpeakerDesign& design, UnitSystem units,
+               int clientWidth, int clientHeight,
+               const std::function<void(DrawSurface&)>& drawView) {
+    const std::string vas = VolumeText("Vas", design.m_vas, units);
     const PrintLayout l =
         ComputePrintLayout(pageWidth, pageHeight, pageLeft, pageTop, title, clientWidth,
                            clientHeight, surface.MeasureText(vas).height);
@@ -72,7 +81,7 @@ void PrintPage(DrawSurface& surface, int pageWidth, int pageHeight, int pageLeft
     surface.TextOut(l.fs.x, l.fs.y, Printf("Fs %.fHz", design.m_fs));
     surface.TextOut(l.qts.x, l.qts.y, Printf("Qts %.2f", design.m_qts));
     surface.TextOut(l.vas.x, l.vas.y, vas);
-    surface.TextOut(l.vb.x, l.vb.y, Printf("Vb %.2fft^3", design.m_v1));
+    surface.TextOut(l.vb.x, l.vb.y, VolumeText("Vb", design.m_v1, units));
     surface.TextOut(l.fb.x, l.fb.y, Printf("Fb %.fHz", design.m_f1));
 
     surface.SetScaling(10, 10, l.k, l.k);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/design/SpeakerDesign.h"
+#include "core/units/DisplayUnits.h"
 
 #include <cstdint>
 #include <functional>
@@ -33,13 +34,15 @@ PrintLayout ComputePrintLayout(int pageWidth, int pageHeight, int pageLeft, int 
                                const std::string& title, int clientWidth, int clientHeight,
                                int headerLineHeight);
 
-// Prints one page of a design: the header in the page's own units and font,
+// Prints one page of a design: the header in the page's own units and font
+// (volumes in the given system: "Vas 3.00ft^3" or "Vas 84.95L"),
 // then a scaling mapping of k/10 with the client origin placed by
 // ComputePrintLayout, then drawView, which runs the view's draw operation on
 // the surface in client units. The printer, print preview and PDF export
 // share it.
 void PrintPage(DrawSurface& surface, int pageWidth, int pageHeight, int pageLeft, int pageTop,
-               const std::string& title, const SpeakerDesign& design, int clientWidth,
-               int clientHeight, const std::function<void(DrawSurface&)>& drawView);
+               const std::string& title, const SpeakerDesign& design, UnitSystem units,
+               int clientWidth, int clientHeight,
+               const std::function<void(DrawSurface&)>& drawView);
 
 } // namespace orvane

@@ -98,6 +98,39 @@ private slots:
         QCOMPARE(ReadAll(path).count("Graph="), 1);
     }
 
+    // Options > Units: "metric" is written and read back; imperial, the
+    // default, adds nothing to a file without the key, and replaces it where
+    // it is. Anything else reads as imperial.
+    void unitsSetting_data() {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<int>("loaded"); // 0 imperial, 1 metric
+        QTest::addColumn<int>("chosen");
+        QTest::addColumn<QByteArray>("after");
+        const QByteArray plain = "[Settings]\nPreviewPages=2\n";
+        QTest::newRow("default kept out") << plain << 0 << 0 << plain;
+        QTest::newRow("metric added") << plain << 0 << 1 << plain + "Units=metric\n";
+        QTest::newRow("metric read") << QByteArray("[Settings]\nUnits=metric\n") << 1 << 1
+                                     << QByteArray("[Settings]\nUnits=metric\n");
+        QTest::newRow("back to imperial") << QByteArray("[Settings]\nUnits=metric\n") << 1 << 0
+                                          << QByteArray("[Settings]\nUnits=imperial\n");
+        QTest::newRow("unknown") << QByteArray("[Settings]\nUnits=furlongs\n") << 0 << 0
+                                 << QByteArray("[Settings]\nUnits=imperial\n");
+    }
+    void unitsSetting() {
+        QFETCH(QByteArray, before);
+        QFETCH(int, loaded);
+        QFETCH(int, chosen);
+        QFETCH(QByteArray, after);
+        const QString path = Path("orvane.ini");
+        WriteAll(path, before);
+        AppSettings settings(path);
+        settings.Load();
+        QCOMPARE(settings.Units(), loaded ? UnitSystem::Metric : UnitSystem::Imperial);
+        settings.SetUnits(chosen ? UnitSystem::Metric : UnitSystem::Imperial);
+        QVERIFY(settings.Save());
+        QCOMPARE(ReadAll(path), after);
+    }
+
     // A new file, in folders made for it, with no temporary file left beside it.
     void newFileHasExactSectionNames() {
         const QString path = Path("new/config/orvane.ini");

@@ -348,7 +348,43 @@ private slots:
             "Set the input power, the box losses and the ports of the analysis");
         row(ID_APP_ABOUT, "&About orvane...", "",
             "Display program information, version number and copyright");
+        row(ID_UNITS_IMPERIAL, "Imperial (ft³, in)", "",
+            "Show volumes in cubic feet and lengths in inches");
+        row(ID_UNITS_METRIC, "Metric (litres, cm, mm)", "",
+            "Show volumes in litres, lengths in centimetres and Xmax in millimetres");
     }
+    // Options > Units: both windows of every design show the new unit at
+    // once, the radio mark follows, and the next start comes up in it.
+    void unitsChangeEveryWindowAndAreRemembered() {
+        QVERIFY(m_app.InitInstance({}));
+        Trigger(ID_WINDOW_NEW);
+        Trigger(ID_FILE_NEW);
+        const auto labels = [this] {
+            QStringList texts;
+            for (QMdiSubWindow* window : Windows()) {
+                auto* view = qobject_cast<COrvaneView*>(window->widget());
+                texts << view->FieldLabel(COrvaneView::Field::V1)->text();
+            }
+            return texts;
+        };
+        QCOMPARE(labels(), QStringList(3, "V1 (ft3)"));
+        QVERIFY(Frame().Action(ID_UNITS_IMPERIAL)->isChecked());
+        Trigger(ID_UNITS_METRIC);
+        QCOMPARE(labels(), QStringList(3, "V1 (L)"));
+        QVERIFY(Frame().Action(ID_UNITS_METRIC)->isChecked());
+        QVERIFY(!Frame().Action(ID_UNITS_IMPERIAL)->isChecked());
+        m_app.ExitInstance();
+        QVERIFY2(IniText().contains("[Settings]\nUnits=metric\n"), qPrintable(IniText()));
+
+        QVERIFY(m_app.InitInstance({}));
+        QVERIFY(Frame().Action(ID_UNITS_METRIC)->isChecked());
+        QCOMPARE(labels(), QStringList(1, "V1 (L)"));
+        Trigger(ID_UNITS_IMPERIAL);
+        QCOMPARE(labels(), QStringList(1, "V1 (ft3)"));
+        m_app.ExitInstance();
+        QVERIFY2(IniText().contains("[Settings]\nUnits=imperial\n"), qPrintable(IniText()));
+    }
+
     void menuEntries() {
         QFETCH(int, id);
         QFETCH(QString, key);

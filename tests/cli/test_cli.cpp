@@ -4,7 +4,9 @@
 #include "tests/support/CliRun.h"
 
 #include <QtTest>
+#include <cmath>
 #include <limits>
+#include <tuple>
 
 using namespace orvane;
 
@@ -211,6 +213,58 @@ private slots:
             "\"coneDiameter\": 8, \"efficiency\": 90, \"boxType\": \"Bandpass6\", "
             "\"driverCount\": 65535}, \"autoValue\": "));
         QVERIFY(r.out.endsWith("}\n"));
+    }
+
+    // new --units metric reads litres, centimetres and millimetres and stores
+    // cubic feet and inches; info --units metric adds them converted back,
+    // beside the record as stored. Every factor from its definition.
+    void metricUnits() {
+        const double litres = 0.3048 * 0.3048 * 0.3048 * 1000;
+        const QString path = m_dir.filePath("metric.spk");
+        QCOMPARE(RunCli(Args("new --units metric --type Bandpass6 --fs 30 --qts 0.4 --vas 84.95 "
+                             "--v1 1.23456789 --v2 0.1 --xmax 6.35 --cone-diameter 25.4 "
+                             "--port-diameter 7.62 -o")
+                        << path)
+                     .code,
+                 0);
+        const CliRun r = RunCli({"info", path, "--units", "metric"});
+        QCOMPARE(r.code, 0);
+        const QJsonObject o = QJsonDocument::fromJson(r.out).object();
+        const QJsonObject record = o["record"].toObject();
+        const QJsonObject metric = o["metric"].toObject();
+        const auto near = [](double a, double b) {
+            return std::abs(a - b) <= 1e-14 * std::max(std::abs(a), std::abs(b));
+        };
+        const std::tuple<const char*, const char*, double, double> values[] = {
+            {"vas", "vas_l", litres, 84.95},
+            {"v1", "v1_l", litres, 1.23456789},
+            {"v2", "v2_l", litres, 0.1},
+            {"xmax", "xmax_mm", 25.4, 6.35},
+            {"coneDiameter", "cone_diameter_cm", 2.54, 25.4},
+        };
+        for (const auto& [stored, shown, factor, given] : values) {
+            QVERIFY2(near(record[stored].toDouble() * factor, given), stored);
+            QVERIFY2(near(metric[shown].toDouble(), given), shown);
+        }
+        QVERIFY(near(o["extended"].toObject()["portDiameter"].toDouble(), 3));
+        QVERIFY(near(metric["port_diameter_cm"].toDouble(), 7.62));
+        QVERIFY(metric["port2_diameter_cm"].isNull());
+        QCOMPARE(metric.size(), 7);
+        QVERIFY(r.out.endsWith("}}\n"));
+
+        // Without --units, or with the default, not one byte changes.
+        const CliRun plain = RunCli({"info", path});
+        QCOMPARE(RunCli({"info", path, "--units", "imperial"}).out, plain.out);
+        QVERIFY(!plain.out.contains("\"metric\""));
+        QCOMPARE(r.out.left(plain.out.size() - 2), plain.out.left(plain.out.size() - 2));
+
+        // Imperial options are taken as they are.
+        const QString same = m_dir.filePath("imperial.spk");
+        QCOMPARE(RunCli(Args("new --units imperial --vas 3 --xmax 0.25 -o") << same).code, 0);
+        const QJsonObject back =
+            QJsonDocument::fromJson(RunCli({"info", same}).out).object()["record"].toObject();
+        QCOMPARE(back["vas"].toDouble(), 3.0);
+        QCOMPARE(back["xmax"].toDouble(), 0.25);
     }
 
     // Non-finite values are strings, names are valid JSON text, unknown types have no figures.
@@ -453,6 +507,9 @@ private slots:
         QTest::newRow("analyze power text") << "analyze x.spk --power 1W";
         QTest::newRow("analyze no file") << "analyze --summary";
         QTest::newRow("analyze unknown option") << "analyze x.spk --csv 1";
+        QTest::newRow("new units furlongs") << "new -o x.spk --units furlongs";
+        QTest::newRow("info units Metric") << "info x.spk --units Metric";
+        QTest::newRow("info units without value") << "info x.spk --units";
     }
     // The first line names what is wrong, the same for every subcommand.
     void usageMessages_data() {

@@ -22,11 +22,12 @@ private slots:
         d.m_boxType = "Vented";
         RecordingSurface s;
         int calls = 0;
-        PrintPage(s, 4800, 6600, 0, 0, "spkr1", d, 800, 600, [&](DrawSurface& surface) {
-            QCOMPARE(&surface, static_cast<DrawSurface*>(&s));
-            ++calls;
-            s.Marker("view");
-        });
+        PrintPage(s, 4800, 6600, 0, 0, "spkr1", d, UnitSystem::Imperial, 800, 600,
+                  [&](DrawSurface& surface) {
+                      QCOMPARE(&surface, static_cast<DrawSurface*>(&s));
+                      ++calls;
+                      s.Marker("view");
+                  });
         QCOMPARE(calls, 1);
         QStringList header;
         for (size_t i = 0; i < 7 && i < s.ops.size(); ++i) {
@@ -43,6 +44,24 @@ private slots:
         QCOMPARE(s.ops[8].kind, Kind::Origin);
         QCOMPARE(QPoint(s.ops[8].x, s.ops[8].y), QPoint(0, 480 + 16 + 60));
         QCOMPARE(s.ops[9].kind, Kind::Marker);
+    }
+
+    // In litres the volumes of the header convert (3 ft3 = 84.950539776 L,
+    // 1.5 ft3 = 42.475269888 L); the places stay.
+    void metricHeader() {
+        SpeakerDesign d = ReferenceDriver();
+        d.m_v1 = 1.5;
+        d.m_f1 = 51.96;
+        d.m_boxType = "Vented";
+        RecordingSurface s;
+        PrintPage(s, 4800, 6600, 0, 0, "spkr1", d, UnitSystem::Metric, 800, 600, {});
+        QStringList header;
+        for (size_t i = 0; i < 7 && i < s.ops.size(); ++i)
+            header
+                << QString("%1,%2 %3").arg(s.ops[i].x).arg(s.ops[i].y).arg(s.ops[i].text.c_str());
+        QCOMPARE(header, QStringList({"300,60 spkr1", "1200,60 Vented", "300,240 Fs 30Hz",
+                                      "300,360 Qts 0.40", "300,480 Vas 84.95L",
+                                      "1320,240 Vb 42.48L", "1320,360 Fb 52Hz"}));
     }
 
     // The graph's origin stays 150 device pixels down while the header ends
@@ -69,7 +88,8 @@ private slots:
         QFETCH(int, originY);
         RecordingSurface s;
         s.ownFontHeight = lineHeight;
-        PrintPage(s, pageWidth, 100000, 0, 0, "spkr1", SpeakerDesign{}, 800, 600, {});
+        PrintPage(s, pageWidth, 100000, 0, 0, "spkr1", SpeakerDesign{}, UnitSystem::Imperial, 800,
+                  600, {});
         const auto scaling = s.Of(Kind::Scaling);
         const auto origin = s.Of(Kind::Origin);
         QCOMPARE(scaling.size(), size_t(1));
