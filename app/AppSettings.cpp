@@ -20,6 +20,7 @@ void AppSettings::Load() {
     ini.Load(m_path);
     m_recent.ReadFrom(ini);
     m_previewPages = ini.IntValue(kSettingsSection, kPreviewPagesKey, 0);
+    m_graph = GraphFromName(ini.Value(kSettingsSection, kGraphKey).toStdString());
     m_units = DisplayUnits::FromName(ini.Value(kSettingsSection, kUnitsKey).toStdString())
                   .value_or(UnitSystem::Imperial);
 }
@@ -38,6 +39,8 @@ FileResult AppSettings::Save() const {
     m_recent.WriteTo(ini);
     if (m_previewPages != 0)
         ini.SetIntValue(kSettingsSection, kPreviewPagesKey, m_previewPages);
+    if (m_graph)
+        ini.SetValue(kSettingsSection, kGraphKey, QString::fromUtf8(GraphName(*m_graph)));
     // A file without the key keeps its bytes while the units are the default.
     if (m_units != UnitSystem::Imperial || ini.Contains(kSettingsSection, kUnitsKey)) {
         const std::string_view name = DisplayUnits::Name(m_units);

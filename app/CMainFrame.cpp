@@ -12,6 +12,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QDropEvent>
 #include <QFontMetrics>
@@ -73,6 +74,12 @@ constexpr CommandId kCheckable[] = {
     ID_BOX_BANDPASS4, ID_BOX_BANDPASS6,   ID_AMPLITUDE_1,    ID_AMPLITUDE_2,
     ID_AMPLITUDE_5,   ID_AMPLITUDE_10,    ID_UNITS_IMPERIAL, ID_UNITS_METRIC,
 };
+
+// The Graph entries, in kAllGraphs order.
+constexpr CommandId kGraphs[] = {ID_GRAPH_RESPONSE,  ID_GRAPH_SPL,      ID_GRAPH_MAX_SPL,
+                                 ID_GRAPH_EXCURSION, ID_GRAPH_VELOCITY, ID_GRAPH_IMPEDANCE,
+                                 ID_GRAPH_DELAY};
+static_assert(std::size(kGraphs) == kAllGraphs.size());
 
 constexpr CommandId kRecent[] = {ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE2, ID_FILE_MRU_FILE3,
                                  ID_FILE_MRU_FILE4};
@@ -177,6 +184,15 @@ void CMainFrame::CreateActions() {
                          m_actions[ID_AMPLITUDE_5], m_actions[ID_AMPLITUDE_10]};
     m_marks.box[0]->setChecked(true);
     m_marks.amplitude[0]->setChecked(true);
+    // The graphs are radio items: one is checked, the response plot at first.
+    auto* graphs = new QActionGroup(this);
+    for (size_t i = 0; i < std::size(kGraphs); ++i) {
+        QAction* action = m_actions[kGraphs[i]];
+        action->setCheckable(true);
+        graphs->addAction(action);
+        m_marks.graph[i] = action;
+    }
+    m_marks.graph[0]->setChecked(true);
     // The two units are radio entries: one of them is always chosen.
     auto* units = new QActionGroup(this);
     units->addAction(m_actions[ID_UNITS_IMPERIAL]);
@@ -226,6 +242,30 @@ void CMainFrame::CreateToolBar() {
         action->setIcon(QIcon(QString::fromUtf8(slot.image)));
         m_toolBar->addAction(action);
     }
+    // The graph choice as a drop-down after the buttons, following the marks.
+    m_graphChoice = new QComboBox(m_toolBar);
+    m_graphChoice->setObjectName(QStringLiteral("graphChoice"));
+    m_graphChoice->setToolTip(QStringLiteral("Graph"));
+    m_graphChoice->setFocusPolicy(Qt::NoFocus);
+    for (CommandId id : kGraphs)
+        m_graphChoice->addItem(QString(m_actions[id]->text()).remove(QLatin1Char('&')));
+    m_toolBar->addSeparator();
+    m_toolBar->addWidget(m_graphChoice);
+    connect(m_graphChoice, &QComboBox::activated, this, [this](int index) {
+        if (index >= 0 && index < static_cast<int>(std::size(kGraphs)))
+            m_actions[kGraphs[index]]->trigger();
+    });
+    for (size_t i = 0; i < std::size(kGraphs); ++i) {
+        QAction* action = m_actions[kGraphs[i]];
+        connect(action, &QAction::toggled, m_graphChoice, [this, i](bool on) {
+            if (on)
+                m_graphChoice->setCurrentIndex(static_cast<int>(i));
+        });
+    }
+    // Enabled as the entries are: only while a design window is there to show it.
+    connect(m_actions[kGraphs[0]], &QAction::changed, m_graphChoice,
+            [this] { m_graphChoice->setEnabled(m_actions[kGraphs[0]]->isEnabled()); });
+    m_graphChoice->setEnabled(m_actions[kGraphs[0]]->isEnabled());
     addToolBar(Qt::TopToolBarArea, m_toolBar);
     // Hiding by any other way (a floating bar's own close) keeps the mark honest.
     connect(m_toolBar, &QToolBar::visibilityChanged, this,
@@ -305,9 +345,13 @@ void CMainFrame::CreateMenus() {
     display->addAction(m_actions[ID_VIEW_TOOLBAR]);
     display->addAction(m_actions[ID_VIEW_STATUS_BAR]);
     display->addAction(m_actions[ID_REDRAW]);
+    QMenu* graph = display->addMenu(QStringLiteral("&Graph"));
+    for (QAction* action : m_marks.graph)
+        graph->addAction(action);
     QMenu* driver = NewMenu("&Driver");
     driver->addAction(m_actions[ID_DRIVER_PARAMS]);
     driver->addAction(m_actions[ID_DRIVER_LIBRARY]);
+    driver->addAction(m_actions[ID_DRIVER_ELECTRICAL]);
     QMenu* box = NewMenu("&Box");
     for (QAction* action : m_marks.box)
         box->addAction(action);
@@ -325,6 +369,7 @@ void CMainFrame::CreateMenus() {
     QMenu* units = options->addMenu(QStringLiteral("&Units"));
     units->addAction(m_actions[ID_UNITS_IMPERIAL]);
     units->addAction(m_actions[ID_UNITS_METRIC]);
+    options->addAction(m_actions[ID_ANALYSIS_SETTINGS]);
     m_windowMenu = NewMenu("&Window");
     m_windowMenu->addAction(m_actions[ID_WINDOW_NEW]);
     m_windowMenu->addAction(m_actions[ID_WINDOW_CASCADE]);

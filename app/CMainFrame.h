@@ -14,6 +14,7 @@
 #include <functional>
 #include <map>
 
+class QComboBox;
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
@@ -42,6 +43,8 @@ public:
     // Checks the Options > Units entry of the units in force.
     void SetUnitsMark(UnitSystem units);
     QToolBar* ToolBar() const { return m_toolBar; }
+    // The toolbar's drop-down of the graphs.
+    QComboBox* GraphChoice() const { return m_graphChoice; }
     // CAP, NUM, SCRL in that order.
     const std::array<QLabel*, 3>& LockPanes() const { return m_lockPanes; }
 
@@ -110,6 +113,7 @@ private:
     QAction* m_recentPlaceholder = nullptr;
     ViewMarks m_marks;
     QToolBar* m_toolBar = nullptr;
+    QComboBox* m_graphChoice = nullptr;
     // Ctrl+W: closes the active design window wherever the focus is.
     QAction* m_closeWindowAction = nullptr;
     std::array<QLabel*, 3> m_lockPanes{};

@@ -26,6 +26,7 @@
 #include <QPointer>
 #include <QPrinter>
 #include <QScreen>
+#include <QStatusBar>
 
 namespace orvane {
 
@@ -61,8 +62,21 @@ bool COrvaneApp::InitInstance(const QByteArrayList& arguments) {
     m_docs->SetFileDialog(m_fileDialog);
     m_docs->SetRecentHook([this](const QString& path) { AddRecentFile(path); });
     // Every new view asks for the driver at its first drawing while Fs is 0.
-    m_docs->SetViewSetup(m_viewSetupSet ? m_viewSetup : [](COrvaneView& view) {
-        ToolCommands::InstallFirstDrawCheck(view);
+    // A new view shows the graph chosen last, and reads the pointer's values
+    // into the status bar.
+    m_docs->SetViewSetup([this](COrvaneView& view) {
+        view.SetGraph(m_settings->NewWindowGraph());
+        view.SetGraphHook([this](Graph graph) { m_settings->SetNewWindowGraph(graph); });
+        view.SetReadoutHook([this](const QString& text) {
+            if (text.isEmpty())
+                m_frame->statusBar()->clearMessage();
+            else
+                m_frame->statusBar()->showMessage(text);
+        });
+        if (m_viewSetupSet)
+            m_viewSetup(view);
+        else
+            ToolCommands::InstallFirstDrawCheck(view);
     });
     m_frame->Router().SetHandlers(CommandRouter::Level::Application, ApplicationCommands());
     m_frame->SetCloseQuery([this] { return QueryClose(); });
@@ -182,6 +196,15 @@ CommandRouter::Table COrvaneApp::DesignCommands(COrvaneView& target) {
         const int step = amplitude.second;
         table[amplitude.first] = onView([step](COrvaneView& v) { v.OnAmplitude(step); });
     }
+    for (size_t i = 0; i < kAllGraphs.size(); ++i) {
+        const Graph graph = kAllGraphs[i];
+        table[static_cast<CommandId>(ID_GRAPH_RESPONSE + static_cast<int>(i))] =
+            onView([graph](COrvaneView& v) { v.OnGraph(graph); });
+    }
+    table[ID_DRIVER_ELECTRICAL] =
+        onView([](COrvaneView& v) { ToolCommands::OnElectricalParams(v); });
+    table[ID_ANALYSIS_SETTINGS] =
+        onView([](COrvaneView& v) { ToolCommands::OnAnalysisSettings(v); });
     table[ID_BOX_ALIGNMENTS] = onView([](COrvaneView& v) { ToolCommands::OnAlignments(v); });
     table[ID_DRIVER_PARAMS] = onView([](COrvaneView& v) { ToolCommands::OnDriverParams(v); });
     table[ID_DRIVER_LIBRARY] =
@@ -202,9 +225,11 @@ void COrvaneApp::OnActiveWindowChanged() {
     if (!m_frame || !m_docs)
         return;
     CommandRouter& router = m_frame->Router();
-    if (COrvaneView* view = m_docs->ActiveView())
+    if (COrvaneView* view = m_docs->ActiveView()) {
         router.SetHandlers(CommandRouter::Level::View, DesignCommands(*view));
-    else
+        // Each window has its own graph; the marks show the active one's.
+        m_frame->Marks().SetGraphMark(view->CurrentGraph());
+    } else
         router.ClearHandlers(CommandRouter::Level::View);
 }
 

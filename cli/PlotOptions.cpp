@@ -46,7 +46,7 @@ bool FormatOf(const std::string& path, PlotFormat& format) {
 } // namespace
 
 bool ReadPlotRequest(const CliArgs& args, PlotRequest& request, std::string& error) {
-    if (error = args.UnknownOption({"o", "size", "db-per-div"}); !error.empty())
+    if (error = args.UnknownOption({"o", "size", "db-per-div", "graph"}); !error.empty())
         return false;
     if (args.positional.size() != 1) {
         error = "plot takes exactly one design file";
@@ -74,6 +74,14 @@ bool ReadPlotRequest(const CliArgs& args, PlotRequest& request, std::string& err
             return false;
         }
         request.dbPerDiv = static_cast<int>(perDiv);
+    }
+    if (args.Has("graph")) {
+        const std::optional<Graph> graph = GraphFromName(args.options.at("graph"));
+        if (!graph) {
+            error = "--graph is response, spl, maxspl, excursion, velocity, impedance or delay";
+            return false;
+        }
+        request.graph = *graph;
     }
     return true;
 }

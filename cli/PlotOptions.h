@@ -2,6 +2,7 @@
 #pragma once
 
 #include "cli/CliCommand.h"
+#include "core/plot/Graph.h"
 
 #include <string>
 
@@ -19,12 +20,15 @@ struct PlotRequest {
     int width = 800; // the client area of the design window drawn
     int height = 600;
     int dbPerDiv = 1;
+    Graph graph = Graph::Response;
 };
 
 // Keeps the image of the largest plot under 256 MB.
 inline constexpr int kMaxPlotSide = 8192;
 
-inline constexpr const char* kPlotUsage = "plot FILE -o OUT [--size WxH] [--db-per-div 1|2|5|10]";
+inline constexpr const char* kPlotUsage =
+    "plot FILE -o OUT [--size WxH] [--db-per-div 1|2|5|10] "
+    "[--graph response|spl|maxspl|excursion|velocity|impedance|delay]";
 
 // Fills `request` from plot's options; false with the usage message in
 // `error` when the line is wrong.

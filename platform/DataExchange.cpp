@@ -170,6 +170,37 @@ DataExchange& DataExchange::OptionalNumber(QLineEdit* edit, std::optional<double
     return *this;
 }
 
+DataExchange& DataExchange::OptionalNumber(QLineEdit* edit, std::optional<double>& value,
+                                           double low, double high, bool zeroAllowed) {
+    OptionalNumber(edit, value);
+    if (!Reading() || !m_ok || !value)
+        return *this;
+    if (zeroAllowed && *value == 0)
+        return *this;
+    if (!(*value >= low && *value <= high)) {
+        Fail(edit, zeroAllowed
+                       ? QStringLiteral("Please enter 0 or a number between %1 and %2.")
+                             .arg(NumericText::FormatNumber(low), NumericText::FormatNumber(high))
+                       : NumberRangeMessage(low, high));
+    }
+    return *this;
+}
+
+DataExchange& DataExchange::OptionalText(QLineEdit* edit, std::optional<std::string>& value) {
+    if (m_direction == Direction::Display) {
+        WriteField(edit, value ? QString::fromStdString(*value) : QString());
+        return *this;
+    }
+    if (!m_ok)
+        return *this;
+    const QString text = edit->text().trimmed();
+    if (text.isEmpty())
+        value.reset();
+    else
+        value = text.toStdString();
+    return *this;
+}
+
 DataExchange& DataExchange::RequiredText(QLineEdit* edit, std::string& value,
                                          const QString& message) {
     if (m_direction == Direction::Display) {

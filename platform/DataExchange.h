@@ -51,6 +51,14 @@ public:
     // An optional number: an empty (or blank) field is no value, and no value
     // shows as an empty field; anything else as Number.
     DataExchange& OptionalNumber(QLineEdit* edit, std::optional<double>& value);
+    // The same, checked against [low, high] when a value is given (and 0
+    // also allowed with zeroAllowed): "Please enter a number between %1 and
+    // %2." or "Please enter 0 or a number between %1 and %2."
+    DataExchange& OptionalNumber(QLineEdit* edit, std::optional<double>& value, double low,
+                                 double high, bool zeroAllowed = false);
+    // Text that may be empty: read without the blanks around it, and nothing
+    // left is no value.
+    DataExchange& OptionalText(QLineEdit* edit, std::optional<std::string>& value);
     // Text that must not be blank; read without the blanks around it, and
     // `message` when nothing is left.
     DataExchange& RequiredText(QLineEdit* edit, std::string& value, const QString& message);

@@ -168,6 +168,10 @@ void CPortCalcDlg::UpdatePortLength(bool countChanged) {
         LengthLine(port ? std::optional(port->effectiveDiameter) : std::nullopt));
 }
 
+bool CPortCalcDlg::RearChosen() const {
+    return m_rear->isChecked();
+}
+
 QLineEdit* CPortCalcDlg::InitialEntry() const {
     return m_diameterEdit;
 }

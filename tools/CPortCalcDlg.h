@@ -33,6 +33,9 @@ public:
     double m_coneDiameter = 0;
     std::optional<double> m_computedLength; // empty when the last update had no value
 
+    // Whether the rear chamber (V2, F2) is the one worked out.
+    bool RearChosen() const;
+
 protected:
     bool DoDataExchange(DataExchange::Direction direction) override;
     void OnInitDialog() override;

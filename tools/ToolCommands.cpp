@@ -3,11 +3,14 @@
 
 #include "core/design/COrvaneDoc.h"
 #include "core/library/DriverDesign.h"
+#include "core/model/Acoustics.h"
 #include "platform/Message.h"
 #include "tools/CAlignmentDlg.h"
+#include "tools/CAnalysisDlg.h"
 #include "tools/CBoxCalcDlg.h"
 #include "tools/CDriverLibraryDlg.h"
 #include "tools/CDriverParamsDlg.h"
+#include "tools/CElectricalDlg.h"
 #include "tools/CFreqRangeDlg.h"
 #include "tools/CPortCalcDlg.h"
 #include "tools/CTSParamsDlg.h"
@@ -37,6 +40,66 @@ void OnDriverParams(COrvaneView& view) {
     d.m_coneDiameter = dlg.m_coneDiameter;
     d.m_efficiency = dlg.m_efficiency;
     view.GetDocument().MarkModifiedIfChanged(before);
+}
+
+namespace {
+
+// A change of the extra values: marked, and the current graph drawn afresh.
+void ExtrasChanged(COrvaneView& view, const SpeakerDesign& before) {
+    if (view.GetDocument().Design().SameBits(before))
+        return;
+    view.GetDocument().MarkModifiedIfChanged(before);
+    view.EraseAndRedraw();
+}
+
+// A value with a default is stored once it differs from what is in force,
+// so that OK on unchanged defaults adds nothing to the file.
+template <class T> void StoreIfChanged(std::optional<T>& stored, T value, T fallback) {
+    if (value != stored.value_or(fallback))
+        stored = value;
+}
+
+} // namespace
+
+void OnElectricalParams(COrvaneView& view) {
+    SpeakerDesign& d = view.GetDocument().Design();
+    CElectricalDlg dlg(d, &view);
+    dlg.m_name = d.m_extras.name;
+    dlg.m_re = d.m_extras.re;
+    dlg.m_qes = d.m_extras.qes;
+    dlg.m_le = d.m_extras.le;
+    dlg.m_pe = d.m_extras.pe;
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    const SpeakerDesign before = d;
+    d.m_extras.name = dlg.m_name;
+    d.m_extras.re = dlg.m_re;
+    d.m_extras.qes = dlg.m_qes;
+    d.m_extras.le = dlg.m_le;
+    d.m_extras.pe = dlg.m_pe;
+    ExtrasChanged(view, before);
+}
+
+void OnAnalysisSettings(COrvaneView& view) {
+    SpeakerDesign& d = view.GetDocument().Design();
+    DesignExtras& x = d.m_extras;
+    CAnalysisDlg dlg(d.Kind(), &view);
+    dlg.m_power = x.power.value_or(Acoustics::kDefaultPower);
+    dlg.m_ql = x.ql.value_or(Acoustics::kDefaultQl);
+    dlg.m_portDiameter = x.portDiameter;
+    dlg.m_ports = x.ports.value_or(1);
+    dlg.m_port2Diameter = x.port2Diameter;
+    dlg.m_ports2 = x.ports2.value_or(1);
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    const SpeakerDesign before = d;
+    StoreIfChanged(x.power, dlg.m_power, Acoustics::kDefaultPower);
+    StoreIfChanged(x.ql, dlg.m_ql, Acoustics::kDefaultQl);
+    x.portDiameter = dlg.m_portDiameter;
+    StoreIfChanged<std::uint16_t>(x.ports, static_cast<std::uint16_t>(dlg.m_ports), 1);
+    x.port2Diameter = dlg.m_port2Diameter;
+    StoreIfChanged<std::uint16_t>(x.ports2, static_cast<std::uint16_t>(dlg.m_ports2), 1);
+    ExtrasChanged(view, before);
 }
 
 void OnFreqRange(COrvaneView& view) {
@@ -75,7 +138,24 @@ void OnPortCalc(COrvaneView& view) {
     dlg.m_v2 = d.m_v2;
     dlg.m_xmax = d.m_xmax;
     dlg.m_coneDiameter = d.m_coneDiameter;
-    dlg.exec();
+    if (dlg.exec() != QDialog::Accepted || !(dlg.m_portDiameter > 0) || dlg.m_portCount < 1 ||
+        dlg.m_portCount > 0xFFFF)
+        return;
+    if (ShowMessage(&view, QStringLiteral("Use these ports for the analysis?"),
+                    MessageKind::Question, QString(),
+                    QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return;
+    SpeakerDesign& design = view.GetDocument().Design();
+    const SpeakerDesign before = design;
+    const auto count = static_cast<std::uint16_t>(dlg.m_portCount);
+    if (dlg.RearChosen()) {
+        design.m_extras.port2Diameter = dlg.m_portDiameter;
+        StoreIfChanged<std::uint16_t>(design.m_extras.ports2, count, 1);
+    } else {
+        design.m_extras.portDiameter = dlg.m_portDiameter;
+        StoreIfChanged<std::uint16_t>(design.m_extras.ports, count, 1);
+    }
+    ExtrasChanged(view, before);
 }
 
 void OnBoxCalc(COrvaneView& view) {

@@ -13,11 +13,18 @@ namespace ToolCommands {
 
 // "&Driver Parameters": the six driver fields; OK writes them back.
 void OnDriverParams(COrvaneView& view);
+// "&Electrical Parameters…": the driver's name, Re, Qes, Le and Pe; OK writes
+// them back, and a change marks the design modified and draws it afresh.
+void OnElectricalParams(COrvaneView& view);
+// "&Analysis Settings…": input power, QL and the ports of the vented
+// chambers, as OnElectricalParams.
+void OnAnalysisSettings(COrvaneView& view);
 // "&Frequency Range": applies the span only when upper - lower > 10 Hz, then
 // erases and redraws the view whatever the outcome.
 void OnFreqRange(COrvaneView& view);
 // "&Port Calculator": refused for Sealed designs and for a V1 or F1 that is not
-// positive; nothing comes back.
+// positive. Closed with OK and a port diameter, it offers the diameter and
+// number of ports as the chamber's ports for the analysis.
 void OnPortCalc(COrvaneView& view);
 // "&Box Calculator": starts from V1; nothing comes back.
 void OnBoxCalc(COrvaneView& view);

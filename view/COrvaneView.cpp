@@ -18,6 +18,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPrinter>
@@ -148,6 +149,8 @@ COrvaneView::COrvaneView(COrvaneDoc& doc, const ViewMarks& marks, QWidget* paren
     // Everything below the form is the backing image; the paint event copies it.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::NoFocus);
+    // The read-out follows the pointer without a button held.
+    setMouseTracking(true);
     m_unitsShown = UnitChoice::Current();
     BuildForm();
 }
@@ -179,6 +182,9 @@ void COrvaneView::BuildForm() {
         previous = m_edits[i];
     }
     setTabOrder(previous, m_plotButton);
+    // The pointer on the form has left the plot, though not the view.
+    for (QWidget* child : findChildren<QWidget*>())
+        child->installEventFilter(this);
     LayoutForm();
 }
 
@@ -441,7 +447,18 @@ void COrvaneView::OnAmplitude(int dbPerDiv) {
     EraseAndRedraw();
 }
 
+void COrvaneView::OnGraph(Graph graph) {
+    m_graph = graph;
+    m_marks.SetGraphMark(graph);
+    m_readout.reset();
+    if (m_graphHook)
+        m_graphHook(graph);
+    EraseAndRedraw();
+}
+
 void COrvaneView::EraseAndRedraw() {
+    // The current design alone: its graph chooses its axes afresh.
+    m_axes.reset();
     if (!EnsureImage())
         return;
     m_image.fill(Qt::white);
@@ -450,6 +467,28 @@ void COrvaneView::EraseAndRedraw() {
 
 void COrvaneView::SetAfterDrawHook(std::function<void(COrvaneView&)> hook) {
     m_afterDrawHook = std::move(hook);
+}
+
+void COrvaneView::SetReadoutHook(std::function<void(const QString&)> hook) {
+    m_readoutHook = std::move(hook);
+}
+
+void COrvaneView::SetGraphHook(std::function<void(Graph)> hook) {
+    m_graphHook = std::move(hook);
+}
+
+QString COrvaneView::ReadoutAt(QPointF point) {
+    const SpeakerDesign& design = m_doc.Design();
+    const std::optional<double> frequency =
+        PlotFrequencyAt(design, width(), height(), point.x(), point.y());
+    if (!frequency)
+        return {};
+    // The curves are worked out once per design and graph, not per movement.
+    if (!m_readout || m_readout->graph != m_graph || !m_readoutDesign.SameBits(design)) {
+        m_readoutDesign = design;
+        m_readout = ComputeGraphCurves(m_graph, design);
+    }
+    return QString::fromStdString(ReadoutText(*m_readout, *frequency));
 }
 
 // --- Drawing ----------------------------------------------------------------
@@ -486,7 +525,8 @@ void COrvaneView::PlotOnImage() {
     {
         QPainter painter(&m_image);
         QtDrawSurface surface(painter);
-        value = DrawPlot(surface, m_doc.Design(), m_f1Entered, Scale(), width(), height());
+        value = DrawGraph(surface, m_doc.Design(), m_f1Entered, m_graph, Scale(), width(), height(),
+                          m_axes);
     }
     ShowAutoValue(value);
     update();
@@ -510,13 +550,20 @@ void COrvaneView::PrintOn(QPrinter& printer) {
         return; // the printer refused the job; Qt has already said why
     QtDrawSurface surface(painter);
     // The painter's origin is the printable area's top-left corner.
+    PrintPageOn(surface, printer.width(), printer.height());
+}
+
+void COrvaneView::PrintPageOn(DrawSurface& surface, int pageWidth, int pageHeight) {
     const QSize client = ClientSize();
-    PrintPage(surface, printer.width(), printer.height(), 0, 0, m_doc.Title(), m_doc.Design(),
+    PrintPage(surface, pageWidth, pageHeight, 0, 0, m_doc.Title(), m_doc.Design(),
               UnitChoice::Current(), client.width(), client.height(),
               [this, client](DrawSurface& page) {
-                  // The page gets the plot; the box picture belongs to the window.
-                  ShowAutoValue(DrawPlot(page, m_doc.Design(), m_f1Entered, Scale(), client.width(),
-                                         client.height()));
+                  // The page gets the window's graph of the current design
+                  // alone, on axes of its own; the box picture belongs to the
+                  // window.
+                  std::optional<GraphAxes> axes;
+                  ShowAutoValue(DrawGraph(page, m_doc.Design(), m_f1Entered, m_graph, Scale(),
+                                          client.width(), client.height(), axes));
               });
 }
 
@@ -567,6 +614,35 @@ void COrvaneView::resizeEvent(QResizeEvent* event) {
 void COrvaneView::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     OnInitialUpdate();
+}
+
+void COrvaneView::mouseMoveEvent(QMouseEvent* event) {
+    QWidget::mouseMoveEvent(event);
+    if (!m_readoutHook)
+        return;
+    const QString text = ReadoutAt(event->position());
+    // Leaving the plot gives the status bar back once.
+    if (text.isEmpty() && !m_readoutShown)
+        return;
+    m_readoutShown = !text.isEmpty();
+    m_readoutHook(text);
+}
+
+void COrvaneView::leaveEvent(QEvent* event) {
+    QWidget::leaveEvent(event);
+    EndReadout();
+}
+
+bool COrvaneView::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Enter)
+        EndReadout();
+    return QWidget::eventFilter(watched, event);
+}
+
+void COrvaneView::EndReadout() {
+    if (m_readoutShown && m_readoutHook)
+        m_readoutHook(QString());
+    m_readoutShown = false;
 }
 
 void COrvaneView::keyPressEvent(QKeyEvent* event) {

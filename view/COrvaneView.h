@@ -43,6 +43,9 @@ public:
     void OnRedraw();
     void OnBoxType(BoxKind kind); // Unknown is ignored
     void OnAmplitude(int dbPerDiv);
+    // Shows another graph: the current design alone, on the graph's own
+    // axes. Each window keeps its own choice.
+    void OnGraph(Graph graph);
     void EraseAndRedraw();
 
     // First display: fills the form from the record. Runs once; showEvent
@@ -61,9 +64,24 @@ public:
     // Printing entry points.
     QSize ClientSize() const;
     void PrintOn(QPrinter& printer);
+    // The printed page of the window's graph, on any surface.
+    void PrintPageOn(DrawSurface& surface, int pageWidth, int pageHeight);
 
     // Runs after each draw operation, once the repaint showing it is done.
     void SetAfterDrawHook(std::function<void(COrvaneView&)> hook);
+    // Receives the read-out of the pointer over the plot ("45 Hz   −3.2 dB"),
+    // and an empty text when the pointer leaves the plot.
+    void SetReadoutHook(std::function<void(const QString&)> hook);
+    // Receives each graph the user chooses in this window.
+    void SetGraphHook(std::function<void(Graph)> hook);
+
+    Graph CurrentGraph() const { return m_graph; }
+    // The graph before the first drawing (a new window's remembered choice);
+    // no drawing of its own.
+    void SetGraph(Graph graph) { m_graph = graph; }
+    // The read-out at a client point: empty outside the plot or where the
+    // graph has no value.
+    QString ReadoutAt(QPointF point);
 
     PlotScale Scale() const { return {m_scaleBottom, m_scaleSpan, m_dbPerDiv}; }
     QLineEdit* FieldEdit(Field field) const { return m_edits[static_cast<size_t>(field)]; }
@@ -94,6 +112,9 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // A text the program wrote into an entry field and the exact value it
@@ -119,6 +140,8 @@ private:
     // Runs DrawPlot on the backing image over what it already holds.
     void PlotOnImage();
     void ShowAutoValue(const AutoValue& value);
+    // The pointer has left the plot: the status bar gets its own text back.
+    void EndReadout();
     bool EnsureImage();
 
     COrvaneDoc& m_doc;
@@ -130,6 +153,15 @@ private:
     QImage m_image;
     QImage m_boxPicture;
     std::function<void(COrvaneView&)> m_afterDrawHook;
+    std::function<void(const QString&)> m_readoutHook;
+    std::function<void(Graph)> m_graphHook;
+    Graph m_graph = Graph::Response;
+    // The level axes of what the image shows, kept for curves drawn over it.
+    std::optional<GraphAxes> m_axes;
+    // The curves the read-out reads, and the design they are of.
+    std::optional<GraphCurves> m_readout;
+    SpeakerDesign m_readoutDesign;
+    bool m_readoutShown = false;
     bool m_afterDrawPending = false;
     bool m_initialUpdateDone = false;
     // The units the volume fields show.

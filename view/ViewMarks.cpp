@@ -20,4 +20,11 @@ void ViewMarks::SetAmplitudeMark(int dbPerDiv) const {
     }
 }
 
+void ViewMarks::SetGraphMark(Graph shown) const {
+    for (size_t i = 0; i < graph.size(); ++i) {
+        if (graph[i] != nullptr)
+            graph[i]->setChecked(kAllGraphs[i] == shown);
+    }
+}
+
 } // namespace orvane

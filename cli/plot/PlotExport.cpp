@@ -27,19 +27,22 @@ namespace {
 // typical printer's printable area has.
 constexpr double kPrinterMarginMm = 6.35;
 
-// What one design window holds between drawings: the record, the F1 flag
-// and the amplitude scale.
+// What one design window holds between drawings: the record, the F1 flag,
+// the amplitude scale and the graph.
 struct Window {
     SpeakerDesign design;
     bool f1Entered = false;
     PlotScale scale;
+    Graph graph = Graph::Response;
     int width = 0;
     int height = 0;
 
     // The view's draw operation without the box picture. Showing an
     // automatic value in the F1 entry sets the window's flag.
     void Draw(DrawSurface& surface) {
-        if (DrawPlot(surface, design, f1Entered, scale, width, height).entry == AutoEntry::F1)
+        std::optional<GraphAxes> axes;
+        if (DrawGraph(surface, design, f1Entered, graph, scale, width, height, axes).entry ==
+            AutoEntry::F1)
             f1Entered = true;
     }
 };
@@ -128,6 +131,7 @@ int ExportPlot(const PlotRequest& request, const SpeakerDesign& design) {
     // A stored tuning counts as entered, so a saved vented tuning is kept.
     window.f1Entered = StoredF1CountsAsEntered(window.design);
     window.scale = ScaleForDbPerDiv(request.dbPerDiv);
+    window.graph = request.graph;
     window.width = request.width;
     window.height = request.height;
 

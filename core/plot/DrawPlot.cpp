@@ -6,7 +6,9 @@
 #include "core/model/OutputLimits.h"
 #include "core/numeric/Saturate.h"
 #include "core/plot/DrawSurface.h"
+#include "core/plot/PlotGeometry.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -14,11 +16,6 @@
 namespace orvane {
 
 namespace {
-
-constexpr int kLeft = 30;
-constexpr int kRight = 30;
-constexpr int kTop = 60;
-constexpr int kBottom = 30;
 
 // A scale other than the presets, or a range from a file, could ask for
 // billions of grid lines; far more than a window has pixels is never useful.
@@ -34,41 +31,6 @@ int64_t DecadeStep(int64_t f) {
         step *= 10;
     return step;
 }
-
-// Client-unit geometry of one drawing. Every double-to-int conversion
-// truncates toward zero and saturates; sums are clamped back into 32 bits.
-class PlotGeometry {
-public:
-    PlotGeometry(const SpeakerDesign& design, const PlotScale& scale, int width, int height)
-        : m_width(width), m_height(height), m_bottomDb(scale.bottom),
-          m_logLow(std::log10(design.m_freqLow)) {
-        m_pxPerDb = (static_cast<double>(height) - kTop - kBottom) / scale.span;
-        m_pxPerDecade = (static_cast<double>(width) - kLeft - kRight) /
-                        (std::log10(design.m_freqHigh) - m_logLow);
-    }
-
-    int32_t X(int64_t f) const {
-        const double offset = (std::log10(static_cast<double>(f)) - m_logLow) * m_pxPerDecade;
-        return ClampToInt32(static_cast<int64_t>(TruncToInt32(offset)) + kLeft);
-    }
-    int32_t YOfOffset(double g) const {
-        return ClampToInt32(static_cast<int64_t>(m_height) - TruncToInt32(g * m_pxPerDb) - kBottom);
-    }
-    int32_t YOfLevel(double level) const { return YOfOffset(level - m_bottomDb); }
-
-    int32_t Left() const { return kLeft; }
-    int32_t Right() const { return ClampToInt32(static_cast<int64_t>(m_width) - kRight); }
-    int32_t Top() const { return kTop; }
-    int32_t Bottom() const { return ClampToInt32(static_cast<int64_t>(m_height) - kBottom); }
-
-private:
-    int m_width;
-    int m_height;
-    double m_bottomDb;
-    double m_logLow;
-    double m_pxPerDb = 0;
-    double m_pxPerDecade = 0;
-};
 
 // One point of the curve in client units, and whether the segment into it is
 // drawn. A point below the scale (NaN included) only moves: the segment into
@@ -129,81 +91,116 @@ private:
     bool m_any = false;
 };
 
-} // namespace
+// A graph's curve: a point outside its axis (NaN included) only moves, so
+// the curve leaves gaps rather than running through the form or the margins.
+std::vector<CurveStep> SeriesSteps(const GraphSeries& series, const PlotGeometry& geo,
+                                   const LevelAxis& axis, const SweepRange& range) {
+    std::vector<CurveStep> steps;
+    steps.reserve(series.points.size());
+    bool inside = false;
+    for (const GraphPoint& p : series.points) {
+        const bool shown = p.value >= axis.bottom && p.value <= axis.bottom + axis.span;
+        // A point outside still gets a y that can be drawn to.
+        const double level = shown ? p.value : axis.bottom;
+        steps.push_back({geo.X(p.frequency), geo.YOfLevel(level),
+                         shown && inside && p.frequency != range.first});
+        inside = shown;
+    }
+    return steps;
+}
 
-PlotScale ScaleForDbPerDiv(int dbPerDiv) {
-    switch (dbPerDiv) {
-    case 2:
-        return {-20.0, 30.0, 2};
-    case 5:
-        return {-50.0, 75.0, 5};
-    case 10:
-        return {-100.0, 150.0, 10};
-    default:
-        return {-10.0, 15.0, 1};
+void DrawSteps(DrawSurface& surface, const std::vector<CurveStep>& steps) {
+    for (const CurveStep& step : steps) {
+        if (step.line)
+            surface.LineTo(step.x, step.y);
+        else
+            surface.MoveTo(step.x, step.y);
     }
 }
 
-AutoValue DrawPlot(DrawSurface& surface, SpeakerDesign& design, bool f1Entered,
-                   const PlotScale& scale, int width, int height) {
-    const AutoValue autoValue = ApplyAutomaticValues(design, f1Entered);
-    const BoxKind kind = design.Kind();
-    const SealedAlignment alignment =
-        kind == BoxKind::Sealed ? ComputeSealedAlignment(design) : SealedAlignment{};
-    const std::optional<OutputLimits> limits = ComputeOutputLimits(design, alignment);
-    const PlotGeometry geo(design, scale, width, height);
-    const SweepRange range = ComputeSweepRange(design);
-    // The whole curve (at most kMaxSweepPoints) is computed before anything
-    // is drawn: the maths then runs in one stretch instead of between pieces
-    // of painting, and a slow design shows nothing half drawn.
-    const std::vector<CurveStep> curve = kind != BoxKind::Unknown
-                                             ? CurveSteps(design, alignment, geo, scale, range)
-                                             : std::vector<CurveStep>();
+// The pens and the label font of one drawing, created and deleted together.
+class PlotPens {
+public:
+    explicit PlotPens(DrawSurface& surface)
+        : m_surface(surface), frame(surface.CreatePen({PenStyle::Solid, 3, {0, 0, 0}})),
+          grid(surface.CreatePen({PenStyle::Solid, 1, {0, 128, 0}})),
+          curve(surface.CreatePen({PenStyle::Solid, 1, {0, 0, 255}})),
+          zero(surface.CreatePen({PenStyle::Solid, 2, {0, 0, 0}})),
+          minus3(surface.CreatePen({PenStyle::Dash, 1, {0, 128, 0}})),
+          labelFont(surface.CreateFont({"Arial", 12, 400})) {}
+    PlotPens(const PlotPens&) = delete;
+    PlotPens& operator=(const PlotPens&) = delete;
+    ~PlotPens() {
+        m_surface.DeletePen(frame);
+        m_surface.DeletePen(grid);
+        m_surface.DeletePen(curve);
+        m_surface.DeletePen(zero);
+        m_surface.DeletePen(minus3);
+        m_surface.DeleteFont(labelFont);
+    }
 
-    const PenHandle framePen = surface.CreatePen({PenStyle::Solid, 3, {0, 0, 0}});
-    const PenHandle gridPen = surface.CreatePen({PenStyle::Solid, 1, {0, 128, 0}});
-    const PenHandle curvePen = surface.CreatePen({PenStyle::Solid, 1, {0, 0, 255}});
-    const PenHandle zeroPen = surface.CreatePen({PenStyle::Solid, 2, {0, 0, 0}});
-    const PenHandle minus3Pen = surface.CreatePen({PenStyle::Dash, 1, {0, 128, 0}});
-    const FontHandle labelFont = surface.CreateFont({"Arial", 12, 400});
+private:
+    DrawSurface& m_surface;
 
-    const FontHandle previousFont = surface.SelectFont(labelFont);
+public:
+    const PenHandle frame;
+    const PenHandle grid;
+    const PenHandle curve;
+    const PenHandle zero;
+    const PenHandle minus3;
+    const FontHandle labelFont;
+};
 
-    // Frame; the top edge stays open.
-    const PenHandle previousPen = surface.SelectPen(framePen);
+// The frame; its top edge stays open.
+void DrawFrame(DrawSurface& surface, const PlotGeometry& geo) {
     surface.MoveTo(geo.Left(), geo.Top());
     surface.LineTo(geo.Left(), geo.Bottom());
     surface.LineTo(geo.Right(), geo.Bottom());
     surface.LineTo(geo.Right(), geo.Top());
+}
 
-    surface.SelectPen(gridPen);
-
-    // Level grid. A step of zero or less would never reach the span: only the
-    // bottom line is drawn then.
-    if (scale.span >= 0) {
-        AxisLabels levelLabels(surface);
-        const int64_t step = scale.dbPerDiv > 0 ? scale.dbPerDiv : 0;
-        int64_t lines = 0;
-        for (int64_t g = 0; static_cast<double>(g) <= scale.span && lines < kMaxGridLines;
-             g += step, ++lines) {
-            const double v = scale.bottom + static_cast<double>(g);
-            if (std::fabs(v) < 0.1)
-                surface.SelectPen(zeroPen);
-            else if (std::fabs(v + 3) < 0.1)
-                surface.SelectPen(minus3Pen);
-            else
-                surface.SelectPen(gridPen);
-            const int32_t y = geo.YOfOffset(static_cast<double>(g));
-            surface.MoveTo(geo.Left(), y);
-            surface.LineTo(geo.Right(), y);
-            levelLabels.Draw(5, Shift(y, -8), Printf("%.1f", v));
-            if (step == 0)
-                break;
+// The level grid of the left axis, labelled at the left edge, and the labels
+// of a right-hand axis on the same lines at the right edge. The response plot
+// marks 0 dB and -3 dB. A step of zero or less would never reach the span:
+// only the bottom line is drawn then.
+void DrawLevelGrid(DrawSurface& surface, const PlotGeometry& geo, const PlotPens& pens,
+                   const LevelAxis& axis, const std::optional<LevelAxis>& right,
+                   bool responseMarks) {
+    if (!(axis.span >= 0))
+        return;
+    AxisLabels levelLabels(surface);
+    AxisLabels rightLabels(surface);
+    const double step = axis.step > 0 ? axis.step : 0;
+    for (int64_t i = 0; static_cast<double>(i) * step <= axis.span && i < kMaxGridLines; ++i) {
+        const double g = static_cast<double>(i) * step;
+        const double v = axis.bottom + g;
+        if (responseMarks && std::fabs(v) < 0.1)
+            surface.SelectPen(pens.zero);
+        else if (responseMarks && std::fabs(v + 3) < 0.1)
+            surface.SelectPen(pens.minus3);
+        else
+            surface.SelectPen(pens.grid);
+        const int32_t y = geo.YOfOffset(g);
+        surface.MoveTo(geo.Left(), y);
+        surface.LineTo(geo.Right(), y);
+        levelLabels.Draw(5, Shift(y, -8), Printf(axis.format, v));
+        if (right) {
+            const std::string text =
+                Printf(right->format, right->bottom + static_cast<double>(i) * right->step);
+            const TextExtent extent = surface.MeasureText(text);
+            const auto x =
+                static_cast<int32_t>(std::clamp<double>(geo.Width() - 3 - std::ceil(extent.right),
+                                                        static_cast<double>(geo.Right()) + 2, 1e9));
+            rightLabels.Draw(x, Shift(y, -8), text);
         }
+        if (step == 0)
+            break;
     }
+}
 
-    // Frequency grid, in whatever pen the level grid left selected. Bounded
-    // like the sweep, so an absurd range from a file cannot hang the drawing.
+// The frequency grid and its labels, in whatever pen is selected. Bounded
+// like the sweep, so an absurd range from a file cannot hang the drawing.
+void DrawFrequencyGrid(DrawSurface& surface, const PlotGeometry& geo, const SweepRange& range) {
     int64_t frequencyLines = 0;
     AxisLabels frequencyLabels(surface);
     for (int64_t f = range.first; f < range.last && frequencyLines < kMaxGridLines;) {
@@ -224,32 +221,179 @@ AutoValue DrawPlot(DrawSurface& surface, SpeakerDesign& design, bool f1Entered,
         f += step;
         ++frequencyLines;
     }
+}
+
+// The response plot: the relative response over the amplitude scale, and
+// the output figures.
+void DrawResponse(DrawSurface& surface, SpeakerDesign& design, const PlotScale& scale, int width,
+                  int height) {
+    const BoxKind kind = design.Kind();
+    const SealedAlignment alignment =
+        kind == BoxKind::Sealed ? ComputeSealedAlignment(design) : SealedAlignment{};
+    const std::optional<OutputLimits> limits = ComputeOutputLimits(design, alignment);
+    const PlotGeometry geo(design, scale.bottom, scale.span, width, height);
+    const SweepRange range = ComputeSweepRange(design);
+    // The whole curve (at most kMaxSweepPoints) is computed before anything
+    // is drawn: the maths then runs in one stretch instead of between pieces
+    // of painting, and a slow design shows nothing half drawn.
+    const std::vector<CurveStep> curve = kind != BoxKind::Unknown
+                                             ? CurveSteps(design, alignment, geo, scale, range)
+                                             : std::vector<CurveStep>();
+
+    const PlotPens pens(surface);
+    const FontHandle previousFont = surface.SelectFont(pens.labelFont);
+    const PenHandle previousPen = surface.SelectPen(pens.frame);
+    DrawFrame(surface, geo);
+    surface.SelectPen(pens.grid);
+    const LevelAxis axis{scale.bottom, scale.span,
+                         static_cast<double>(scale.dbPerDiv > 0 ? scale.dbPerDiv : 0)};
+    DrawLevelGrid(surface, geo, pens, axis, std::nullopt, true);
+    DrawFrequencyGrid(surface, geo, range);
 
     // The figure lines are drawn in the surface's own font.
     surface.SelectFont(previousFont);
-
     if (kind != BoxKind::Unknown) {
-        surface.SelectPen(curvePen);
+        surface.SelectPen(pens.curve);
         if (const auto lines = FigureLines(design, alignment, limits)) {
             surface.TextOut(450, 12, lines->line1);
             surface.TextOut(450, 27, lines->line2);
         }
-        for (const CurveStep& step : curve) {
-            if (step.line)
-                surface.LineTo(step.x, step.y);
-            else
-                surface.MoveTo(step.x, step.y);
+        DrawSteps(surface, curve);
+    }
+    surface.SelectPen(previousPen);
+}
+
+// A graph's figure line where the response plot has its figures; in a
+// window too narrow for it, broken at a blank onto the second line.
+void DrawFigure(DrawSurface& surface, const std::string& figure, int width) {
+    constexpr int kAt = 450;
+    const double room = static_cast<double>(width) - kAt - 4;
+    if (figure.empty())
+        return;
+    if (surface.MeasureText(figure).right <= room) {
+        surface.TextOut(kAt, 12, figure);
+        return;
+    }
+    std::size_t cut = figure.find(' ');
+    for (std::size_t at = cut; at != std::string::npos; at = figure.find(' ', at + 1)) {
+        if (surface.MeasureText(std::string_view(figure).substr(0, at)).right > room)
+            break;
+        cut = at;
+    }
+    if (cut == std::string::npos) {
+        surface.TextOut(kAt, 12, figure);
+        return;
+    }
+    surface.TextOut(kAt, 12, std::string_view(figure).substr(0, cut));
+    surface.TextOut(kAt, 27, std::string_view(figure).substr(cut + 1));
+}
+
+// A graph of the analysis on the same frame and frequency grid.
+void DrawAnalysisGraph(DrawSurface& surface, const SpeakerDesign& design, Graph graph,
+                       const PlotScale& scale, int width, int height,
+                       std::optional<GraphAxes>& axes) {
+    const GraphCurves curves = ComputeGraphCurves(graph, design);
+    if (!axes && curves.missing.empty())
+        axes = AxesForGraph(curves, scale.dbPerDiv);
+    const LevelAxis left = axes ? axes->left : LevelAxis{0, 1, 1};
+    const PlotGeometry geo(design, left.bottom, left.span, width, height);
+    const SweepRange range = ComputeSweepRange(design);
+    // A right-hand series maps through its own axis onto the same height.
+    const LevelAxis right = axes && axes->right ? *axes->right : left;
+    const PlotGeometry rightGeo(design, right.bottom, right.span, width, height);
+    std::vector<std::vector<CurveStep>> steps;
+    if (curves.missing.empty()) {
+        for (const GraphSeries& s : curves.series)
+            steps.push_back(s.right ? SeriesSteps(s, rightGeo, right, range)
+                                    : SeriesSteps(s, geo, left, range));
+    }
+
+    const PlotPens pens(surface);
+    const PenHandle dashed = surface.CreatePen({PenStyle::Dash, 1, {0, 0, 255}});
+    const PenHandle reference = surface.CreatePen({PenStyle::Dash, 1, {255, 0, 0}});
+    const FontHandle previousFont = surface.SelectFont(pens.labelFont);
+    const PenHandle previousPen = surface.SelectPen(pens.frame);
+    DrawFrame(surface, geo);
+    surface.SelectPen(pens.grid);
+    if (curves.missing.empty()) {
+        DrawLevelGrid(surface, geo, pens, left, axes->right, false);
+        surface.SelectPen(pens.grid);
+    }
+    DrawFrequencyGrid(surface, geo, range);
+    if (curves.missing.empty()) {
+        // The units, just inside the frame's top corners.
+        surface.TextOut(geo.Left() + 4, geo.Top() + 2, left.unit);
+        if (axes->right) {
+            const TextExtent extent = surface.MeasureText(axes->right->unit);
+            surface.TextOut(Shift(geo.Right(), -4 - static_cast<int>(std::ceil(extent.right))),
+                            geo.Top() + 2, axes->right->unit);
         }
     }
 
+    surface.SelectFont(previousFont);
+    surface.SelectPen(pens.curve);
+    if (!curves.missing.empty()) {
+        surface.TextOut(geo.Left() + 10, geo.Top() + 10, curves.missing);
+    } else {
+        if (curves.reference && *curves.reference >= left.bottom &&
+            *curves.reference <= left.bottom + left.span) {
+            surface.SelectPen(reference);
+            const int32_t y = geo.YOfLevel(*curves.reference);
+            surface.MoveTo(geo.Left(), y);
+            surface.LineTo(geo.Right(), y);
+        }
+        surface.SelectPen(pens.curve);
+        DrawFigure(surface, curves.figure, width);
+        for (std::size_t i = 0; i < steps.size(); ++i) {
+            surface.SelectPen(curves.series[i].dashed ? dashed : pens.curve);
+            DrawSteps(surface, steps[i]);
+        }
+    }
     surface.SelectPen(previousPen);
-    surface.DeletePen(framePen);
-    surface.DeletePen(gridPen);
-    surface.DeletePen(curvePen);
-    surface.DeletePen(zeroPen);
-    surface.DeletePen(minus3Pen);
-    surface.DeleteFont(labelFont);
+    surface.DeletePen(dashed);
+    surface.DeletePen(reference);
+}
+
+} // namespace
+
+PlotScale ScaleForDbPerDiv(int dbPerDiv) {
+    switch (dbPerDiv) {
+    case 2:
+        return {-20.0, 30.0, 2};
+    case 5:
+        return {-50.0, 75.0, 5};
+    case 10:
+        return {-100.0, 150.0, 10};
+    default:
+        return {-10.0, 15.0, 1};
+    }
+}
+
+AutoValue DrawPlot(DrawSurface& surface, SpeakerDesign& design, bool f1Entered,
+                   const PlotScale& scale, int width, int height) {
+    std::optional<GraphAxes> axes;
+    return DrawGraph(surface, design, f1Entered, Graph::Response, scale, width, height, axes);
+}
+
+AutoValue DrawGraph(DrawSurface& surface, SpeakerDesign& design, bool f1Entered, Graph graph,
+                    const PlotScale& scale, int width, int height, std::optional<GraphAxes>& axes) {
+    const AutoValue autoValue = ApplyAutomaticValues(design, f1Entered);
+    if (graph == Graph::Response)
+        DrawResponse(surface, design, scale, width, height);
+    else
+        DrawAnalysisGraph(surface, design, graph, scale, width, height, axes);
     return autoValue;
+}
+
+std::optional<double> PlotFrequencyAt(const SpeakerDesign& design, int width, int height, double x,
+                                      double y) {
+    const PlotGeometry geo(design, 0, 1, width, height);
+    if (!geo.Inside(x, y))
+        return std::nullopt;
+    const double f = geo.FrequencyAt(x);
+    if (!std::isfinite(f))
+        return std::nullopt;
+    return f;
 }
 
 } // namespace orvane

@@ -58,6 +58,34 @@ private slots:
         QCOMPARE(back.RecentFiles().Files(), QStringList({kOddName, "/d/old.spk"}));
     }
 
+    // The graph of new windows: read by its word, written once chosen; a word
+    // this version does not know gives the response plot and stays as it is.
+    void graphOfNewWindows_data() {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<int>("loaded");
+        QTest::addColumn<QByteArray>("after"); // after a save without a choice
+        QTest::newRow("known") << QByteArray("[Settings]\nGraph=impedance\n")
+                               << int(Graph::Impedance) << QByteArray("Graph=impedance\n");
+        QTest::newRow("unknown") << QByteArray("[Settings]\nGraph=Impedance\n")
+                                 << int(Graph::Response) << QByteArray("Graph=Impedance\n");
+    }
+    void graphOfNewWindows() {
+        QFETCH(QByteArray, before);
+        QFETCH(int, loaded);
+        QFETCH(QByteArray, after);
+        const QString path = Path("orvane.ini");
+        WriteAll(path, before);
+        AppSettings settings(path);
+        settings.Load();
+        QCOMPARE(int(settings.NewWindowGraph()), loaded);
+        QVERIFY(settings.Save());
+        QVERIFY(ReadAll(path).contains(after));
+        settings.SetNewWindowGraph(Graph::Velocity);
+        QVERIFY(settings.Save());
+        QVERIFY(ReadAll(path).contains("[Settings]\nGraph=velocity\n"));
+        QCOMPARE(ReadAll(path).count("Graph="), 1);
+    }
+
     // Options > Units: "metric" is written and read back; imperial, the
     // default, adds nothing to a file without the key, and replaces it where
     // it is. Anything else reads as imperial.

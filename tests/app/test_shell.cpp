@@ -19,6 +19,7 @@
 #include "tests/support/TestFiles.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -334,6 +335,12 @@ private slots:
         };
         row(ID_FILE_NEW, "&New", "Ctrl+N", "Create a new document");
         row(ID_FREQ_RANGE, "&Frequency Range", "", "Set freqency range");
+        row(ID_GRAPH_EXCURSION, "Cone &Excursion", "Ctrl+4",
+            "Show the peak cone excursion at the input power against Xmax");
+        row(ID_DRIVER_ELECTRICAL, "&Electrical Parameters…", "",
+            "Enter the driver's name, Re, Qes, Le and Pe for the analysis");
+        row(ID_ANALYSIS_SETTINGS, "&Analysis Settings…", "",
+            "Set the input power, the box losses and the ports of the analysis");
         row(ID_UNITS_METRIC, "Metric (litres, cm, mm)", "",
             "Show volumes in litres, lengths in centimetres and Xmax in millimetres");
     }
@@ -377,6 +384,85 @@ private slots:
         QTEST(action->text(), "label");
         QCOMPARE(action->shortcut(), QKeySequence(key));
         QTEST(action->statusTip(), "status");
+    }
+
+    // Display ▸ Graph: seven radio items, a drop-down on the toolbar, the
+    // choice per window and remembered for new windows and the next start.
+    void graphChoice() {
+        QVERIFY(m_app.InitInstance({}));
+        QMenu* display = nullptr;
+        for (QMenu* menu : Frame().MenuBarMenus()) {
+            if (menu->title() == "&Display")
+                display = menu;
+        }
+        QVERIFY(display != nullptr);
+        QMenu* graph = nullptr;
+        for (QAction* action : display->actions()) {
+            if (action->menu() != nullptr && action->text() == "&Graph")
+                graph = action->menu();
+        }
+        QVERIFY(graph != nullptr);
+        QStringList labels;
+        for (QAction* action : graph->actions()) {
+            labels << action->text();
+            QVERIFY(action->isCheckable());
+            QVERIFY(action->actionGroup() != nullptr && action->actionGroup()->isExclusive());
+        }
+        QCOMPARE(labels,
+                 QStringList({"&Response", "&SPL at Input Power", "&Maximum SPL", "Cone &Excursion",
+                              "&Port Air Velocity", "&Impedance", "Group &Delay"}));
+        QVERIFY(Frame().Action(ID_GRAPH_RESPONSE)->isChecked());
+        QComboBox* choice = Frame().GraphChoice();
+        QCOMPARE(choice->count(), 7);
+        QCOMPARE(choice->itemText(3), QString("Cone Excursion"));
+        QCOMPARE(choice->currentIndex(), 0);
+
+        auto* first = qobject_cast<COrvaneView*>(Windows()[0]->widget());
+        Trigger(ID_GRAPH_EXCURSION);
+        QCOMPARE(first->CurrentGraph(), Graph::Excursion);
+        QCOMPARE(choice->currentIndex(), 3);
+        // The drop-down runs the command too.
+        choice->activated(4);
+        QCOMPARE(first->CurrentGraph(), Graph::Velocity);
+        QVERIFY(Frame().Action(ID_GRAPH_VELOCITY)->isChecked());
+
+        // A new window starts with the last choice; each keeps its own.
+        Trigger(ID_FILE_NEW);
+        auto* second = qobject_cast<COrvaneView*>(Windows()[1]->widget());
+        QCOMPARE(second->CurrentGraph(), Graph::Velocity);
+        Trigger(ID_GRAPH_RESPONSE);
+        QCOMPARE(second->CurrentGraph(), Graph::Response);
+        QCOMPARE(first->CurrentGraph(), Graph::Velocity);
+        Frame().MdiArea()->setActiveSubWindow(Windows()[0]);
+        QVERIFY(Frame().Action(ID_GRAPH_VELOCITY)->isChecked());
+        QCOMPARE(choice->currentIndex(), 4);
+        Trigger(ID_GRAPH_DELAY);
+
+        m_app.ExitInstance();
+        QVERIFY2(IniText().contains("[Settings]\nGraph=delay\n"), qPrintable(IniText()));
+        QVERIFY(m_app.InitInstance({}));
+        auto* next = qobject_cast<COrvaneView*>(Windows()[0]->widget());
+        QCOMPARE(next->CurrentGraph(), Graph::Delay);
+        QVERIFY(Frame().Action(ID_GRAPH_DELAY)->isChecked());
+    }
+
+    // The pointer over the plot shows its read-out in the status bar; "Ready"
+    // comes back when it leaves.
+    void statusReadout() {
+        QVERIFY(m_app.InitInstance({}));
+        auto* view = qobject_cast<COrvaneView*>(Windows()[0]->widget());
+        SpeakerDesign& d = view->GetDocument().Design();
+        d.m_fs = 30;
+        d.m_qts = 0.4;
+        d.m_vas = 3;
+        d.m_v1 = 1.5;
+        view->OnRedraw();
+        const QPoint inside(view->width() / 2, view->height() / 2);
+        QTest::mouseMove(view, inside);
+        QTRY_VERIFY(Frame().statusBar()->currentMessage().contains(" Hz   "));
+        QCOMPARE(Frame().statusBar()->currentMessage(), view->ReadoutAt(inside));
+        QTest::mouseMove(view, QPoint(inside.x(), 10));
+        QTRY_COMPARE(Frame().statusBar()->currentMessage(), QString("Ready"));
     }
 
     void printWritesOnePage() {
@@ -620,7 +706,8 @@ private slots:
             for (QAction* action : menu->title() == "&Driver" ? menu->actions() : QList<QAction*>())
                 entries << action->text();
         }
-        QCOMPARE(entries, (QStringList{"&Driver Parameters", "&Library…"}));
+        QCOMPARE(entries,
+                 (QStringList{"&Driver Parameters", "&Library…", "&Electrical Parameters…"}));
         QVERIFY(Frame().Action(ID_DRIVER_LIBRARY)->isEnabled());
         QVERIFY(!QFile::exists(LibraryPath())); // nothing is made before the library is used
     }

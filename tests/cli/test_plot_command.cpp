@@ -3,6 +3,7 @@
 #include "tests/support/CliRun.h"
 #include "tests/support/ReferenceDesigns.h"
 
+#include <QFileInfo>
 #include <QImage>
 #include <QtTest>
 
@@ -129,6 +130,67 @@ private slots:
                                  ": No such file or directory\n"));
     }
 
+    // --graph response is the plot as it always was, byte for byte.
+    void graphResponseUnchanged() {
+        const QString plain = m_dir.filePath("plain.png");
+        const QString response = m_dir.filePath("response.png");
+        QCOMPARE(RunCli({"plot", m_sealed, "-o", plain}).code, 0);
+        QCOMPARE(RunCli({"plot", m_sealed, "-o", response, "--graph", "response"}).code, 0);
+        QFile a(plain), b(response);
+        QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+        QCOMPARE(a.readAll(), b.readAll());
+    }
+
+    // Every graph of the analysed reference box, in every format.
+    void graphs_data() {
+        QTest::addColumn<QString>("graph");
+        QTest::addColumn<QString>("suffix");
+        for (const char* g : {"spl", "maxspl", "excursion", "velocity", "impedance", "delay"}) {
+            for (const char* suffix : {"png", "svg", "pdf"})
+                QTest::addRow("%s %s", g, suffix) << g << suffix;
+        }
+    }
+    void graphs() {
+        QFETCH(QString, graph);
+        QFETCH(QString, suffix);
+        SpeakerDesign d = WithOutputFigures(ReferenceDesign(BoxKind::Vented));
+        d.m_extras.re = 6;
+        d.m_extras.pe = 100;
+        d.m_extras.portDiameter = 3;
+        const QString path = m_dir.filePath("analysed.spk");
+        QVERIFY(Write(path, d));
+        const QString out = m_dir.filePath(graph + "." + suffix);
+        const CliRun r = RunCli({"plot", path, "-o", out, "--graph", graph});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.err, QByteArray());
+        QVERIFY(QFileInfo(out).size() > 0);
+        if (suffix != "png" || graph != "excursion")
+            return;
+        // Xmax 6.35 mm on 0.5 mm per division: a dashed red line at row
+        // 600 - 30 - trunc(6.35 * 68).
+        const QImage image(out);
+        int red = 0;
+        for (int x = 30; x < 770; ++x)
+            red += image.pixel(x, 139) == qRgb(255, 0, 0);
+        QVERIFY2(red > 200 && red < 700, qPrintable(QString::number(red)));
+    }
+
+    void graphUsage() {
+        const CliRun r =
+            RunCli({"plot", m_sealed, "-o", m_dir.filePath("x.png"), "--graph", "Excursion"});
+        QCOMPARE(r.code, 2);
+        QVERIFY(r.err.contains("--graph is response, spl, maxspl, excursion, velocity, "
+                               "impedance or delay"));
+        QVERIFY(!QFile::exists(m_dir.filePath("x.png")));
+    }
+
+    // A design without the values a graph needs: the sentence, still a file.
+    void graphOfIncompleteDesign() {
+        const QString out = m_dir.filePath("incomplete.png");
+        QCOMPARE(RunCli({"plot", m_sealed, "-o", out, "--graph", "impedance"}).code, 0);
+        QCOMPARE(QImage(out).size(), QSize(800, 600));
+    }
+
     // Whatever a design file holds, the plot is written and the tool ends.
     void absurdDesignStillPlots() {
         SpeakerDesign d = ReferenceDesign(BoxKind::Sealed);
@@ -141,6 +203,14 @@ private slots:
         const QString out = m_dir.filePath("absurd.png");
         QCOMPARE(RunCli({"plot", path, "-o", out}).code, 0);
         QCOMPARE(QImage(out).size(), QSize(800, 600));
+        d.m_coneDiameter = 1e300;
+        d.m_efficiency = 1e300;
+        d.m_extras.re = 1e-300;
+        d.m_extras.portDiameter = 1e300;
+        d.m_extras.power = 1e300;
+        QVERIFY(Write(path, d));
+        for (const char* graph : {"spl", "maxspl", "excursion", "velocity", "impedance", "delay"})
+            QCOMPARE(RunCli({"plot", path, "-o", out, "--graph", graph}).code, 0);
     }
 };
 

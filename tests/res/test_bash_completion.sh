@@ -60,8 +60,9 @@ expect "B.SPK a.spk notes.txt sub" new -o ""
 # A design file: *.spk in any case and folders; once given, the options.
 expect "B.SPK a.spk sub" info ""
 expect "B.SPK a.spk sub" plot -o x.png ""
-expect "--db-per-div --size -o" plot a.spk ""
-expect "--db-per-div --size" plot a.spk -o x.png ""
+expect "--db-per-div --graph --size -o" plot a.spk ""
+expect "--db-per-div --graph --size" plot a.spk -o x.png ""
+expect "delay excursion impedance maxspl response spl velocity" plot a.spk -o x.png --graph ""
 # A command with subcommands: the words, then each one's options; an import
 # takes any file, remove's maker and model nothing.
 expect "drivers" dr

@@ -4,8 +4,10 @@
 //   QT_QPA_PLATFORM=offscreen dialog_screenshots docs
 #include "tests/support/ReferenceDesigns.h"
 #include "tools/CAlignmentDlg.h"
+#include "tools/CAnalysisDlg.h"
 #include "tools/CBoxCalcDlg.h"
 #include "tools/CDriverParamsDlg.h"
+#include "tools/CElectricalDlg.h"
 #include "tools/CFreqRangeDlg.h"
 #include "tools/CPortCalcDlg.h"
 #include "tools/CTSParamsDlg.h"
@@ -92,6 +94,20 @@ int main(int argc, char** argv) {
     alignments.m_driver = {30, 0.4, 3, 1};
     alignments.m_volume = 3;
     ok = Save(alignments, folder, "alignments") && ok;
+
+    CElectricalDlg electrical(reference);
+    electrical.m_name = "Acme W10";
+    electrical.m_re = 6;
+    electrical.m_le = 0.8;
+    electrical.m_pe = 100;
+    ok = Save(electrical, folder, "electrical-parameters") && ok;
+
+    CAnalysisDlg analysis(BoxKind::Bandpass6);
+    analysis.m_power = 100;
+    analysis.m_portDiameter = 3;
+    analysis.m_port2Diameter = 4;
+    analysis.m_ports2 = 2;
+    ok = Save(analysis, folder, "analysis-settings") && ok;
 
     return ok ? 0 : 1;
 }

@@ -311,7 +311,9 @@ private slots:
         const double inches = 3 * (2116.609 * 3 / (2 * 35 * 35) - 0.7315);
         QCOMPARE(length, QString::fromStdString(Printf("%.2f", inches * kCentimetres)));
         QCOMPARE(effective, QString("7.62 cm"));
-        QCOMPARE(host.messages, QStringList());
+        // OK offers the port to the analysis; not taken, nothing changes.
+        QCOMPARE(host.messages, QStringList{"Use these ports for the analysis?"});
+        QVERIFY(!host.doc.Design().m_extras.portDiameter);
     }
 
     // Dimensions in centimetres whose product is the volume typed in litres.

@@ -1,0 +1,124 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "tools/CElectricalDlg.h"
+
+#include "core/model/DriverValues.h"
+#include "core/text/Printf.h"
+#include "platform/NumericText.h"
+#include "tools/DialogRows.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace orvane {
+
+namespace {
+
+// The one place that writes the derived figures and their units. A figure
+// keeps its name, number and unit together (no-break spaces); a narrow
+// dialog breaks the line only between figures.
+QString DerivedFigures(const DriverValues& d) {
+    std::string text = Printf("Qms %.2f   \u03b70 %.2f %%", d.qms, d.eta0 * 100);
+    if (d.bl)
+        text += Printf("   Bl %.2f T\u00b7m", *d.bl);
+    text += Printf("   Mms %.1f g   Cms %.3f mm/N", d.mms * 1000, d.cms * 1000);
+    QString figures = QString::fromStdString(text);
+    // Single blanks join a figure's parts; three separate the figures.
+    figures.replace(QStringLiteral("   "), QStringLiteral("\t"));
+    figures.replace(QLatin1Char(' '), QChar(0x00a0));
+    figures.replace(QLatin1Char('\t'), QStringLiteral("   "));
+    figures.replace(QStringLiteral("/"), QStringLiteral("\u2060/\u2060")); // no break at "mm/N"
+    return figures;
+}
+
+// What a field holds as the user types: a number, or nothing.
+std::optional<double> Typed(const QLineEdit* edit) {
+    if (edit->text().trimmed().isEmpty())
+        return std::nullopt;
+    return NumericText::ScanNumber(edit->text());
+}
+
+} // namespace
+
+CElectricalDlg::CElectricalDlg(const SpeakerDesign& design, QWidget* parent)
+    : CExchangeDialog(parent), m_design(design) {
+    setWindowTitle(QStringLiteral("Electrical Parameters"));
+    setModal(true);
+
+    auto* driver = new QGroupBox(QStringLiteral("Driver"));
+    auto* grid = new QGridLayout(driver);
+    m_nameEdit = DialogRows::AddEntry(grid, 0, 0, QStringLiteral("Name"), "name", 24);
+    m_reEdit = DialogRows::AddEntry(grid, 1, 0, QStringLiteral("Re (\u03a9)"), "re");
+    m_qesEdit = DialogRows::AddEntry(grid, 2, 0, QStringLiteral("Qes"), "qes");
+    m_leEdit = DialogRows::AddEntry(grid, 3, 0, QStringLiteral("Le (mH)"), "le");
+    m_peEdit = DialogRows::AddEntry(grid, 4, 0, QStringLiteral("Pe (W)"), "pe");
+    grid->setColumnStretch(1, 1);
+
+    auto* derived = new QGroupBox(QStringLiteral("Derived"));
+    auto* derivedLayout = new QVBoxLayout(derived);
+    m_derived = new QLabel;
+    m_derived->setObjectName(QStringLiteral("derived"));
+    m_derived->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_derived->setWordWrap(true);
+    m_derived->setMinimumWidth(DialogRows::FieldWidth(this, 52));
+    derivedLayout->addWidget(m_derived);
+
+    QPushButton* ok = DialogRows::MakeButton(this, QStringLiteral("OK"), true);
+    QPushButton* cancel = DialogRows::MakeButton(this, QStringLiteral("Cancel"), false);
+    connect(ok, &QPushButton::clicked, this, &CElectricalDlg::accept);
+    connect(cancel, &QPushButton::clicked, this, &CElectricalDlg::reject);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(driver);
+    layout->addWidget(derived);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    DialogRows::SetTabOrder({m_nameEdit, m_reEdit, m_qesEdit, m_leEdit, m_peEdit, ok, cancel});
+
+    for (QLineEdit* edit : {m_reEdit, m_qesEdit, m_leEdit, m_peEdit})
+        connect(edit, &QLineEdit::textChanged, this, [this] { UpdateDerived(); });
+}
+
+bool CElectricalDlg::DoDataExchange(DataExchange::Direction direction) {
+    DataExchange dx(direction, this);
+    dx.OptionalText(m_nameEdit, m_name)
+        .OptionalNumber(m_reEdit, m_re, 0.1, 1000)
+        .OptionalNumber(m_qesEdit, m_qes, 0.05, 100, true)
+        .OptionalNumber(m_leEdit, m_le, 0, 100)
+        .OptionalNumber(m_peEdit, m_pe, 0, 100000);
+    return dx.Ok();
+}
+
+void CElectricalDlg::OnInitDialog() {
+    CExchangeDialog::OnInitDialog();
+    UpdateDerived();
+}
+
+QLineEdit* CElectricalDlg::InitialEntry() const {
+    return m_reEdit;
+}
+
+void CElectricalDlg::UpdateDerived() {
+    SpeakerDesign design = m_design;
+    design.m_extras.re = Typed(m_reEdit);
+    design.m_extras.qes = Typed(m_qesEdit);
+    const AnalysisResult<DriverValues> values = DeriveDriverValues(design);
+    m_derived->setText(values
+                           ? DerivedFigures(*values)
+                           : QString::fromUtf8(values.Sentence().data(),
+                                               static_cast<qsizetype>(values.Sentence().size())));
+}
+
+QString CElectricalDlg::DerivedText() const {
+    return m_derived->text();
+}
+
+} // namespace orvane
