@@ -74,16 +74,16 @@ private slots:
         QFETCH(int, loaded);
         QFETCH(QByteArray, after);
         const QString path = Path("orvane.ini");
-        WriteAll(path, before);
+        WriteBytes(path, before);
         AppSettings settings(path);
         settings.Load();
         QCOMPARE(int(settings.NewWindowGraph()), loaded);
         QVERIFY(settings.Save());
-        QVERIFY(ReadAll(path).contains(after));
+        QVERIFY(ReadBytes(path).contains(after));
         settings.SetNewWindowGraph(Graph::Velocity);
         QVERIFY(settings.Save());
-        QVERIFY(ReadAll(path).contains("[Settings]\nGraph=velocity\n"));
-        QCOMPARE(ReadAll(path).count("Graph="), 1);
+        QVERIFY(ReadBytes(path).contains("[Settings]\nGraph=velocity\n"));
+        QCOMPARE(ReadBytes(path).count("Graph="), 1);
     }
 
     // Options > Units: "metric" is written and read back; imperial, the
