@@ -173,17 +173,34 @@ DataExchange& DataExchange::OptionalNumber(QLineEdit* edit, std::optional<double
 DataExchange& DataExchange::OptionalNumber(QLineEdit* edit, std::optional<double>& value,
                                            double low, double high, bool zeroAllowed) {
     OptionalNumber(edit, value);
-    if (!Reading() || !m_ok || !value)
-        return *this;
-    if (zeroAllowed && *value == 0)
-        return *this;
-    if (!(*value >= low && *value <= high)) {
+    if (Reading() && m_ok && value)
+        CheckOptionalRange(edit, *value, low, high, zeroAllowed);
+    return *this;
+}
+
+DataExchange& DataExchange::OptionalNumber(QLineEdit* edit, std::optional<double>& value,
+                                           double low, double high, bool zeroAllowed,
+                                           DisplayUnits::Quantity quantity) {
+    OptionalNumber(edit, value, quantity);
+    if (Reading() && m_ok && value) {
+        const UnitSystem system = UnitChoice::Current();
+        CheckOptionalRange(edit, UnitChoice::ToDisplay(quantity, *value),
+                           DisplayUnits::DisplayBound(system, quantity, low),
+                           DisplayUnits::DisplayBound(system, quantity, high), zeroAllowed);
+    }
+    return *this;
+}
+
+void DataExchange::CheckOptionalRange(QLineEdit* edit, double shown, double low, double high,
+                                      bool zeroAllowed) {
+    if (zeroAllowed && shown == 0)
+        return;
+    if (!(shown >= low && shown <= high)) {
         Fail(edit, zeroAllowed
                        ? QStringLiteral("Please enter 0 or a number between %1 and %2.")
                              .arg(NumericText::FormatNumber(low), NumericText::FormatNumber(high))
                        : NumberRangeMessage(low, high));
     }
-    return *this;
 }
 
 DataExchange& DataExchange::OptionalText(QLineEdit* edit, std::optional<std::string>& value) {

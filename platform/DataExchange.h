@@ -56,6 +56,9 @@ public:
     // %2." or "Please enter 0 or a number between %1 and %2."
     DataExchange& OptionalNumber(QLineEdit* edit, std::optional<double>& value, double low,
                                  double high, bool zeroAllowed = false);
+    // The same for a value in the record's unit shown in the chosen one.
+    DataExchange& OptionalNumber(QLineEdit* edit, std::optional<double>& value, double low,
+                                 double high, bool zeroAllowed, DisplayUnits::Quantity quantity);
     // Text that may be empty: read without the blanks around it, and nothing
     // left is no value.
     DataExchange& OptionalText(QLineEdit* edit, std::optional<std::string>& value);
@@ -68,6 +71,9 @@ public:
 
 private:
     bool Fail(QLineEdit* edit, const QString& message);
+    // [low, high] (or 0 where allowed) for a value as shown; the message when not.
+    void CheckOptionalRange(QLineEdit* edit, double shown, double low, double high,
+                            bool zeroAllowed);
     // Reads a converted field into `shown`; false when it stopped the exchange
     // or keeps the value unchanged (`kept`).
     bool ReadShown(QLineEdit* edit, double value, DisplayUnits::Quantity quantity, double& shown,

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/CAnalysisDlg.h"
 
+#include "platform/UnitChoice.h"
 #include "tools/DialogRows.h"
 
 #include <QGridLayout>
@@ -14,14 +15,17 @@ namespace orvane {
 
 namespace {
 
-// The unit of the port diameters, in one place.
-const QString kDiameterLabel = QStringLiteral("Port Diameter (in)");
+// The port diameters' label with the unit they are shown in.
+QString DiameterLabel() {
+    return UnitChoice::Labelled(QStringLiteral("Port Diameter"), UnitChoice::Quantity::Length,
+                                QStringLiteral("Port Diameter (in)"));
+}
 
 QGroupBox* ChamberGroup(const QString& title, QLineEdit*& diameter, QLineEdit*& ports,
                         const char* name, bool vented) {
     auto* group = new QGroupBox(title);
     auto* grid = new QGridLayout(group);
-    diameter = DialogRows::AddEntry(grid, 0, 0, kDiameterLabel,
+    diameter = DialogRows::AddEntry(grid, 0, 0, DiameterLabel(),
                                     QStringLiteral("%1Diameter").arg(QLatin1String(name)));
     ports = DialogRows::AddEntry(grid, 1, 0, QStringLiteral("Number of Ports"),
                                  QStringLiteral("%1Ports").arg(QLatin1String(name)));
@@ -52,23 +56,16 @@ CAnalysisDlg::CAnalysisDlg(BoxKind kind, QWidget* parent) : CExchangeDialog(pare
     chamber2->setVisible(vented2);
     m_qlEdit->setEnabled(vented1);
 
-    QPushButton* ok = DialogRows::MakeButton(this, QStringLiteral("OK"), true);
-    QPushButton* cancel = DialogRows::MakeButton(this, QStringLiteral("Cancel"), false);
-    connect(ok, &QPushButton::clicked, this, &CAnalysisDlg::accept);
-    connect(cancel, &QPushButton::clicked, this, &CAnalysisDlg::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    const DialogRows::OkCancelButtons buttons = DialogRows::OkCancel(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(drive);
     layout->addWidget(chamber1);
     layout->addWidget(chamber2);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     DialogRows::SetTabOrder({m_powerEdit, m_qlEdit, m_diameterEdit, m_portsEdit, m_diameter2Edit,
-                             m_ports2Edit, ok, cancel});
+                             m_ports2Edit, buttons.ok, buttons.cancel});
 }
 
 bool CAnalysisDlg::DoDataExchange(DataExchange::Direction direction) {
@@ -78,11 +75,13 @@ bool CAnalysisDlg::DoDataExchange(DataExchange::Direction direction) {
         dx.Number(m_qlEdit, m_ql, 0.1, 100000);
     // Fields of a chamber without a port are shown, not read.
     if (m_diameterEdit->isEnabled() || !dx.Reading()) {
-        dx.OptionalNumber(m_diameterEdit, m_portDiameter, 0.1, 100, true)
+        dx.OptionalNumber(m_diameterEdit, m_portDiameter, 0.1, 100, true,
+                          UnitChoice::Quantity::Length)
             .Integer(m_portsEdit, m_ports, 1, 100);
     }
     if (m_diameter2Edit->isEnabled() || !dx.Reading()) {
-        dx.OptionalNumber(m_diameter2Edit, m_port2Diameter, 0.1, 100, true)
+        dx.OptionalNumber(m_diameter2Edit, m_port2Diameter, 0.1, 100, true,
+                          UnitChoice::Quantity::Length)
             .Integer(m_ports2Edit, m_ports2, 1, 100);
     }
     return dx.Ok();

@@ -67,21 +67,15 @@ CElectricalDlg::CElectricalDlg(const SpeakerDesign& design, QWidget* parent)
     m_derived->setMinimumWidth(DialogRows::FieldWidth(this, 52));
     derivedLayout->addWidget(m_derived);
 
-    QPushButton* ok = DialogRows::MakeButton(this, QStringLiteral("OK"), true);
-    QPushButton* cancel = DialogRows::MakeButton(this, QStringLiteral("Cancel"), false);
-    connect(ok, &QPushButton::clicked, this, &CElectricalDlg::accept);
-    connect(cancel, &QPushButton::clicked, this, &CElectricalDlg::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    const DialogRows::OkCancelButtons buttons = DialogRows::OkCancel(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(driver);
     layout->addWidget(derived);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout);
     layout->setSizeConstraint(QLayout::SetFixedSize);
-    DialogRows::SetTabOrder({m_nameEdit, m_reEdit, m_qesEdit, m_leEdit, m_peEdit, ok, cancel});
+    DialogRows::SetTabOrder(
+        {m_nameEdit, m_reEdit, m_qesEdit, m_leEdit, m_peEdit, buttons.ok, buttons.cancel});
 
     for (QLineEdit* edit : {m_reEdit, m_qesEdit, m_leEdit, m_peEdit})
         connect(edit, &QLineEdit::textChanged, this, [this] { UpdateDerived(); });

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/UnitChoice.h"
 #include "tools/CAnalysisDlg.h"
 #include "tools/CElectricalDlg.h"
 #include "tools/CPortCalcDlg.h"
@@ -218,6 +219,53 @@ private slots:
         ToolCommands::OnAnalysisSettings(*host.view);
         QCOMPARE(messages.texts.join('|'), message);
         QVERIFY(!host.doc.IsModified());
+    }
+
+    // Metric: the port diameter is typed in centimetres (7.62 cm is 3 in
+    // exactly), reopens as typed, and its range message is in centimetres.
+    void analysisSettingsInCentimetres_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("3 in") << "7.62" << QString();
+        QTest::newRow("below 0.1 in") << "0.2"
+                                      << "Please enter 0 or a number between 0.25 and 254..";
+    }
+    void analysisSettingsInCentimetres() {
+        QFETCH(QString, typed);
+        QFETCH(QString, message);
+        UnitChoice::Set(UnitSystem::Metric);
+        ViewHost host(Analysed, false);
+        MessageCapture messages;
+        bool labelled = false;
+        QString reopened;
+        {
+            ModalDriver<CAnalysisDlg> type([&](CAnalysisDlg& dlg) {
+                for (const QLabel* label : dlg.findChildren<QLabel*>())
+                    labelled = labelled || label->text() == "Port Diameter (cm)";
+                Type(&dlg, "port1Diameter", typed);
+                Click(&dlg, "OK");
+                if (dlg.isVisible())
+                    Click(&dlg, "Cancel");
+            });
+            ToolCommands::OnAnalysisSettings(*host.view);
+        }
+        {
+            ModalDriver<CAnalysisDlg> reopen([&](CAnalysisDlg& dlg) {
+                reopened = Child(&dlg, "port1Diameter")->text();
+                Click(&dlg, "Cancel");
+            });
+            ToolCommands::OnAnalysisSettings(*host.view);
+        }
+        UnitChoice::Set(UnitSystem::Imperial);
+        QVERIFY(labelled);
+        QCOMPARE(messages.texts.join('|'), message);
+        const std::optional<double> stored = host.doc.Design().m_extras.portDiameter;
+        if (message.isEmpty()) {
+            QVERIFY(stored && std::abs(*stored - 3) < 1e-12);
+            QCOMPARE(reopened, typed);
+        } else {
+            QVERIFY(!stored);
+        }
     }
 
     // OK in the Port Calculator offers its ports to the analysis; only Yes
