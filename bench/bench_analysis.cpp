@@ -22,12 +22,10 @@ private slots:
     }
     void allQuantities() {
         QFETCH(int, kind);
-        SpeakerDesign d = WithOutputFigures(ReferenceDesign(BoxKind(kind)));
+        SpeakerDesign d = AnalysedDesign(BoxKind(kind));
         d.m_freqLow = 20;
         d.m_freqHigh = 20020;
-        d.m_extras.re = 6;
         d.m_extras.le = 1;
-        d.m_extras.pe = 100;
         d.m_extras.portDiameter = 3;
         d.m_extras.port2Diameter = 3;
         std::size_t points = 0;

@@ -33,9 +33,7 @@ private slots:
         COrvaneDoc doc;
         doc.OnNewDocument();
         SpeakerDesign& d = doc.Design();
-        d = WithOutputFigures(ReferenceDesign(BoxKind::Bandpass6));
-        d.m_extras.re = 6;
-        d.m_extras.pe = 100;
+        d = AnalysedDesign(BoxKind::Bandpass6);
         d.m_extras.portDiameter = 3;
         d.m_extras.port2Diameter = 3;
         d.m_freqLow = 10;

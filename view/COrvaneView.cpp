@@ -203,12 +203,12 @@ void COrvaneView::LayoutForm() {
             const FieldLayout& layout = kFields[i];
             if (layout.column != column)
                 continue;
-            const QRect spec = ToPixels(layout.edit);
+            const QRect home = ToPixels(layout.edit); // the field's own place
             QLineEdit* edit = m_edits[i];
-            const int width = std::max(spec.width(), columnWidth);
-            edit->setGeometry(spec.x() + shift, spec.y(), width, spec.height());
+            const int width = std::max(home.width(), columnWidth);
+            edit->setGeometry(home.x() + shift, home.y(), width, home.height());
             // The label keeps its distance from the field's right edge.
-            const int labelGap = DluX(layout.labelAt.x()) - (spec.x() + spec.width());
+            const int labelGap = DluX(layout.labelAt.x()) - (home.x() + home.width());
             QLabel* label = m_labels[i];
             label->adjustSize();
             label->move(std::max(DluX(layout.labelAt.x()) + shift, edit->x() + width + labelGap),

@@ -7,7 +7,7 @@
 
 namespace orvane {
 
-// std::to_chars with a precision is specified as printf with that precision
+// std::to_chars with a precision writes what printf writes with that precision
 // in the C locale, without printf's format parsing and locale look-ups: at a
 // million numbers that is most of the time the output takes. The shortest
 // round-trip form would be faster still but writes other text.

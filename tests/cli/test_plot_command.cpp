@@ -153,9 +153,7 @@ private slots:
     void graphs() {
         QFETCH(QString, graph);
         QFETCH(QString, suffix);
-        SpeakerDesign d = WithOutputFigures(ReferenceDesign(BoxKind::Vented));
-        d.m_extras.re = 6;
-        d.m_extras.pe = 100;
+        SpeakerDesign d = AnalysedDesign(BoxKind::Vented);
         d.m_extras.portDiameter = 3;
         const QString path = m_dir.filePath("analysed.spk");
         QVERIFY(Write(path, d));

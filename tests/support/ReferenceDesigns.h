@@ -54,4 +54,14 @@ inline SpeakerDesign WithOutputFigures(SpeakerDesign d) {
     return d;
 }
 
+// The analysis' reference driver: the output figures' driver with Re 6 Ω and
+// Pe 100 W (Le 0, 1 W and QL 7 as a new design has them), in the reference
+// box of a type; ports are left to the caller.
+inline SpeakerDesign AnalysedDesign(BoxKind kind) {
+    SpeakerDesign d = WithOutputFigures(ReferenceDesign(kind));
+    d.m_extras.re = 6;
+    d.m_extras.pe = 100;
+    return d;
+}
+
 } // namespace orvane

@@ -11,9 +11,7 @@ namespace {
 // The reference analysis: a 10-inch driver in the vented reference box with
 // a 3-inch port, Re 6 Ω and Pe 100 W.
 void Analysed(SpeakerDesign& d) {
-    d = WithOutputFigures(ReferenceDesign(BoxKind::Vented));
-    d.m_extras.re = 6;
-    d.m_extras.pe = 100;
+    d = AnalysedDesign(BoxKind::Vented);
     d.m_extras.portDiameter = 3;
 }
 

@@ -18,14 +18,6 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 
-// The output figures' driver with Re 6 Ω and Pe 100 W; Le 0, 1 W and QL 7 by default.
-SpeakerDesign Analysed(BoxKind kind) {
-    SpeakerDesign d = WithOutputFigures(ReferenceDesign(kind));
-    d.m_extras.re = 6;
-    d.m_extras.pe = 100;
-    return d;
-}
-
 Analysis Prepared(const SpeakerDesign& d) {
     AnalysisResult<Analysis> a = Analysis::Prepare(d);
     if (!a)
@@ -49,7 +41,7 @@ class TestAnalysis : public QObject {
     Q_OBJECT
 private slots:
     void derivedDriver() {
-        const Analysis a = Prepared(Analysed(BoxKind::Sealed));
+        const Analysis a = Prepared(AnalysedDesign(BoxKind::Sealed));
         const DriverValues& d = a.Driver();
         const std::pair<double, double> values[] = {
             {d.sd, 0.0349070782},      {d.qes, 0.553901267},       {d.qms, 1.43962757},
@@ -58,7 +50,7 @@ private slots:
         for (const auto& [got, expected] : values)
             QVERIFY2(Near(got, expected, 1e-5), qPrintable(QString::number(got)));
         // An entered Qes wins over the efficiency and gives η0.
-        SpeakerDesign withQes = Analysed(BoxKind::Sealed);
+        SpeakerDesign withQes = AnalysedDesign(BoxKind::Sealed);
         withQes.m_extras.qes = 0.553901267;
         withQes.m_efficiency = 0;
         QVERIFY(Near(Prepared(withQes).Driver().eta0, 0.00398107171, 1e-5));
@@ -71,20 +63,20 @@ private slots:
         // spl, excursion, port 1, port 2, ohms, degrees, delay, max power, max spl
         QTest::addColumn<QList<double>>("expected");
         const double n = NAN;
-        const SpeakerDesign sealed = Analysed(BoxKind::Sealed);
+        const SpeakerDesign sealed = AnalysedDesign(BoxKind::Sealed);
         QTest::newRow("sealed 20")
             << sealed << 20
             << QList<double>{71.3620988, 1.01068208, n,          n,        7.0484474,
                              22.8404363, 4.90762921, 39.4746526, 87.325282};
         QTest::newRow("sealed 100")
             << sealed << 100 << QList<double>{87.6988851, 0.265163579, n, n, n, n, n, 100, n};
-        SpeakerDesign vented = Analysed(BoxKind::Vented);
+        SpeakerDesign vented = AnalysedDesign(BoxKind::Vented);
         vented.m_extras.portDiameter = 3;
         QTest::newRow("vented 30")
             << vented << 30
             << QList<double>{81.9251538, 0.497911151, 2.8117466, n, n, n, 15.2659854, n, n};
         // Two drivers with Le 1.5 mH, ports in both chambers.
-        SpeakerDesign bp6 = Analysed(BoxKind::Bandpass6);
+        SpeakerDesign bp6 = AnalysedDesign(BoxKind::Bandpass6);
         bp6.m_driverCount = 2;
         bp6.m_extras.le = 1.5;
         bp6.m_extras.portDiameter = 3;
@@ -129,16 +121,16 @@ private slots:
     void followsResponseModel_data() {
         QTest::addColumn<SpeakerDesign>("design");
         QTest::addColumn<double>("tolerance"); // dB, after one constant
-        QTest::newRow("sealed") << Analysed(BoxKind::Sealed) << 1e-9;
-        QTest::newRow("vented") << Analysed(BoxKind::Vented) << 1e-9;
-        SpeakerDesign two = Analysed(BoxKind::Vented);
+        QTest::newRow("sealed") << AnalysedDesign(BoxKind::Sealed) << 1e-9;
+        QTest::newRow("vented") << AnalysedDesign(BoxKind::Vented) << 1e-9;
+        SpeakerDesign two = AnalysedDesign(BoxKind::Vented);
         two.m_driverCount = 2;
         two.m_f1 = 40; // a stored tuning is kept
         two.m_extras.power = 50;
         two.m_freqLow = 5;
         QTest::newRow("vented, two drivers, tuned, 50 W") << two << 1e-9;
         for (const BoxKind kind : {BoxKind::Bandpass4, BoxKind::Bandpass6}) {
-            SpeakerDesign bp = Analysed(kind);
+            SpeakerDesign bp = AnalysedDesign(kind);
             bp.m_extras.ql = 1e5;
             QTest::newRow(BoxType::Name(kind).data()) << bp << 0.2;
         }
@@ -162,8 +154,8 @@ private slots:
     // box together; there only the mechanical losses are left.
     void impedancePeak_data() {
         QTest::addColumn<SpeakerDesign>("design");
-        QTest::newRow("reference") << Analysed(BoxKind::Sealed);
-        SpeakerDesign other = Analysed(BoxKind::Sealed);
+        QTest::newRow("reference") << AnalysedDesign(BoxKind::Sealed);
+        SpeakerDesign other = AnalysedDesign(BoxKind::Sealed);
         other.m_driverCount = 3;
         other.m_v1 = 2.5;
         other.m_extras.qes = 0.9;
@@ -183,9 +175,9 @@ private slots:
     // A linear system: excursion grows with the square root of the power,
     // whether a force or a voltage through Le drives it.
     void excursionScalesWithPower() {
-        SpeakerDesign withLe = Analysed(BoxKind::Bandpass6);
+        SpeakerDesign withLe = AnalysedDesign(BoxKind::Bandpass6);
         withLe.m_extras.le = 1;
-        for (SpeakerDesign d : {Analysed(BoxKind::Sealed), withLe}) {
+        for (SpeakerDesign d : {AnalysedDesign(BoxKind::Sealed), withLe}) {
             const AnalysisCurve at1 = Prepared(d).Excursion();
             d.m_extras.power = 250;
             const AnalysisCurve at250 = Prepared(d).Excursion();
@@ -196,7 +188,7 @@ private slots:
 
     // A sealed box is a second-order high-pass; its group delay has a closed form.
     void sealedGroupDelay() {
-        SpeakerDesign d = Analysed(BoxKind::Sealed);
+        SpeakerDesign d = AnalysedDesign(BoxKind::Sealed);
         d.m_freqLow = 1;
         const double wc = 2 * kPi * 30 * std::sqrt(3.0), q = 0.4 * std::sqrt(3.0);
         for (const AnalysisPoint& p : Prepared(d).GroupDelay()) {
@@ -211,7 +203,7 @@ private slots:
     // carry what the cone moves. At the tuning the port does the work and the
     // cone moves least.
     void ventedPort() {
-        SpeakerDesign d = Analysed(BoxKind::Vented);
+        SpeakerDesign d = AnalysedDesign(BoxKind::Vented);
         d.m_extras.portDiameter = 3;
         d.m_extras.ports = 2;
         d.m_extras.ql = 1e5;
@@ -234,7 +226,7 @@ private slots:
         QTest::addColumn<int>("problem");
         using P = AnalysisProblem;
         const auto add = [](const char* tag, BoxKind kind, P p, auto change) {
-            SpeakerDesign d = Analysed(kind);
+            SpeakerDesign d = AnalysedDesign(kind);
             change(d);
             QTest::newRow(tag) << d << int(p);
         };
@@ -269,7 +261,7 @@ private slots:
 
     // Quantities that need more than the analysis say what they miss.
     void quantityProblems() {
-        SpeakerDesign d = Analysed(BoxKind::Bandpass4);
+        SpeakerDesign d = AnalysedDesign(BoxKind::Bandpass4);
         d.m_extras.re.reset();
         d.m_extras.pe.reset();
         d.m_xmax = 0;
@@ -287,7 +279,7 @@ private slots:
 
     // The same frequencies as the response curve, whatever the range.
     void sweep() {
-        SpeakerDesign d = Analysed(BoxKind::Vented);
+        SpeakerDesign d = AnalysedDesign(BoxKind::Vented);
         for (const auto& [low, high] : {std::pair{20.9, 40.9}, {500.0, 100.0}, {-3.0, 3.0}}) {
             d.m_freqLow = low;
             d.m_freqHigh = high;

@@ -19,12 +19,9 @@ const PenSpec kReferencePen{PenStyle::Dash, 1, {255, 0, 0}};
 const PenSpec kCurvePen{PenStyle::Solid, 1, {0, 0, 255}};
 const PenSpec kDashedCurvePen{PenStyle::Dash, 1, {0, 0, 255}};
 
-// The reference driver of the analysis: D 10 in, Xmax 0.25 in, 88 dB, Re 6,
-// Pe 100 W, at 1 W, in the reference box of a type.
+// The analysis' reference driver, a vented box with a 3-inch port.
 SpeakerDesign Analysed(BoxKind kind) {
-    SpeakerDesign d = WithOutputFigures(ReferenceDesign(kind));
-    d.m_extras.re = 6;
-    d.m_extras.pe = 100;
+    SpeakerDesign d = AnalysedDesign(kind);
     if (kind == BoxKind::Vented)
         d.m_extras.portDiameter = 3;
     return d;
