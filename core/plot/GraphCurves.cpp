@@ -2,6 +2,7 @@
 #include "core/plot/GraphCurves.h"
 
 #include "core/model/Analysis.h"
+#include "core/model/DriverValues.h"
 #include "core/model/ResponseModel.h"
 #include "core/text/Printf.h"
 
@@ -127,9 +128,10 @@ std::string PrepareProblem(Graph graph, const SpeakerDesign& design, AnalysisPro
         return std::string(AnalysisProblemText(problem));
     std::string wanted = Wanted(problem);
     if (problem == AnalysisProblem::NoConeDiameter) {
+        // Only the driver's own values decide it; no sweep is needed.
         SpeakerDesign withCone = design;
         withCone.m_coneDiameter = 10;
-        const AnalysisResult<Analysis> again = Analysis::Prepare(withCone);
+        const AnalysisResult<DriverValues> again = DeriveDriverValues(withCone);
         if (!again && (again.Problem() == AnalysisProblem::NoQesOrEfficiency ||
                        again.Problem() == AnalysisProblem::QesNotAboveQts))
             wanted += std::string(" and ") + Wanted(again.Problem());
