@@ -4,6 +4,7 @@
 #include "core/text/Printf.h"
 
 #include "core/design/COrvaneDoc.h"
+#include "core/plot/PlotGeometry.h"
 #include "core/plot/PrintPage.h"
 #include "platform/DataExchange.h"
 #include "platform/EntryText.h"
@@ -89,6 +90,8 @@ constexpr int kFormMargin = 8;
 // The form, then a plot of at least 60 pixels between its margins.
 constexpr int kMinimumHeight = 150;
 const QSize kPreferredSize(640, 480);
+// The figure line with the most digits the output figures write.
+constexpr const char* kWidestFigureLine = "Max SPL = 999dB at 99999 Watts input power";
 
 QRect ToPixels(const QRect& dlu) {
     return DluRect(dlu.x(), dlu.y(), dlu.width(), dlu.height());
@@ -249,7 +252,11 @@ QSize COrvaneView::minimumSizeHint() const {
 }
 
 QSize COrvaneView::sizeHint() const {
-    return kPreferredSize.expandedTo(minimumSizeHint());
+    // Wide enough that the longest figure line a design can show ends inside
+    // the window, whatever the font.
+    const int figures = PlotGeometry::kFiguresX + kFormMargin +
+                        fontMetrics().horizontalAdvance(QString::fromLatin1(kWidestFigureLine));
+    return kPreferredSize.expandedTo(minimumSizeHint()).expandedTo(QSize(figures, 0));
 }
 
 // --- The form -------------------------------------------------------------

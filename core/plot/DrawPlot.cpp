@@ -255,8 +255,8 @@ void DrawResponse(DrawSurface& surface, SpeakerDesign& design, const PlotScale& 
     if (kind != BoxKind::Unknown) {
         surface.SelectPen(pens.curve);
         if (const auto lines = FigureLines(design, alignment, limits)) {
-            surface.TextOut(450, 12, lines->line1);
-            surface.TextOut(450, 27, lines->line2);
+            surface.TextOut(PlotGeometry::kFiguresX, 12, lines->line1);
+            surface.TextOut(PlotGeometry::kFiguresX, 27, lines->line2);
         }
         DrawSteps(surface, curve);
     }
@@ -266,7 +266,7 @@ void DrawResponse(DrawSurface& surface, SpeakerDesign& design, const PlotScale& 
 // A graph's figure line where the response plot has its figures; in a
 // window too narrow for it, broken at a blank onto the second line.
 void DrawFigure(DrawSurface& surface, const std::string& figure, int width) {
-    constexpr int kAt = 450;
+    constexpr int kAt = PlotGeometry::kFiguresX;
     const double room = static_cast<double>(width) - kAt - 4;
     if (figure.empty())
         return;

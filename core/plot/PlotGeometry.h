@@ -20,6 +20,8 @@ public:
     static constexpr int kRight = 30;
     static constexpr int kTop = 60;
     static constexpr int kBottom = 30;
+    // Where the figure lines start, above the frame.
+    static constexpr int kFiguresX = 450;
 
     // bottom and span: the level axis's value at the bottom edge and its height.
     PlotGeometry(const SpeakerDesign& design, double bottom, double span, int width, int height)

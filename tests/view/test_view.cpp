@@ -71,6 +71,9 @@ private slots:
         QVERIFY2(hint.width() >= 640 && hint.height() >= 480,
                  qPrintable(QString("%1x%2").arg(hint.width()).arg(hint.height())));
         QVERIFY(minimum.height() >= 150); // room for a plot below the form
+        // The figure lines, drawn from x = 450, end inside the window.
+        QVERIFY(hint.width() >= 450 + host.view->fontMetrics().horizontalAdvance(
+                                          "Max SPL = 120dB at 1000 Watts input power"));
         QVERIFY(minimum.width() <= hint.width() && minimum.height() <= hint.height());
         const QRect inside(QPoint(0, 0), minimum);
         for (QWidget* child : host.view->findChildren<QWidget*>())
