@@ -30,12 +30,12 @@ FileResult AppSettings::Save() const {
     IniFile ini;
     const IniFile::LoadResult loaded = ini.Load(m_path);
     if (loaded == IniFile::LoadResult::TooLarge) {
-        return FileResult::Failure(EFBIG, "settings not saved: " + path +
+        return FileResult::Fail(EFBIG, "settings not saved: " + path +
                                               " is over the settings file's size limit of " +
                                               std::to_string(IniFile::kMaxFileSize) + " bytes");
     }
     if (loaded == IniFile::LoadResult::Unreadable)
-        return FileResult::Failure(EACCES, "settings not saved: " + path + " cannot be read");
+        return FileResult::Fail(EACCES, "settings not saved: " + path + " cannot be read");
     m_recent.WriteTo(ini);
     if (m_previewPages != 0)
         ini.SetIntValue(kSettingsSection, kPreviewPagesKey, m_previewPages);
@@ -55,7 +55,7 @@ FileResult AppSettings::Save() const {
         const std::string why = danglingLink
                                     ? "it is a link to a missing file (" + saved.Message() + ")"
                                     : saved.Message();
-        return FileResult::Failure(saved.Error(),
+        return FileResult::Fail(saved.ErrorCode(),
                                    "settings not saved: cannot write " + path + ": " + why);
     }
     return FileResult::Success();

@@ -69,13 +69,13 @@ FileResult IniFile::Save(const QString& path) const {
     const QFileInfo info(path);
     if (!QDir().mkpath(info.absolutePath())) {
         const int error = errno != 0 ? errno : EIO;
-        return FileResult::Failure(error, std::strerror(error));
+        return FileResult::Fail(error, std::strerror(error));
     }
     const QByteArray bytes = ToBytes();
     const AtomicWriteResult written = WriteFileAtomically(
         QFile::encodeName(path).toStdString(), std::string_view(bytes.constData(), bytes.size()));
     if (!written)
-        return FileResult::Failure(written.error, std::strerror(written.error));
+        return FileResult::Fail(written.error, std::strerror(written.error));
     return FileResult::Success();
 }
 

@@ -104,7 +104,7 @@ int RunAnalyze(const CliArgs& args) {
         loaded->m_extras.power = power;
     const AnalysisResult<Analysis> analysis = Analysis::Prepare(*loaded);
     if (!analysis) {
-        const std::string sentence(analysis.Sentence());
+        const std::string sentence(analysis.Message());
         std::fprintf(stderr, "%s\n", sentence.c_str());
         return 1;
     }

@@ -107,8 +107,8 @@ void CElectricalDlg::UpdateDerived() {
     const AnalysisResult<DriverValues> values = DeriveDriverValues(design);
     m_derived->setText(values
                            ? DerivedFigures(*values)
-                           : QString::fromUtf8(values.Sentence().data(),
-                                               static_cast<qsizetype>(values.Sentence().size())));
+                           : QString::fromUtf8(values.Message().data(),
+                                               static_cast<qsizetype>(values.Message().size())));
 }
 
 QString CElectricalDlg::DerivedText() const {

@@ -88,14 +88,14 @@ FileResult COrvaneDoc::Load(const std::string& path) {
     try {
         return LoadFile(path);
     } catch (const std::bad_alloc&) {
-        return FileResult::Failure(ENOMEM, std::string(DesignFile::kUnexpectedFormat));
+        return FileResult::Fail(ENOMEM, std::string(DesignFile::kUnexpectedFormat));
     }
 }
 
 FileResult COrvaneDoc::LoadFile(const std::string& path) {
     const std::string full = FullPath(path);
     auto failure = [&](int error, FilePhase phase) {
-        return FileResult::Failure(error,
+        return FileResult::Fail(error,
                                    FileErrorMessage(error, FileDirection::Load, phase, full));
     };
 
@@ -143,7 +143,7 @@ FileResult COrvaneDoc::LoadFile(const std::string& path) {
 
     std::optional<SpeakerDesign> design = DesignFile::Parse(bytes);
     if (!design)
-        return FileResult::Failure(0, std::string(DesignFile::kUnexpectedFormat));
+        return FileResult::Fail(0, std::string(DesignFile::kUnexpectedFormat));
     m_design = std::move(*design);
     m_path = full;
     m_title = FileName(full);
@@ -156,7 +156,7 @@ FileResult COrvaneDoc::Save(const std::string& path) {
     if (const AtomicWriteResult written = WriteFileAtomically(full, bytes); !written) {
         const FilePhase phase =
             written.stage == WriteStage::Open ? FilePhase::Open : FilePhase::Transfer;
-        return FileResult::Failure(
+        return FileResult::Fail(
             written.error, FileErrorMessage(written.error, FileDirection::Save, phase, full));
     }
     m_path = full;

@@ -23,7 +23,7 @@ std::string ReadReason(int error) {
 }
 
 FileResult CannotRead(const std::string& path, const std::string& reason) {
-    return FileResult::Failure(0, "The file " + path + " cannot be read: " + reason + ".");
+    return FileResult::Fail(0, "The file " + path + " cannot be read: " + reason + ".");
 }
 
 } // namespace
@@ -52,7 +52,7 @@ FileResult ReadDriverFile(const std::string& path, DriverFileFormat format, Pars
     std::string text;
     if (const int error = ReadWholeFile(path, kMaxImportBytes, text)) {
         FileResult failure = CannotRead(path, ReadReason(error));
-        return FileResult::Failure(error, failure.Message());
+        return FileResult::Fail(error, failure.Message());
     }
     const std::optional<std::string> error = format == DriverFileFormat::Csv
                                                  ? DriverCsv::Parse(text, out)
@@ -86,7 +86,7 @@ FileResult ExportDriverFile(const DriverLibrary& library, const std::string& pat
     const AtomicWriteResult written = WriteFileAtomically(
         path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
     if (!written) {
-        return FileResult::Failure(written.error, "The file " + path + " cannot be written: " +
+        return FileResult::Fail(written.error, "The file " + path + " cannot be written: " +
                                                       std::strerror(written.error) + ".");
     }
     return FileResult::Success();

@@ -250,7 +250,7 @@ std::unique_ptr<DriverLibrary> DriverLibrary::Open(const std::string& path, File
 std::unique_ptr<DriverLibrary> DriverLibrary::Open(const std::string& path, const Options& options,
                                                    FileResult& error) {
     auto fail = [&](int code, const std::string& reason) {
-        error = FileResult::Failure(code, LibraryReadMessage(path, reason));
+        error = FileResult::Fail(code, LibraryReadMessage(path, reason));
         return nullptr;
     };
     // A folder, a pipe or a device is no library, and a pipe would hang.
@@ -324,7 +324,7 @@ std::unique_ptr<DriverLibrary> DriverLibrary::Open(const std::string& path, cons
 }
 
 FileResult DriverLibrary::ReadFailure() const {
-    return FileResult::Failure(0, LibraryReadMessage(m_path, Reason(m_db)));
+    return FileResult::Fail(0, LibraryReadMessage(m_path, Reason(m_db)));
 }
 
 template <typename Work> std::optional<std::string> DriverLibrary::InTransaction(Work&& work) {
@@ -341,7 +341,7 @@ template <typename Work> std::optional<std::string> DriverLibrary::InTransaction
 
 template <typename Work> FileResult DriverLibrary::Change(Work&& work) {
     if (const std::optional<std::string> reason = InTransaction(std::forward<Work>(work)))
-        return FileResult::Failure(0, LibraryWriteMessage(m_path, *reason));
+        return FileResult::Fail(0, LibraryWriteMessage(m_path, *reason));
     return FileResult::Success();
 }
 
@@ -420,7 +420,7 @@ FileResult DriverLibrary::StoreAll(std::span<const DriverEntry> entries, Duplica
     Statement insert(m_db, InsertSql());
     Statement replace(m_db, UpdateSql("maker = ?1 AND model = ?2"));
     if (!insert.Ok() || !replace.Ok())
-        return FileResult::Failure(0, LibraryWriteMessage(m_path, Reason(m_db)));
+        return FileResult::Fail(0, LibraryWriteMessage(m_path, Reason(m_db)));
     StoreCounts done;
     FileResult result = Change([&] {
         for (const DriverEntry& entry : entries) {
@@ -474,11 +474,11 @@ FileResult DriverLibrary::Update(const DriverEntry& entry) {
         return true;
     });
     if (clash) {
-        return FileResult::Failure(EEXIST, "A driver named " + entry.Name() +
+        return FileResult::Fail(EEXIST, "A driver named " + entry.Name() +
                                                " is already in the library.");
     }
     if (result && missing)
-        return FileResult::Failure(ENOENT, "The driver is no longer in the library.");
+        return FileResult::Fail(ENOENT, "The driver is no longer in the library.");
     return result;
 }
 

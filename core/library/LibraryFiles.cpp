@@ -60,7 +60,7 @@ FileResult MoveLibraryAside(const std::string& path, std::string& movedTo) {
         if (error == EEXIST)
             continue;
         if (error != 0) {
-            return FileResult::Failure(error,
+            return FileResult::Fail(error,
                                        "The driver library " + path +
                                            " cannot be moved aside: " + std::strerror(error) + ".");
         }
@@ -71,14 +71,14 @@ FileResult MoveLibraryAside(const std::string& path, std::string& movedTo) {
             if (!Exists(path + companion))
                 continue;
             if (const int failed = MoveWithoutReplacing(path + companion, target + companion)) {
-                return FileResult::Failure(
+                return FileResult::Fail(
                     failed, "The driver library " + path + companion +
                                 " cannot be moved aside: " + std::strerror(failed) + ".");
             }
         }
         return FileResult::Success();
     }
-    return FileResult::Failure(EEXIST, "The driver library " + path +
+    return FileResult::Fail(EEXIST, "The driver library " + path +
                                            " cannot be moved aside: too many damaged copies.");
 }
 

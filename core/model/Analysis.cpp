@@ -52,12 +52,12 @@ AnalysisResult<Analysis> Analysis::Prepare(const SpeakerDesign& stored) {
     ApplyAutomaticValues(design, StoredF1CountsAsEntered(design));
     const BoxKind kind = design.Kind();
     if (kind == BoxKind::Unknown)
-        return AnalysisProblem::UnknownBoxType;
+        return Missing(AnalysisProblem::UnknownBoxType);
     AnalysisResult<DriverValues> driver = DeriveDriverValues(design);
     if (!driver)
-        return driver.Problem();
+        return driver.Error();
     if (design.m_driverCount == 0)
-        return AnalysisProblem::NoDriverCount;
+        return Missing(AnalysisProblem::NoDriverCount);
 
     Analysis a;
     a.m_kind = kind;
@@ -71,21 +71,21 @@ AnalysisResult<Analysis> Analysis::Prepare(const SpeakerDesign& stored) {
     const bool needs2 = kind == BoxKind::Bandpass4 || kind == BoxKind::Bandpass6;
     const bool vented2 = kind == BoxKind::Bandpass6;
     if (!IsGiven(design.m_v1))
-        return AnalysisProblem::NoVolume1;
+        return Missing(AnalysisProblem::NoVolume1);
     if (vented1 && !IsGiven(design.m_f1))
-        return AnalysisProblem::NoTuning1;
+        return Missing(AnalysisProblem::NoTuning1);
     if (needs2 && !IsGiven(design.m_v2))
-        return AnalysisProblem::NoVolume2;
+        return Missing(AnalysisProblem::NoVolume2);
     if (vented2 && !IsGiven(design.m_f2))
-        return AnalysisProblem::NoTuning2;
+        return Missing(AnalysisProblem::NoTuning2);
 
     const DesignExtras& extras = design.m_extras;
     a.m_power = extras.power.value_or(kDefaultPower);
     if (!IsGiven(a.m_power))
-        return AnalysisProblem::NoPower;
+        return Missing(AnalysisProblem::NoPower);
     a.m_ql = extras.ql.value_or(kDefaultQl);
     if (vented1 && !IsGiven(a.m_ql))
-        return AnalysisProblem::NoQl;
+        return Missing(AnalysisProblem::NoQl);
 
     const auto chamber = [&](double volume, bool vented, double tuning,
                              const std::optional<double>& diameter,
@@ -238,7 +238,7 @@ AnalysisResult<AnalysisCurve> Analysis::PortVelocity(Chamber chamber) const {
     const int i = chamber == Chamber::One ? 0 : 1;
     const ChamberCircuit& c = m_chambers[i];
     if (!c.vented || c.portArea <= 0)
-        return AnalysisProblem::NoPort;
+        return Missing(AnalysisProblem::NoPort);
     return Sample<AnalysisPoint>([&](int32_t f, const State& st) {
         // The port's share of the chamber's flow: its pressure over the port mass.
         const Complex portFlow = m_count * m_driver.sd * st.coneVelocity * st.chamber[i] *
@@ -249,7 +249,7 @@ AnalysisResult<AnalysisCurve> Analysis::PortVelocity(Chamber chamber) const {
 
 AnalysisResult<ImpedanceCurve> Analysis::Impedance() const {
     if (!m_driver.re)
-        return AnalysisProblem::NoRe;
+        return Missing(AnalysisProblem::NoRe);
     const double re = *m_driver.re;
     const double bl2 = m_driver.bl2OverRe * re;
     return Sample<ImpedancePoint>([&](int32_t f, const State& st) {
@@ -274,7 +274,7 @@ AnalysisCurve Analysis::GroupDelay() const {
 
 AnalysisResult<MaximumOutputCurve> Analysis::MaximumOutput() const {
     if (m_xmax <= 0 && m_pe <= 0)
-        return AnalysisProblem::NoLimit;
+        return Missing(AnalysisProblem::NoLimit);
     return Sample<MaximumOutputPoint>([&](int32_t f, const State& st) {
         double power = m_pe > 0 ? m_pe : std::numeric_limits<double>::infinity();
         // Excursion grows with the square root of the power.

@@ -3,7 +3,7 @@
 
 namespace orvane {
 
-std::string_view AnalysisProblemText(AnalysisProblem problem) {
+std::string AnalysisProblemText(AnalysisProblem problem) {
     switch (problem) {
     case AnalysisProblem::None:
         break;

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <optional>
-#include <string_view>
-#include <utility>
+#include "core/Result.h"
+
+#include <string>
 
 namespace orvane {
 
@@ -29,26 +29,14 @@ enum class AnalysisProblem {
 };
 
 // The sentence that tells the user what is missing or wrong.
-std::string_view AnalysisProblemText(AnalysisProblem problem);
+std::string AnalysisProblemText(AnalysisProblem problem);
 
 // A value, or the problem that keeps it from existing.
-template <class T> class [[nodiscard]] AnalysisResult {
-public:
-    // Implicit both ways, so that a function returns a value or a problem.
-    AnalysisResult(T value) : m_value(std::move(value)) {}
-    AnalysisResult(AnalysisProblem problem) : m_problem(problem) {}
+template <class T> using AnalysisResult = Result<T, AnalysisProblem>;
 
-    explicit operator bool() const { return m_value.has_value(); }
-    AnalysisProblem Problem() const { return m_problem; }
-    std::string_view Sentence() const { return AnalysisProblemText(m_problem); }
-
-    const T& operator*() const& { return *m_value; }
-    T&& operator*() && { return std::move(*m_value); }
-    const T* operator->() const { return &*m_value; }
-
-private:
-    std::optional<T> m_value;
-    AnalysisProblem m_problem = AnalysisProblem::None;
-};
+// The failure of a problem, with its sentence.
+inline Failure<AnalysisProblem> Missing(AnalysisProblem problem) {
+    return {problem, AnalysisProblemText(problem)};
+}
 
 } // namespace orvane

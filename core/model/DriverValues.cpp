@@ -22,9 +22,9 @@ AnalysisResult<DriverValues> DeriveDriverValues(const SpeakerDesign& design) {
     using namespace Acoustics;
     const DesignExtras& extras = design.m_extras;
     if (!IsGiven(design.m_fs) || !IsGiven(design.m_qts) || !IsGiven(design.m_vas))
-        return AnalysisProblem::NoDriver;
+        return Missing(AnalysisProblem::NoDriver);
     if (!IsGiven(design.m_coneDiameter))
-        return AnalysisProblem::NoConeDiameter;
+        return Missing(AnalysisProblem::NoConeDiameter);
     const double fs = design.m_fs;
     const double vas = design.m_vas * kCubicFoot;
     const bool hasEfficiency = IsGiven(design.m_efficiency);
@@ -39,13 +39,13 @@ AnalysisResult<DriverValues> DeriveDriverValues(const SpeakerDesign& design) {
     else if (hasEfficiency)
         v.qes = EfficiencyFactor(fs, vas) / v.eta0;
     else
-        return AnalysisProblem::NoQesOrEfficiency;
+        return Missing(AnalysisProblem::NoQesOrEfficiency);
     if (!hasEfficiency)
         v.eta0 = EfficiencyFactor(fs, vas) / v.qes;
     // A driver's electrical and mechanical losses together give its Qts, so
     // the electrical part alone must damp less.
     if (!(v.qes > design.m_qts) || !std::isfinite(v.qes))
-        return AnalysisProblem::QesNotAboveQts;
+        return Missing(AnalysisProblem::QesNotAboveQts);
     v.qms = design.m_qts * v.qes / (v.qes - design.m_qts);
 
     const double ws = 2 * std::numbers::pi * fs;

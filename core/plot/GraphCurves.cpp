@@ -132,9 +132,9 @@ std::string PrepareProblem(Graph graph, const SpeakerDesign& design, AnalysisPro
         SpeakerDesign withCone = design;
         withCone.m_coneDiameter = 10;
         const AnalysisResult<DriverValues> again = DeriveDriverValues(withCone);
-        if (!again && (again.Problem() == AnalysisProblem::NoQesOrEfficiency ||
-                       again.Problem() == AnalysisProblem::QesNotAboveQts))
-            wanted += std::string(" and ") + Wanted(again.Problem());
+        if (!again && (again.ErrorCode() == AnalysisProblem::NoQesOrEfficiency ||
+                       again.ErrorCode() == AnalysisProblem::QesNotAboveQts))
+            wanted += std::string(" and ") + Wanted(again.ErrorCode());
     }
     return Sentence(graph, wanted);
 }
@@ -194,7 +194,7 @@ void AddSpl(GraphCurves& c, const Analysis& a) {
 void AddMaxSpl(GraphCurves& c, const Analysis& a) {
     const AnalysisResult<MaximumOutputCurve> output = a.MaximumOutput();
     if (!output) {
-        c.missing = Sentence(c.graph, Wanted(output.Problem()));
+        c.missing = Sentence(c.graph, Wanted(output.ErrorCode()));
         return;
     }
     std::vector<GraphPoint> spl;
@@ -281,7 +281,7 @@ void AddVelocity(GraphCurves& c, const Analysis& a) {
 void AddImpedance(GraphCurves& c, const Analysis& a) {
     const AnalysisResult<ImpedanceCurve> z = a.Impedance();
     if (!z) {
-        c.missing = Sentence(c.graph, Wanted(z.Problem()));
+        c.missing = Sentence(c.graph, Wanted(z.ErrorCode()));
         return;
     }
     std::vector<GraphPoint> ohms;
@@ -356,7 +356,7 @@ GraphCurves ComputeGraphCurves(Graph graph, const SpeakerDesign& design) {
     }
     const AnalysisResult<Analysis> analysis = Analysis::Prepare(design);
     if (!analysis) {
-        c.missing = PrepareProblem(graph, design, analysis.Problem());
+        c.missing = PrepareProblem(graph, design, analysis.ErrorCode());
         return c;
     }
     switch (graph) {

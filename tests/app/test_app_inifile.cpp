@@ -248,7 +248,7 @@ private slots:
             saved = settings.Save();
         }
         QVERIFY(!saved);
-        QCOMPARE(saved.Error(), error);
+        QCOMPARE(saved.ErrorCode(), error);
         QCOMPARE(ReadBytes(path), before);
         QCOMPARE(Listing(m_tmp->path()), QStringList{"orvane.ini"});
     }

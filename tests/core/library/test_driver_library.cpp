@@ -215,14 +215,14 @@ private slots:
         e.model = "ONE";
         const FileResult clash = library->Update(e);
         QVERIFY(!clash);
-        QCOMPARE(clash.Error(), EEXIST);
+        QCOMPARE(clash.ErrorCode(), EEXIST);
         QCOMPARE(clash.Message(), std::string("A driver named a ONE is already in the library."));
         QCOMPARE(LibraryNames(*library), (std::vector<std::string>{"A One", "B Two"}));
         bool removed = false;
         QVERIFY(library->Remove(e.id, removed));
         QVERIFY(removed);
         e.maker = "Gone";
-        QCOMPARE(library->Update(e).Error(), ENOENT);
+        QCOMPARE(library->Update(e).ErrorCode(), ENOENT);
         QVERIFY(library->RemoveByName("a", "one", removed));
         QVERIFY(removed);
         QVERIFY(library->RemoveByName("a", "one", removed));

@@ -21,7 +21,7 @@ constexpr double kPi = std::numbers::pi;
 Analysis Prepared(const SpeakerDesign& d) {
     AnalysisResult<Analysis> a = Analysis::Prepare(d);
     if (!a)
-        qFatal("analysis cannot run: %s", std::string(a.Sentence()).c_str());
+        qFatal("analysis cannot run: %s", std::string(a.Message()).c_str());
     return *std::move(a);
 }
 
@@ -254,9 +254,9 @@ private slots:
         QFETCH(SpeakerDesign, design);
         QFETCH(int, problem);
         const AnalysisResult<Analysis> a = Analysis::Prepare(design);
-        QCOMPARE(int(a.Problem()), problem);
+        QCOMPARE(int(a.ErrorCode()), problem);
         QCOMPARE(bool(a), problem == int(AnalysisProblem::None));
-        QCOMPARE(a.Sentence().empty(), bool(a));
+        QCOMPARE(a.Message().empty(), bool(a));
     }
 
     // Quantities that need more than the analysis say what they miss.
@@ -269,10 +269,10 @@ private slots:
         d.m_extras.ports = 0;
         d.m_extras.port2Diameter = 3; // the sealed chamber has no port
         const Analysis a = Prepared(d);
-        QVERIFY(a.Impedance().Sentence() == "The impedance needs Re.");
-        QCOMPARE(a.MaximumOutput().Problem(), AnalysisProblem::NoLimit);
-        QCOMPARE(a.PortVelocity(Chamber::One).Problem(), AnalysisProblem::NoPort);
-        QCOMPARE(a.PortVelocity(Chamber::Two).Problem(), AnalysisProblem::NoPort);
+        QVERIFY(a.Impedance().Message() == "The impedance needs Re.");
+        QCOMPARE(a.MaximumOutput().ErrorCode(), AnalysisProblem::NoLimit);
+        QCOMPARE(a.PortVelocity(Chamber::One).ErrorCode(), AnalysisProblem::NoPort);
+        QCOMPARE(a.PortVelocity(Chamber::Two).ErrorCode(), AnalysisProblem::NoPort);
         d.m_extras.ports.reset();
         QVERIFY(Prepared(d).PortVelocity(Chamber::One));
     }
