@@ -2,6 +2,7 @@
 #include "core/model/Analysis.h"
 
 #include "core/model/Acoustics.h"
+#include "core/units/Units.h"
 #include "core/numeric/VectorState.h"
 
 #include <algorithm>
@@ -21,7 +22,7 @@ constexpr double kDelayStep = 1e-5;
 
 double AcousticCompliance(double cubicFeet) {
     using namespace Acoustics;
-    return cubicFeet * kCubicFoot / (kAirDensity * kSpeedOfSound * kSpeedOfSound);
+    return cubicFeet * Units::kCubicMetresPerCubicFoot / (kAirDensity * kSpeedOfSound * kSpeedOfSound);
 }
 
 // The sweep forms several of these at every point; the library's complex
@@ -101,7 +102,7 @@ AnalysisResult<Analysis> Analysis::Prepare(const SpeakerDesign& stored) {
         c.leakConductance = w * c.compliance / a.m_ql;
         const double count = ports.value_or(1);
         if (IsGiven(diameter) && count > 0) {
-            const double radius = *diameter * kInch / 2;
+            const double radius = *diameter * Units::kMetresPerInch / 2;
             c.portArea = count * kPi * radius * radius;
         }
         return c;
@@ -121,7 +122,7 @@ AnalysisResult<Analysis> Analysis::Prepare(const SpeakerDesign& stored) {
         a.m_drive = std::sqrt(share * a.m_driver.bl2OverRe);
     }
     if (IsGiven(design.m_xmax))
-        a.m_xmax = design.m_xmax * kInch * 1000;
+        a.m_xmax = design.m_xmax * Units::kMetresPerInch * 1000;
     if (IsGiven(extras.pe))
         a.m_pe = *extras.pe;
     a.m_stiffness = 1 / a.m_driver.cms;

@@ -2,6 +2,7 @@
 #include "core/model/DriverValues.h"
 
 #include "core/model/Acoustics.h"
+#include "core/units/Units.h"
 
 #include <cmath>
 #include <numbers>
@@ -26,11 +27,11 @@ AnalysisResult<DriverValues> DeriveDriverValues(const SpeakerDesign& design) {
     if (!IsGiven(design.m_coneDiameter))
         return Missing(AnalysisProblem::NoConeDiameter);
     const double fs = design.m_fs;
-    const double vas = design.m_vas * kCubicFoot;
+    const double vas = design.m_vas * Units::kCubicMetresPerCubicFoot;
     const bool hasEfficiency = IsGiven(design.m_efficiency);
 
     DriverValues v;
-    const double r = kEffectiveRadius * design.m_coneDiameter * kInch;
+    const double r = Units::kEffectiveRadiusShare * design.m_coneDiameter * Units::kMetresPerInch;
     v.sd = std::numbers::pi * r * r;
     if (hasEfficiency)
         v.eta0 = std::pow(10.0, (design.m_efficiency - 112) / 10);

@@ -5,6 +5,7 @@
 #include "core/model/DriverValues.h"
 #include "core/model/ResponseModel.h"
 #include "core/text/Printf.h"
+#include "core/units/Units.h"
 
 #include <algorithm>
 #include <cmath>
@@ -234,7 +235,7 @@ void AddMaxSpl(GraphCurves& c, const Analysis& a) {
 void AddExcursion(GraphCurves& c, const Analysis& a, const SpeakerDesign& design) {
     c.series.push_back(SeriesOf(StyleOf(Graph::Excursion), PointsOf(a.Excursion())));
     const bool xmaxGiven = IsGiven(design.m_xmax);
-    const double xmaxMm = design.m_xmax * 25.4;
+    const double xmaxMm = design.m_xmax * Units::kMillimetresPerInch;
     if (xmaxGiven)
         c.reference = xmaxMm;
     if (const GraphPoint* peak = Extreme(c.series[0].points, true)) {

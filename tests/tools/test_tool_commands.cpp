@@ -104,7 +104,7 @@ private slots:
         QFETCH(double, upper);
         ViewHost host(Vented, false);
         int draws = 0;
-        host.view->SetAfterDrawHook([&draws](COrvaneView&) { ++draws; });
+        QObject::connect(host.view.get(), &COrvaneView::drawn, [&draws] { ++draws; });
         host.view->show();
         QTRY_COMPARE(draws, 1);
         ModalDriver<CFreqRangeDlg> driver([&](CFreqRangeDlg& dlg) {
