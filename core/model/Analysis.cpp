@@ -2,8 +2,8 @@
 #include "core/model/Analysis.h"
 
 #include "core/model/Acoustics.h"
-#include "core/units/Units.h"
 #include "core/numeric/VectorState.h"
+#include "core/units/Units.h"
 
 #include <algorithm>
 #include <cmath>
@@ -22,7 +22,8 @@ constexpr double kDelayStep = 1e-5;
 
 double AcousticCompliance(double cubicFeet) {
     using namespace Acoustics;
-    return cubicFeet * Units::kCubicMetresPerCubicFoot / (kAirDensity * kSpeedOfSound * kSpeedOfSound);
+    return cubicFeet * Units::kCubicMetresPerCubicFoot /
+           (kAirDensity * kSpeedOfSound * kSpeedOfSound);
 }
 
 // The sweep forms several of these at every point; the library's complex

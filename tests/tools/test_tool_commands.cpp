@@ -108,8 +108,8 @@ private slots:
         host.view->show();
         QTRY_COMPARE(draws, 1);
         ModalDriver<CFreqRangeDlg> driver([&](CFreqRangeDlg& dlg) {
-            Type(&dlg, "lower", "10");
-            Type(&dlg, "upper", QString::number(upper));
+            Type(&dlg, "freqLow", "10");
+            Type(&dlg, "freqHigh", QString::number(upper));
             Click(&dlg, button);
         });
         ToolCommands::OnFreqRange(*host.view);

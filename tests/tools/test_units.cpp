@@ -132,7 +132,7 @@ private slots:
         const UnitSystem imperial = UnitSystem::Imperial;
         const UnitSystem metric = UnitSystem::Metric;
         QTest::newRow("ft3 above") << imperial << "10000.01"
-                                   << "Please enter a number between 0. and 10000..";
+                                   << "Please enter a number between 0. and 10000.";
         // 10000 ft3 = 283168.46592 L, stated and checked as 283168.47.
         QTest::newRow("L above") << metric << "283168.48"
                                  << "Please enter a number between 0. and 283168.47.";

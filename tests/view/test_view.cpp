@@ -217,7 +217,7 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("record"); // F1 V1 Drivers F2 V2
         const QString number = "Please enter a number.";
-        const QString f1Range = "Please enter a number between 0. and 20000..";
+        const QString f1Range = "Please enter a number between 0. and 20000.";
         const QString integer = "Please enter an integer.";
         const QString count = "Please enter an integer between 1 and 65535.";
         const int v1 = int(Field::V1), drivers = int(Field::Drivers);
@@ -250,8 +250,8 @@ private slots:
         const char* const values[] = {"3", "45", "3", "80", "2"}; // in Field order
         for (int i = 0; i < 5; ++i)
             host.Type(Field(i), i == field ? typed : values[i]);
-        QWidget* target =
-            button ? static_cast<QWidget*>(host.view->Form()->PlotButton()) : host.Edit(Field(field));
+        QWidget* target = button ? static_cast<QWidget*>(host.view->Form()->PlotButton())
+                                 : host.Edit(Field(field));
         target->setFocus();
         QTest::keyClick(target, Qt::Key_Return);
         QCOMPARE(host.messages, message.isEmpty() ? QStringList{} : QStringList{message});
