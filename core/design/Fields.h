@@ -86,13 +86,13 @@ struct FieldInfo {
     FieldId id;
     FieldType type;
     FieldHome home;
+    DisplayUnits::Quantity quantity;
+    bool mayBeEmpty;         // an extension value that may stay unset
     std::string_view key;    // JSON key ("coneDiameter")
     std::string_view option; // orvane-cli option without its dashes ("cone-diameter"); empty: none
     std::string_view name;   // the label without its unit ("Cone Diameter")
     std::string_view label;  // the label in the record's units ("Cone Diameter (in)")
-    DisplayUnits::Quantity quantity;
     FieldBounds bounds;
-    bool mayBeEmpty;                // an extension value that may stay unset
     std::optional<double> fallback; // what is in force while it is unset
     FieldAccess access;
 };
