@@ -60,12 +60,13 @@ int32_t Shift(int32_t v, int delta) {
 
 // The labels along one axis. A label is left out (its grid line stays) when
 // its ink would run into that of the last label drawn, or its opaque
-// background would hide more of that ink than the fringe pixel of the last
-// glyph; so crowded ranges, small windows and fonts wider than the label
-// font's metric twin keep readable labels, and where they have room every
-// label is drawn. Ink edges count to the nearest whole unit. On a scaled
-// display, where the glyphs are sharper, a label also needs kScaledGap units
-// of clear space after the last one.
+// background would hide a whole pixel or more of that ink; so crowded
+// ranges, small windows and faces other than the label font's metric twin
+// keep readable labels, and where they have room every label is drawn. Ink
+// edges count to the nearest whole unit: glyphs that only share the fringe
+// of one pixel touch, they do not overlap. On a scaled display, where the
+// glyphs are sharper, a label also needs kScaledGap units of clear space
+// after the last one.
 class AxisLabels {
 public:
     static constexpr double kScaledGap = 2;
@@ -78,8 +79,12 @@ public:
     }
 
     void DrawMeasured(int32_t x, int32_t y, const std::string& text, const TextExtent& extent) {
-        const Box box{static_cast<double>(x), std::round(x + extent.left), static_cast<double>(y),
-                      std::round(x + extent.right), static_cast<double>(y) + extent.height};
+        const Box box{static_cast<double>(x),
+                      std::round(x + extent.left),
+                      static_cast<double>(y),
+                      std::round(x + extent.right),
+                      static_cast<double>(y) + extent.height,
+                      x + extent.right};
         if (m_any && Clash(box))
             return;
         m_surface.TextOut(x, y, text);
@@ -90,18 +95,22 @@ public:
 private:
     struct Box {
         double start = 0; // where the opaque background starts
-        double left = 0;  // the ink
+        double left = 0;  // the ink, to whole units
         double top = 0;
         double right = 0;
         double bottom = 0;
+        double inkEnd = 0; // where the ink ends, exactly
     };
 
     bool Clash(const Box& box) const {
         if (!(box.top < m_last.bottom && m_last.top < box.bottom))
             return false;
-        const double gap = m_scaled ? kScaledGap : 0;
-        const double start = std::min(box.left, box.start + (m_scaled ? 0 : 1));
-        return start < m_last.right + gap && m_last.left - gap < box.right;
+        if (m_scaled) {
+            return std::min(box.left, box.start) < m_last.right + kScaledGap &&
+                   m_last.left - kScaledGap < box.right;
+        }
+        return (box.left < m_last.right || box.start + 1 < m_last.inkEnd) &&
+               m_last.left < box.right;
     }
 
     DrawSurface& m_surface;
@@ -202,11 +211,11 @@ void DrawLevelGrid(DrawSurface& surface, const PlotGeometry& geo, const PlotPens
         const int32_t y = geo.YOfOffset(g);
         surface.MoveTo(geo.Left(), y);
         surface.LineTo(geo.Right(), y);
-        // At x 5, or as far left as the margin allows where a wide font
-        // would run the label into the frame.
+        // At x 5, where the label font's "-10.0" ends at the frame's middle;
+        // a wider face's label moves left, as far as the margin allows.
         const std::string level = Printf(axis.format, v);
         const TextExtent extent = surface.MeasureText(level);
-        const double overrun = std::round(5 + extent.right) - geo.Left();
+        const double overrun = std::ceil(5 + extent.right - geo.Left());
         const int32_t x = overrun > 0 ? static_cast<int32_t>(std::max(5 - overrun, 0.0)) : 5;
         levelLabels.DrawMeasured(x, Shift(y, -8), level, extent);
         if (right) {

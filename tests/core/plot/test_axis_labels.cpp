@@ -45,7 +45,8 @@ private:
 
 struct Label {
     int x;
-    double left, right; // ink
+    double left, right; // ink, to whole units
+    double end;         // where the ink ends, exactly
 };
 
 } // namespace
@@ -60,11 +61,12 @@ private slots:
         QTest::addColumn<QString>("omitted"); // the frequency labels left out, * any
         // Worked out by hand. At scale 1 in the label font's metrics every
         // label stays, touching ones included (800, 900, 1K at x 617, 636,
-        // 653); in a wider face 1K would hide the end of 900; on a scaled
-        // display 900 comes too close to 800, and in the wider face 800 to
-        // 700 (ink to 616) and 1K to 900.
+        // 653; 900's ink ends at 653.85); in a wider face 900's background
+        // would hide 1.1 units of 800's ink (to 637.1); on a scaled display
+        // 900 comes too close to 800, and in the wider face 800 to 700 (ink
+        // to 616.1) and 1K to 900.
         QTest::newRow("arial") << false << 1.0 << 800 << "";
-        QTest::newRow("wide") << true << 1.0 << 800 << "1K";
+        QTest::newRow("wide") << true << 1.0 << 800 << "900";
         QTest::newRow("arial 1.5") << false << 1.5 << 800 << "900";
         QTest::newRow("wide 1.25") << true << 1.25 << 800 << "800,1K";
         QTest::newRow("arial, cascaded") << false << 1.0 << 560 << "*";
@@ -87,8 +89,8 @@ private slots:
             const auto &m = s.ops[i], &l = s.ops[i + 1];
             if (m.y == 60 && l.y == 570 && m.x == l.x && m.x > 30) {
                 const TextExtent e = s.MeasureText(all[lines.size() + 1]);
-                lines.push_back(
-                    {m.x - 5, std::round(m.x - 5 + e.left), std::round(m.x - 5 + e.right)});
+                lines.push_back({m.x - 5, std::round(m.x - 5 + e.left),
+                                 std::round(m.x - 5 + e.right), m.x - 5 + e.right});
             }
         }
         QCOMPARE(lines.size(), std::size(all) - 1); // 20 Hz is on the frame
@@ -97,7 +99,7 @@ private slots:
         QStringList leftOut, levels;
         size_t next = 0;
         const auto clash = [scale](const Label& a, const Label& b) {
-            return scale == 1 ? b.left < a.right || b.x + 1 < a.right
+            return scale == 1 ? b.left < a.right || b.x + 1 < a.end
                               : std::min<double>(b.left, b.x) < a.right + 2;
         };
         // Labels up to (not including) `until` that were not drawn are left
@@ -115,15 +117,15 @@ private slots:
                 skipTo(size_t(std::find(std::begin(all), std::end(all), op.text) - all));
                 ++next;
                 frequencies.push_back(
-                    {op.x, std::round(op.x + e.left), std::round(op.x + e.right)});
+                    {op.x, std::round(op.x + e.left), std::round(op.x + e.right), op.x + e.right});
                 QVERIFY(frequencies.size() < 2 ||
                         !clash(frequencies.end()[-2], frequencies.back()));
             } else {
                 levels << QString::fromStdString(op.text);
                 // At x 5 unless that runs it into the frame at x 30.
-                QVERIFY(std::round(op.x + e.right) <= 30);
+                QVERIFY(op.x + e.right <= 30);
                 QVERIFY(op.x >= 0);
-                QVERIFY(op.x == 5 || std::round(op.x + 1 + e.right) > 30);
+                QVERIFY(op.x == 5 || op.x + 1 + e.right > 30);
             }
         }
         skipTo(std::size(all));
