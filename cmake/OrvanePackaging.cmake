@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package: `cmake --build build-release --target package` makes
 # orvane_<version>_amd64.deb from the install rules (scripts/package builds
-# and checks it). Its dependencies come from dpkg-shlibdeps.
+# and checks it). Its dependencies come from dpkg-shlibdeps, and the font.
 
 set(ORVANE_MAINTAINER "Orvane developers <orvane@users.noreply.github.com>")
 
@@ -31,6 +31,10 @@ set(CPACK_DEBIAN_FILE_NAME "DEB-DEFAULT")
 set(CPACK_DEBIAN_PACKAGE_SECTION "sound")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The plot's labels are laid out for Arial's metrics; fonts-liberation has
+# its metric twin, which fontconfig puts in Arial's place. The libraries come
+# from dpkg-shlibdeps and are added to this.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation")
 # The Qt plugins loaded at run time come with the libraries dpkg-shlibdeps
 # finds: xcb and offscreen (orvane-cli plot) with libqt6gui6, the SVG icon
 # engine with libqt6svg6. Help Index opens the manual through xdg-open.

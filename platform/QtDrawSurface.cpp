@@ -243,7 +243,9 @@ void QtDrawSurface::ApplyFont(const FontSpec* desc) {
         return;
     }
     QFont font(QString::fromStdString(desc->family));
-    // Qt substitutes a metric-compatible face (Liberation Sans for Arial).
+    // Qt substitutes a metric-compatible face (Liberation Sans for Arial,
+    // from fonts-liberation); where another face stands in, the plot measures
+    // its ink and leaves out the labels that would collide.
     font.setStyleHint(QFont::SansSerif);
     // The height is the character cell, ascent plus descent, as a Windows
     // font height is: the largest pixel size whose cell fits. For Arial's 12

@@ -44,6 +44,7 @@ public:
     void LineTo(int x, int y) override;
     void TextOut(int x, int y, std::string_view text) override;
     TextExtent MeasureText(std::string_view text) const override;
+    double DisplayScale() const override { return m_ratio; }
 
     DeviceExtent DeviceSize() const override;
     void SetScaling(int windowExtX, int windowExtY, int viewportExtX, int viewportExtY) override;

@@ -58,21 +58,34 @@ int32_t Shift(int32_t v, int delta) {
     return ClampToInt32(static_cast<int64_t>(v) + delta);
 }
 
-// The labels along one axis. A label whose ink would run into that of the
-// last label drawn is left out (its grid line stays), so crowded ranges and
-// small windows keep readable labels; where they have room every label is
-// drawn. Ink edges count to the nearest whole unit: glyphs that only share
-// the fringe of one pixel touch, they do not overlap.
+// The labels along one axis. A label is left out (its grid line stays) when
+// its ink would run into that of the last label drawn, or its opaque
+// background would hide a whole pixel or more of that ink; so crowded
+// ranges, small windows and faces other than the label font's metric twin
+// keep readable labels, and where they have room every label is drawn. Ink
+// edges count to the nearest whole unit: glyphs that only share the fringe
+// of one pixel touch, they do not overlap. On a scaled display, where the
+// glyphs are sharper, a label also needs kScaledGap units of clear space
+// after the last one.
 class AxisLabels {
 public:
-    explicit AxisLabels(DrawSurface& surface) : m_surface(surface) {}
+    static constexpr double kScaledGap = 2;
+
+    explicit AxisLabels(DrawSurface& surface)
+        : m_surface(surface), m_scaled(surface.DisplayScale() != 1) {}
 
     void Draw(int32_t x, int32_t y, const std::string& text) {
-        const TextExtent extent = m_surface.MeasureText(text);
-        const Box box{std::round(x + extent.left), static_cast<double>(y),
-                      std::round(x + extent.right), static_cast<double>(y) + extent.height};
-        if (m_any && box.left < m_last.right && m_last.left < box.right &&
-            box.top < m_last.bottom && m_last.top < box.bottom)
+        DrawMeasured(x, y, text, m_surface.MeasureText(text));
+    }
+
+    void DrawMeasured(int32_t x, int32_t y, const std::string& text, const TextExtent& extent) {
+        const Box box{static_cast<double>(x),
+                      std::round(x + extent.left),
+                      static_cast<double>(y),
+                      std::round(x + extent.right),
+                      static_cast<double>(y) + extent.height,
+                      x + extent.right};
+        if (m_any && Clash(box))
             return;
         m_surface.TextOut(x, y, text);
         m_last = box;
@@ -81,12 +94,27 @@ public:
 
 private:
     struct Box {
-        double left = 0;
+        double start = 0; // where the opaque background starts
+        double left = 0;  // the ink, to whole units
         double top = 0;
         double right = 0;
         double bottom = 0;
+        double inkEnd = 0; // where the ink ends, exactly
     };
+
+    bool Clash(const Box& box) const {
+        if (!(box.top < m_last.bottom && m_last.top < box.bottom))
+            return false;
+        if (m_scaled) {
+            return std::min(box.left, box.start) < m_last.right + kScaledGap &&
+                   m_last.left - kScaledGap < box.right;
+        }
+        return (box.left < m_last.right || box.start + 1 < m_last.inkEnd) &&
+               m_last.left < box.right;
+    }
+
     DrawSurface& m_surface;
+    const bool m_scaled;
     Box m_last;
     bool m_any = false;
 };
@@ -183,7 +211,13 @@ void DrawLevelGrid(DrawSurface& surface, const PlotGeometry& geo, const PlotPens
         const int32_t y = geo.YOfOffset(g);
         surface.MoveTo(geo.Left(), y);
         surface.LineTo(geo.Right(), y);
-        levelLabels.Draw(5, Shift(y, -8), Printf(axis.format, v));
+        // At x 5, where the label font's "-10.0" ends at the frame's middle;
+        // a wider face's label moves left, as far as the margin allows.
+        const std::string level = Printf(axis.format, v);
+        const TextExtent extent = surface.MeasureText(level);
+        const double overrun = std::ceil(5 + extent.right - geo.Left());
+        const int32_t x = overrun > 0 ? static_cast<int32_t>(std::max(5 - overrun, 0.0)) : 5;
+        levelLabels.DrawMeasured(x, Shift(y, -8), level, extent);
         if (right) {
             const std::string text =
                 Printf(right->format, right->bottom + static_cast<double>(i) * right->step);
@@ -191,7 +225,7 @@ void DrawLevelGrid(DrawSurface& surface, const PlotGeometry& geo, const PlotPens
             const auto x =
                 static_cast<int32_t>(std::clamp<double>(geo.Width() - 3 - std::ceil(extent.right),
                                                         static_cast<double>(geo.Right()) + 2, 1e9));
-            rightLabels.Draw(x, Shift(y, -8), text);
+            rightLabels.DrawMeasured(x, Shift(y, -8), text, extent);
         }
         if (step == 0)
             break;

@@ -113,6 +113,9 @@ public:
     // What TextOut of the same text would cover, so callers can keep texts
     // from running into each other.
     virtual TextExtent MeasureText(std::string_view text) const = 0;
+    // Device pixels per logical unit of the display drawn for: 1 unless the
+    // screen is scaled. Printing and export count as 1.
+    virtual double DisplayScale() const { return 1; }
 
     // Printing: the page in device pixels, and an anisotropic scaling mapping
     // (one window unit is viewportExt / windowExt device pixels) whose logical

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Renders each tool dialog offscreen, filled with a typical design, into
-// <folder>/dialog-<name>.png. Run by hand when a dialog's layout changes:
-//   QT_QPA_PLATFORM=offscreen dialog_screenshots docs
+// Renders the README's offscreen pictures: each tool dialog, filled with a
+// typical design, into <folder>/dialog-<name>.png, and a design window after
+// two plots into <folder>/design-window.png. Run by hand when a layout
+// changes: scripts/screenshots (or `cmake --build build --target docs`).
 #include "tests/support/ReferenceDesigns.h"
+#include "tests/support/ViewHost.h"
 #include "tools/CAlignmentDlg.h"
 #include "tools/CAnalysisDlg.h"
 #include "tools/CBoxCalcDlg.h"
@@ -38,6 +40,20 @@ bool Save(QDialog& dlg, const QDir& folder, const char* name) {
     const bool ok = dlg.grab().save(path);
     std::printf("%s %s\n", ok ? "wrote" : "failed", qPrintable(path));
     dlg.hide();
+    return ok;
+}
+
+// The vented example after two plots (V1 2, then 4 ft³), as the window shows it.
+bool SaveDesignWindow(const QDir& folder) {
+    ViewHost host(Starting(ReferenceDriver()));
+    host.view->OnBoxType(BoxKind::Vented);
+    host.Plot(COrvaneView::Field::V1, QStringLiteral("2"));
+    host.Plot(COrvaneView::Field::V1, QStringLiteral("4"));
+    host.Edit(COrvaneView::Field::V1)->clearFocus();
+    host.view->repaint();
+    const QString path = folder.filePath(QStringLiteral("design-window.png"));
+    const bool ok = host.view->grab().save(path);
+    std::printf("%s %s\n", ok ? "wrote" : "failed", qPrintable(path));
     return ok;
 }
 
@@ -108,6 +124,8 @@ int main(int argc, char** argv) {
     analysis.m_port2Diameter = 4;
     analysis.m_ports2 = 2;
     ok = Save(analysis, folder, "analysis-settings") && ok;
+
+    ok = SaveDesignWindow(folder) && ok;
 
     return ok ? 0 : 1;
 }
