@@ -23,14 +23,11 @@ public:
         return Fail(Step::Read) ? -1 : FileSystem::Read(fd, data, size);
     }
     ssize_t Write(int fd, const void* data, std::size_t size) override {
-        if (m_step != Step::Write)
-            return FileSystem::Write(fd, data, size);
-        if (size > 1 && !m_wrotePart) {
+        if (m_step == Step::Write && size > 1 && !m_wrotePart) {
             m_wrotePart = true;
             return FileSystem::Write(fd, data, size / 2);
         }
-        errno = m_error;
-        return -1;
+        return Fail(Step::Write) ? -1 : FileSystem::Write(fd, data, size);
     }
     int Sync(int fd) override { return Fail(Step::Flush) ? -1 : FileSystem::Sync(fd); }
     int Close(int fd) override {
@@ -43,10 +40,9 @@ public:
 
 private:
     bool Fail(Step step) const {
-        if (step != m_step)
-            return false;
-        errno = m_error;
-        return true;
+        if (step == m_step)
+            errno = m_error;
+        return step == m_step;
     }
 
     Step m_step;
