@@ -102,6 +102,14 @@ private slots:
         QVERIFY(back && back->SameBits(Distinct("")));
     }
 
+    // The box types by their names, which are exact.
+    void boxTypes() {
+        for (const BoxKind kind :
+             {BoxKind::Sealed, BoxKind::Vented, BoxKind::Bandpass4, BoxKind::Bandpass6})
+            QCOMPARE(BoxType::Classify(BoxType::Name(kind)), kind);
+        QCOMPARE(BoxType::Classify("sealed"), BoxKind::Unknown);
+    }
+
     // The type name's length prefix takes 1, 3 or 7 bytes; cut anywhere, the
     // file fails (every length near the fixed parts, a sample inside the text).
     void stringPrefixes_data() {

@@ -126,8 +126,11 @@ private slots:
         }
         SpeakerDesign d = Vented(); // a long name needs more than the first read
         d.m_boxType = std::string(DesignFile::kMaxTypeNameBytes, 'L');
-        WriteBytes(path, DesignFile::Store(d));
-        QVERIFY(doc.Load(S(path)) && doc.Design().SameBits(d));
+        Bytes named = DesignFile::Store(d);
+        named.resize(named.size() + 50, 0xAA);
+        WriteBytes(path, named);
+        QVERIFY(doc.Load(S(path)) && doc.Design().SameBits(d) && doc.Save(S(path)));
+        QVERIFY(ReadVector(path) == named);
     }
 
     // The record and the title stay as they were.
@@ -140,6 +143,7 @@ private slots:
         QTest::newRow("empty") << kFormat;
         QTest::newRow("cut short") << kFormat; // each length: test_design_file
         QTest::newRow("read fails") << "Unable to read from %1, it is opened by someone else.";
+        QTest::newRow("cut while read") << kFormat;
     }
     void loadFailures() {
         const QString kind = QTest::currentDataTag();
@@ -160,8 +164,10 @@ private slots:
         QVERIFY(doc.Save(S(dir.filePath("before.spk"))));
         doc.Design() = Vented();
         std::optional<FailingFileSystem> failing;
-        if (kind == "read fails")
-            failing.emplace(FailingFileSystem::Step::Read, EACCES);
+        if (kind == "read fails" || kind == "cut while read")
+            failing.emplace(kind == "read fails" ? FailingFileSystem::Step::Read
+                                                 : FailingFileSystem::Step::EndEarly,
+                            EACCES);
         QFETCH(QString, message);
         QCOMPARE(Message(doc.Load(S(path))), message.replace("%1", path));
         QVERIFY(doc.Design().SameBits(Vented()) && doc.Title() == "before.spk");

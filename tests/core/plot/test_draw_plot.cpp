@@ -123,6 +123,11 @@ private slots:
                                       << "10,20,30,40,50,60,70,80,90,100,200,300,400,500,600,800,"
                                          "1K,2K,3K,4K,5K,6K,7K,8K,9K,10K"
                                       << all << 16 + 28;
+        QTest::newRow("widest range, wide window")
+            << 10.0 << 20000.0 << 1600 << 600
+            << "10,20,30,40,50,60,70,80,90,100,200,300,400,500,600,700,800,900,1K,2K,3K,4K,5K,6K,"
+               "7K,8K,9K,10K"
+            << all << 16 + 28;
         QTest::newRow("small window")
             << 20.0 << 2000.0 << 400 << 200 << "20,30,40,50,60,70,80,100,200,300,400,500,700,900"
             << "-10.0,-8.0,-6.0,-4.0,-2.0,0.0,2.0,4.0" << 16 + 18;
@@ -201,8 +206,17 @@ private slots:
         QCOMPARE(s.ops.size(), size_t(4 + 16 * 3 + 18 * 3)); // no figure lines, no curve
     }
 
-    // Whatever a file or a caller hands in, the drawing ends soon.
+    // Whatever a file or a caller hands in, the drawing ends soon: a grid
+    // has at most 10000 lines.
     void absurdValuesTerminate() {
+        RecordingSurface grid;
+        SpeakerDesign odd = Reference("odd");
+        DrawPlot(grid, odd, false, PlotScale{-10, 1e300, 1}, 800, 600);
+        size_t level = 0;
+        for (size_t i = 4; i + 1 < grid.ops.size(); ++i)
+            level +=
+                grid.ops[i].kind == Kind::Move && grid.ops[i].x == 30 && grid.ops[i + 1].x == 770;
+        QCOMPARE(level, size_t(10000));
         const double nan = std::numeric_limits<double>::quiet_NaN();
         const int big = std::numeric_limits<int>::max(), small = std::numeric_limits<int>::min();
         const struct {

@@ -133,12 +133,16 @@ private slots:
         QTest::addColumn<double>("step");
         const int x = int(Graph::Excursion), z = int(Graph::Impedance);
         QTest::newRow("7.4 mm fits") << x << 7.4 << 6.0 << 1 << 0.5;
+        QTest::newRow("7.5 mm just fits") << x << 7.5 << 6.0 << 1 << 0.5;
         QTest::newRow("8 mm") << x << 8.0 << 6.0 << 1 << 1.0;
         QTest::newRow("25 mm") << x << 25.0 << 6.0 << 1 << 2.0;
         QTest::newRow("25 mm at 5") << x << 25.0 << 6.0 << 5 << 2.0;
         QTest::newRow("100 mm, the largest step") << x << 100.0 << 6.0 << 1 << 5.0;
         QTest::newRow("impedance peak") << z << 6.35 << 6.0 << 1 << 2.0;
         QTest::newRow("impedance Re 30") << z << 6.35 << 30.0 << 1 << 10.0;
+        QTest::newRow("impedance at 10") << z << 6.35 << 6.0 << 10 << 20.0;
+        QTest::newRow("delay at 10") << int(Graph::Delay) << 6.35 << 6.0 << 10 << 20.0;
+        QTest::newRow("maximum SPL at 10") << int(Graph::MaxSpl) << 6.35 << 6.0 << 10 << 10.0;
     }
     void axisSteps() {
         QFETCH(int, graph);
@@ -162,12 +166,18 @@ private slots:
         six.m_extras.port2Diameter = 3;
         const Drawing both = Draw(six, Graph::Velocity);
         QVERIFY(both.Draws(kDashedCurvePen) && both.Draws({PenStyle::Solid, 1, {0, 0, 255}}));
+        // The figure names the fastest port where there are two.
+        const QString one = QString::fromStdString(
+            ComputeGraphCurves(Graph::Velocity, Analysed(BoxKind::Vented)).figure);
+        const QString two = QString::fromStdString(ComputeGraphCurves(Graph::Velocity, six).figure);
+        QVERIFY2(one.startsWith("Port velocity ") && one.endsWith(" Hz"), qPrintable(one));
+        QVERIFY2(two.startsWith("Port velocity ") && two.contains(" Hz (port "), qPrintable(two));
     }
 
     // Right-hand scales: the phase, -90° at the bottom line and 90° at the
     // top, right-aligned to the window's edge (6 units a character, less
     // one), drawn dashed; the maximum power on a watt scale of 1-2-5 steps
-    // that holds Pe (100 W: a 10 W step).
+    // that holds Pe (30 W: a 2 W step, 100 W: 10 W, 300 W: 20 W).
     void rightScales() {
         const Drawing z = Draw(Analysed(BoxKind::Sealed), Graph::Impedance);
         QVERIFY(z.axes && z.axes->right && z.Draws(kDashedCurvePen));
@@ -177,28 +187,38 @@ private slots:
         QVERIFY(w.axes && w.axes->right);
         QVERIFY(w.axes->right->step == 10.0 && w.axes->right->span == 150.0);
         QCOMPARE(std::string(w.axes->right->unit), std::string("W"));
+        for (const auto& [pe, step] : {std::pair{30.0, 2.0}, {300.0, 20.0}}) {
+            SpeakerDesign d = Analysed(BoxKind::Sealed);
+            d.m_extras.pe = pe;
+            QCOMPARE(Axes(Graph::MaxSpl, d).right->step, step);
+        }
     }
 
     // A level in dB: the preset's step, the top the first line above the
     // curve; curves drawn over a graph keep its axes.
     void splAxis() {
         const SpeakerDesign design = Analysed(BoxKind::Sealed);
-        const GraphCurves curves = ComputeGraphCurves(Graph::Spl, design);
-        double largest = -1e9;
-        for (const GraphPoint& p : curves.series.at(0).points)
-            largest = std::max(largest, p.value);
-        for (const int dbPerDiv : {1, 5}) {
-            const LevelAxis axis = AxesForGraph(curves, dbPerDiv).left;
-            const double top = axis.bottom + axis.span;
-            QVERIFY(axis.step == dbPerDiv && axis.span == 15.0 * dbPerDiv);
-            QVERIFY(top >= largest && top - largest < dbPerDiv && std::fmod(top, dbPerDiv) == 0);
+        for (const Graph graph : {Graph::Spl, Graph::MaxSpl}) {
+            const GraphCurves curves = ComputeGraphCurves(graph, design);
+            double largest = -1e9;
+            for (const GraphPoint& p : curves.series.at(0).points)
+                largest = std::max(largest, p.value);
+            for (const int dbPerDiv : {1, 5}) {
+                const LevelAxis axis = AxesForGraph(curves, dbPerDiv).left;
+                const double top = axis.bottom + axis.span;
+                QVERIFY(axis.step == dbPerDiv && axis.span == 15.0 * dbPerDiv);
+                QVERIFY(top >= largest && top - largest < dbPerDiv &&
+                        std::fmod(top, dbPerDiv) == 0);
+            }
         }
         Drawing d = Draw(design, Graph::Spl);
         const double first = d.axes->left.bottom;
         SpeakerDesign louder = design;
-        louder.m_extras.power = 100; // 20 dB more
+        louder.m_extras.power = 100; // 20 dB more: the part above the top is left out
         DrawGraph(d.surface, louder, false, Graph::Spl, ScaleForDbPerDiv(1), 800, 600, d.axes);
         QCOMPARE(d.axes->left.bottom, first);
+        for (const auto& op : d.surface.Of(Kind::Line))
+            QVERIFY(op.y >= 60);
         QCOMPARE(Draw(louder, Graph::Spl).axes->left.bottom, first + 20);
     }
 
@@ -215,12 +235,17 @@ private slots:
             << int(Graph::Velocity)
             << "Port air velocity needs a vented chamber with a port diameter.";
         QTest::newRow("max spl") << int(Graph::MaxSpl) << "The maximum SPL needs Pe or Xmax.";
+        QTest::newRow("excursion, Qes at Qts") << int(Graph::Excursion)
+                                               << "Cone excursion needs the cone diameter and Qes "
+                                                  "(entered, or from the efficiency) above Qts.";
     }
     void missingValueSentence() {
         QFETCH(int, graph);
         SpeakerDesign design = Analysed(BoxKind::Sealed);
         if (graph == int(Graph::Excursion))
             design = ReferenceDesign(BoxKind::Sealed);
+        if (QTest::currentDataTag() == QByteArray("excursion, Qes at Qts"))
+            design.m_extras.qes = design.m_qts;
         design.m_extras.re.reset();
         design.m_extras.pe.reset();
         design.m_xmax = 0;
@@ -292,7 +317,12 @@ private slots:
         const QString first = texts.filter(QRegularExpression("^450,12 ")).value(0).mid(7);
         const QString second = texts.filter(QRegularExpression("^450,27 ")).value(0).mid(7);
         QCOMPARE(first + " " + second, QString::fromStdString(excursion));
-        QVERIFY(6 * first.size() - 1 <= 700 - 454);
+        QVERIFY(6 * first.size() - 1 <= 700 - 454); // the longest first part that fits
+        QVERIFY(6 * (first.size() + 1 + second.indexOf(' ')) - 1 > 700 - 454);
+        const int exact = 454 + 6 * int(excursion.size()) - 1; // where it just fits
+        QVERIFY(Draw(Analysed(BoxKind::Sealed), Graph::Excursion, 1, exact)
+                    .Texts()
+                    .contains("450,12 " + QString::fromStdString(excursion)));
     }
 };
 
