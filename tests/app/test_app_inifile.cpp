@@ -124,6 +124,11 @@ private slots:
         QCOMPARE(settings.Save().ErrorCode(), EIO);
         QCOMPARE(ReadBytes(Path()), before);
         QCOMPARE(Listing(m_tmp.path()).filter("orvane"), QStringList{"orvane.ini"});
+        AppSettings fresh(Path("fresh.ini")); // no file yet, and no link either
+        fresh.RecentFiles().Add("/d/1.spk");
+        QCOMPARE(QString::fromStdString(fresh.Save().Message()),
+                 "settings not saved: cannot write " + Path("fresh.ini") +
+                     ": An unexpected error occurred while writing " + Path("fresh.ini") + ".");
     }
 
     // $XDG_CONFIG_HOME when it is an absolute path, else ~/.config.

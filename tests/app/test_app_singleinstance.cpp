@@ -11,6 +11,7 @@
 #include <QtTest>
 
 #include <cstring>
+#include <unistd.h>
 
 using namespace orvane;
 
@@ -60,6 +61,27 @@ private slots:
         QTest::qWait(50); // the listener takes them all in
         QCOMPARE(RunClient("/d/after-idle.spk", QDir::tempPath()), 0);
         QTRY_COMPARE(spy.count(), 2);
+    }
+
+    // The socket lives in the runtime folder only when it is an absolute,
+    // private folder of ours; else in the temporary folder.
+    void socketFolder() {
+        QTemporaryDir tmp;
+        QVERIFY(QDir(tmp.path()).mkdir("run"));
+        QVERIFY(QFile::setPermissions(tmp.filePath("run"),
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+        const QString folder = QDir::currentPath();
+        QDir::setCurrent(tmp.path());
+        QStringList names;
+        for (const QByteArray& runtime : {tmp.filePath("run").toUtf8(), QByteArray("run")}) {
+            qputenv("XDG_RUNTIME_DIR", runtime);
+            names << SingleInstance::ServerName("x");
+        }
+        QDir::setCurrent(folder);
+        qputenv("XDG_RUNTIME_DIR", saved);
+        QCOMPARE(names, QStringList({tmp.filePath("run/x-%1"), QDir::tempPath() + "/x-%1"})
+                            .replaceInStrings("%1", QString::number(::geteuid())));
     }
 
     void badClientsAreDropped_data() {

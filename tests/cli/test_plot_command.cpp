@@ -109,20 +109,6 @@ private slots:
         QVERIFY2(red > 200 && red < 700, qPrintable(QString::number(red)));
         QCOMPARE(QImage(m_dir.filePath("impedance.png")).size(), QSize(800, 600));
     }
-
-    // Whatever a design file holds, the plot is written and the tool ends.
-    void absurdDesignStillPlots() {
-        SpeakerDesign d = ReferenceDesign(BoxKind::Bandpass6);
-        d.m_freqLow = -1e300;
-        d.m_freqHigh = d.m_fs = d.m_coneDiameter = d.m_efficiency = 1e300;
-        d.m_extras.re = 1e-300;
-        d.m_extras.portDiameter = d.m_extras.power = 1e300;
-        const QString path = Write("absurd.spk", d), out = m_dir.filePath("absurd.png");
-        for (const char* graph :
-             {"response", "spl", "maxspl", "excursion", "velocity", "impedance", "delay"})
-            QCOMPARE(RunCli({"plot", path, "-o", out, "--graph", graph}).code, 0);
-        QCOMPARE(QImage(out).size(), QSize(800, 600));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestPlotCommand)
