@@ -126,9 +126,11 @@ private slots:
         QCOMPARE(Listing(m_tmp.path()).filter("orvane"), QStringList{"orvane.ini"});
         AppSettings fresh(Path("fresh.ini")); // no file yet, and no link either
         fresh.RecentFiles().Add("/d/1.spk");
-        QCOMPARE(QString::fromStdString(fresh.Save().Message()),
-                 "settings not saved: cannot write " + Path("fresh.ini") +
-                     ": An unexpected error occurred while writing " + Path("fresh.ini") + ".");
+        const QString message = QString::fromStdString(fresh.Save().Message());
+        QVERIFY2(
+            message.startsWith("settings not saved: cannot write " + Path("fresh.ini") + ": ") &&
+                !message.contains("link"),
+            qPrintable(message));
     }
 
     // $XDG_CONFIG_HOME when it is an absolute path, else ~/.config.
