@@ -8,36 +8,29 @@ set -euo pipefail
 cli=$1
 shift
 failed=0
-fail() {
-    echo "FAIL: $*" >&2
-    failed=1
-}
+fail() { echo "FAIL: $*" >&2 && failed=1; }
 
 cli_page=
 for page in "$@"; do
     [[ -s $page ]] || fail "$page is missing or empty"
-    warnings=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null) || fail "man -l $page failed"
-    [[ -z $warnings ]] || fail "$page: $warnings"
-    warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 >/dev/null) ||
-        fail "man -l -Tutf8 $page failed"
-    [[ -z $warnings ]] || fail "$page (UTF-8): $warnings"
+    for mode in "" "-E UTF-8 -Tutf8 -Z"; do
+        # shellcheck disable=SC2086 # the mode's words
+        warnings=$(env ${mode:+LC_ALL=C.UTF-8} MANWIDTH=80 man --warnings $mode -l "$page" 2>&1 >/dev/null) ||
+            fail "man $mode -l $page failed"
+        [[ -z $warnings ]] || fail "$page ($mode): $warnings"
+    done
     [[ $(basename "$page") == orvane-cli.1 ]] && cli_page=$page
 done
 
 [[ -n $cli_page ]] || fail "no orvane-cli.1 among the pages"
 usage=$("$cli" --help) || fail "orvane-cli --help failed"
 commands=0
-while IFS= read -r line; do
-    [[ $line == "  orvane-cli "* ]] || continue
-    read -r -a words <<<"${line#"  orvane-cli "}"
-    [[ ${words[0]} == -* ]] && continue
+while read -r -a words; do
+    [[ ${words[0]-} == orvane-cli && ${words[1]:--} != -* ]] || continue
     commands=$((commands + 1))
-    command=${words[0]}
-    grep -q "^\.SS \"${command}[ \"]" "$cli_page" || fail "orvane-cli.1 has no subsection for $command"
-    for word in "${words[@]}"; do
-        word=${word//[\[\]]/}
-        [[ $word == -* ]] || continue
-        grep -qF -- "${word//-/\\-}" "$cli_page" || fail "orvane-cli.1 does not name $command $word"
+    grep -q "^\.SS \"${words[1]}[ \"]" "$cli_page" || fail "orvane-cli.1 has no subsection for ${words[1]}"
+    for word in "${words[@]//[\[\]]/}"; do
+        [[ $word != -* ]] || grep -qF -- "${word//-/\\-}" "$cli_page" || fail "orvane-cli.1 does not name ${words[1]} $word"
     done
 done <<<"$usage"
 ((commands > 0)) || fail "orvane-cli --help lists no command"

@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QByteArray>
 #include <QProcess>
-#include <QStringList>
 
 namespace orvane {
 
@@ -19,17 +17,11 @@ inline CliRun RunCli(const QStringList& args,
     QProcess p;
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(ORVANE_BINARY_DIR "/cli/orvane-cli"), args);
-    CliRun r;
-    if (!p.waitForFinished(120000)) {
-        p.kill();
-        p.waitForFinished();
-        return r;
-    }
-    if (p.exitStatus() == QProcess::NormalExit)
-        r.code = p.exitCode();
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
+    if (!p.waitForFinished(120000))
+        p.kill(), p.waitForFinished();
+    const bool finished =
+        p.exitStatus() == QProcess::NormalExit && p.state() == QProcess::NotRunning;
+    return {finished ? p.exitCode() : -1, p.readAllStandardOutput(), p.readAllStandardError()};
 }
 
 } // namespace orvane

@@ -43,17 +43,13 @@ template <typename T = QLineEdit> T* Child(QWidget* parent, const char* name) {
 inline void Type(QWidget* dlg, const char* name, const QString& text) {
     QLineEdit* edit = Child(dlg, name);
     edit->selectAll();
-    if (text.isEmpty())
-        QTest::keyClick(edit, Qt::Key_Delete);
-    else
-        QTest::keyClicks(edit, text);
+    text.isEmpty() ? QTest::keyClick(edit, Qt::Key_Delete) : QTest::keyClicks(edit, text);
 }
 
 inline void Click(QWidget* dlg, const QString& text) {
-    for (QPushButton* b : dlg->findChildren<QPushButton*>()) {
+    for (QPushButton* b : dlg->findChildren<QPushButton*>())
         if (b->text() == text)
             return b->click();
-    }
     qFatal("no button %s", qPrintable(text));
 }
 

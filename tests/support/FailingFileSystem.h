@@ -4,15 +4,18 @@
 #include "core/files/FileSystem.h"
 
 #include <cerrno>
+#include <utility>
 
 namespace orvane {
 
 // Makes one step of reading or writing fail as a full disk or a failing drive
 // would, while it is in use. A failing write first writes part of the bytes,
-// as a disk that fills up does.
+// as a disk that fills up does; EndEarly reads the first bytes of a file and
+// then its end, as of a file cut short meanwhile, errno left as an earlier
+// failed call left it.
 class FailingFileSystem : public FileSystem {
 public:
-    enum class Step { CreateTemp, Read, Write, Flush, Close, Rename };
+    enum class Step { CreateTemp, Read, EndEarly, Write, Flush, Close, Rename };
 
     FailingFileSystem(Step step, int error) : m_step(step), m_error(error), m_scope(*this) {}
 
@@ -20,17 +23,16 @@ public:
         return Fail(Step::CreateTemp) ? -1 : FileSystem::OpenTemporary(pattern);
     }
     ssize_t Read(int fd, void* data, std::size_t size) override {
+        if (Fail(Step::EndEarly))
+            return std::exchange(m_partDone, true) ? 0 : FileSystem::Read(fd, data, size / 2);
         return Fail(Step::Read) ? -1 : FileSystem::Read(fd, data, size);
     }
     ssize_t Write(int fd, const void* data, std::size_t size) override {
-        if (m_step != Step::Write)
-            return FileSystem::Write(fd, data, size);
-        if (size > 1 && !m_wrotePart) {
-            m_wrotePart = true;
+        if (m_step == Step::Write && size > 1 && !m_partDone) {
+            m_partDone = true;
             return FileSystem::Write(fd, data, size / 2);
         }
-        errno = m_error;
-        return -1;
+        return Fail(Step::Write) ? -1 : FileSystem::Write(fd, data, size);
     }
     int Sync(int fd) override { return Fail(Step::Flush) ? -1 : FileSystem::Sync(fd); }
     int Close(int fd) override {
@@ -43,15 +45,14 @@ public:
 
 private:
     bool Fail(Step step) const {
-        if (step != m_step)
-            return false;
-        errno = m_error;
-        return true;
+        if (step == m_step)
+            errno = m_error;
+        return step == m_step;
     }
 
     Step m_step;
     int m_error;
-    bool m_wrotePart = false;
+    bool m_partDone = false;
     ScopedFileSystem m_scope;
 };
 

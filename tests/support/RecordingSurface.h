@@ -12,21 +12,21 @@
 namespace orvane {
 
 // Remembers every drawing operation with the pen and font selected at that
-// moment; with countOnly it just counts, for sweeps too big to keep. Texts
-// measure charWidth per character with one unit of bearing at either end,
-// and the selected font's cell height (the surface's own font:
-// ownFontHeight), like a fixed-pitch face.
+// moment (empty: the surface's own); with countOnly it just counts, for
+// sweeps too big to keep. Texts measure charWidth per character with one
+// unit of bearing at either end, and the selected font's cell height (the
+// surface's own font: ownFontHeight), like a fixed-pitch face.
 class RecordingSurface : public DrawSurface {
 public:
-    enum class Kind { Move, Line, Text, Scaling, Origin, Marker };
+    enum class Kind { Move, Line, Text, Scaling, Origin };
     struct Op {
         Kind kind = Kind::Move;
         int x = 0;
         int y = 0;
         std::string text;
-        std::optional<PenSpec> pen;   // empty: the surface's own pen
-        std::optional<FontSpec> font; // empty: the surface's own font
-        std::array<int, 4> ext{};
+        std::optional<PenSpec> pen;
+        std::optional<FontSpec> font;
+        std::array<int, 4> ext{}; // of SetScaling
     };
 
     explicit RecordingSurface(bool countOnly = false) : m_countOnly(countOnly) {}
@@ -46,21 +46,19 @@ public:
             return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
         });
         const FontSpec* font = SelectedFont();
-        const double advance = charWidth * static_cast<double>(characters);
-        return {1, advance - 1, font ? font->cellHeight : ownFontHeight};
+        return {1, charWidth * static_cast<double>(characters) - 1,
+                font ? font->cellHeight : ownFontHeight};
     }
     DeviceExtent DeviceSize() const override { return {4800, 6600}; }
     void SetScaling(int wx, int wy, int vx, int vy) override {
         Add(Kind::Scaling, 0, 0, {}, {wx, wy, vx, vy});
     }
     void SetViewportOrigin(int x, int y) override { Add(Kind::Origin, x, y); }
-    void Marker(std::string text) { Add(Kind::Marker, 0, 0, std::move(text)); }
 
     std::vector<Op> Of(Kind kind) const {
         std::vector<Op> out;
-        for (const Op& op : ops)
-            if (op.kind == kind)
-                out.push_back(op);
+        std::copy_if(ops.begin(), ops.end(), std::back_inserter(out),
+                     [kind](const Op& op) { return op.kind == kind; });
         return out;
     }
 

@@ -21,27 +21,11 @@ inline SpeakerDesign ReferenceDriver() {
 inline SpeakerDesign ReferenceDesign(BoxKind kind) {
     SpeakerDesign d = ReferenceDriver();
     d.m_boxType = std::string(BoxType::Name(kind));
-    switch (kind) {
-    case BoxKind::Sealed:
-        d.m_v1 = 1.5;
-        break;
-    case BoxKind::Vented:
-        d.m_v1 = 2;
-        break;
-    case BoxKind::Bandpass4:
-        d.m_v1 = 1;
-        d.m_f1 = 60;
-        d.m_v2 = 1;
-        break;
-    case BoxKind::Bandpass6:
-        d.m_v1 = 1;
-        d.m_f1 = 40;
-        d.m_v2 = 1.5;
-        d.m_f2 = 90;
-        break;
-    case BoxKind::Unknown:
-        break;
-    }
+    const bool bandpass = kind == BoxKind::Bandpass4 || kind == BoxKind::Bandpass6;
+    d.m_v1 = kind == BoxKind::Sealed ? 1.5 : kind == BoxKind::Vented ? 2 : bandpass ? 1 : 0;
+    d.m_f1 = kind == BoxKind::Bandpass4 ? 60 : kind == BoxKind::Bandpass6 ? 40 : 0;
+    d.m_v2 = kind == BoxKind::Bandpass4 ? 1 : kind == BoxKind::Bandpass6 ? 1.5 : 0;
+    d.m_f2 = kind == BoxKind::Bandpass6 ? 90 : 0;
     return d;
 }
 

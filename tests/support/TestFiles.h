@@ -17,7 +17,6 @@ inline QByteArray ReadBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
-
 inline std::vector<std::uint8_t> ReadVector(const QString& path) {
     const QByteArray bytes = ReadBytes(path);
     return {bytes.begin(), bytes.end()};
@@ -31,7 +30,6 @@ inline void WriteBytes(const QString& path, const QByteArray& bytes) {
         !file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
         qFatal("cannot write %s", qPrintable(path));
 }
-
 inline void WriteBytes(const QString& path, const std::vector<std::uint8_t>& bytes) {
     WriteBytes(path,
                QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())));

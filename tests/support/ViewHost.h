@@ -28,19 +28,15 @@ public:
         doc.OnNewDocument();
         if (setup)
             setup(doc.Design());
-        for (auto* actions : {&marks.box, &marks.amplitude}) {
-            for (auto& action : *actions) {
-                action = new QAction(&actionOwner);
-                action->setCheckable(true);
-            }
-        }
+        for (auto* actions : {&marks.box, &marks.amplitude})
+            for (auto& action : *actions)
+                (action = new QAction(&actionOwner))->setCheckable(true);
         marks.amplitude[0]->setChecked(true); // as the menu is built
         view = std::make_unique<COrvaneView>(doc, marks);
         view->resize(800, 600);
         if (show)
             Show();
     }
-
     ~ViewHost() { SetMessageHook({}); }
 
     void Show() const {
@@ -48,23 +44,18 @@ public:
         view->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(view.get()));
     }
-
     QLineEdit* Edit(COrvaneView::Field field) const { return view->FieldEdit(field); }
-
-    // Replaces a field's text by typing, as a user would.
+    // Replaces a field's text by typing, as a user would; Plot then presses Enter.
     void Type(COrvaneView::Field field, const QString& text) const {
-        QLineEdit* edit = Edit(field);
-        edit->setFocus();
-        edit->selectAll();
-        QTest::keyClick(edit, Qt::Key_Delete);
-        QTest::keyClicks(edit, text);
+        Edit(field)->setFocus();
+        Edit(field)->selectAll();
+        QTest::keyClick(Edit(field), Qt::Key_Delete);
+        QTest::keyClicks(Edit(field), text);
     }
-    // Types and presses Enter, which runs Plot.
     void Plot(COrvaneView::Field field, const QString& text) const {
         Type(field, text);
         QTest::keyClick(Edit(field), Qt::Key_Return);
     }
-
     // "1" for an enabled field, "0" for a disabled one, V1 to Drivers.
     QString Enabled() const {
         QString states;
@@ -72,14 +63,12 @@ public:
             states += Edit(COrvaneView::Field(i))->isEnabled() ? '1' : '0';
         return states;
     }
-
     // Index of the one checked action, -1 for none, -2 for several.
-    static int Checked(const std::array<QAction*, 4>& actions) {
+    template <std::size_t N> static int Checked(const std::array<QAction*, N>& actions) {
         int found = -1;
-        for (int i = 0; i < 4; ++i) {
-            if (actions[static_cast<size_t>(i)]->isChecked())
-                found = found == -1 ? i : -2;
-        }
+        for (std::size_t i = 0; i < N; ++i)
+            if (actions[i] != nullptr && actions[i]->isChecked())
+                found = found == -1 ? int(i) : -2;
         return found;
     }
     int CheckedBox() const { return Checked(marks.box); }

@@ -181,7 +181,8 @@ private slots:
     }
 
     // At a pixel ratio of 1 the backing image is what it always was: the
-    // reference is the old program's plot of the vented example.
+    // reference is the old program's plot of the vented example, kept as the
+    // SHA-1 of its RGB32 pixels outside the picture.
     void backingImageAsBefore() {
         QFont label("Arial");
         label.setStyleHint(QFont::SansSerif);
@@ -189,11 +190,11 @@ private slots:
             QSKIP("the reference was drawn with Liberation Sans for Arial");
         ViewHost host(Starting(ReferenceDesign(BoxKind::Vented)));
         QCOMPARE(host.view->devicePixelRatioF(), 1.0);
-        const QImage reference(ORVANE_SOURCE_DIR "/tests/view/data/vented-800x600.png");
-        QVERIFY(!reference.isNull());
         const QImage shown =
             OutsidePicture(host.view->BackingImage()).convertToFormat(QImage::Format_RGB32);
-        QCOMPARE(shown, OutsidePicture(reference).convertToFormat(QImage::Format_RGB32));
+        const QByteArrayView pixels(shown.constBits(), shown.sizeInBytes());
+        QCOMPARE(QCryptographicHash::hash(pixels, QCryptographicHash::Sha1).toHex(),
+                 "b0d6c32e981fdf8778bcec30036641ab7a075972");
     }
 
     void newDesignForm() {

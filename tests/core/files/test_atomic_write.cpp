@@ -29,39 +29,22 @@ class TestAtomicWrite : public QObject {
     Q_OBJECT
 private slots:
     // A save removes our own temporary files that a killed save left more
-    // than a day ago; younger ones (a save may be running) and anything that
-    // only looks similar stay.
+    // than a day ago; younger ones (a save may be running), folders, links
+    // and anything that only looks similar stay.
     void staleTemporariesAreRemoved() {
         QTemporaryDir dir;
-        constexpr std::time_t kTwoDays = 2 * 24 * 60 * 60;
-        const struct {
-            const char* name;
-            std::time_t age;
-            bool stays;
-        } files[] = {
-            {".orvane-save-Ab12Cd", kTwoDays, false},
-            {".orvane-save-Zz99Yy", 60 * 60, true},      // an hour old
-            {".orvane-save-abc", kTwoDays, true},        // not our pattern
-            {".orvane-save-Ab12Cd.bak", kTwoDays, true}, // not our pattern
-            {".orvane-save-Ab_2Cd", kTwoDays, true},     // not our pattern
-            {"notes.txt", kTwoDays, true},
-        };
-        for (const auto& f : files) {
-            WriteBytes(dir.filePath(f.name), QByteArray());
-            QVERIFY(Age(dir.filePath(f.name), f.age));
-        }
-        // A folder and a link of our pattern are not files we made.
-        QVERIFY(QDir(dir.path()).mkdir(".orvane-save-Fold01"));
-        QVERIFY(Age(dir.filePath(".orvane-save-Fold01"), kTwoDays));
-        QVERIFY(QFile::link("notes.txt", dir.filePath(".orvane-save-Link01")));
-        QVERIFY(Age(dir.filePath(".orvane-save-Link01"), kTwoDays));
-
+        constexpr std::time_t kDay = 24 * 60 * 60;
+        const QStringList gone = {".orvane-save-aA0zZ9", ".orvane-save-Ab12Cd"};
+        const QStringList stay = {".orvane-save-Zz99Yy",     ".orvane-save-abc",
+                                  ".orvane-save-Ab12Cd.bak", ".orvane-save-Ab_2Cd",
+                                  ".orvane-save-Fold01",     ".orvane-save-Link01"};
+        QVERIFY(QDir(dir.path()).mkdir(stay[4]) && QFile::link("notes.txt", dir.filePath(stay[5])));
+        for (const QString& name : gone + stay.mid(0, 4))
+            WriteBytes(dir.filePath(name), QByteArray());
+        for (const QString& name : gone + stay)
+            QVERIFY(Age(dir.filePath(name), name == stay[0] ? kDay - 60 : kDay + 60));
         QVERIFY(WriteFileAtomically(dir.filePath("design.spk").toStdString(), kBytes));
-        QStringList expected = {"design.spk", ".orvane-save-Fold01", ".orvane-save-Link01"};
-        for (const auto& f : files) {
-            if (f.stays)
-                expected << f.name;
-        }
+        QStringList expected = stay + QStringList{"design.spk"};
         expected.sort();
         QCOMPARE(Listing(dir.path()), expected);
     }
@@ -73,9 +56,7 @@ private slots:
         const QString link = dir.filePath("orvane.ini");
         QVERIFY(QFile::link(dir.filePath("elsewhere/orvane.ini"), link));
         const AtomicWriteResult result = WriteFileAtomically(link.toStdString(), kBytes);
-        QVERIFY(!result);
-        QCOMPARE(result.error, ENOENT);
-        QVERIFY(QFileInfo(link).isSymLink());
+        QVERIFY(!result && result.error == ENOENT && QFileInfo(link).isSymLink());
         QCOMPARE(Listing(dir.path()), QStringList{"orvane.ini"});
     }
 };
