@@ -1,148 +1,158 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// Entry numbers, the exchange, and the message box it reports through. Each
+// window's fields against the field table are the tools' tests.
+#include "platform/CExchangeDialog.h"
 #include "platform/DataExchange.h"
 #include "platform/Message.h"
+#include "platform/NumericText.h"
 
+#include "tests/support/DialogTestUtil.h"
+
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QSignalSpy>
-#include <QVBoxLayout>
+#include <QTemporaryDir>
 #include <QtTest>
 
-#include <array>
+#include <clocale>
+#include <limits>
 
 using namespace orvane;
-
-namespace {
-
-// Fields in exchange order: a number, a number in 0..100, an integer, an integer in 1..65535.
-struct Form {
-    QWidget window;
-    std::array<QLineEdit*, 4> edits{};
-    double number = -1, ranged = -1;
-    int32_t integer = -1, count = -1;
-
-    Form() {
-        auto* layout = new QVBoxLayout(&window);
-        for (auto& edit : edits)
-            layout->addWidget(edit = new QLineEdit(&window));
-    }
-    bool Exchange(DataExchange::Direction direction) {
-        DataExchange dx(direction, &window);
-        dx.Number(edits[0], number)
-            .Number(edits[1], ranged, 0, 100)
-            .Integer(edits[2], integer)
-            .Integer(edits[3], count, 1, 65535);
-        return dx.Ok();
-    }
-};
-
-} // namespace
+using namespace NumericText;
+using OptNumber = std::optional<double>;
+using OptInteger = std::optional<int32_t>;
+Q_DECLARE_METATYPE(OptNumber)
+Q_DECLARE_METATYPE(OptInteger)
 
 class TestDataExchange : public QObject {
     Q_OBJECT
-    QList<MessageRecord> m_messages;
-
 private slots:
-    void init() {
-        m_messages.clear();
-        SetMessageHook([this](const MessageRecord& m) {
-            m_messages.append(m);
-            return QMessageBox::Ok;
-        });
+    // 15 significant digits, plain for decimal exponents -1 to 14.
+    void display_data() {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("0") << 0.0 << "0.";
+        QTest::newRow("0.01") << 0.01 << "1.e-002";
+        QTest::newRow("1/3") << 1.0 / 3.0 << "0.333333333333333";
+        QTest::newRow("1e15") << 1e15 << "1.e+015";
+        QTest::newRow("rounds up to 0.1") << 0.09999999999999999 << "0.1";
+        QTest::newRow("inf") << std::numeric_limits<double>::infinity() << "inf";
     }
-    void cleanup() { SetMessageHook({}); }
+    void display() {
+        QFETCH(double, value);
+        QTEST(FormatNumber(value), "text");
+    }
 
-    // -1 in stored: the field was not read.
+    // Dialogs read strictly; the calculators scan a leading number.
     void read_data() {
-        QTest::addColumn<QStringList>("typed");
-        QTest::addColumn<int>("failing"); // -1: none
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QList<double>>("stored");
-        const auto row = [](const char* name, QStringList typed, int failing, const char* message,
-                            QList<double> stored) {
-            QTest::newRow(name) << typed << failing << QString(message) << stored;
-        };
-        row("all good", {"2.5", "100", " 7 ", "65535"}, -1, "", {2.5, 100, 7, 65535});
-        row("first empty", {"", "50", "3", "4"}, 0, "Please enter a number.", {-1, -1, -1, -1});
-        // An out-of-range number is stored all the same.
-        row("above range", {"1", "100.5", "3", "4"}, 1, "Please enter a number between 0. and 100.",
-            {1, 100.5, -1, -1});
-        row("integer junk", {"1", "2", "4x", "4"}, 2, "Please enter an integer.", {1, 2, -1, -1});
-        row("count 65536", {"1", "2", "3", "65536"}, 3,
-            "Please enter an integer between 1 and 65535.", {1, 2, 3, 65536});
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<OptNumber>("number");
+        QTest::addColumn<OptInteger>("integer");
+        QTest::addColumn<OptNumber>("scanNumber");
+        QTest::addColumn<OptInteger>("scanInteger");
+        const OptNumber no;
+        const OptInteger noI;
+        const auto row = [](const char* tag, const QString& text, OptNumber n, OptInteger i,
+                            OptNumber sn,
+                            OptInteger si) { QTest::newRow(tag) << text << n << i << sn << si; };
+        row("blanks and tabs", " \t4\t ", 4.0, 4, 4.0, 4);
+        row("point first", ".5", 0.5, noI, 0.5, noI);
+        row("zero point zero", "0.0", 0.0, noI, 0.0, 0);
+        row("minus zero", "-0", no, noI, 0.0, 0);
+        row("empty", "", no, noI, no, noI);
+        row("comma", "2,5", no, noI, 2.0, 2);
+        row("dangling exponent", "1e", no, noI, 1.0, 1);
+        row("overflow", "1e999", no, noI, no, 1);
+        row("clamped high", "99999999999", 99999999999.0, INT32_MAX, 99999999999.0, INT32_MAX);
+        // Reading looks at 31 characters, scanning at 19.
+        row("cut at 19", QString(18, ' ') + "78", 78.0, 78, 7.0, 7);
+        row("junk after 31", QString(31, '1') + "x", 1111111111111111111111111111111.0, INT32_MAX,
+            1111111111111111111.0, INT32_MAX);
     }
     void read() {
-        QFETCH(QStringList, typed);
-        QFETCH(int, failing);
-        QFETCH(QString, message);
-        Form form;
-        form.window.show();
-        QVERIFY(QTest::qWaitForWindowActive(&form.window));
-        for (int i = 0; i < 4; ++i) {
-            form.edits[i]->setFocus();
-            QTest::keyClicks(form.edits[i], typed[i]);
-        }
-        form.edits[0]->setFocus(); // the failing field must take the focus back
-
-        QCOMPARE(form.Exchange(DataExchange::Direction::Read), failing < 0);
-        QTEST(QList<double>({form.number, form.ranged, double(form.integer), double(form.count)}),
-              "stored");
-        if (failing < 0) {
-            QVERIFY(m_messages.isEmpty());
-            return;
-        }
-        QCOMPARE(m_messages.size(), 1);
-        QCOMPARE(m_messages[0].text, message);
-        QCOMPARE(m_messages[0].caption, QStringLiteral("orvane"));
-        QCOMPARE(m_messages[0].kind, MessageKind::Warning);
-        QLineEdit* edit = form.edits[failing];
-        QTRY_VERIFY(edit->hasFocus());
-        QCOMPARE(edit->selectedText(), edit->text());
+        QFETCH(QString, text);
+        QTEST(ReadNumber(text), "number");
+        QTEST(ReadInteger(text), "integer");
+        QTEST(ScanNumber(text), "scanNumber");
+        QTEST(ScanInteger(text), "scanInteger");
     }
 
-    void display() {
-        Form form;
-        form.number = 20;
-        form.ranged = 0.05;
-        form.integer = -3;
-        form.count = 0; // display never validates
-        std::array<std::unique_ptr<QSignalSpy>, 4> spies;
-        for (int i = 0; i < 4; ++i)
-            spies[i] = std::make_unique<QSignalSpy>(form.edits[i], &QLineEdit::textChanged);
-        QVERIFY(form.Exchange(DataExchange::Direction::Display));
-        QStringList shown;
-        for (QLineEdit* edit : form.edits)
-            shown << edit->text();
-        QCOMPARE(shown, QStringList({"20.", "5.e-002", "-3", "0"}));
-        // An unchanged text is left alone: the user's cursor stays put.
-        form.edits[1]->setCursorPosition(2);
-        QVERIFY(form.Exchange(DataExchange::Direction::Display));
-        QCOMPARE(form.edits[1]->cursorPosition(), 2);
-        for (const auto& spy : spies)
-            QCOMPARE(spy->count(), 0);
-        QVERIFY(m_messages.isEmpty());
+    // A desktop with a decimal comma (built here if none) reads and shows the point.
+    void germanDesktop() {
+        QTemporaryDir folder;
+        if (!std::setlocale(LC_ALL, "de_DE.UTF-8") &&
+            QProcess::execute(
+                "localedef", {"-i", "de_DE", "-f", "UTF-8", folder.filePath("de_DE.UTF-8")}) == 0) {
+            qputenv("LOCPATH", folder.path().toLocal8Bit());
+        }
+        if (!std::setlocale(LC_ALL, "de_DE.UTF-8"))
+            QSKIP("no German locale available");
+        const QString shown = FormatNumber(37.25);
+        const QList<OptNumber> read{ReadNumber("2.5"), ReadNumber("2,5"), ScanNumber("2.5")};
+        std::setlocale(LC_ALL, "C");
+        QCOMPARE(shown, QStringLiteral("37.25"));
+        QCOMPARE(read, (QList<OptNumber>{2.5, std::nullopt, 2.5}));
     }
 
-    // --- messages ---
+    // Reading stops at the first field refused, keeping a value out of range;
+    // display leaves a text it would write again alone, and notifies nothing.
+    void exchange() {
+        QLineEdit edits[3];
+        MessageCapture messages;
+        double v1 = -1;
+        int32_t integer = -1;
+        std::optional<double> optional = -1;
+        const auto exchange = [&](DataExchange::Direction direction) {
+            DataExchange dx(direction, nullptr);
+            dx.Field(&edits[0], FieldId::V1, v1).Integer(&edits[1], integer);
+            return dx.OptionalNumber(&edits[2], optional).Ok();
+        };
+        edits[0].setText("10000.5");
+        edits[1].setText("4x");
+        QVERIFY(!exchange(DataExchange::Direction::Read));
+        QCOMPARE((QList<double>{v1, double(integer), *optional}), (QList<double>{10000.5, -1, -1}));
+        QCOMPARE(messages.texts, QStringList("Please enter a number between 0. and 10000."));
+        QVERIFY(messages.records[0].caption == "orvane" &&
+                messages.records[0].kind == MessageKind::Warning);
+        edits[0].setCursorPosition(2);
+        QSignalSpy changes(&edits[0], &QLineEdit::textChanged);
+        QVERIFY(exchange(DataExchange::Direction::Display));
+        QCOMPARE(edits[0].cursorPosition(), 2);
+        v1 = 0.05;
+        QVERIFY(exchange(DataExchange::Direction::Display));
+        QCOMPARE(changes.count(), 0);
+    }
 
-    // A path that looks like markup shows as the characters it has.
-    void messageBoxShowsPlainText() {
-        SetMessageHook({}); // the real box, closed from the event loop
+    // A message box shows a path that looks like markup as it is, and it and a
+    // dialog opened from a window with an icon of its own show the program's.
+    void programIconAndPlainText() {
+        QPixmap red(16, 16);
+        red.fill(Qt::red);
+        QApplication::setWindowIcon(QIcon(red));
+        QWidget designWindow;
+        designWindow.setWindowIcon(QIcon(QPixmap(16, 16)));
+        struct Dialog : CExchangeDialog {
+            explicit Dialog(QWidget* parent) : CExchangeDialog(parent) {}
+        } dlg(new QWidget(&designWindow));
+        const auto programs = [](const QWidget* w) {
+            return w->windowIcon().pixmap(16, 16).toImage().pixel(8, 8) == qRgb(255, 0, 0);
+        };
         const QString text = "/tmp/<h1>BIG<br>x</h1>.spk\nCannot find this file.";
-        Qt::TextFormat format = Qt::AutoText;
         QString shown;
         QTimer::singleShot(0, this, [&] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (box == nullptr)
-                return;
-            format = box->textFormat();
-            if (const auto* label = box->findChild<QLabel*>("qt_msgbox_label"))
-                shown = label->textFormat() == Qt::PlainText ? label->text() : QString();
-            box->accept();
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                const auto* label = box->findChild<QLabel*>("qt_msgbox_label");
+                if (label && label->textFormat() == Qt::PlainText && programs(box))
+                    shown = label->text();
+                box->accept();
+            }
         });
-        ShowMessage(nullptr, text);
-        QCOMPARE(format, Qt::PlainText);
+        ShowMessage(&dlg, text);
+        QApplication::setWindowIcon(QIcon());
         QCOMPARE(shown, text);
+        QVERIFY(programs(&dlg));
     }
 };
 
