@@ -12,32 +12,36 @@ namespace orvane {
 namespace {
 
 // A row without a tuning keeps its volume; the rest is null.
-std::string RowJson(const Alignment::Outcome& o, double volume) {
-    const auto value = [&o](double v) {
-        return o.Ok() ? Json::Number(v) : std::string(Json::Null());
+std::string RowJson(const Alignment::RowResult& r, double volume) {
+    const auto value = [&r](double Alignment::Row::*field) {
+        return r ? Json::Number((*r).*field) : std::string(Json::Null());
     };
     Json::Object out;
-    out.Add("v1", Json::Number(o.Ok() ? o.row.v1 : volume));
-    out.Add("f1", value(o.row.f1));
-    out.Add("f3", value(o.row.f3));
-    out.Add("peak", value(o.row.peak));
+    out.Add("v1", Json::Number(r ? r->v1 : volume));
+    out.Add("f1", value(&Alignment::Row::f1));
+    out.Add("f3", value(&Alignment::Row::f3));
+    out.Add("peak", value(&Alignment::Row::peak));
     return out.Str();
 }
 
-int Answer(const Alignment::Outcome& o) {
-    if (!o.Ok()) {
-        std::fprintf(stderr, "%s\n", Alignment::ProblemText(o.problem).c_str());
-        return 1;
-    }
-    std::puts(RowJson(o, o.row.v1).c_str());
+// The reason alone on stderr.
+int Refuse(const std::string& message) {
+    std::fprintf(stderr, "%s\n", message.c_str());
+    return 1;
+}
+
+int Answer(const Alignment::RowResult& r) {
+    if (!r)
+        return Refuse(r.Message());
+    std::puts(RowJson(r, r->v1).c_str());
     return 0;
 }
 
 int Table(const Alignment::Driver& driver, double ripple) {
-    if (const Alignment::Problem p = Alignment::CheckDriver(driver); p != Alignment::Problem::None)
-        return Answer({{}, p});
+    if (const Result<void, Alignment::Problem> checked = Alignment::CheckDriver(driver); !checked)
+        return Refuse(checked.Message());
     const auto volumes = Alignment::TableVolumes(driver);
-    const std::vector<Alignment::Outcome> rows = Alignment::VentedTable(driver, ripple);
+    const std::vector<Alignment::RowResult> rows = Alignment::VentedTable(driver, ripple);
     std::string out = "[";
     for (size_t i = 0; i < rows.size(); ++i)
         out += (i == 0 ? "" : ", ") + RowJson(rows[i], volumes[i]);

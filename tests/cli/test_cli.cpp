@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "core/calc/Alignment.h"
 #include "core/design/DesignFile.h"
 #include "tests/support/CliRun.h"
 
@@ -44,16 +43,6 @@ void WriteBytes(const QString& path, const std::vector<std::uint8_t>& bytes) {
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
-}
-
-// An alignment as the tool writes it: numbers with all 17 digits, a row
-// without a tuning as nulls beside its volume.
-QByteArray AlignmentJson(const Alignment::Outcome& o, double volume) {
-    const auto number = [](double v) { return QByteArray::number(v, 'g', 17); };
-    if (!o.Ok())
-        return "{\"v1\": " + number(volume) + ", \"f1\": null, \"f3\": null, \"peak\": null}";
-    return "{\"v1\": " + number(o.row.v1) + ", \"f1\": " + number(o.row.f1) +
-           ", \"f3\": " + number(o.row.f3) + ", \"peak\": " + number(o.row.peak) + "}";
 }
 
 const QString kDriver = "--fs 30 --qts 0.4 --vas 3 --xmax 0.25 --cone-diameter 10 --efficiency 88 ";
@@ -104,15 +93,6 @@ private slots:
                            "extended.ql=10",          "extended.ports=2",
                            "extended.portDiameter=3", "extended.port2Diameter=null",
                            "extended.ports2=65535",   "record.fs=0"};
-        QTest::newRow("analyze summary")
-            << "new " + kDriver + "--type Vented --v1 2 --pe 100 --power 4 | analyze --summary"
-            << QStringList{"qes=0.553901", "qms=1.43963",   "eta0=0.00398107",
-                           "sd=0.0349071", "mms=0.0566994", "bl2OverRe=19.2951",
-                           "bl=null",      "power=4",       "ql=7",
-                           "f1=34.0181",   "f2=0"};
-        QTest::newRow("analyze summary, power given")
-            << "new " + kDriver + "--v1 1.5 --re 6 --power 4 | analyze --summary --power 2"
-            << QStringList{"bl=10.7597", "power=2", "f1=51.9615"};
         QTest::newRow("port two with driver")
             << "port --vb 2 --fb 35 --diameter 3 --ports 2 --cone-diameter 10 --xmax 0.25"
             << QStringList{"portLength=12.45", "effectiveDiameter=4.24", "minDiameter=3.53"};
@@ -143,56 +123,6 @@ private slots:
         QCOMPARE(r.code, 0);
         QVERIFY(r.err.isEmpty());
         CheckJson(r.out, expected);
-    }
-
-    // The alignment finder answers as the core does; a request without an
-    // answer exits 1 with the reason alone on stderr.
-    void align_data() {
-        QTest::addColumn<QString>("args");
-        QTest::addColumn<QByteArray>("out");
-        QTest::addColumn<QByteArray>("err");
-        const Alignment::Driver reference{30, 0.4, 3, 1};
-        const Alignment::Driver pair{30, 0.4, 3, 2};
-        const QString driver = "align --fs 30 --qts 0.4 --vas 3 ";
-        QTest::newRow("sealed 0.707")
-            << driver + "--type Sealed --qtc 0.707"
-            << AlignmentJson(Alignment::Sealed(reference, 0.707), 0) + "\n"
-            << QByteArray();
-        QTest::newRow("vented default ripple")
-            << driver + "--type Vented --volume 2"
-            << AlignmentJson(Alignment::Vented(reference, 2, 0.5), 0) + "\n"
-            << QByteArray();
-        QTest::newRow("vented two drivers 1 dB")
-            << driver + "--drivers 2 --type Vented --ripple 1 --volume 5"
-            << AlignmentJson(Alignment::Vented(pair, 5, 1), 0) + "\n"
-            << QByteArray();
-        QByteArray table = "[";
-        const auto volumes = Alignment::TableVolumes(reference);
-        const auto rows = Alignment::VentedTable(reference, 2);
-        for (size_t i = 0; i < rows.size(); ++i)
-            table += (i == 0 ? "" : ", ") + AlignmentJson(rows[i], volumes[i]);
-        QTest::newRow("vented table, flag first")
-            << "align --table --ripple 2 --fs 30 --qts 0.4 --vas 3 --type Vented" << table + "]\n"
-            << QByteArray();
-        QTest::newRow("Qtc below Qts") << driver + "--type Sealed --qtc 0.3" << QByteArray()
-                                       << QByteArray("The target Qtc must be above the driver's "
-                                                     "Qts.\n");
-        QTest::newRow("no tuning")
-            << "align --fs 30 --qts 0.7 --vas 3 --type Vented --volume 0.75 --ripple 0.25"
-            << QByteArray()
-            << QByteArray("No tuning keeps the response of this box within the ripple.\n");
-        QTest::newRow("table without Fs")
-            << "align --fs 0 --qts 0.4 --vas 3 --type Vented --table" << QByteArray()
-            << QByteArray("The driver needs an Fs from 1 Hz to 1 MHz, a Qts and a Vas above "
-                          "zero, and 1 to 65535 drivers.\n");
-    }
-    void align() {
-        QFETCH(QString, args);
-        QFETCH(QByteArray, err);
-        const CliRun r = RunCli(Args(args));
-        QCOMPARE(r.code, err.isEmpty() ? 0 : 1);
-        QTEST(r.out, "out");
-        QCOMPARE(r.err, err);
     }
 
     // Every field written by "new" comes back through "info", in order and in full.
@@ -284,123 +214,6 @@ private slots:
                    "record.boxType=" + QString::fromUtf8("q\"b\\s\n\x01\xc3\xa4\xf0\x9f\x94\x8a") +
                        QString(3, QChar(0xFFFD)),
                    "autoValue.entry=null", "outputLimits=null", "figureLines=null"});
-        QCOMPARE(RunCli({"response", path}).out, QByteArray("frequency_hz,level_db\n"));
-    }
-
-    void responseRows() {
-        const QString path = m_dir.filePath("curve.spk");
-        QCOMPARE(RunCli(Args("new " + kDriver + "--v1 1.5 -o ") << path).code, 0);
-        const CliRun r = RunCli({"response", path});
-        QCOMPARE(r.code, 0);
-        QList<QByteArray> rows = r.out.split('\n');
-        QCOMPARE(rows.takeLast(), QByteArray()); // ends with a newline
-        QCOMPARE(rows.takeFirst(), QByteArray("frequency_hz,level_db"));
-        QCOMPARE(rows.size(), 1980);
-        QVERIFY(rows.first().startsWith("20,"));
-        QVERIFY(rows.last().startsWith("1999,"));
-        // The sealed reference: -10.11 dB at 30 Hz, with all 17 digits.
-        const QByteArray at30 = rows[10].split(',')[1];
-        QVERIFY(qAbs(at30.toDouble() + 10.11) < 0.005);
-        QVERIFY(at30.size() >= 18);
-    }
-
-    // One row per swept hertz; a quantity the design lacks is an empty cell.
-    void analyzeRows_data() {
-        QTest::addColumn<QString>("options");
-        QTest::addColumn<QString>("at30"); // cells at 30 Hz: "x" a number, "" empty
-        const QString driver = "--fs 30 --qts 0.4 --vas 3 --cone-diameter 10 --efficiency 88 ";
-        QTest::newRow("sealed, nothing extra") << driver + "--v1 1.5"
-                                               << "x,x,,,,,x,,";
-        QTest::newRow("vented, port and Re")
-            << driver + "--type Vented --v1 2 --re 6 --port-diameter 3 --pe 100"
-            << "x,x,x,,x,x,x,x,x";
-        QTest::newRow("bandpass6, second port")
-            << kDriver + "--type Bandpass6 --v1 1 --f1 40 --v2 1.5 --f2 90 --port2-diameter 2"
-            << "x,x,,x,,,x,x,x";
-    }
-    void analyzeRows() {
-        QFETCH(QString, options);
-        QFETCH(QString, at30);
-        const QString path = m_dir.filePath("analyze.spk");
-        QCOMPARE(RunCli(Args("new " + options + " -o ") << path).code, 0);
-        const CliRun r = RunCli({"analyze", path});
-        QCOMPARE(r.code, 0);
-        QVERIFY(r.err.isEmpty());
-        QList<QByteArray> rows = r.out.split('\n');
-        QCOMPARE(rows.takeLast(), QByteArray());
-        QCOMPARE(rows.takeFirst(),
-                 QByteArray("frequency_hz,spl_db,excursion_mm,port1_velocity_m_s,"
-                            "port2_velocity_m_s,impedance_ohm,impedance_phase_deg,"
-                            "group_delay_ms,max_power_w,max_spl_db"));
-        QCOMPARE(rows.size(), 1980);
-        QVERIFY(rows.last().startsWith("1999,"));
-        QList<QByteArray> cells = rows[10].split(',');
-        QCOMPARE(cells.takeFirst(), QByteArray("30"));
-        QStringList shape;
-        for (const QByteArray& cell : cells) {
-            bool ok = cell.isEmpty();
-            if (!ok)
-                cell.toDouble(&ok);
-            QVERIFY2(ok, cell.constData());
-            shape << (cell.isEmpty() ? "" : "x");
-        }
-        QCOMPARE(shape.join(','), at30);
-    }
-
-    // The vented reference at 30 Hz, with all 17 digits; --power overrides
-    // the stored power, and the excursion follows its square root.
-    void analyzeValues() {
-        const QString path = m_dir.filePath("vented.spk");
-        QCOMPARE(RunCli(Args("new " + kDriver +
-                             "--type Vented --v1 2 --port-diameter 3 "
-                             "--power 4 -o ")
-                        << path)
-                     .code,
-                 0);
-        const auto at30 = [&](const QStringList& extra) {
-            const CliRun r = RunCli(QStringList{"analyze", path} + extra);
-            return r.out.split('\n').value(11).split(',');
-        };
-        const QList<QByteArray> stored = at30({}), one = at30({"--power", "1"});
-        QCOMPARE(one.size(), 10);
-        QVERIFY(one[1].size() >= 18);
-        QVERIFY(qAbs(one[1].toDouble() / 81.9251538 - 1) < 1e-5);
-        QVERIFY(qAbs(one[2].toDouble() / 0.497911151 - 1) < 1e-5);
-        QVERIFY(qAbs(one[3].toDouble() / 2.8117466 - 1) < 1e-5);
-        QVERIFY(qAbs(stored[2].toDouble() / one[2].toDouble() - 2) < 1e-12);
-    }
-
-    // Exit 1 and one sentence naming what is missing.
-    void analyzeCannotRun_data() {
-        QTest::addColumn<QString>("options");
-        QTest::addColumn<QString>("sentence");
-        const QString ts = "--fs 30 --qts 0.4 --vas 3 --v1 1.5 ";
-        QTest::newRow("no cone diameter") << ts + "--efficiency 88"
-                                          << "The analysis needs the cone diameter.";
-        QTest::newRow("neither Qes nor efficiency") << ts + "--cone-diameter 10"
-                                                    << "The analysis needs Qes or the efficiency.";
-        QTest::newRow("Qes not above Qts")
-            << ts + "--cone-diameter 10 --qes 0.3"
-            << "The analysis needs Qes (entered, or from the efficiency) above Qts.";
-        QTest::newRow("no volume") << kDriver + "--v1 0"
-                                   << "The analysis needs a volume V1 above 0.";
-        QTest::newRow("no second tuning") << kDriver + "--type Bandpass6 --v1 1 --f1 40 --v2 1"
-                                          << "The analysis needs a tuning F2 above 0.";
-        QTest::newRow("unknown type")
-            << kDriver + "--type sealed --v1 1"
-            << "The analysis knows only the box types Sealed, Vented, Bandpass4 and Bandpass6.";
-    }
-    void analyzeCannotRun() {
-        QFETCH(QString, options);
-        QFETCH(QString, sentence);
-        const QString path = m_dir.filePath("cannot.spk");
-        QCOMPARE(RunCli(Args("new " + options + " -o ") << path).code, 0);
-        for (const QStringList& extra : {QStringList{}, QStringList{"--summary"}}) {
-            const CliRun r = RunCli(QStringList{"analyze", path} + extra);
-            QCOMPARE(r.code, 1);
-            QVERIFY(r.out.isEmpty());
-            QCOMPARE(QString::fromUtf8(r.err), sentence + "\n");
-        }
     }
 
     // Only plot loads Qt: every other command, and a plot line turned away
@@ -447,21 +260,6 @@ private slots:
         QCOMPARE(r.err.contains("libQt6"), qt);
     }
 
-    // A table that could not be written in full is a failure, not a success.
-    void tableToFullDisk() {
-        const QString path = m_dir.filePath("full.spk");
-        QCOMPARE(RunCli(Args("new " + kDriver + "--v1 1.5 -o ") << path).code, 0);
-        for (const char* command : {"response", "analyze"}) {
-            QProcess p;
-            p.setStandardOutputFile("/dev/full");
-            p.start(QStringLiteral(ORVANE_BINARY_DIR "/cli/orvane-cli"), {command, path});
-            QVERIFY(p.waitForFinished(60000));
-            QCOMPARE(p.exitCode(), 1);
-            QCOMPARE(p.readAllStandardError(),
-                     QByteArray("orvane-cli: cannot write the output: No space left on device\n"));
-        }
-    }
-
     void loadFailures() {
         const QString missing = m_dir.filePath("missing.spk");
         CliRun r = RunCli({"info", missing});
@@ -488,25 +286,11 @@ private slots:
         QTest::newRow("drivers 65536") << "new -o x.spk --drivers 65536";
         QTest::newRow("port without diameter") << "port --vb 2 --fb 35";
         QTest::newRow("box other ratio") << "box --volume 1 --ratio 1.5";
-        const QString align = "align --fs 30 --qts 0.4 --vas 3 ";
-        QTest::newRow("align without type") << align + "--qtc 0.7";
-        QTest::newRow("align type Horn") << align + "--type Horn --volume 2";
-        QTest::newRow("align sealed with volume") << align + "--type Sealed --qtc 0.7 --volume 2";
-        QTest::newRow("align vented with Qtc") << align + "--type Vented --volume 2 --qtc 0.7";
-        QTest::newRow("align volume and table") << align + "--type Vented --volume 2 --table";
-        QTest::newRow("align neither") << align + "--type Vented";
-        QTest::newRow("align ripple 3") << align + "--type Vented --volume 2 --ripple 3";
-        QTest::newRow("align no drivers") << align + "--drivers 0 --type Vented --volume 2";
-        QTest::newRow("align without Vas") << "align --fs 30 --qts 0.4 --type Sealed --qtc 1";
         QTest::newRow("plot bmp") << "plot x.spk -o x.bmp";
         QTest::newRow("plot size 0x600") << "plot x.spk -o x.png --size 0x600";
         QTest::newRow("new ports 0") << "new -o x.spk --ports 0";
         QTest::newRow("new Re text") << "new -o x.spk --re six";
         QTest::newRow("new name too long") << "new -o x.spk --name " + QString(65536, 'n');
-        QTest::newRow("analyze power 0") << "analyze x.spk --power 0";
-        QTest::newRow("analyze power text") << "analyze x.spk --power 1W";
-        QTest::newRow("analyze no file") << "analyze --summary";
-        QTest::newRow("analyze unknown option") << "analyze x.spk --csv 1";
         QTest::newRow("new units furlongs") << "new -o x.spk --units furlongs";
         QTest::newRow("info units Metric") << "info x.spk --units Metric";
         QTest::newRow("info units without value") << "info x.spk --units";
@@ -533,8 +317,6 @@ private slots:
                                        << "--type needs a name of at most 65536 bytes";
         QTest::newRow("info option") << "info a.spk --x 1"
                                      << "info takes exactly one design file";
-        QTest::newRow("response nothing") << "response"
-                                          << "response takes exactly one design file";
     }
     void usageMessages() {
         QFETCH(QString, args);

@@ -73,18 +73,17 @@ private slots:
         QCOMPARE(Child(&dlg, "volume")->text(), QString("2."));
         QVERIFY(Child<QRadioButton>(&dlg, "ripple0.5")->isChecked());
 
-        const Alignment::Outcome two = Alignment::Vented(kReference, 2, 0.5);
-        QCOMPARE(
-            Label(&dlg, "ventedResult"),
-            QString("F1 %1 Hz    f3 %2 Hz    Peak 0.50 dB").arg(Hz(two.row.f1), Hz(two.row.f3)));
-        QCOMPARE(Label(&dlg, "choice"), "Apply: Vented, V1 2.00 ft3, F1 " + Hz(two.row.f1) + " Hz");
+        const Alignment::RowResult two = Alignment::Vented(kReference, 2, 0.5);
+        QCOMPARE(Label(&dlg, "ventedResult"),
+                 QString("F1 %1 Hz    f3 %2 Hz    Peak 0.50 dB").arg(Hz(two->f1), Hz(two->f3)));
+        QCOMPARE(Label(&dlg, "choice"), "Apply: Vented, V1 2.00 ft3, F1 " + Hz(two->f1) + " Hz");
         // The smallest box of the table cannot keep this driver within 0.5 dB.
         QCOMPARE(Row(&dlg, "ventedTable", 0), (QStringList{"0.75", "n/a", "n/a", "n/a"}));
         QCOMPARE(Child<QTableWidget>(&dlg, "ventedTable")->item(0, 1)->toolTip(),
                  QString("No tuning keeps the response of this box within the ripple."));
-        const Alignment::Outcome vas = Alignment::Vented(kReference, 3, 0.5);
+        const Alignment::RowResult vas = Alignment::Vented(kReference, 3, 0.5);
         QCOMPARE(Row(&dlg, "ventedTable", 4),
-                 (QStringList{"3.00", Hz(vas.row.f1), Hz(vas.row.f3), "0.00"}));
+                 (QStringList{"3.00", Hz(vas->f1), Hz(vas->f3), "0.00"}));
         QCOMPARE(SelectedRow(&dlg, "ventedTable"), -1); // 2 ft3 is no row of the table
     }
 
@@ -94,15 +93,15 @@ private slots:
         QTest::addColumn<int>("kind");
         QTest::addColumn<double>("v1");
         QTest::addColumn<double>("f1");
-        const Alignment::Outcome q707 = Alignment::Sealed(kReference, 0.707);
-        const Alignment::Outcome q12 = Alignment::Sealed(kReference, 1.2);
-        const Alignment::Outcome row2 = Alignment::Vented(kReference, 1.5, 0.5);
-        const Alignment::Outcome typed = Alignment::Vented(kReference, 2.5, 0.5);
+        const Alignment::RowResult q707 = Alignment::Sealed(kReference, 0.707);
+        const Alignment::RowResult q12 = Alignment::Sealed(kReference, 1.2);
+        const Alignment::RowResult row2 = Alignment::Vented(kReference, 1.5, 0.5);
+        const Alignment::RowResult typed = Alignment::Vented(kReference, 2.5, 0.5);
         const int sealed = int(BoxKind::Sealed), vented = int(BoxKind::Vented);
-        QTest::newRow("sealed row") << "sealed 1" << sealed << q707.row.v1 << q707.row.f1;
-        QTest::newRow("typed Qtc") << "qtc 1.2" << sealed << q12.row.v1 << q12.row.f1;
-        QTest::newRow("vented row") << "vented 2" << vented << 1.5 << row2.row.f1;
-        QTest::newRow("typed volume") << "volume 2.5" << vented << 2.5 << typed.row.f1;
+        QTest::newRow("sealed row") << "sealed 1" << sealed << q707->v1 << q707->f1;
+        QTest::newRow("typed Qtc") << "qtc 1.2" << sealed << q12->v1 << q12->f1;
+        QTest::newRow("vented row") << "vented 2" << vented << 1.5 << row2->f1;
+        QTest::newRow("typed volume") << "volume 2.5" << vented << 2.5 << typed->f1;
     }
     void pickAndApply() {
         QFETCH(QString, pick);
@@ -131,8 +130,8 @@ private slots:
         Open(dlg);
         ClickRow(&dlg, "ventedTable", 6);
         QCOMPARE(Child(&dlg, "volume")->text(), QString("6."));
-        const Alignment::Outcome six = Alignment::Vented(kReference, 6, 0.5);
-        QVERIFY(Label(&dlg, "ventedResult").startsWith("F1 " + Hz(six.row.f1) + " Hz"));
+        const Alignment::RowResult six = Alignment::Vented(kReference, 6, 0.5);
+        QVERIFY(Label(&dlg, "ventedResult").startsWith("F1 " + Hz(six->f1) + " Hz"));
         // An n/a row cannot be picked.
         ClickRow(&dlg, "ventedTable", 0);
         QCOMPARE(SelectedRow(&dlg, "ventedTable"), 6);
@@ -147,12 +146,12 @@ private slots:
         QCOMPARE(SelectedRow(&dlg, "ventedTable"), 4);
         Child<QRadioButton>(&dlg, "ripple2")->click();
         QCOMPARE(dlg.m_ripple, 2.0);
-        const Alignment::Outcome smallest = Alignment::Vented(kReference, 0.75, 2);
-        QVERIFY(smallest.Ok());
-        QCOMPARE(Row(&dlg, "ventedTable", 0)[1], Hz(smallest.row.f1));
+        const Alignment::RowResult smallest = Alignment::Vented(kReference, 0.75, 2);
+        QVERIFY(smallest);
+        QCOMPARE(Row(&dlg, "ventedTable", 0)[1], Hz(smallest->f1));
         QCOMPARE(SelectedRow(&dlg, "ventedTable"), 4);
         Click(&dlg, "Apply");
-        QCOMPARE(dlg.m_f1, Alignment::Vented(kReference, 3, 2).row.f1);
+        QCOMPARE(dlg.m_f1, Alignment::Vented(kReference, 3, 2)->f1);
     }
 
     // Apply reads only the entry of the chosen alignment, by the entry rules,
@@ -261,13 +260,13 @@ private slots:
         });
         ToolCommands::OnAlignments(*host.view);
         QCOMPARE(driver.opened, 1);
-        const Alignment::Outcome expected = Alignment::Vented(kReference, 1.5, 0.5);
+        const Alignment::RowResult expected = Alignment::Vented(kReference, 1.5, 0.5);
         const SpeakerDesign& d = host.doc.Design();
         QCOMPARE(d.Kind(), BoxKind::Vented);
         QCOMPARE(host.CheckedBox(), 1);
         // Through the form's text, as every plotted value goes.
-        QVERIFY(std::fabs(d.m_v1 / expected.row.v1 - 1) < 1e-14);
-        QVERIFY(std::fabs(d.m_f1 / expected.row.f1 - 1) < 1e-14);
+        QVERIFY(std::fabs(d.m_v1 / expected->v1 - 1) < 1e-14);
+        QVERIFY(std::fabs(d.m_f1 / expected->f1 - 1) < 1e-14);
         QVERIFY(host.view->m_f1Entered);
         QVERIFY(host.doc.IsModified());
         QCOMPARE(host.Enabled(), QString("11001"));
