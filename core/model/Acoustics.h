@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <cmath>
+#include <numbers>
+
 // The physical constants and unit conversions of the analysis, in SI units.
 namespace orvane::Acoustics {
 
@@ -13,6 +16,14 @@ inline constexpr double kInch = 0.0254;              // m
 // The cone's effective radius as a share of its diameter, as the output
 // figures take it.
 inline constexpr double kEffectiveRadius = 0.415;
+
+// The level at 1 m of 1 W of acoustic power radiated into half space,
+// 10·log10(ρ0·c/(2π·p0²)) = 112.09 dB: what ties a driver's efficiency in dB
+// to its η0, so that the analysis plays the entered level at 1 W.
+inline double HalfSpaceLevel() {
+    return 10 * std::log10(kAirDensity * kSpeedOfSound /
+                           (2 * std::numbers::pi * kReferencePressure * kReferencePressure));
+}
 
 // What the analysis takes while the user has given nothing else.
 inline constexpr double kDefaultPower = 1.0; // W
