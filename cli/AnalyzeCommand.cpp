@@ -108,8 +108,7 @@ int RunAnalyze(const CliArgs& args) {
         loaded->m_extras.power = power;
     const AnalysisResult<Analysis> analysis = Analysis::Prepare(*loaded);
     if (!analysis) {
-        const std::string sentence(analysis.Message());
-        std::fprintf(stderr, "%s\n", sentence.c_str());
+        std::fprintf(stderr, "%s\n", analysis.Message().c_str());
         return 1;
     }
     if (args.Has("summary")) {
