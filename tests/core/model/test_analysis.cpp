@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The analysis checked by physics: against the response model, closed forms,
 // scaling laws, and values worked out apart in 40-digit arithmetic by a lumped
-// model from textbook equations (Cms = Vas/(ρc²Sd²), η0 = 10^((dB − L)/10)
-// with L = 10 log10(ρc/(2π p0²)), Qes = 4π²Fs³Vas/(c³η0); each chamber V/(ρc²)
-// beside a port mass 1/(ωb²C) and a leak QL/(ωb C); a vented box radiating
-// cone, port and leak, a bandpass box its ports; p = jωρU/2π at 1 m).
+// model from textbook equations (Cms = Vas/(ρc²Sd²), η0 = 10^((dB − L)/10),
+// L = 10 log10(ρc/(2π p0²)); chambers V/(ρc²) beside ports 1/(ωb²C) and leaks
+// QL/(ωb C); a bandpass box radiating its ports alone; p = jωρU/2π at 1 m).
 #include "core/model/Acoustics.h"
 #include "core/model/Analysis.h"
 #include "tests/support/ReferenceDesigns.h"
@@ -13,7 +12,6 @@
 #include <array>
 #include <cmath>
 #include <numbers>
-#include <tuple>
 
 using namespace orvane;
 using D = SpeakerDesign&;
@@ -41,63 +39,48 @@ SpeakerDesign With(BoxKind kind, auto change) {
     return d;
 }
 
-// The row of the largest (or smallest) value of a quantity over [from, to).
-AnalysisRow Extreme(const Analysis& a, int32_t from, int32_t to, double AnalysisRow::*q, int sign) {
-    AnalysisRow best = a.Row(from);
-    for (int32_t f = from; f < to; ++f) {
-        if (const AnalysisRow r = a.Row(f); sign * r.*q > sign * best.*q)
-            best = r;
-    }
-    return best;
-}
-
 } // namespace
 
 class TestAnalysis : public QObject {
     Q_OBJECT
 private slots:
-    // η0 and Qes from 88 dB through L = 112.0946 dB (the driver's other
-    // values show in every quantity of referenceValues).
+    // η0 and Qes from 88 dB through L = 112.0946 dB (the driver's other values
+    // show in every quantity of referenceValues).
     void efficiency() {
         const DriverValues d = Prepared(AnalysedDesign(BoxKind::Sealed)).Driver();
         QVERIFY(Near(d.eta0, 0.003895280684, 1e-9) && Near(d.qes, 0.5661005816, 1e-9));
         QVERIFY(std::fabs(Acoustics::HalfSpaceLevel() - 112.094612426933) < 1e-12);
-        // With Qes entered the model follows it, whatever the efficiency
-        // says: η0 = 4π²Fs³Vas/(c³Qes) = 0.00490026813511, 88.9968 dB.
-        SpeakerDesign both = With(BoxKind::Sealed, [](D d) { d.m_extras.qes = 0.45; });
+        // With Qes entered the model follows it: η0 = 4π²Fs³Vas/(c³Qes) = 0.0049003, 88.9968 dB.
+        const SpeakerDesign both = With(BoxKind::Sealed, [](D d) { d.m_extras.qes = 0.45; });
         const DriverValues q = Prepared(both).Driver();
         QVERIFY(Near(q.eta0, 0.00490026813511, 1e-11) && !d.efficiencyMismatchDb);
         QVERIFY(q.efficiencyMismatchDb && Near(*q.efficiencyMismatchDb, 0.996810873, 1e-8));
-        both.m_efficiency = 88.6; // 0.397 dB apart: nothing to report
-        QVERIFY(!Prepared(both).Driver().efficiencyMismatchDb);
     }
 
-    // Values of the lumped model worked out apart; NaN: not checked.
+    // Values of the lumped model worked out apart: spl, excursion, port 1,
+    // port 2, ohms, degrees, delay, max power, max spl; NaN: not checked.
     void referenceValues() {
-        const double n = NAN;
-        const SpeakerDesign bp6 = With(BoxKind::Bandpass6, [](D d) {
-            d.m_driverCount = 2, d.m_extras.le = 1.5, d.m_extras.portDiameter = 3;
-            d.m_extras.port2Diameter = 2, d.m_extras.ports2 = 2;
-        });
-        const std::tuple<SpeakerDesign, int, std::array<double, 9>> rows[] = {
-            // spl, excursion, port 1, port 2, ohms, degrees, delay, max power, max spl
-            {AnalysedDesign(BoxKind::Sealed),
-             20,
-             {71.26748637, 0.9997328104, n, n, 7.035580527, 22.27843449, 4.907629213, 40.34405614,
-              87.32528196}},
-            // Two drivers with Le 1.5 mH, ports in both chambers.
-            {bp6,
-             60,
-             {92.29985902, 0.2471119594, 1.124524811, 2.846453429, 9.029058465, 21.62434917,
-              11.05191952, 200, 115.310159}}};
-        for (const auto& [design, frequency, expected] : rows) {
-            const AnalysisRow r = Prepared(design).Row(frequency);
+        const auto check = [](const SpeakerDesign& design, int f, std::array<double, 9> expected) {
+            const AnalysisRow r = Prepared(design).Row(f);
             const double got[] = {r.spl,     r.excursion, r.port[0],  r.port[1], r.ohms,
                                   r.degrees, r.delay,     r.maxPower, r.maxSpl};
-            for (std::size_t k = 0; k < expected.size(); ++k)
+            for (std::size_t k = 0; k < 9; ++k)
                 QVERIFY2(std::isnan(expected[k]) || Near(got[k], expected[k], 1e-8),
-                         qPrintable(QString("%1 Hz, %2: %3").arg(frequency).arg(k).arg(got[k])));
-        }
+                         qPrintable(QString("%1 Hz, %2: %3").arg(f).arg(k).arg(got[k])));
+        };
+        const double n = NAN;
+        check(AnalysedDesign(BoxKind::Sealed), 20,
+              {71.26748637, 0.9997328104, n, n, 7.035580527, 22.27843449, 4.907629213, 40.34405614,
+               87.32528196});
+        // Two drivers with Le 1.5 mH, ports in both chambers.
+        check(With(BoxKind::Bandpass6,
+                   [](D d) {
+                       d.m_driverCount = 2, d.m_extras.le = 1.5, d.m_extras.portDiameter = 3;
+                       d.m_extras.port2Diameter = 2, d.m_extras.ports2 = 2;
+                   }),
+              60,
+              {92.29985902, 0.2471119594, 1.124524811, 2.846453429, 9.029058465, 21.62434917,
+               11.05191952, 200, 115.310159});
     }
 
     // Without Le and with the response model's box loss, sealed and vented
@@ -112,7 +95,6 @@ private slots:
             {With(BoxKind::Vented,
                   [](D d) { d.m_driverCount = 2, d.m_f1 = 40, d.m_extras.power = 50; }),
              108.0},
-            {With(BoxKind::Bandpass4, [](D d) { d.m_extras.ql = 1e5; }), NAN},
             {With(BoxKind::Bandpass6, [](D d) { d.m_extras.ql = 1e5; }), NAN}};
         for (auto [design, constant] : rows) {
             design.m_freqLow = 5;
@@ -120,16 +102,15 @@ private slots:
             ApplyAutomaticValues(design, StoredF1CountsAsEntered(design));
             const ResponseCurve level = ComputeCurve(design, ComputeSealedAlignment(design));
             // The same frequencies as the response curve.
-            QCOMPARE(a.Sweep().Count(), qint64(level.size()));
-            QCOMPARE(a.Sweep().first, level.front().frequency);
+            QVERIFY(a.Sweep().Count() == qint64(level.size()) &&
+                    a.Sweep().first == level.front().frequency);
             double low = INFINITY, high = -INFINITY;
             for (const CurvePoint& p : level) {
                 const double d = a.Row(p.frequency, Analysis::kSpl).spl - p.level;
                 low = std::min(low, d), high = std::max(high, d);
             }
-            QVERIFY2(std::isnan(constant) ? high - low <= 0.2
-                                          : high - constant <= 1e-9 && constant - low <= 1e-9,
-                     qPrintable(QString("%1 %2").arg(low, 0, 'g', 15).arg(high, 0, 'g', 15)));
+            QVERIFY(std::isnan(constant) ? high - low <= 0.2
+                                         : high - constant <= 1e-9 && constant - low <= 1e-9);
         }
     }
 
@@ -143,52 +124,43 @@ private slots:
             const double fall = a.Row(from).spl - a.Row(2 * from).spl;
             QVERIFY2(std::fabs(fall - 12) <= 0.2, qPrintable(QString::number(fall)));
         }
-        // The reference box at 600 Hz, 10 F1.
-        QVERIFY(Near(Prepared(AnalysedDesign(BoxKind::Bandpass4)).Row(600).spl, 48.17053052, 1e-9));
     }
 
-    // Pe is each driver's: four drivers of 100 W take 400 W where Xmax
-    // allows more, 10 log10(400/50) dB above their level at 50 W; whatever
-    // the input power, the limits stay where they are.
+    // Pe is each driver's: four of 100 W take 400 W where Xmax allows more,
+    // 10 log10(400/50) dB above their level at 50 W. Linear, through Le: the
+    // excursion grows with the root of the power, the limits stay put.
     void maximumOutput() {
-        SpeakerDesign d = With(BoxKind::Vented,
-                               [](D d) { d.m_driverCount = 4, d.m_v1 = 8, d.m_extras.power = 50; });
+        SpeakerDesign d = With(BoxKind::Vented, [](D d) {
+            d.m_driverCount = 4, d.m_v1 = 8, d.m_extras.power = 50, d.m_extras.le = 1;
+        });
         const AnalysisRow at100 = Prepared(d).Row(100), at20 = Prepared(d).Row(20);
         QCOMPARE(at100.maxPower, 400.0);
-        QVERIFY(std::fabs(at100.maxSpl - at100.spl - 10 * std::log10(8.0)) < 1e-12);
-        QVERIFY(Near(at100.maxSpl, 120.4917475, 1e-9) && at20.maxPower < 400);
+        QVERIFY(std::fabs(at100.maxSpl - at100.spl - 10 * std::log10(8.0)) < 1e-12 &&
+                at20.maxPower < 400);
         for (const double power : {0.1, 1e5}) {
             d.m_extras.power = power;
             const AnalysisRow r = Prepared(d).Row(20);
             QVERIFY(Near(r.maxPower, at20.maxPower, 1e-14) && Near(r.maxSpl, at20.maxSpl, 1e-14));
+            QVERIFY(Near(r.excursion, at20.excursion * std::sqrt(power / 50), 1e-12));
         }
     }
 
     // The impedance peaks where the moving mass resonates with suspension and
     // box together, with only the mechanical losses left: Re (1 + Qms/Qes).
-    void impedancePeak() {
+    void closedForms() {
         for (const SpeakerDesign& design :
              {AnalysedDesign(BoxKind::Sealed), With(BoxKind::Sealed, [](D d) {
                   d.m_driverCount = 3, d.m_v1 = 2.5, d.m_extras.qes = 0.9;
               })}) {
             const Analysis a = Prepared(design);
-            const AnalysisRow peak = Extreme(a, 20, 2000, &AnalysisRow::ohms, 1);
-            const double fc = 30 * std::sqrt(1 + design.m_driverCount * 3 / design.m_v1);
-            QCOMPARE(peak.frequency, int32_t(std::lround(fc)));
-            QVERIFY(Near(peak.ohms, 6 * (1 + a.Driver().qms / a.Driver().qes), 0.005));
+            const auto fc =
+                int32_t(std::lround(30 * std::sqrt(1 + design.m_driverCount * 3 / design.m_v1)));
+            const double peak = a.Row(fc).ohms;
+            QVERIFY(peak > a.Row(fc - 1).ohms && peak > a.Row(fc + 1).ohms);
+            QVERIFY(Near(peak, 6 * (1 + a.Driver().qms / a.Driver().qes), 0.005));
         }
-    }
-
-    // A linear system: excursion grows with the square root of the power,
-    // whether a force or a voltage through Le drives it. A sealed box is a
-    // second-order high-pass; its group delay has a closed form.
-    void scalingAndDelay() {
-        const SpeakerDesign withLe = With(BoxKind::Bandpass6, [](D d) { d.m_extras.le = 1; });
-        const Analysis at250 = Prepared(
-            With(BoxKind::Bandpass6, [](D d) { d.m_extras.le = 1, d.m_extras.power = 250; }));
-        for (int32_t f = 20; f < 2000; f += 7)
-            QVERIFY(Near(at250.Row(f).excursion,
-                         Prepared(withLe).Row(f).excursion * std::sqrt(250.), 1e-12));
+        // A sealed box is a second-order high-pass: its group delay in closed
+        // form. (Excursion grows with the root of the power: maximumOutput.)
         const Analysis a = Prepared(With(BoxKind::Sealed, [](D d) { d.m_freqLow = 1; }));
         const double wc = 2 * kPi * 30 * std::sqrt(3.0), q = 0.4 * std::sqrt(3.0);
         for (int32_t f = 1; f < 2000; ++f) {
@@ -197,11 +169,8 @@ private slots:
                                (std::pow(wc * wc - w * w, 2) + std::pow(w * wc / q, 2));
             QVERIFY(Near(a.Row(f, Analysis::kDelay).delay, tau * 1000, 1e-6));
         }
-    }
-
-    // Well below the tuning the air in the box barely compresses: the ports
-    // carry what the cone moves. At the tuning the cone moves least.
-    void ventedPort() {
+        // Well below the tuning the air in the box barely compresses: the
+        // ports carry what the cone moves. At the tuning the cone moves least.
         SpeakerDesign d = With(BoxKind::Vented, [](D d) {
             d.m_extras.portDiameter = 3, d.m_extras.ports = 2, d.m_extras.ql = 1e5, d.m_freqLow = 1;
         });
@@ -209,22 +178,26 @@ private slots:
         const double coneFlow = Prepared(d).Driver().sd * 2 * kPi * at1.excursion / 1000;
         QVERIFY(Near(at1.port[0] * 2 * kPi * std::pow(1.5 * 0.0254, 2), coneFlow, 0.002));
         d.m_extras.ql.reset();
-        const Analysis a = Prepared(d);
-        QCOMPARE(Extreme(a, 20, 60, &AnalysisRow::excursion, -1).frequency, std::lround(a.F1()));
+        const Analysis v = Prepared(d);
+        const auto fb = int32_t(std::lround(v.F1()));
+        QVERIFY(v.Row(fb).excursion < v.Row(fb - 1).excursion &&
+                v.Row(fb).excursion < v.Row(fb + 1).excursion);
     }
 
+    // What the analysis, or a quantity of it (by bit), cannot have, and why.
     void problems_data() {
         QTest::addColumn<SpeakerDesign>("design");
+        QTest::addColumn<unsigned>("quantity"); // 0: the analysis
         QTest::addColumn<int>("problem");
         QTest::addColumn<QString>("sentence"); // empty: the problem's own
         using P = AnalysisProblem;
-        const auto add = [](const char* tag, BoxKind kind, P p, auto change, QString text = {}) {
-            QTest::newRow(tag) << With(kind, change) << int(p) << text;
+        const auto add = [](const char* tag, BoxKind kind, P p, auto change, QString text = {},
+                            unsigned quantity = 0) {
+            QTest::newRow(tag) << With(kind, change) << quantity << int(p) << text;
         };
-        const BoxKind sealed = BoxKind::Sealed;
+        const BoxKind sealed = BoxKind::Sealed, bp4 = BoxKind::Bandpass4;
         add("type", sealed, P::UnknownBoxType, [](D d) { d.m_boxType = "sealed"; });
         add("Vas NaN", sealed, P::NoDriver, [](D d) { d.m_vas = NAN; });
-        add("no driver", sealed, P::NoDriverCount, [](D d) { d.m_driverCount = 0; });
         add("cone", sealed, P::NoConeDiameter, [](D d) { d.m_coneDiameter = 0; });
         add("no Qes", sealed, P::NoQesOrEfficiency, [](D d) { d.m_efficiency = -3; });
         add("Qes = Qts", sealed, P::QesNotAboveQts, [](D d) { d.m_extras.qes = 0.4; });
@@ -234,69 +207,62 @@ private slots:
             "in Electrical Parameters, or check the efficiency (a sensitivity quoted at 2.83 V is "
             "higher than at 1 W for drivers below 8 \u03a9).");
         add("V1", sealed, P::NoVolume1, [](D d) { d.m_v1 = 0; });
-        add("F1", BoxKind::Bandpass4, P::NoTuning1, [](D d) { d.m_f1 = 0; });
-        add("V2", BoxKind::Bandpass4, P::NoVolume2, [](D d) { d.m_v2 = -1; });
+        add("F1", bp4, P::NoTuning1, [](D d) { d.m_f1 = 0; });
+        add("V2", bp4, P::NoVolume2, [](D d) { d.m_v2 = -1; });
         add("F2", BoxKind::Bandpass6, P::NoTuning2, [](D d) { d.m_f2 = INFINITY; });
         add("power", sealed, P::NoPower, [](D d) { d.m_extras.power = 0; });
         add("vented QL", BoxKind::Vented, P::NoQl, [](D d) { d.m_extras.ql = -7; });
         add("sealed QL", sealed, P::None, [](D d) { d.m_extras.ql = -7; }); // no leak to model
-        add("reversed range", sealed, P::EmptySweep, [](D d) { d.m_freqLow = 3000; });
         add("0 Hz only", sealed, P::EmptySweep, [](D d) { d.m_freqLow = -5, d.m_freqHigh = 1; });
         add("Vas 1e300", sealed, P::TooExtreme, [](D d) { d.m_vas = 1e300; });
-        add("power 1.7e308", sealed, P::TooExtreme, [](D d) { d.m_extras.power = 1.7e308; });
+        // A vented chamber without a port diameter says where to enter it.
+        const auto none = [](D d) { d.m_extras.re.reset(), d.m_extras.pe.reset(), d.m_xmax = 0; };
+        add("port", bp4, P::NoPort, none,
+            "The port air velocity needs a vented chamber with a port diameter. Enter the port "
+            "diameter in Options \u25b8 Analysis Settings.",
+            Analysis::kPort1);
+        add("sealed port", bp4, P::NoPort, none, {}, Analysis::kPort2);
+        add("Re", bp4, P::NoRe, none, {}, Analysis::kImpedance);
+        add("limit", bp4, P::NoLimit, none, {}, Analysis::kMaximum);
     }
     void problems() {
         QFETCH(SpeakerDesign, design);
+        QFETCH(unsigned, quantity);
         QFETCH(int, problem);
         QFETCH(QString, sentence);
         const AnalysisResult<Analysis> a = Analysis::Prepare(design);
-        QCOMPARE(int(a.ErrorCode()), problem);
-        QCOMPARE(bool(a), problem == int(AnalysisProblem::None));
-        QCOMPARE(a.Message(), sentence.isEmpty() ? AnalysisProblemText(AnalysisProblem(problem))
-                                                 : sentence.toStdString());
-    }
-
-    // Quantities that need more than the analysis say what they miss; a
-    // vented chamber without a port diameter says where to enter it.
-    void quantityProblems() {
-        const Analysis a = Prepared(With(BoxKind::Bandpass4, [](D d) {
-            d.m_extras.re.reset(), d.m_extras.pe.reset(), d.m_xmax = 0;
-        }));
-        QCOMPARE(a.Has(Analysis::kImpedance).Message(), std::string("The impedance needs Re."));
-        QCOMPARE(a.Has(Analysis::kMaximum).ErrorCode(), AnalysisProblem::NoLimit);
-        QCOMPARE(a.Has(Analysis::kPort1).Message(),
-                 AnalysisProblemText(AnalysisProblem::NoPort) +
-                     " Enter the port diameter in Options \u25b8 Analysis Settings.");
-        QCOMPARE(a.Has(Analysis::kPort2).Message(), AnalysisProblemText(AnalysisProblem::NoPort));
+        QCOMPARE(bool(a), problem == int(AnalysisProblem::None) || quantity != 0);
+        const AnalysisResult<void> has =
+            quantity ? a->Has(Analysis::Quantity(quantity)) : AnalysisResult<void>(a.Error());
+        QCOMPARE(int(has.ErrorCode()), problem);
+        QCOMPARE(has.Message(), sentence.isEmpty() ? AnalysisProblemText(AnalysisProblem(problem))
+                                                   : sentence.toStdString());
     }
 
     // Extreme values a file or the command line can hold: the analysis runs
     // with every figure finite, or refuses; it never yields NaN or infinity.
     void extremesStayFinite_data() {
         QTest::addColumn<int>("field");
-        QTest::addColumn<double>("value");
-        for (int field = 0; field < 17; ++field) {
-            for (const double v : {1e-300, 1e-9, 1e9, 1e300})
-                QTest::addRow("%d %g", field, v) << field << v;
-        }
+        for (int field = 0; field < 17; ++field)
+            QTest::addRow("%d", field) << field;
     }
     void extremesStayFinite() {
         QFETCH(int, field);
-        QFETCH(double, value);
-        for (const BoxKind kind :
-             {BoxKind::Sealed, BoxKind::Vented, BoxKind::Bandpass4, BoxKind::Bandpass6}) {
-            SpeakerDesign d = AnalysedDesign(kind);
-            DesignExtras& x = d.m_extras;
-            x.le = 1, x.portDiameter = 3, x.port2Diameter = 2, x.ql = 7, x.power = 1;
-            double* fields[] = {
-                &d.m_fs,   &d.m_qts,          &d.m_vas,        &d.m_v1, &d.m_f1, &d.m_v2, &d.m_f2,
-                &d.m_xmax, &d.m_coneDiameter, &d.m_efficiency, &*x.re,  &*x.le,  &*x.pe,  &*x.power,
-                &*x.ql,    &*x.portDiameter,  &d.m_freqHigh};
-            *fields[field] = value;
-            const AnalysisResult<Analysis> a = Analysis::Prepare(d);
-            for (int32_t f = 20; a && f < std::min<int64_t>(a->Sweep().last, 5000); ++f)
-                QVERIFY2(a->Finite(a->Row(f)), qPrintable(QString::number(f)));
-        }
+        for (const double value : {1e-300, 1e-9, 1e9, 1e300})
+            for (const BoxKind kind : {BoxKind::Vented, BoxKind::Bandpass4, BoxKind::Bandpass6}) {
+                SpeakerDesign d = AnalysedDesign(kind);
+                DesignExtras& x = d.m_extras;
+                x.le = 1, x.portDiameter = 3, x.port2Diameter = 2, x.ql = 7, x.power = 1;
+                double* fields[] = {
+                    &d.m_fs,          &d.m_qts,     &d.m_vas,  &d.m_v1,           &d.m_f1,
+                    &d.m_v2,          &d.m_f2,      &d.m_xmax, &d.m_coneDiameter, &d.m_efficiency,
+                    &*x.re,           &*x.le,       &*x.pe,    &*x.power,         &*x.ql,
+                    &*x.portDiameter, &d.m_freqHigh};
+                *fields[field] = value;
+                const AnalysisResult<Analysis> a = Analysis::Prepare(d);
+                for (int32_t f = 20; a && f < std::min<int64_t>(a->Sweep().last, 5000); ++f)
+                    QVERIFY2(a->Finite(a->Row(f)), qPrintable(QString("%1 %2").arg(value).arg(f)));
+            }
     }
 };
 
