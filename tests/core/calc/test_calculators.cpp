@@ -33,8 +33,7 @@ SpeakerDesign DesignOf(const Driver& driver, const char* type, double v1, double
     return d;
 }
 
-// Levels of the response model over the band the vented bound applies to,
-// 1 Hz to 20 Fs in equal ratios, far finer than the search samples it.
+// The band the vented bound applies to, 1 Hz to 20 Fs in equal ratios.
 std::vector<double> Band(const Driver& driver, int points) {
     std::vector<double> band;
     for (int i = 0; i <= points; ++i)
@@ -96,8 +95,6 @@ private slots:
         QTEST(shown, "shown");
     }
 
-    // --- alignments ---
-
     // V1 from the formula; f3 by root finding on |s²/(s² + s/Q + 1)| = -3 dB
     // and the peak by maximising it, in 30-digit arithmetic; critical damping
     // |H| = u²/(1 + u²) and Butterworth |H|² = u⁴/(1 + u⁴) in closed form.
@@ -110,7 +107,6 @@ private slots:
         const double critical = 37.5 * std::sqrt(std::sqrt(l) / (1 - std::sqrt(l)));
         const double butterworth = 30 / 0.4 / std::sqrt(2.0) * std::pow(l / (1 - l), 0.25);
         QTest::newRow("0.5") << kReference << Inputs{0.5, 5.33333333333, 37.5, critical, 0};
-        QTest::newRow("0.45") << kReference << Inputs{0.45, 11.2941176471, 33.75, 60.9412002969, 0};
         QTest::newRow("Butterworth")
             << kReference
             << Inputs{1 / std::sqrt(2.0), 1.41176470588, 53.0330085890, butterworth, NAN};
@@ -126,10 +122,9 @@ private slots:
         const Alignment::RowResult r = Alignment::Sealed(driver, figures[0]);
         QVERIFY2(r, r.Message().c_str());
         const double got[] = {r->v1, r->f1, r->f3, r->peak};
-        for (int i = 0; i < 4; ++i) {
-            const double want = figures[i + 1];
-            QVERIFY(std::isnan(want) || std::fabs(got[i] - want) < 1e-9 * std::max(1.0, want));
-        }
+        for (int i = 0; i < 4; ++i)
+            QVERIFY(std::isnan(figures[i + 1]) ||
+                    std::fabs(got[i] - figures[i + 1]) < 1e-9 * std::max(1.0, figures[i + 1]));
         const SpeakerDesign d = DesignOf(driver, "Sealed", r->v1, 0);
         const SealedAlignment a = ComputeSealedAlignment(d);
         QVERIFY(std::fabs(a.qtc - figures[0]) < 1e-12 && std::fabs(a.fc - r->f1) < 1e-10);
@@ -148,17 +143,13 @@ private slots:
         using P = Alignment::Problem;
         QTest::newRow("Qtc equals Qts") << kReference << Inputs{0.4} << int(P::QtcNotAboveQts);
         QTest::newRow("Qtc nan") << kReference << Inputs{kNan} << int(P::QtcNotAboveQts);
-        QTest::newRow("Fs below 1 Hz")
-            << Driver{0.5, 0.4, 3, 1} << Inputs{3, 0.5} << int(P::BadDriver);
-        QTest::newRow("Vas negative")
-            << Driver{30, 0.4, -3, 1} << Inputs{3, 0.5} << int(P::BadDriver);
-        QTest::newRow("65536 drivers")
-            << Driver{30, 0.4, 3, 65536} << Inputs{0.7} << int(P::BadDriver);
+        QTest::newRow("Fs 0.5") << Driver{0.5, 0.4, 3, 1} << Inputs{3, 0.5} << int(P::BadDriver);
+        QTest::newRow("Vas -3") << Driver{30, 0.4, -3, 1} << Inputs{3, 0.5} << int(P::BadDriver);
+        QTest::newRow("65536") << Driver{30, 0.4, 3, 65536} << Inputs{0.7} << int(P::BadDriver);
         QTest::newRow("no volume") << kReference << Inputs{0, 0.5} << int(P::BadVolume);
         QTest::newRow("ripple negative") << kReference << Inputs{3, -0.5} << int(P::BadRipple);
         // Qtc 0.7 sqrt(5) sealed already peaks 4.3 dB; no port brings it down.
-        QTest::newRow("peaky driver")
-            << Driver{30, 0.7, 3, 1} << Inputs{0.75, 0.25} << int(P::NoTuning);
+        QTest::newRow("peaky") << Driver{30, 0.7, 3, 1} << Inputs{0.75, 0.25} << int(P::NoTuning);
         // The tiniest box: a stiffness beyond any double, a response of NaN.
         QTest::newRow("volume 1e-320") << kReference << Inputs{1e-320, 2} << int(P::NoTuning);
     }
@@ -170,9 +161,9 @@ private slots:
                                            : Alignment::Vented(driver, request[0], request[1]);
         QVERIFY(!r);
         QTEST(int(r.ErrorCode()), "problem");
-        QCOMPARE(r.Message(), Alignment::ProblemText(r.ErrorCode()));
-        // One sentence.
-        QVERIFY(r.Message().back() == '.' && r.Message().find(". ") == std::string::npos);
+        // One sentence, the problem's own.
+        QVERIFY(r.Message() == Alignment::ProblemText(r.ErrorCode()) && r.Message().back() == '.' &&
+                r.Message().find(". ") == std::string::npos);
     }
 
     // The vented search against the response model itself: the curve of the
@@ -198,8 +189,7 @@ private slots:
         QFETCH(double, volume);
         QFETCH(double, ripple);
         const Alignment::RowResult r = Alignment::Vented(driver, volume, ripple);
-        QVERIFY2(r, r.Message().c_str());
-        QCOMPARE(r->v1, volume);
+        QVERIFY(r && r->v1 == volume);
         SpeakerDesign d = DesignOf(driver, "Vented", volume, r->f1);
         const std::vector<double> band = Band(driver, 40000);
         const std::vector<double> levels = LevelsAt(d, SealedAlignment{}, band);
@@ -243,7 +233,6 @@ private slots:
         for (size_t i = 1; i < volumes.size(); ++i)
             QVERIFY(std::fabs(volumes[i] / volumes[i - 1] - std::sqrt(2.0)) < 1e-12);
         const std::vector<Alignment::RowResult> rows = Alignment::VentedTable(pair, 0.5);
-        QCOMPARE(int(rows.size()), Alignment::kTableRows);
         // The smallest box cannot hold this driver's peak; from there on,
         // with this driver, each bigger box reaches lower.
         QCOMPARE(rows[0].ErrorCode(), Alignment::Problem::NoTuning);
