@@ -31,8 +31,8 @@ FileResult AppSettings::Save() const {
     const IniFile::LoadResult loaded = ini.Load(m_path);
     if (loaded == IniFile::LoadResult::TooLarge) {
         return FileResult::Fail(EFBIG, "settings not saved: " + path +
-                                              " is over the settings file's size limit of " +
-                                              std::to_string(IniFile::kMaxFileSize) + " bytes");
+                                           " is over the settings file's size limit of " +
+                                           std::to_string(IniFile::kMaxFileSize) + " bytes");
     }
     if (loaded == IniFile::LoadResult::Unreadable)
         return FileResult::Fail(EACCES, "settings not saved: " + path + " cannot be read");
@@ -56,7 +56,7 @@ FileResult AppSettings::Save() const {
                                     ? "it is a link to a missing file (" + saved.Message() + ")"
                                     : saved.Message();
         return FileResult::Fail(saved.ErrorCode(),
-                                   "settings not saved: cannot write " + path + ": " + why);
+                                "settings not saved: cannot write " + path + ": " + why);
     }
     return FileResult::Success();
 }

@@ -544,10 +544,10 @@ void CMainFrame::OnArrangeIcons() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    if (m_closeQuery && !m_closeQuery()) {
-        event->ignore();
+    event->accept();
+    emit closeRequested(event);
+    if (!event->isAccepted())
         return;
-    }
     QMainWindow::closeEvent(event);
 }
 
@@ -560,8 +560,7 @@ bool CMainFrame::HandleDrop(QEvent* event) {
     if (event->type() == QEvent::Drop) {
         activateWindow();
         for (const QByteArray& file : files) {
-            if (m_dropHandler)
-                m_dropHandler(file);
+            emit fileDropped(file);
         }
     }
     return true;

@@ -5,6 +5,7 @@
 #include "core/units/DisplayUnits.h"
 #include "view/ViewMarks.h"
 
+#include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QList>
 #include <QMainWindow>
@@ -66,15 +67,6 @@ public:
     // placeholder.
     void SetRecentFiles(const QStringList& labels);
 
-    // Asked before the main window closes (Exit or the close button); false
-    // keeps it open.
-    void SetCloseQuery(std::function<bool()> query) { m_closeQuery = std::move(query); }
-    // Receives each local file dropped anywhere on the main window.
-    // The path is the file system's bytes.
-    void SetDropHandler(std::function<void(const QByteArray&)> handler) {
-        m_dropHandler = std::move(handler);
-    }
-
     // Shows the CAP, NUM and SCRL panes from the keyboard's lock state, or
     // hides them where the window system does not tell it.
     void UpdateLockPanes();
@@ -84,6 +76,14 @@ public:
     // Window arrangements of the Window menu.
     void OnTileHorizontally();
     void OnArrangeIcons();
+
+signals:
+    // Before the main window closes (Exit or the close button); a receiver
+    // that ignores the event keeps it open. Connect directly.
+    void closeRequested(QCloseEvent* event);
+    // Each local file dropped anywhere on the main window, as the file
+    // system's bytes.
+    void fileDropped(const QByteArray& path);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -124,8 +124,6 @@ private:
     bool m_showsDesignMenus = false;
     QStyle* m_designWindowStyle = nullptr;
     QElapsedTimer m_lockCheck;
-    std::function<bool()> m_closeQuery;
-    std::function<void(const QByteArray&)> m_dropHandler;
 };
 
 } // namespace orvane

@@ -19,6 +19,7 @@
 #include "view/COrvaneView.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QFile>
 #include <QIcon>
 #include <QMdiArea>
@@ -60,14 +61,16 @@ bool COrvaneApp::InitInstance(const QByteArrayList& arguments) {
     m_frame->SetUnitsMark(m_settings->Units());
     m_docs = std::make_unique<DocManager>(*m_frame);
     m_docs->SetFileDialog(m_fileDialog);
-    m_docs->SetRecentHook([this](const QString& path) { AddRecentFile(path); });
+    connect(m_docs.get(), &DocManager::fileUsed, this,
+            [this](const QString& path) { AddRecentFile(path); });
     // Every new view asks for the driver at its first drawing while Fs is 0.
     // A new view shows the graph chosen last, and reads the pointer's values
     // into the status bar.
-    m_docs->SetViewSetup([this](COrvaneView& view) {
+    connect(m_docs.get(), &DocManager::viewCreated, this, [this](COrvaneView& view) {
         view.SetGraph(m_settings->NewWindowGraph());
-        view.SetGraphHook([this](Graph graph) { m_settings->SetNewWindowGraph(graph); });
-        view.SetReadoutHook([this](const QString& text) {
+        connect(&view, &COrvaneView::graphChosen, this,
+                [this](Graph graph) { m_settings->SetNewWindowGraph(graph); });
+        connect(&view, &COrvaneView::readoutChanged, this, [this](const QString& text) {
             if (text.isEmpty())
                 m_frame->statusBar()->clearMessage();
             else
@@ -79,7 +82,10 @@ bool COrvaneApp::InitInstance(const QByteArrayList& arguments) {
             ToolCommands::InstallFirstDrawCheck(view);
     });
     m_frame->Router().SetHandlers(CommandRouter::Level::Application, ApplicationCommands());
-    m_frame->SetCloseQuery([this] { return QueryClose(); });
+    connect(m_frame.get(), &CMainFrame::closeRequested, this, [this](QCloseEvent* event) {
+        if (!QueryClose())
+            event->ignore();
+    });
     connect(m_frame->MdiArea(), &QMdiArea::subWindowActivated, this,
             [this] { OnActiveWindowChanged(); });
     UpdateRecentMenu();
@@ -101,7 +107,8 @@ bool COrvaneApp::InitInstance(const QByteArrayList& arguments) {
         m_docs->OpenDocumentFile(file);
 
     // Files dropped on the main window open as with File Open.
-    m_frame->SetDropHandler([this](const QByteArray& path) { m_docs->OpenDocumentFile(path); });
+    connect(m_frame.get(), &CMainFrame::fileDropped, this,
+            [this](const QByteArray& path) { m_docs->OpenDocumentFile(path); });
 
     // Three quarters of the screen, as a desktop places a new main window.
     if (const QScreen* screen = m_frame->screen()) {

@@ -136,8 +136,7 @@ COrvaneView* DocManager::CreateWindow(Entry& entry) {
     // The design must outlive its views: it goes when the last view is gone.
     connect(view, &QObject::destroyed, this, [this, window] { Detach(window); });
     UpdateTitles(entry);
-    if (m_viewSetup)
-        m_viewSetup(*view);
+    emit viewCreated(*view);
     window->showMaximized();
     m_frame.MdiArea()->setActiveSubWindow(window);
     m_frame.UpdateForActiveWindow();
@@ -234,8 +233,7 @@ bool DocManager::DoSave(COrvaneDoc& doc, const std::string& path) {
 
 void DocManager::FileUsed(const QString& path) {
     m_lastFolder = QFileInfo(path).absolutePath();
-    if (m_recentHook)
-        m_recentHook(path);
+    emit fileUsed(path);
 }
 
 bool DocManager::SaveModified(COrvaneDoc& doc) {

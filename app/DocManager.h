@@ -27,17 +27,12 @@ public:
     // file name; either is empty when there is nothing to propose.
     using FileDialog = std::function<QString(FileDialogKind kind, const QString& proposed)>;
     using ViewSetup = std::function<void(COrvaneView&)>;
-    using PathHook = std::function<void(const QString& path)>;
 
     explicit DocManager(CMainFrame& frame, QObject* parent = nullptr);
     ~DocManager() override;
 
     // Tests answer the file dialogs themselves; empty restores the real one.
     void SetFileDialog(FileDialog dialog) { m_fileDialog = std::move(dialog); }
-    // Runs on every new view before it is first shown.
-    void SetViewSetup(ViewSetup setup) { m_viewSetup = std::move(setup); }
-    // Told of every file opened or saved (the recent-file list).
-    void SetRecentHook(PathHook hook) { m_recentHook = std::move(hook); }
 
     // File New: a fresh design titled "spkr" and the count of News so far.
     COrvaneView* OnFileNew();
@@ -80,6 +75,12 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+signals:
+    // Every new view, before it is first shown. Connect directly.
+    void viewCreated(COrvaneView& view);
+    // Every file opened or saved (the recent-file list).
+    void fileUsed(const QString& path);
+
 private:
     struct Entry;
 
@@ -97,8 +98,6 @@ private:
     CMainFrame& m_frame;
     std::vector<std::unique_ptr<Entry>> m_entries;
     FileDialog m_fileDialog;
-    ViewSetup m_viewSetup;
-    PathHook m_recentHook;
     int m_newCount = 0;
     QString m_lastFolder;
     bool m_closingWithoutPrompt = false;

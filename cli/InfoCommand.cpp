@@ -4,34 +4,37 @@
 #include "cli/CliCommand.h"
 #include "cli/CliDesign.h"
 #include "cli/Json.h"
+#include "core/design/Fields.h"
 #include "core/model/OutputLimits.h"
 #include "core/units/DisplayUnits.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 
 namespace orvane {
 
 namespace {
 
-std::string RecordJson(const SpeakerDesign& d) {
-    using Json::Number;
+// A field's value as JSON: null when it is not set.
+std::string FieldJson(const SpeakerDesign& d, const FieldInfo& field) {
+    if (field.access.text != nullptr) {
+        const std::optional<std::string> text = field.access.text(d);
+        return text ? Json::String(*text) : std::string(Json::Null());
+    }
+    const std::optional<double> value = field.access.number(d);
+    if (!value)
+        return Json::Null();
+    return field.type == FieldType::Count ? Json::Integer(static_cast<long long>(*value))
+                                          : Json::Number(*value);
+}
+
+std::string FieldsJson(const SpeakerDesign& d, FieldHome home) {
     Json::Object o;
-    o.Add("fs", Number(d.m_fs))
-        .Add("qts", Number(d.m_qts))
-        .Add("vas", Number(d.m_vas))
-        .Add("v1", Number(d.m_v1))
-        .Add("f1", Number(d.m_f1))
-        .Add("v2", Number(d.m_v2))
-        .Add("f2", Number(d.m_f2))
-        .Add("freqLow", Number(d.m_freqLow))
-        .Add("freqHigh", Number(d.m_freqHigh))
-        .Add("reserved1", Number(d.m_reserved1))
-        .Add("reserved2", Number(d.m_reserved2))
-        .Add("xmax", Number(d.m_xmax))
-        .Add("coneDiameter", Number(d.m_coneDiameter))
-        .Add("efficiency", Number(d.m_efficiency))
-        .Add("boxType", Json::String(d.m_boxType))
-        .Add("driverCount", Json::Integer(d.m_driverCount));
+    for (const FieldInfo& field : Fields::All()) {
+        if (field.home == home)
+            o.Add(field.key, FieldJson(d, field));
+    }
     return o.Str();
 }
 
@@ -39,47 +42,26 @@ std::string RecordJson(const SpeakerDesign& d) {
 std::string ExtrasJson(const SpeakerDesign& d) {
     if (!d.m_keptExtension.blockRead && !d.m_extras.AnySet())
         return Json::Null();
-    const DesignExtras& e = d.m_extras;
-    const auto number = [](const std::optional<double>& v) {
-        return v ? Json::Number(*v) : std::string(Json::Null());
-    };
-    const auto count = [](const std::optional<uint16_t>& v) {
-        return v ? Json::Integer(*v) : std::string(Json::Null());
-    };
-    Json::Object o;
-    o.Add("name", e.name ? Json::String(*e.name) : Json::Null())
-        .Add("re", number(e.re))
-        .Add("qes", number(e.qes))
-        .Add("le", number(e.le))
-        .Add("pe", number(e.pe))
-        .Add("power", number(e.power))
-        .Add("ql", number(e.ql))
-        .Add("portDiameter", number(e.portDiameter))
-        .Add("ports", count(e.ports))
-        .Add("port2Diameter", number(e.port2Diameter))
-        .Add("ports2", count(e.ports2));
-    return o.Str();
+    return FieldsJson(d, FieldHome::Extension);
 }
 
-// The record's volumes and lengths in another system, beside the record's
-// own: keys name the unit ("vas_l", "xmax_mm"); an extra value not set is
+// The stored values that another system shows in other units, beside the
+// record's own: keys name the unit ("vas_l", "xmax_mm"); a value not set is
 // null.
 std::string ConvertedJson(const SpeakerDesign& d, UnitSystem units) {
-    using DisplayUnits::Quantity;
-    const auto shown = [units](Quantity quantity, double stored) {
-        return Json::Number(DisplayUnits::ToDisplay(units, quantity, stored));
-    };
-    const auto optional = [&shown](Quantity quantity, const std::optional<double>& stored) {
-        return stored ? shown(quantity, *stored) : std::string(Json::Null());
-    };
     Json::Object o;
-    o.Add("vas_l", shown(Quantity::Volume, d.m_vas))
-        .Add("v1_l", shown(Quantity::Volume, d.m_v1))
-        .Add("v2_l", shown(Quantity::Volume, d.m_v2))
-        .Add("xmax_mm", shown(Quantity::Excursion, d.m_xmax))
-        .Add("cone_diameter_cm", shown(Quantity::Length, d.m_coneDiameter))
-        .Add("port_diameter_cm", optional(Quantity::Length, d.m_extras.portDiameter))
-        .Add("port2_diameter_cm", optional(Quantity::Length, d.m_extras.port2Diameter));
+    for (const FieldInfo& field : Fields::All()) {
+        if (field.home == FieldHome::Window || !DisplayUnits::Converts(units, field.quantity))
+            continue;
+        std::string key(field.option);
+        std::replace(key.begin(), key.end(), '-', '_');
+        key += '_';
+        for (const char c : DisplayUnits::Label(units, field.quantity))
+            key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        const std::optional<double> stored = field.access.number(d);
+        o.Add(key, stored ? Json::Number(DisplayUnits::ToDisplay(units, field.quantity, *stored))
+                          : std::string(Json::Null()));
+    }
     return o.Str();
 }
 
@@ -113,10 +95,17 @@ std::string OutputLimitsJson(const std::optional<OutputLimits>& limits) {
     return o.Str();
 }
 
+// The window pads the figure lines to its layout; the JSON has the words.
+std::string Trimmed(const std::string& line) {
+    const std::size_t end = line.find_last_not_of(' ');
+    return end == std::string::npos ? std::string() : line.substr(0, end + 1);
+}
+
 std::string FigureLinesJson(const std::optional<FigureTexts>& lines) {
     if (!lines)
         return Json::Null();
-    return "[" + Json::String(lines->line1) + ", " + Json::String(lines->line2) + "]";
+    return "[" + Json::String(Trimmed(lines->line1)) + ", " + Json::String(Trimmed(lines->line2)) +
+           "]";
 }
 
 int RunInfo(const CliArgs& args) {
@@ -130,7 +119,7 @@ int RunInfo(const CliArgs& args) {
     if (!loaded)
         return 1;
     SpeakerDesign& design = *loaded;
-    const std::string record = RecordJson(design);
+    const std::string record = FieldsJson(design, FieldHome::Record);
     const std::string extended = ExtrasJson(design);
 
     const AutoValue autoValue = ApplyOpeningAutomaticValues(design);

@@ -23,20 +23,50 @@ void WriteField(QLineEdit* edit, const QString& text) {
     EntryText::Set(edit, text);
 }
 
-QString NumberRangeMessage(double low, double high) {
-    return QStringLiteral("Please enter a number between %1 and %2.")
-        .arg(NumericText::FormatNumber(low), NumericText::FormatNumber(high));
+QString NumberRangeMessage(double low, double high, bool zeroAllowed = false) {
+    return QString::fromStdString(Fields::RangeSentence(low, high, zeroAllowed));
 }
 
 QString IntegerRangeMessage(int32_t low, int32_t high) {
-    return QStringLiteral("Please enter an integer between %1 and %2.")
-        .arg(NumericText::FormatInteger(low), NumericText::FormatInteger(high));
+    return QString::fromStdString(Fields::IntegerRangeSentence(low, high));
+}
+
+QString Sentence(std::string_view sentence) {
+    return QString::fromUtf8(sentence.data(), static_cast<qsizetype>(sentence.size()));
 }
 
 } // namespace
 
 DataExchange::DataExchange(Direction direction, QWidget* messageParent)
     : m_direction(direction), m_messageParent(messageParent) {}
+
+DataExchange& DataExchange::Field(QLineEdit* edit, FieldId id, double& value) {
+    const FieldInfo& f = Fields::Info(id);
+    if (!f.bounds.Ranged())
+        return Number(edit, value, f.quantity);
+    return Number(edit, value, f.bounds.low, f.bounds.high, f.quantity);
+}
+
+DataExchange& DataExchange::Field(QLineEdit* edit, FieldId id, std::optional<double>& value) {
+    const FieldInfo& f = Fields::Info(id);
+    if (!f.bounds.Ranged())
+        return OptionalNumber(edit, value, f.quantity);
+    return OptionalNumber(edit, value, f.bounds.low, f.bounds.high, f.bounds.zeroAllowed,
+                          f.quantity);
+}
+
+DataExchange& DataExchange::Field(QLineEdit* edit, FieldId id, int32_t& value) {
+    const FieldInfo& f = Fields::Info(id);
+    if (!f.bounds.Ranged())
+        return Integer(edit, value);
+    return Integer(edit, value, static_cast<int32_t>(f.bounds.low),
+                   static_cast<int32_t>(f.bounds.high));
+}
+
+DataExchange& DataExchange::Field(QLineEdit* edit, FieldId /*id*/,
+                                  std::optional<std::string>& value) {
+    return OptionalText(edit, value);
+}
 
 DataExchange& DataExchange::Number(QLineEdit* edit, double& value) {
     if (m_direction == Direction::Display) {
@@ -49,7 +79,7 @@ DataExchange& DataExchange::Number(QLineEdit* edit, double& value) {
         if (const auto read = NumericText::ReadNumber(edit->text()))
             value = *read;
         else
-            Fail(edit, QStringLiteral("Please enter a number."));
+            Fail(edit, Sentence(Fields::kNotANumber));
     } catch (const std::exception&) {
         Fail(edit, QString());
     }
@@ -75,7 +105,7 @@ DataExchange& DataExchange::Integer(QLineEdit* edit, int32_t& value) {
         if (const auto read = NumericText::ReadInteger(edit->text()))
             value = *read;
         else
-            Fail(edit, QStringLiteral("Please enter an integer."));
+            Fail(edit, Sentence(Fields::kNotAnInteger));
     } catch (const std::exception&) {
         Fail(edit, QString());
     }
@@ -196,10 +226,7 @@ void DataExchange::CheckOptionalRange(QLineEdit* edit, double shown, double low,
     if (zeroAllowed && shown == 0)
         return;
     if (!(shown >= low && shown <= high)) {
-        Fail(edit, zeroAllowed
-                       ? QStringLiteral("Please enter 0 or a number between %1 and %2.")
-                             .arg(NumericText::FormatNumber(low), NumericText::FormatNumber(high))
-                       : NumberRangeMessage(low, high));
+        Fail(edit, NumberRangeMessage(low, high, zeroAllowed));
     }
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/design/Fields.h"
 #include "core/units/DisplayUnits.h"
 
 #include <QString>
@@ -26,6 +27,13 @@ public:
     enum class Direction { Display, Read };
 
     DataExchange(Direction direction, QWidget* messageParent);
+
+    // A value of the field table: its bounds, its unit and whether it may
+    // be empty are the table's (core/design/Fields.h).
+    DataExchange& Field(QLineEdit* edit, FieldId id, double& value);
+    DataExchange& Field(QLineEdit* edit, FieldId id, std::optional<double>& value);
+    DataExchange& Field(QLineEdit* edit, FieldId id, int32_t& value);
+    DataExchange& Field(QLineEdit* edit, FieldId id, std::optional<std::string>& value);
 
     // Plain number; "Please enter a number."
     DataExchange& Number(QLineEdit* edit, double& value);

@@ -3,6 +3,7 @@
 
 #include "core/numeric/Saturate.h"
 #include "core/text/CLocaleScope.h"
+#include "core/text/NumberText.h"
 
 #include <cmath>
 #include <cstdio>
@@ -14,7 +15,6 @@ namespace orvane {
 
 namespace {
 
-constexpr int kSignificantDigits = 15;
 constexpr qsizetype kStrictLength = 31;
 constexpr qsizetype kScanLength = 19;
 
@@ -139,49 +139,12 @@ std::optional<std::string> ScanToken19(const QString& text, LengthFn length) {
     return s.substr(pos, n);
 }
 
-// Drops trailing zeros after the point but keeps the point itself.
-void TrimFraction(std::string& digits) {
-    const size_t point = digits.find('.');
-    if (point == std::string::npos)
-        return;
-    size_t end = digits.size();
-    while (end > point + 1 && digits[end - 1] == '0')
-        --end;
-    digits.resize(end);
-}
-
 } // namespace
 
 namespace NumericText {
 
 QString FormatNumber(double value) {
-    if (std::isnan(value))
-        return QStringLiteral("nan");
-    if (std::isinf(value))
-        return value < 0 ? QStringLiteral("-inf") : QStringLiteral("inf");
-
-    CLocaleScope cLocale;
-    // The exponent after rounding to 15 digits decides the notation, so that
-    // 999999999999999.9 counts as 1e15.
-    char sci[64];
-    std::snprintf(sci, sizeof sci, "%.*e", kSignificantDigits - 1, value);
-    const char* e = std::strchr(sci, 'e');
-    const int exponent = e != nullptr ? std::atoi(e + 1) : 0;
-
-    std::string text;
-    if (exponent >= -1 && exponent <= 14) {
-        char plain[64];
-        std::snprintf(plain, sizeof plain, "%#.*f", kSignificantDigits - 1 - exponent, value);
-        text = plain; // '#' keeps the point even without decimals
-        TrimFraction(text);
-    } else {
-        std::string mantissa(sci, e != nullptr ? static_cast<size_t>(e - sci) : std::strlen(sci));
-        TrimFraction(mantissa);
-        char tail[16];
-        std::snprintf(tail, sizeof tail, "e%c%03d", exponent < 0 ? '-' : '+', std::abs(exponent));
-        text = mantissa + tail;
-    }
-    return QString::fromLatin1(text.c_str());
+    return QString::fromStdString(EntryNumber(value));
 }
 
 QString FormatInteger(int32_t value) {

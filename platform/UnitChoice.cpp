@@ -27,13 +27,17 @@ double FromDisplay(Quantity quantity, double shown) {
 
 QString Label(Quantity quantity) {
     const std::string_view label = DisplayUnits::Label(g_current, quantity);
-    return QString::fromLatin1(label.data(), static_cast<qsizetype>(label.size()));
+    return QString::fromUtf8(label.data(), static_cast<qsizetype>(label.size()));
 }
 
 QString Labelled(const QString& name, Quantity quantity, const QString& imperial) {
     if (!DisplayUnits::Converts(g_current, quantity))
         return imperial;
     return QStringLiteral("%1 (%2)").arg(name, Label(quantity));
+}
+
+QString FieldLabel(const FieldInfo& field) {
+    return QString::fromStdString(Fields::Label(field, g_current));
 }
 
 } // namespace orvane::UnitChoice

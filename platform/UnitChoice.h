@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/design/Fields.h"
 #include "core/units/DisplayUnits.h"
 
 #include <QString>
@@ -25,6 +26,9 @@ QString Label(Quantity quantity);
 // A label with its unit, "V1 (L)"; in the imperial system the text the
 // place has always shown (`imperial`), so that nothing of it changes.
 QString Labelled(const QString& name, Quantity quantity, const QString& imperial);
+
+// A field's label in the current system ("Vas (L)").
+QString FieldLabel(const FieldInfo& field);
 
 } // namespace UnitChoice
 

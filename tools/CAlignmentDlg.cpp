@@ -142,7 +142,7 @@ CAlignmentDlg::CAlignmentDlg(QWidget* parent) : CExchangeDialog(parent) {
                                QStringLiteral("f3 (Hz)"), QStringLiteral("Peak (dB)")},
                               kTypedRow + 1, "sealedTable");
     sealedGrid->addWidget(m_sealedTable, 0, 0, 1, 2);
-    m_qtcEdit = DialogRows::AddEntry(sealedGrid, 1, 0, QStringLiteral("Other Qtc"), "qtc");
+    m_qtcEdit = DialogRows::AddEntry(sealedGrid, 1, 0, FieldId::Qtc);
     auto* hint = new QLabel(QStringLiteral(
         "f3 is where the response has fallen 3 dB below the passband, Peak its highest level "
         "above it. The vented tuning is the one with the lowest f3 whose response never rises "
@@ -155,8 +155,7 @@ CAlignmentDlg::CAlignmentDlg(QWidget* parent) : CExchangeDialog(parent) {
 
     auto* vented = new QGroupBox(QStringLiteral("Vented"));
     auto* ventedGrid = new QGridLayout(vented);
-    m_volumeEdit = DialogRows::AddEntry(
-        ventedGrid, 0, 0, QStringLiteral("Box Volume (%1)").arg(Shown::VolumeUnit()), "volume");
+    m_volumeEdit = DialogRows::AddEntry(ventedGrid, 0, 0, FieldId::AlignVolume);
     auto* ripples = new QHBoxLayout;
     ripples->addWidget(new QLabel(QStringLiteral("Ripple")));
     for (size_t i = 0; i < Alignment::kRipples.size(); ++i) {
@@ -220,14 +219,15 @@ CAlignmentDlg::CAlignmentDlg(QWidget* parent) : CExchangeDialog(parent) {
 bool CAlignmentDlg::DoDataExchange(DataExchange::Direction direction) {
     DataExchange dx(direction, this);
     if (!dx.Reading()) {
-        dx.Number(m_qtcEdit, m_qtc).Number(m_volumeEdit, m_volume, Shown::Quantity::Volume);
+        dx.Field(m_qtcEdit, FieldId::Qtc, m_qtc)
+            .Field(m_volumeEdit, FieldId::AlignVolume, m_volume);
         return true;
     }
     // Only the entry the chosen alignment comes from is read.
     if (m_choice.sealed && m_choice.row == kTypedRow)
-        dx.Number(m_qtcEdit, m_qtc);
+        dx.Field(m_qtcEdit, FieldId::Qtc, m_qtc);
     else if (!m_choice.sealed)
-        dx.Number(m_volumeEdit, m_volume, Shown::Quantity::Volume);
+        dx.Field(m_volumeEdit, FieldId::AlignVolume, m_volume);
     if (!dx.Ok())
         return false;
     const Alignment::RowResult chosen = Chosen();
@@ -316,7 +316,7 @@ void CAlignmentDlg::PickVentedRow(int row) {
     const auto volumes = Alignment::TableVolumes(m_driver);
     m_volume = volumes[static_cast<size_t>(row)];
     DataExchange(DataExchange::Direction::Display, this)
-        .Number(m_volumeEdit, m_volume, Shown::Quantity::Volume);
+        .Field(m_volumeEdit, FieldId::AlignVolume, m_volume);
     m_choice = {false, 0};
     ShowPicked(m_sealedTable, -1);
     UpdateVented(false);

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/CDriverParamsDlg.h"
 
-#include "platform/UnitChoice.h"
 #include "tools/DialogRows.h"
 
 #include <QGridLayout>
@@ -13,40 +12,22 @@
 
 namespace orvane {
 
-namespace {
-
-using UnitChoice::Quantity;
-
-} // namespace
-
 CDriverParamsDlg::CDriverParamsDlg(QWidget* parent) : CExchangeDialog(parent) {
     setWindowTitle(QStringLiteral("Driver Parameters"));
     setModal(true);
 
     auto* required = new QGroupBox(QStringLiteral("Required"));
     auto* requiredGrid = new QGridLayout(required);
-    m_fsEdit = DialogRows::AddEntry(requiredGrid, 0, 0, QStringLiteral("Fs (Hz)"), "fs");
-    m_qtsEdit = DialogRows::AddEntry(requiredGrid, 1, 0, QStringLiteral("Qts"), "qts");
-    m_vasEdit = DialogRows::AddEntry(
-        requiredGrid, 2, 0,
-        UnitChoice::Labelled(QStringLiteral("Vas"), Quantity::Volume, QStringLiteral("Vas (ft3)")),
-        "vas");
+    m_fsEdit = DialogRows::AddEntry(requiredGrid, 0, 0, FieldId::Fs);
+    m_qtsEdit = DialogRows::AddEntry(requiredGrid, 1, 0, FieldId::Qts);
+    m_vasEdit = DialogRows::AddEntry(requiredGrid, 2, 0, FieldId::Vas);
     requiredGrid->setColumnStretch(1, 1);
 
     auto* optional = new QGroupBox(QStringLiteral("Optional"));
     auto* optionalGrid = new QGridLayout(optional);
-    m_coneDiameterEdit =
-        DialogRows::AddEntry(optionalGrid, 0, 0,
-                             UnitChoice::Labelled(QStringLiteral("Cone Diameter"), Quantity::Length,
-                                                  QStringLiteral("Cone Diameter (in)")),
-                             "coneDiameter");
-    m_xmaxEdit =
-        DialogRows::AddEntry(optionalGrid, 1, 0,
-                             UnitChoice::Labelled(QStringLiteral("Xmax"), Quantity::Excursion,
-                                                  QStringLiteral("Xmax (in)")),
-                             "xmax");
-    m_efficiencyEdit =
-        DialogRows::AddEntry(optionalGrid, 2, 0, QStringLiteral("Efficiency (dB)"), "efficiency");
+    m_coneDiameterEdit = DialogRows::AddEntry(optionalGrid, 0, 0, FieldId::ConeDiameter);
+    m_xmaxEdit = DialogRows::AddEntry(optionalGrid, 1, 0, FieldId::Xmax);
+    m_efficiencyEdit = DialogRows::AddEntry(optionalGrid, 2, 0, FieldId::Efficiency);
     optionalGrid->setColumnStretch(1, 1);
 
     const DialogRows::OkCancelButtons buttons = DialogRows::OkCancel(this);
@@ -62,12 +43,12 @@ CDriverParamsDlg::CDriverParamsDlg(QWidget* parent) : CExchangeDialog(parent) {
 
 bool CDriverParamsDlg::DoDataExchange(DataExchange::Direction direction) {
     DataExchange dx(direction, this);
-    dx.Number(m_fsEdit, m_fs, 10.0, 20000.0)
-        .Number(m_qtsEdit, m_qts)
-        .Number(m_vasEdit, m_vas, Quantity::Volume)
-        .Number(m_efficiencyEdit, m_efficiency)
-        .Number(m_coneDiameterEdit, m_coneDiameter, Quantity::Length)
-        .Number(m_xmaxEdit, m_xmax, Quantity::Excursion);
+    dx.Field(m_fsEdit, FieldId::Fs, m_fs)
+        .Field(m_qtsEdit, FieldId::Qts, m_qts)
+        .Field(m_vasEdit, FieldId::Vas, m_vas)
+        .Field(m_efficiencyEdit, FieldId::Efficiency, m_efficiency)
+        .Field(m_coneDiameterEdit, FieldId::ConeDiameter, m_coneDiameter)
+        .Field(m_xmaxEdit, FieldId::Xmax, m_xmax);
     return dx.Ok();
 }
 

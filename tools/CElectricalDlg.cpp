@@ -55,11 +55,11 @@ CElectricalDlg::CElectricalDlg(const SpeakerDesign& design, QWidget* parent)
 
     auto* driver = new QGroupBox(QStringLiteral("Driver"));
     auto* grid = new QGridLayout(driver);
-    m_nameEdit = DialogRows::AddEntry(grid, 0, 0, QStringLiteral("Name"), "name", 24);
-    m_reEdit = DialogRows::AddEntry(grid, 1, 0, QStringLiteral("Re (\u03a9)"), "re");
-    m_qesEdit = DialogRows::AddEntry(grid, 2, 0, QStringLiteral("Qes"), "qes");
-    m_leEdit = DialogRows::AddEntry(grid, 3, 0, QStringLiteral("Le (mH)"), "le");
-    m_peEdit = DialogRows::AddEntry(grid, 4, 0, QStringLiteral("Pe (W)"), "pe");
+    m_nameEdit = DialogRows::AddEntry(grid, 0, 0, FieldId::Name, 24);
+    m_reEdit = DialogRows::AddEntry(grid, 1, 0, FieldId::Re);
+    m_qesEdit = DialogRows::AddEntry(grid, 2, 0, FieldId::Qes);
+    m_leEdit = DialogRows::AddEntry(grid, 3, 0, FieldId::Le);
+    m_peEdit = DialogRows::AddEntry(grid, 4, 0, FieldId::Pe);
     grid->setColumnStretch(1, 1);
 
     auto* derived = new QGroupBox(QStringLiteral("Derived"));
@@ -87,11 +87,11 @@ CElectricalDlg::CElectricalDlg(const SpeakerDesign& design, QWidget* parent)
 
 bool CElectricalDlg::DoDataExchange(DataExchange::Direction direction) {
     DataExchange dx(direction, this);
-    dx.OptionalText(m_nameEdit, m_name)
-        .OptionalNumber(m_reEdit, m_re, 0.1, 1000)
-        .OptionalNumber(m_qesEdit, m_qes, 0.05, 100, true)
-        .OptionalNumber(m_leEdit, m_le, 0, 100)
-        .OptionalNumber(m_peEdit, m_pe, 0, 100000);
+    dx.Field(m_nameEdit, FieldId::Name, m_name)
+        .Field(m_reEdit, FieldId::Re, m_re)
+        .Field(m_qesEdit, FieldId::Qes, m_qes)
+        .Field(m_leEdit, FieldId::Le, m_le)
+        .Field(m_peEdit, FieldId::Pe, m_pe);
     return dx.Ok();
 }
 

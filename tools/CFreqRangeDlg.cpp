@@ -16,8 +16,8 @@ CFreqRangeDlg::CFreqRangeDlg(QWidget* parent) : CExchangeDialog(parent) {
     setModal(true);
 
     auto* fields = new QGridLayout;
-    m_lowerEdit = DialogRows::AddEntry(fields, 0, 0, QStringLiteral("lower (Hz)"), "lower");
-    m_upperEdit = DialogRows::AddEntry(fields, 1, 0, QStringLiteral("upper (Hz)"), "upper");
+    m_lowerEdit = DialogRows::AddEntry(fields, 0, 0, FieldId::FreqLow);
+    m_upperEdit = DialogRows::AddEntry(fields, 1, 0, FieldId::FreqHigh);
     fields->setRowStretch(2, 1);
 
     const DialogRows::OkCancelButtons buttons = DialogRows::OkCancel(this, true);
@@ -32,7 +32,7 @@ CFreqRangeDlg::CFreqRangeDlg(QWidget* parent) : CExchangeDialog(parent) {
 
 bool CFreqRangeDlg::DoDataExchange(DataExchange::Direction direction) {
     DataExchange dx(direction, this);
-    dx.Number(m_lowerEdit, m_lower, 10.0, 20000.0).Number(m_upperEdit, m_upper, 20.0, 20000.0);
+    dx.Field(m_lowerEdit, FieldId::FreqLow, m_lower).Field(m_upperEdit, FieldId::FreqHigh, m_upper);
     return dx.Ok();
 }
 

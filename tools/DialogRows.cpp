@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/DialogRows.h"
 
+#include "platform/UnitChoice.h"
+
 #include <QBoxLayout>
 
 #include <QDialog>
@@ -29,6 +31,13 @@ QLineEdit* AddEntry(QGridLayout* grid, int row, int column, const QString& label
     grid->addWidget(edit, row, column);
     grid->addWidget(text, row, column + 1);
     return edit;
+}
+
+QLineEdit* AddEntry(QGridLayout* grid, int row, int column, FieldId id, int digits) {
+    const FieldInfo& field = Fields::Info(id);
+    return AddEntry(grid, row, column, UnitChoice::FieldLabel(field),
+                    QString::fromLatin1(field.key.data(), static_cast<qsizetype>(field.key.size())),
+                    digits);
 }
 
 QLineEdit* MakeResultField(QWidget* parent, const QString& objectName, bool framed, int digits) {

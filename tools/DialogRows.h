@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/design/Fields.h"
+
 #include <QString>
 
 #include <initializer_list>
@@ -23,6 +25,10 @@ namespace DialogRows {
 // `digits` sets the field's width in digits.
 QLineEdit* AddEntry(QGridLayout* grid, int row, int column, const QString& label,
                     const QString& objectName, int digits = 9);
+
+// The same for a field of the table: its label in the units shown, its JSON
+// key as the object name.
+QLineEdit* AddEntry(QGridLayout* grid, int row, int column, FieldId id, int digits = 9);
 
 // A read-only result field: bordered or not, outside the tab chain.
 QLineEdit* MakeResultField(QWidget* parent, const QString& objectName, bool framed, int digits);

@@ -203,10 +203,9 @@ void OnAlignments(COrvaneView& view) {
     // The form shows the new box and plots it; the tuning counts as entered,
     // so the plot does not choose another.
     view.FillFromDesign();
-    view.m_f1Entered = true;
+    view.MarkF1Entered();
     // Long figures show from their first digit.
-    view.FieldEdit(COrvaneView::Field::V1)->setCursorPosition(0);
-    view.FieldEdit(COrvaneView::Field::F1)->setCursorPosition(0);
+    view.Form()->ShowFromStart();
     view.ApplyBoxType(dlg.m_kind);
     view.OnPlot();
 }
@@ -227,12 +226,9 @@ void OnDriverLibrary(COrvaneView& view, LibrarySession& session) {
 }
 
 void InstallFirstDrawCheck(COrvaneView& view) {
-    view.SetAfterDrawHook([](COrvaneView& v) {
-        // Exactly zero, of either sign: a new design that has no driver yet.
-        if (v.GetDocument().Design().m_fs == 0 && v.m_firstDraw) {
-            v.m_firstDraw = false;
-            OnDriverParams(v);
-        }
+    QObject::connect(&view, &COrvaneView::drawn, &view, [&view] {
+        if (view.TakeFirstDrawCheck())
+            OnDriverParams(view);
     });
 }
 

@@ -3,20 +3,15 @@
 
 #include "core/design/SpeakerDesign.h"
 #include "core/plot/DrawPlot.h"
-#include "core/units/DisplayUnits.h"
+#include "view/DesignForm.h"
 
 #include <QImage>
 #include <QWidget>
 
-#include <array>
 #include <cstdint>
-#include <functional>
 #include <optional>
 
-class QLabel;
-class QLineEdit;
 class QPrinter;
-class QPushButton;
 
 namespace orvane {
 
@@ -29,8 +24,7 @@ struct ViewMarks;
 class COrvaneView : public QWidget {
     Q_OBJECT
 public:
-    // The five entry fields, in tab order.
-    enum class Field { V1, F1, V2, F2, Drivers };
+    using Field = DesignForm::Field;
 
     COrvaneView(COrvaneDoc& doc, const ViewMarks& marks, QWidget* parent = nullptr);
     ~COrvaneView() override;
@@ -52,28 +46,26 @@ public:
     // calls it when nobody did before.
     void OnInitialUpdate();
 
-    // The form's operations.
+    // The form's operations on this window's design.
     void FillFromDesign();
     bool ReadIntoDesign(); // false when the exchange stopped at a field
     void ApplyBoxType(BoxKind kind);
     void ShowBoxPicture(BoxKind kind);
-    // Options > Units changed: the volume labels and fields show the new
-    // unit, each field the same value as before (what the user typed too).
     void OnUnitsChanged();
+
+    // A tuning given by a command (an applied alignment) counts as entered,
+    // so the next plot keeps it.
+    void MarkF1Entered() { m_f1Entered = true; }
+    bool F1Entered() const { return m_f1Entered; }
+    // True once, at the first drawing of a window whose design has no
+    // driver yet (Fs exactly 0): the window then asks for one.
+    bool TakeFirstDrawCheck();
 
     // Printing entry points.
     QSize ClientSize() const;
     void PrintOn(QPrinter& printer);
     // The printed page of the window's graph, on any surface.
     void PrintPageOn(DrawSurface& surface, int pageWidth, int pageHeight);
-
-    // Runs after each draw operation, once the repaint showing it is done.
-    void SetAfterDrawHook(std::function<void(COrvaneView&)> hook);
-    // Receives the read-out of the pointer over the plot ("45 Hz   −3.2 dB"),
-    // and an empty text when the pointer leaves the plot.
-    void SetReadoutHook(std::function<void(const QString&)> hook);
-    // Receives each graph the user chooses in this window.
-    void SetGraphHook(std::function<void(Graph)> hook);
 
     Graph CurrentGraph() const { return m_graph; }
     // The graph before the first drawing (a new window's remembered choice);
@@ -84,30 +76,25 @@ public:
     QString ReadoutAt(QPointF point);
 
     PlotScale Scale() const { return {m_scaleBottom, m_scaleSpan, m_dbPerDiv}; }
-    QLineEdit* FieldEdit(Field field) const { return m_edits[static_cast<size_t>(field)]; }
-    QPushButton* PlotButton() const { return m_plotButton; }
+    DesignForm* Form() const { return m_form; }
+    QLineEdit* FieldEdit(Field field) const { return m_form->FieldEdit(field); }
     // What the view shows below its form, at the device pixel ratio.
     const QImage& BackingImage() const { return m_image; }
-    QLabel* FieldLabel(Field field) const { return m_labels[static_cast<size_t>(field)]; }
 
     // The form and a useful plot; at least the whole form.
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
-    // The view's own fields (public, as the record's are).
-    double m_formF1 = 0;
-    double m_formV1 = 0;
-    int32_t m_formDrivers = 0;
-    double m_formF2 = 0;
-    double m_formV2 = 0;
-    double m_scaleBottom = -10.0;
-    double m_scaleSpan = 15.0;
-    int32_t m_dbPerDiv = 1;
-    bool m_f1Entered = false;
-    bool m_firstDraw = true;
+signals:
+    // After each draw operation, once the repaint showing it is done.
+    void drawn();
+    // The read-out of the pointer over the plot ("45 Hz   −3.2 dB"); an
+    // empty text when the pointer leaves the plot.
+    void readoutChanged(const QString& text);
+    // The user chose a graph in this window.
+    void graphChosen(Graph graph);
 
 protected:
-    void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -117,25 +104,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // A text the program wrote into an entry field and the exact value it
-    // stands for.
-    struct ShownValue {
-        QString text;
-        double value = 0;
-    };
-
-    void BuildForm();
-    // Places the form at its template positions, moving fields and labels
-    // right only where the font's texts need more room.
-    void LayoutForm();
-    void RememberShown(Field field, double value);
-    // The exact value behind a field still showing what the program wrote.
-    std::optional<double> ShownExactly(Field field) const;
-    bool DoDataExchange(bool reading);
-    void SetFieldStates(BoxKind kind);
-    void OnF1Changed();
-
-    // The draw operation: box picture, plot, then the after-draw hook.
+    // The draw operation: box picture, plot, then `drawn`.
     void Draw();
     // Runs DrawPlot on the backing image over what it already holds.
     void PlotOnImage();
@@ -146,15 +115,14 @@ private:
 
     COrvaneDoc& m_doc;
     const ViewMarks& m_marks;
-    std::array<QLineEdit*, 5> m_edits{};
-    std::array<QLabel*, 5> m_labels{};
-    std::array<std::optional<ShownValue>, 5> m_shown{};
-    QPushButton* m_plotButton = nullptr;
+    DesignForm* m_form = nullptr;
+    double m_scaleBottom = -10.0;
+    double m_scaleSpan = 15.0;
+    int32_t m_dbPerDiv = 1;
+    bool m_f1Entered = false;
+    bool m_firstDraw = true;
     QImage m_image;
     QImage m_boxPicture;
-    std::function<void(COrvaneView&)> m_afterDrawHook;
-    std::function<void(const QString&)> m_readoutHook;
-    std::function<void(Graph)> m_graphHook;
     Graph m_graph = Graph::Response;
     // The level axes of what the image shows, kept for curves drawn over it.
     std::optional<GraphAxes> m_axes;
@@ -164,8 +132,6 @@ private:
     bool m_readoutShown = false;
     bool m_afterDrawPending = false;
     bool m_initialUpdateDone = false;
-    // The units the volume fields show.
-    UnitSystem m_unitsShown = UnitSystem::Imperial;
 };
 
 } // namespace orvane

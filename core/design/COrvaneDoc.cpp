@@ -95,8 +95,7 @@ FileResult COrvaneDoc::Load(const std::string& path) {
 FileResult COrvaneDoc::LoadFile(const std::string& path) {
     const std::string full = FullPath(path);
     auto failure = [&](int error, FilePhase phase) {
-        return FileResult::Fail(error,
-                                   FileErrorMessage(error, FileDirection::Load, phase, full));
+        return FileResult::Fail(error, FileErrorMessage(error, FileDirection::Load, phase, full));
     };
 
     // Non-blocking so that a FIFO given by mistake cannot hang the open.
@@ -156,8 +155,8 @@ FileResult COrvaneDoc::Save(const std::string& path) {
     if (const AtomicWriteResult written = WriteFileAtomically(full, bytes); !written) {
         const FilePhase phase =
             written.stage == WriteStage::Open ? FilePhase::Open : FilePhase::Transfer;
-        return FileResult::Fail(
-            written.error, FileErrorMessage(written.error, FileDirection::Save, phase, full));
+        return FileResult::Fail(written.error,
+                                FileErrorMessage(written.error, FileDirection::Save, phase, full));
     }
     m_path = full;
     m_title = FileName(full);

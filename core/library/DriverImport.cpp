@@ -87,7 +87,7 @@ FileResult ExportDriverFile(const DriverLibrary& library, const std::string& pat
         path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
     if (!written) {
         return FileResult::Fail(written.error, "The file " + path + " cannot be written: " +
-                                                      std::strerror(written.error) + ".");
+                                                   std::strerror(written.error) + ".");
     }
     return FileResult::Success();
 }

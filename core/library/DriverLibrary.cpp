@@ -474,8 +474,8 @@ FileResult DriverLibrary::Update(const DriverEntry& entry) {
         return true;
     });
     if (clash) {
-        return FileResult::Fail(EEXIST, "A driver named " + entry.Name() +
-                                               " is already in the library.");
+        return FileResult::Fail(EEXIST,
+                                "A driver named " + entry.Name() + " is already in the library.");
     }
     if (result && missing)
         return FileResult::Fail(ENOENT, "The driver is no longer in the library.");

@@ -7,11 +7,12 @@
 namespace orvane::DriverUnits {
 
 double ConeDiameterFromSd(double sdSquareMetres) {
-    return std::sqrt(sdSquareMetres / std::numbers::pi) / (kEffectiveRadiusShare * kMetresPerInch);
+    return std::sqrt(sdSquareMetres / std::numbers::pi) /
+           (Units::kEffectiveRadiusShare * kMetresPerInch);
 }
 
 double SdFromConeDiameter(double inches) {
-    const double radius = kEffectiveRadiusShare * inches * kMetresPerInch;
+    const double radius = Units::kEffectiveRadiusShare * inches * kMetresPerInch;
     return std::numbers::pi * radius * radius;
 }
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/units/Units.h"
+
 namespace orvane {
 
 // The conversions between the units datasheets and other programs use and the
@@ -9,13 +11,10 @@ namespace orvane {
 // the record's units, so "Use" copies values without converting them.
 namespace DriverUnits {
 
-inline constexpr double kLitresPerCubicFoot = 28.316846592; // 0.3048³ m³ in litres
-inline constexpr double kMillimetresPerInch = 25.4;
-inline constexpr double kCentimetresPerInch = 2.54;
-inline constexpr double kMetresPerInch = 0.0254;
-// The share of the nominal cone diameter that radiates (the output figures and
-// the analysis take the effective radius as 0.415·D).
-inline constexpr double kEffectiveRadiusShare = 0.415;
+using Units::kCentimetresPerInch;
+using Units::kLitresPerCubicFoot;
+using Units::kMetresPerInch;
+using Units::kMillimetresPerInch;
 
 constexpr double LitresToCubicFeet(double litres) {
     return litres / kLitresPerCubicFoot;

@@ -60,9 +60,9 @@ FileResult MoveLibraryAside(const std::string& path, std::string& movedTo) {
         if (error == EEXIST)
             continue;
         if (error != 0) {
-            return FileResult::Fail(error,
-                                       "The driver library " + path +
-                                           " cannot be moved aside: " + std::strerror(error) + ".");
+            return FileResult::Fail(error, "The driver library " + path +
+                                               " cannot be moved aside: " + std::strerror(error) +
+                                               ".");
         }
         movedTo = target;
         // A log left beside the old file would be read into the new one: the
@@ -79,7 +79,7 @@ FileResult MoveLibraryAside(const std::string& path, std::string& movedTo) {
         return FileResult::Success();
     }
     return FileResult::Fail(EEXIST, "The driver library " + path +
-                                           " cannot be moved aside: too many damaged copies.");
+                                        " cannot be moved aside: too many damaged copies.");
 }
 
 } // namespace orvane

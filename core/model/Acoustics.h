@@ -4,18 +4,14 @@
 #include <cmath>
 #include <numbers>
 
-// The physical constants and unit conversions of the analysis, in SI units.
+// The physical constants of the analysis, in SI units; unit conversions are
+// in core/units/Units.h.
 namespace orvane::Acoustics {
 
-inline constexpr double kAirDensity = 1.18;          // kg/m³
-inline constexpr double kSpeedOfSound = 345.0;       // m/s
-inline constexpr double kReferencePressure = 20e-6;  // Pa, 0 dB SPL
-inline constexpr double kDistance = 1.0;             // m, radiating into half space
-inline constexpr double kCubicFoot = 0.028316846592; // m³
-inline constexpr double kInch = 0.0254;              // m
-// The cone's effective radius as a share of its diameter, as the output
-// figures take it.
-inline constexpr double kEffectiveRadius = 0.415;
+inline constexpr double kAirDensity = 1.18;         // kg/m³
+inline constexpr double kSpeedOfSound = 345.0;      // m/s
+inline constexpr double kReferencePressure = 20e-6; // Pa, 0 dB SPL
+inline constexpr double kDistance = 1.0;            // m, radiating into half space
 
 // The level at 1 m of 1 W of acoustic power radiated into half space,
 // 10·log10(ρ0·c/(2π·p0²)) = 112.09 dB: what ties a driver's efficiency in dB

@@ -3,6 +3,7 @@
 
 #include "core/model/Acoustics.h"
 #include "core/numeric/VectorState.h"
+#include "core/units/Units.h"
 
 #include <algorithm>
 #include <cmath>
@@ -22,7 +23,8 @@ constexpr double kDelayStep = 1e-5;
 
 double AcousticCompliance(double cubicFeet) {
     using namespace Acoustics;
-    return cubicFeet * kCubicFoot / (kAirDensity * kSpeedOfSound * kSpeedOfSound);
+    return cubicFeet * Units::kCubicMetresPerCubicFoot /
+           (kAirDensity * kSpeedOfSound * kSpeedOfSound);
 }
 
 // The sweep forms several of these at every point; the library's complex
@@ -109,7 +111,7 @@ AnalysisResult<Analysis> Analysis::Prepare(const SpeakerDesign& stored) {
         usable = usable && std::isnormal(c.inversePortMass) && std::isnormal(c.leakConductance);
         const double count = ports.value_or(1);
         if (IsGiven(diameter) && count > 0) {
-            const double radius = *diameter * kInch / 2;
+            const double radius = *diameter * Units::kMetresPerInch / 2;
             c.portArea = count * kPi * radius * radius;
             usable = usable && std::isnormal(c.portArea);
         }
@@ -132,7 +134,7 @@ AnalysisResult<Analysis> Analysis::Prepare(const SpeakerDesign& stored) {
         a.m_drive = std::sqrt(share * a.m_driver.bl2OverRe);
     }
     if (IsGiven(design.m_xmax))
-        a.m_xmax = design.m_xmax * kInch * 1000;
+        a.m_xmax = design.m_xmax * Units::kMetresPerInch * 1000;
     // Pe is each driver's rating: together they take N times it.
     if (IsGiven(extras.pe))
         a.m_thermal = a.m_count * *extras.pe;

@@ -3,6 +3,7 @@
 
 #include "core/model/Acoustics.h"
 #include "core/text/Printf.h"
+#include "core/units/Units.h"
 
 #include <cmath>
 #include <numbers>
@@ -40,12 +41,12 @@ AnalysisResult<DriverValues> DeriveDriverValues(const SpeakerDesign& design) {
     if (!IsGiven(design.m_coneDiameter))
         return Missing(AnalysisProblem::NoConeDiameter);
     const double fs = design.m_fs;
-    const double vas = design.m_vas * kCubicFoot;
+    const double vas = design.m_vas * Units::kCubicMetresPerCubicFoot;
     const double factor = EfficiencyFactor(fs, vas);
     const bool hasEfficiency = IsGiven(design.m_efficiency);
 
     DriverValues v;
-    const double r = kEffectiveRadius * design.m_coneDiameter * kInch;
+    const double r = Units::kEffectiveRadiusShare * design.m_coneDiameter * Units::kMetresPerInch;
     v.sd = std::numbers::pi * r * r;
     if (IsGiven(extras.qes)) {
         v.qes = *extras.qes;

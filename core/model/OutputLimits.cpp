@@ -2,6 +2,7 @@
 #include "core/model/OutputLimits.h"
 
 #include "core/text/Printf.h"
+#include "core/units/Units.h"
 
 #include <cmath>
 #include <limits>
@@ -57,8 +58,8 @@ std::optional<OutputLimits> ComputeOutputLimits(const SpeakerDesign& design,
     }
     // Effective radius 0.415 D and excursion 1.15 Xmax, inches to metres; the
     // coefficients are formed as these products on purpose.
-    const double radiusFactor = 0.415 * 0.0254;
-    const double sweepFactor = 3.14159 * 1.15 * 0.0254;
+    const double radiusFactor = Units::kEffectiveRadiusShare * Units::kMetresPerInch;
+    const double sweepFactor = 3.14159 * 1.15 * Units::kMetresPerInch;
     const double radius = radiusFactor * design.m_coneDiameter;
     out.vd = radius * radius * design.m_xmax * sweepFactor;
     // f3 is no whole number: f3^2 squared would round twice where pow rounds

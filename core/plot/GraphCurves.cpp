@@ -5,6 +5,7 @@
 #include "core/model/DriverValues.h"
 #include "core/model/ResponseModel.h"
 #include "core/text/Printf.h"
+#include "core/units/Units.h"
 
 #include <algorithm>
 #include <cmath>
@@ -376,7 +377,7 @@ void Summarise(GraphCurves& c, const Analysis& a, const SpeakerDesign& design) {
     case Graph::Excursion:
         c.figure = Printf("Peak excursion %.1f mm at %d Hz", peak.value, peak.frequency);
         if (IsGiven(design.m_xmax))
-            c.figure += Printf(" (Xmax %.2f mm)", design.m_xmax * 25.4);
+            c.figure += Printf(" (Xmax %.2f mm)", design.m_xmax * Units::kMillimetresPerInch);
         c.figure += " at " + PowerText(a.Power());
         break;
     case Graph::Velocity: {
@@ -475,7 +476,7 @@ GraphCurves ComputeGraphCurves(Graph graph, const SpeakerDesign& design) {
         return c;
     }
     if (graph == Graph::Excursion && IsGiven(design.m_xmax))
-        c.reference = design.m_xmax * 25.4;
+        c.reference = design.m_xmax * Units::kMillimetresPerInch;
     if (graph == Graph::Velocity)
         c.reference = kPortVelocityLimit;
     Summarise(c, *analysis, design);

@@ -1,8 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/text/NumberText.h"
 
+#include "core/text/CLocaleScope.h"
+
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <system_error>
 
 namespace orvane {
@@ -26,6 +31,50 @@ std::string ShortestText(double value) {
     char buffer[kG17MaxChars];
     const std::to_chars_result result = std::to_chars(buffer, buffer + sizeof buffer, value);
     return {buffer, result.ec == std::errc() ? result.ptr : buffer};
+}
+
+namespace {
+
+// Drops trailing zeros after the point but keeps the point itself.
+void TrimFraction(std::string& digits) {
+    const std::size_t point = digits.find('.');
+    if (point == std::string::npos)
+        return;
+    std::size_t end = digits.size();
+    while (end > point + 1 && digits[end - 1] == '0')
+        --end;
+    digits.resize(end);
+}
+
+} // namespace
+
+std::string EntryNumber(double value) {
+    constexpr int kSignificantDigits = 15;
+    if (std::isnan(value))
+        return "nan";
+    if (std::isinf(value))
+        return value < 0 ? "-inf" : "inf";
+
+    CLocaleScope cLocale;
+    // The exponent after rounding to 15 digits decides the notation, so that
+    // 999999999999999.9 counts as 1e15.
+    char sci[64];
+    std::snprintf(sci, sizeof sci, "%.*e", kSignificantDigits - 1, value);
+    const char* e = std::strchr(sci, 'e');
+    const int exponent = e != nullptr ? std::atoi(e + 1) : 0;
+
+    if (exponent >= -1 && exponent <= 14) {
+        char plain[64];
+        std::snprintf(plain, sizeof plain, "%#.*f", kSignificantDigits - 1 - exponent, value);
+        std::string text = plain; // '#' keeps the point even without decimals
+        TrimFraction(text);
+        return text;
+    }
+    std::string mantissa(sci, e != nullptr ? static_cast<std::size_t>(e - sci) : std::strlen(sci));
+    TrimFraction(mantissa);
+    char tail[16];
+    std::snprintf(tail, sizeof tail, "e%c%03d", exponent < 0 ? '-' : '+', std::abs(exponent));
+    return mantissa + tail;
 }
 
 bool ReadNumberText(std::string_view text, double& out) {

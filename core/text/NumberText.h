@@ -26,6 +26,12 @@ std::string G17(double value);
 // the C locale: what data files write, so that they round-trip exactly.
 std::string ShortestText(double value);
 
+// A number as entry fields show it: 15 significant digits; plain notation
+// for decimal exponents -1..14, else exponent form with sign and three
+// digits; trailing zeros dropped, the point kept (0 -> "0.", 20 -> "20.",
+// 0.05 -> "5.e-002"); non-finite values as "inf", "-inf", "nan".
+std::string EntryNumber(double value);
+
 // Reads `text` as one finite number in the C locale: blanks and tabs around
 // it and a leading "+" allowed, nothing else beside the number. False for
 // anything else, overflow included.

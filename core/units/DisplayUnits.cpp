@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/units/DisplayUnits.h"
 
-#include "core/library/DriverUnits.h"
+#include "core/units/Units.h"
 
 #include <cmath>
 
@@ -15,13 +15,14 @@ double Factor(UnitSystem system, Quantity quantity) {
         return 1;
     switch (quantity) {
     case Quantity::Volume:
-        return DriverUnits::kLitresPerCubicFoot;
+        return Units::kLitresPerCubicFoot;
     case Quantity::Length:
-        return DriverUnits::kCentimetresPerInch;
+        return Units::kCentimetresPerInch;
     case Quantity::Excursion:
-        return DriverUnits::kMillimetresPerInch;
+        return Units::kMillimetresPerInch;
+    default:
+        return 1;
     }
-    return 1;
 }
 
 } // namespace
@@ -47,6 +48,18 @@ std::string_view Label(UnitSystem system, Quantity quantity) {
         return metric ? "cm" : "in";
     case Quantity::Excursion:
         return metric ? "mm" : "in";
+    case Quantity::None:
+        return {};
+    case Quantity::Frequency:
+        return "Hz";
+    case Quantity::Level:
+        return "dB";
+    case Quantity::Resistance:
+        return "\u03a9";
+    case Quantity::Inductance:
+        return "mH";
+    case Quantity::Power:
+        return "W";
     }
     return {};
 }

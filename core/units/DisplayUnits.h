@@ -13,11 +13,18 @@ enum class UnitSystem { Imperial, Metric };
 
 namespace DisplayUnits {
 
-// What a shown value measures; each has one unit per system.
+// What a value measures; each has one unit per system. Only the first three
+// are shown in other units than the record's.
 enum class Quantity {
-    Volume,   // ft3 | L
-    Length,   // in | cm: cone and port diameters, port length, box dimensions
-    Excursion // in | mm: Xmax
+    Volume,     // ft3 | L
+    Length,     // in | cm: cone and port diameters, port length, box dimensions
+    Excursion,  // in | mm: Xmax
+    None,       // a ratio, a count or a text
+    Frequency,  // Hz
+    Level,      // dB
+    Resistance, // ohms
+    Inductance, // mH
+    Power,      // W
 };
 
 // Imperial shows the stored value itself, bit for bit.
@@ -28,7 +35,7 @@ double FromDisplay(UnitSystem system, Quantity quantity, double shown);
 bool Converts(UnitSystem system, Quantity quantity);
 
 // The unit as entry labels and column headers write it: "ft3", "in"; "L",
-// "cm", "mm".
+// "cm", "mm"; "Hz", "dB", "\u03a9", "mH", "W"; empty for None.
 std::string_view Label(UnitSystem system, Quantity quantity);
 
 // A range bound as a message states it: converted, and where it converts,

@@ -354,7 +354,7 @@ private slots:
             QStringList texts;
             for (QMdiSubWindow* window : Windows()) {
                 auto* view = qobject_cast<COrvaneView*>(window->widget());
-                texts << view->FieldLabel(COrvaneView::Field::V1)->text();
+                texts << view->Form()->FieldLabel(COrvaneView::Field::V1)->text();
             }
             return texts;
         };

@@ -65,8 +65,8 @@ private slots:
         row("all good", {"2.5", "100", " 7 ", "65535"}, -1, "", {2.5, 100, 7, 65535});
         row("first empty", {"", "50", "3", "4"}, 0, "Please enter a number.", {-1, -1, -1, -1});
         // An out-of-range number is stored all the same.
-        row("above range", {"1", "100.5", "3", "4"}, 1,
-            "Please enter a number between 0. and 100..", {1, 100.5, -1, -1});
+        row("above range", {"1", "100.5", "3", "4"}, 1, "Please enter a number between 0. and 100.",
+            {1, 100.5, -1, -1});
         row("integer junk", {"1", "2", "4x", "4"}, 2, "Please enter an integer.", {1, 2, -1, -1});
         row("count 65536", {"1", "2", "3", "65536"}, 3,
             "Please enter an integer between 1 and 65535.", {1, 2, 3, 65536});

@@ -267,7 +267,7 @@ private slots:
         // Through the form's text, as every plotted value goes.
         QVERIFY(std::fabs(d.m_v1 / expected->v1 - 1) < 1e-14);
         QVERIFY(std::fabs(d.m_f1 / expected->f1 - 1) < 1e-14);
-        QVERIFY(host.view->m_f1Entered);
+        QVERIFY(host.view->F1Entered());
         QVERIFY(host.doc.IsModified());
         QCOMPARE(host.Enabled(), QString("11001"));
         QCOMPARE(host.Edit(COrvaneView::Field::V1)->cursorPosition(), 0);

@@ -36,7 +36,7 @@ private slots:
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("message");
-        const QString re = "Please enter a number between 0.1 and 1000..";
+        const QString re = "Please enter a number between 0.1 and 1000.";
         QTest::newRow("re low") << "re"
                                 << "0.05" << re;
         QTest::newRow("re high") << "re"
@@ -47,13 +47,13 @@ private slots:
         // The program's number text writes 0.05 as it writes every small number.
         QTest::newRow("qes between") << "qes"
                                      << "0.01"
-                                     << "Please enter 0 or a number between 5.e-002 and 100..";
+                                     << "Please enter 0 or a number between 5.e-002 and 100.";
         QTest::newRow("le negative") << "le"
                                      << "-1"
-                                     << "Please enter a number between 0. and 100..";
+                                     << "Please enter a number between 0. and 100.";
         QTest::newRow("pe high") << "pe"
                                  << "100001"
-                                 << "Please enter a number between 0. and 100000..";
+                                 << "Please enter a number between 0. and 100000.";
         QTest::newRow("qes 0 allowed") << "qes"
                                        << "0"
                                        << "";
@@ -163,13 +163,13 @@ private slots:
         QStringList shown;
         bool secondShown = false;
         ModalDriver<CAnalysisDlg> driver([&](CAnalysisDlg& dlg) {
-            for (const char* name : {"power", "ql", "port1Diameter", "port1Ports"})
+            for (const char* name : {"power", "ql", "portDiameter", "ports"})
                 shown << Child(&dlg, name)->text();
             secondShown = Child(&dlg, "port2Diameter")->isEnabled();
             if (change) {
                 Type(&dlg, "power", "100");
-                Type(&dlg, "port1Diameter", "3");
-                Type(&dlg, "port1Ports", "2");
+                Type(&dlg, "portDiameter", "3");
+                Type(&dlg, "ports", "2");
                 if (chamber2)
                     Type(&dlg, "port2Diameter", "4");
             }
@@ -197,14 +197,14 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("power") << "power"
                                << "0"
-                               << "Please enter a number between 0.1 and 100000..";
+                               << "Please enter a number between 0.1 and 100000.";
         QTest::newRow("ql") << "ql"
                             << "0"
-                            << "Please enter a number between 0.1 and 100000..";
-        QTest::newRow("diameter") << "port1Diameter"
+                            << "Please enter a number between 0.1 and 100000.";
+        QTest::newRow("diameter") << "portDiameter"
                                   << "0.05"
-                                  << "Please enter 0 or a number between 0.1 and 100..";
-        QTest::newRow("ports") << "port1Ports"
+                                  << "Please enter 0 or a number between 0.1 and 100.";
+        QTest::newRow("ports") << "ports"
                                << "0"
                                << "Please enter an integer between 1 and 100.";
     }
@@ -232,7 +232,7 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("3 in") << "7.62" << QString();
         QTest::newRow("below 0.1 in") << "0.2"
-                                      << "Please enter 0 or a number between 0.25 and 254..";
+                                      << "Please enter 0 or a number between 0.25 and 254.";
     }
     void analysisSettingsInCentimetres() {
         QFETCH(QString, typed);
@@ -246,7 +246,7 @@ private slots:
             ModalDriver<CAnalysisDlg> type([&](CAnalysisDlg& dlg) {
                 for (const QLabel* label : dlg.findChildren<QLabel*>())
                     labelled = labelled || label->text() == "Port Diameter (cm)";
-                Type(&dlg, "port1Diameter", typed);
+                Type(&dlg, "portDiameter", typed);
                 Click(&dlg, "OK");
                 if (dlg.isVisible())
                     Click(&dlg, "Cancel");
@@ -255,7 +255,7 @@ private slots:
         }
         {
             ModalDriver<CAnalysisDlg> reopen([&](CAnalysisDlg& dlg) {
-                reopened = Child(&dlg, "port1Diameter")->text();
+                reopened = Child(&dlg, "portDiameter")->text();
                 Click(&dlg, "Cancel");
             });
             ToolCommands::OnAnalysisSettings(*host.view);

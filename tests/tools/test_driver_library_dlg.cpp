@@ -174,7 +174,7 @@ private slots:
         Fill();
         ViewHost host(Starting(ReferenceDesign(BoxKind::Vented)));
         int draws = 0;
-        host.view->SetAfterDrawHook([&draws](COrvaneView&) { ++draws; });
+        QObject::connect(host.view.get(), &COrvaneView::drawn, [&draws] { ++draws; });
         ModalDriver<CDriverLibraryDlg> driver([&](CDriverLibraryDlg& dlg) {
             QTest::keyClicks(dlg.SearchEdit(), "l26");
             if (!doubleClick) {

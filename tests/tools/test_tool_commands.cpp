@@ -104,12 +104,12 @@ private slots:
         QFETCH(double, upper);
         ViewHost host(Vented, false);
         int draws = 0;
-        host.view->SetAfterDrawHook([&draws](COrvaneView&) { ++draws; });
+        QObject::connect(host.view.get(), &COrvaneView::drawn, [&draws] { ++draws; });
         host.view->show();
         QTRY_COMPARE(draws, 1);
         ModalDriver<CFreqRangeDlg> driver([&](CFreqRangeDlg& dlg) {
-            Type(&dlg, "lower", "10");
-            Type(&dlg, "upper", QString::number(upper));
+            Type(&dlg, "freqLow", "10");
+            Type(&dlg, "freqHigh", QString::number(upper));
             Click(&dlg, button);
         });
         ToolCommands::OnFreqRange(*host.view);

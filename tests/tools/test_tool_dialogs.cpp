@@ -64,7 +64,7 @@ private slots:
         MessageCapture messages;
         CDriverParamsDlg dlg;
         dlg.show();
-        const QString fsRange = "Please enter a number between 10. and 20000..";
+        const QString fsRange = "Please enter a number between 10. and 20000.";
         Click(&dlg, "OK");
         QCOMPARE(messages.texts, QStringList{fsRange});
         QCOMPARE(messages.records[0].kind, MessageKind::Warning);

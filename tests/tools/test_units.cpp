@@ -99,8 +99,8 @@ private slots:
         QFETCH(QString, typed);
         const UnitsScope metric(UnitSystem::Metric);
         ViewHost host(Starting(ReferenceDesign(BoxKind::Bandpass4)));
-        QCOMPARE(host.view->FieldLabel(Field::V1)->text(), QString("V1 (L)"));
-        QCOMPARE(host.view->FieldLabel(Field::V2)->text(), QString("V2 (L)"));
+        QCOMPARE(host.view->Form()->FieldLabel(Field::V1)->text(), QString("V1 (L)"));
+        QCOMPARE(host.view->Form()->FieldLabel(Field::V2)->text(), QString("V2 (L)"));
         host.Plot(Field::V1, typed);
         host.Plot(Field::V2, typed);
         QCOMPARE(host.messages, QStringList());
@@ -132,7 +132,7 @@ private slots:
         const UnitSystem imperial = UnitSystem::Imperial;
         const UnitSystem metric = UnitSystem::Metric;
         QTest::newRow("ft3 above") << imperial << "10000.01"
-                                   << "Please enter a number between 0. and 10000..";
+                                   << "Please enter a number between 0. and 10000.";
         // 10000 ft3 = 283168.46592 L, stated and checked as 283168.47.
         QTest::newRow("L above") << metric << "283168.48"
                                  << "Please enter a number between 0. and 283168.47.";
@@ -160,15 +160,15 @@ private slots:
 
         UnitChoice::Set(UnitSystem::Metric);
         host.view->OnUnitsChanged();
-        QCOMPARE(host.view->FieldLabel(Field::V1)->text(), QString("V1 (L)"));
+        QCOMPARE(host.view->Form()->FieldLabel(Field::V1)->text(), QString("V1 (L)"));
         QCOMPARE(host.Edit(Field::V1)->text(), QString("28.316846592"));
         QCOMPARE(host.Edit(Field::V2)->text(), QString("28.316846592"));
         host.Type(Field::V2, "10");
 
         UnitChoice::Set(UnitSystem::Imperial);
         host.view->OnUnitsChanged();
-        QCOMPARE(host.view->FieldLabel(Field::V1)->text(), QString("V1 (ft3)"));
-        QCOMPARE(host.view->FieldLabel(Field::V2)->text(), QString("V2 (ft3)"));
+        QCOMPARE(host.view->Form()->FieldLabel(Field::V1)->text(), QString("V1 (ft3)"));
+        QCOMPARE(host.view->Form()->FieldLabel(Field::V2)->text(), QString("V2 (ft3)"));
         QCOMPARE(host.Edit(Field::V1)->text(), QString("1."));
         QCOMPARE(host.Edit(Field::V2)->text(), NumericText::FormatNumber(10 / kLitres));
 
@@ -177,7 +177,7 @@ private slots:
         QVERIFY(Near(host.doc.Design().m_v2, 10 / kLitres));
         // The form is laid out for its texts in either unit.
         const QRect v1 = host.Edit(Field::V1)->geometry();
-        QVERIFY(!v1.intersects(host.view->FieldLabel(Field::V1)->geometry()));
+        QVERIFY(!v1.intersects(host.view->Form()->FieldLabel(Field::V1)->geometry()));
     }
 
     // Each converted field of Driver Parameters: typed, OK, stored in the

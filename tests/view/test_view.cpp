@@ -51,7 +51,7 @@ QImage OutsidePicture(QImage image) {
 
 // The form's fields and button, which no label may be covered by.
 QList<QWidget*> FormControls(const ViewHost& host) {
-    QList<QWidget*> controls{host.view->PlotButton()};
+    QList<QWidget*> controls{host.view->Form()->PlotButton()};
     for (int i = 0; i < 5; ++i)
         controls << host.Edit(Field(i));
     return controls;
@@ -104,7 +104,7 @@ private slots:
             host.view->setFont(font);
         }
         for (int i = 0; i < 5; ++i) {
-            const QLabel* label = host.view->FieldLabel(Field(i));
+            const QLabel* label = host.view->Form()->FieldLabel(Field(i));
             QVERIFY(label->width() >= label->sizeHint().width());
             QVERIFY(label->x() > host.Edit(Field(i))->geometry().right());
             for (const QWidget* control : FormControls(host))
@@ -114,8 +114,8 @@ private slots:
         if (pixelSize == 8) {
             QCOMPARE(host.Edit(Field::V1)->geometry(), QRect(65, 3, 48, 20));
             QCOMPARE(host.Edit(Field::F2)->geometry(), QRect(168, 26, 48, 20));
-            QCOMPARE(host.view->FieldLabel(Field::V2)->pos(), QPoint(221, 7));
-            QCOMPARE(host.view->PlotButton()->geometry(), QRect(273, 26, 75, 23));
+            QCOMPARE(host.view->Form()->FieldLabel(Field::V2)->pos(), QPoint(221, 7));
+            QCOMPARE(host.view->Form()->PlotButton()->geometry(), QRect(273, 26, 75, 23));
         }
     }
 
@@ -205,7 +205,7 @@ private slots:
         QCOMPARE(texts, (QStringList{"0.", "0.", "0.", "0.", "1"}));
         QCOMPARE(host.Enabled(), QStringLiteral("10001"));
         QCOMPARE(host.CheckedBox(), 0);
-        QVERIFY(!host.view->m_f1Entered);
+        QVERIFY(!host.view->F1Entered());
     }
 
     // Plot reads F1, V1, Drivers, F2 and V2 in turn, stops at the first it
@@ -217,7 +217,7 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("record"); // F1 V1 Drivers F2 V2
         const QString number = "Please enter a number.";
-        const QString f1Range = "Please enter a number between 0. and 20000..";
+        const QString f1Range = "Please enter a number between 0. and 20000.";
         const QString integer = "Please enter an integer.";
         const QString count = "Please enter an integer between 1 and 65535.";
         const int v1 = int(Field::V1), drivers = int(Field::Drivers);
@@ -250,8 +250,8 @@ private slots:
         const char* const values[] = {"3", "45", "3", "80", "2"}; // in Field order
         for (int i = 0; i < 5; ++i)
             host.Type(Field(i), i == field ? typed : values[i]);
-        QWidget* target =
-            button ? static_cast<QWidget*>(host.view->PlotButton()) : host.Edit(Field(field));
+        QWidget* target = button ? static_cast<QWidget*>(host.view->Form()->PlotButton())
+                                 : host.Edit(Field(field));
         target->setFocus();
         QTest::keyClick(target, Qt::Key_Return);
         QCOMPARE(host.messages, message.isEmpty() ? QStringList{} : QStringList{message});
@@ -273,10 +273,10 @@ private slots:
         // Bandpass6 writes no automatic value, so only typing sets the flag.
         ViewHost host([](SpeakerDesign& d) { d.m_boxType = "Bandpass6"; });
         host.view->EraseAndRedraw();
-        QVERIFY(!host.view->m_f1Entered);
+        QVERIFY(!host.view->F1Entered());
         host.Edit(Field::F1)->setFocus();
         QTest::keyClick(host.Edit(Field::F1), Qt::Key_5);
-        QVERIFY(host.view->m_f1Entered);
+        QVERIFY(host.view->F1Entered());
     }
 
     // A tuning of at least 0.1 Hz that came with the design is kept.
@@ -293,10 +293,10 @@ private slots:
         ViewHost host(Starting(ReferenceDesign(BoxKind::Vented)), false);
         host.doc.Design().m_f1 = f1;
         host.view->FillFromDesign();
-        QTEST(host.view->m_f1Entered, "entered");
+        QTEST(host.view->F1Entered(), "entered");
         host.Show();
         QTEST(host.Edit(Field::F1)->text(), "shown");
-        QVERIFY(host.view->m_f1Entered); // chosen or kept, it now stays
+        QVERIFY(host.view->F1Entered()); // chosen or kept, it now stays
     }
 
     // The vented example: the tuning is chosen, kept once shown and chosen
@@ -360,7 +360,7 @@ private slots:
         QVERIFY(host.view->BackingImage() != before);
         RecordingSurface recording;
         SpeakerDesign design = host.doc.Design();
-        DrawPlot(recording, design, host.view->m_f1Entered, host.view->Scale(), 800, 600);
+        DrawPlot(recording, design, host.view->F1Entered(), host.view->Scale(), 800, 600);
         QStringList levels;
         for (const auto& op : recording.Of(RecordingSurface::Kind::Text)) {
             if (op.x == 5)
@@ -424,8 +424,8 @@ private slots:
         } counter;
         host.view->installEventFilter(&counter);
         QList<int> paintsAtCalls; // -1 for a call inside a paint
-        host.view->SetAfterDrawHook([&](COrvaneView& view) {
-            paintsAtCalls << (view.paintingActive() ? -1 : counter.paints);
+        QObject::connect(host.view.get(), &COrvaneView::drawn, [&] {
+            paintsAtCalls << (host.view->paintingActive() ? -1 : counter.paints);
         });
         host.view->OnRedraw();
         QVERIFY(paintsAtCalls.isEmpty()); // never synchronously

@@ -43,7 +43,7 @@ private slots:
         const QImage response = host.view->BackingImage();
 
         QList<Graph> chosen;
-        host.view->SetGraphHook([&](Graph g) { chosen << g; });
+        QObject::connect(host.view.get(), &COrvaneView::graphChosen, [&](Graph g) { chosen << g; });
         host.view->OnGraph(Graph::Excursion);
         QCOMPARE(host.view->CurrentGraph(), Graph::Excursion);
         QCOMPARE(second.CurrentGraph(), Graph::Response);
@@ -81,7 +81,8 @@ private slots:
         ViewHost host(Analysed);
         host.view->OnGraph(Graph::Velocity);
         QStringList texts;
-        host.view->SetReadoutHook([&](const QString& t) { texts << t; });
+        QObject::connect(host.view.get(), &COrvaneView::readoutChanged,
+                         [&](const QString& t) { texts << t; });
         const QString at200 = host.view->ReadoutAt(QPointF(400, 300));
         QVERIFY2(at200.startsWith("200 Hz   ") && at200.endsWith(" m/s (port 1)"),
                  qPrintable(at200));
