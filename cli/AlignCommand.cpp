@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/CliCommand.h"
+#include "cli/FieldOptions.h"
 #include "cli/Json.h"
 #include "core/calc/Alignment.h"
 #include "core/design/SpeakerDesign.h"
@@ -67,10 +68,14 @@ int RunAlign(const CliArgs& args) {
     if (type == BoxType::Sealed) {
         if (args.Has("volume") || args.Has("ripple") || args.Has("table"))
             return CliUsageError("--volume, --ripple and --table go with --type Vented");
-        double qtc = 0;
-        if (!args.Required("qtc", qtc, error))
-            return CliUsageError(error);
-        return Answer(Alignment::Sealed(driver, qtc));
+        // The bounds and the sentence of the dialog's Qtc entry.
+        const Result<std::optional<double>, int> qtc =
+            FieldOptions::ReadNumber(args, FieldId::Qtc, UnitSystem::Imperial);
+        if (!qtc)
+            return FieldOptions::Report(qtc.Error());
+        if (!*qtc)
+            return CliUsageError("missing --qtc");
+        return Answer(Alignment::Sealed(driver, **qtc));
     }
     if (type != BoxType::Vented)
         return CliUsageError("--type must be Sealed or Vented");

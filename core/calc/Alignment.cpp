@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/calc/Alignment.h"
 
+#include "core/design/Fields.h"
 #include "core/design/SpeakerDesign.h"
 #include "core/model/ResponseModel.h"
 
@@ -236,6 +237,10 @@ std::string ProblemText(Problem problem) {
     case Problem::BadDriver:
         return "The driver needs an Fs from 1 Hz to 1 MHz, a Qts and a Vas above zero, and 1 to "
                "65535 drivers.";
+    case Problem::QtcOutOfRange: {
+        const FieldBounds& b = Fields::Info(FieldId::Qtc).bounds;
+        return Fields::RangeSentence(b.low, b.high, b.zeroAllowed);
+    }
     case Problem::QtcNotAboveQts:
         return "The target Qtc must be above the driver's Qts.";
     case Problem::BadVolume:
@@ -260,7 +265,9 @@ Result<void, Problem> CheckDriver(const Driver& driver) {
 RowResult Sealed(const Driver& driver, double qtc) {
     if (Result<void, Problem> checked = CheckDriver(driver); !checked)
         return checked.Error();
-    if (!(qtc > driver.qts) || !std::isfinite(qtc))
+    if (const FieldBounds& b = Fields::Info(FieldId::Qtc).bounds; !(qtc >= b.low && qtc <= b.high))
+        return Fail(Problem::QtcOutOfRange);
+    if (!(qtc > driver.qts))
         return Fail(Problem::QtcNotAboveQts);
     // The closed box raises the driver's Q and resonance by the same factor.
     const double ratio = qtc / driver.qts;

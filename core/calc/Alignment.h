@@ -37,6 +37,7 @@ struct Row {
 enum class Problem {
     None,
     BadDriver,      // Fs below 1 Hz, Qts or Vas not above zero, drivers outside 1..65535
+    QtcOutOfRange,  // the sealed target lies outside its field's bounds
     QtcNotAboveQts, // the sealed target is not above the driver's Qts
     BadVolume,      // the vented box volume is not above zero
     BadRipple,      // the ripple bound is negative or not a number
@@ -67,7 +68,7 @@ inline constexpr int kTableRows = 9;
 Result<void, Problem> CheckDriver(const Driver& driver);
 
 // V1 = N Vas / ((Qtc/Qts)^2 - 1), fc = Fs Qtc/Qts, f3 and peak of the
-// second-order high-pass response at that Qtc.
+// second-order high-pass response at that Qtc, which the Qtc field bounds.
 RowResult Sealed(const Driver& driver, double qtc);
 
 // The tuning F1 in [0.1 Fs, 20 Fs] with the lowest f3 whose response stays at

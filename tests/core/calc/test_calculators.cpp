@@ -142,7 +142,7 @@ private slots:
         QTest::addColumn<int>("problem");
         using P = Alignment::Problem;
         QTest::newRow("Qtc equals Qts") << kReference << Inputs{0.4} << int(P::QtcNotAboveQts);
-        QTest::newRow("Qtc nan") << kReference << Inputs{kNan} << int(P::QtcNotAboveQts);
+        QTest::newRow("Qtc 1e155") << kReference << Inputs{1e155} << int(P::QtcOutOfRange);
         QTest::newRow("Fs 0.5") << Driver{0.5, 0.4, 3, 1} << Inputs{3, 0.5} << int(P::BadDriver);
         QTest::newRow("Vas -3") << Driver{30, 0.4, -3, 1} << Inputs{3, 0.5} << int(P::BadDriver);
         QTest::newRow("65536") << Driver{30, 0.4, 3, 65536} << Inputs{0.7} << int(P::BadDriver);
