@@ -308,6 +308,24 @@ void DrawFigure(DrawSurface& surface, const std::string& figure, int width) {
     surface.TextOut(kAt, 27, std::string_view(figure).substr(cut + 1));
 }
 
+// The sentence a graph shows instead of its curves, inside the frame: broken
+// at blanks onto further lines where the frame is too narrow for it.
+void DrawSentence(DrawSurface& surface, const PlotGeometry& geo, std::string_view text) {
+    const double room = static_cast<double>(geo.Right()) - geo.Left() - 20;
+    int32_t y = geo.Top() + 10;
+    while (!text.empty()) {
+        std::size_t cut = text.size();
+        while (cut != std::string_view::npos &&
+               surface.MeasureText(text.substr(0, cut)).right > room)
+            cut = cut == 0 ? std::string_view::npos : text.rfind(' ', cut - 1);
+        if (cut == std::string_view::npos || cut == 0) // one word wider than the frame
+            cut = std::min(text.find(' '), text.size());
+        surface.TextOut(geo.Left() + 10, y, text.substr(0, cut));
+        text.remove_prefix(std::min(cut + 1, text.size()));
+        y = Shift(y, 15);
+    }
+}
+
 // A graph of the analysis on the same frame and frequency grid.
 void DrawAnalysisGraph(DrawSurface& surface, const SpeakerDesign& design, Graph graph,
                        const PlotScale& scale, int width, int height,
@@ -365,7 +383,7 @@ void DrawAnalysisGraph(DrawSurface& surface, const SpeakerDesign& design, Graph 
     surface.SelectFont(previousFont);
     surface.SelectPen(pens.curve);
     if (!curves.missing.empty()) {
-        surface.TextOut(geo.Left() + 10, geo.Top() + 10, curves.missing);
+        DrawSentence(surface, geo, curves.missing);
     } else {
         if (curves.reference && *curves.reference >= left.bottom &&
             *curves.reference <= left.bottom + left.span) {
