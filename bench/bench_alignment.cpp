@@ -31,11 +31,11 @@ private slots:
         QFETCH(Alignment::Driver, driver);
         QFETCH(double, volume);
         QFETCH(double, ripple);
-        Alignment::Outcome o;
+        Alignment::RowResult o = Alignment::Vented(driver, volume, ripple);
         const bench::Timing t =
             bench::Measure(31, [&] { o = Alignment::Vented(driver, volume, ripple); });
         bench::Report("vented search", QTest::currentDataTag(), t);
-        QVERIFY(o.Ok() || o.problem == Alignment::Problem::NoTuning);
+        QVERIFY(o || o.ErrorCode() == Alignment::Problem::NoTuning);
     }
 
     void table_data() {
@@ -45,7 +45,7 @@ private slots:
     }
     void table() {
         QFETCH(double, ripple);
-        std::vector<Alignment::Outcome> rows;
+        std::vector<Alignment::RowResult> rows;
         const bench::Timing t = bench::Measure(11, [&] {
             rows = Alignment::VentedTable(Alignment::Driver{30, 0.4, 3, 1}, ripple);
         });

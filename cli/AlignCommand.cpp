@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/CliCommand.h"
+#include "cli/FieldOptions.h"
 #include "cli/Json.h"
 #include "core/calc/Alignment.h"
 #include "core/design/SpeakerDesign.h"
@@ -12,32 +13,36 @@ namespace orvane {
 namespace {
 
 // A row without a tuning keeps its volume; the rest is null.
-std::string RowJson(const Alignment::Outcome& o, double volume) {
-    const auto value = [&o](double v) {
-        return o.Ok() ? Json::Number(v) : std::string(Json::Null());
+std::string RowJson(const Alignment::RowResult& r, double volume) {
+    const auto value = [&r](double Alignment::Row::*field) {
+        return r ? Json::Number((*r).*field) : std::string(Json::Null());
     };
     Json::Object out;
-    out.Add("v1", Json::Number(o.Ok() ? o.row.v1 : volume));
-    out.Add("f1", value(o.row.f1));
-    out.Add("f3", value(o.row.f3));
-    out.Add("peak", value(o.row.peak));
+    out.Add("v1", Json::Number(r ? r->v1 : volume));
+    out.Add("f1", value(&Alignment::Row::f1));
+    out.Add("f3", value(&Alignment::Row::f3));
+    out.Add("peak", value(&Alignment::Row::peak));
     return out.Str();
 }
 
-int Answer(const Alignment::Outcome& o) {
-    if (!o.Ok()) {
-        std::fprintf(stderr, "%s\n", Alignment::ProblemText(o.problem).c_str());
-        return 1;
-    }
-    std::puts(RowJson(o, o.row.v1).c_str());
+// The reason alone on stderr.
+int Refuse(const std::string& message) {
+    std::fprintf(stderr, "%s\n", message.c_str());
+    return 1;
+}
+
+int Answer(const Alignment::RowResult& r) {
+    if (!r)
+        return Refuse(r.Message());
+    std::puts(RowJson(r, r->v1).c_str());
     return 0;
 }
 
 int Table(const Alignment::Driver& driver, double ripple) {
-    if (const Alignment::Problem p = Alignment::CheckDriver(driver); p != Alignment::Problem::None)
-        return Answer({{}, p});
+    if (const Result<void, Alignment::Problem> checked = Alignment::CheckDriver(driver); !checked)
+        return Refuse(checked.Message());
     const auto volumes = Alignment::TableVolumes(driver);
-    const std::vector<Alignment::Outcome> rows = Alignment::VentedTable(driver, ripple);
+    const std::vector<Alignment::RowResult> rows = Alignment::VentedTable(driver, ripple);
     std::string out = "[";
     for (size_t i = 0; i < rows.size(); ++i)
         out += (i == 0 ? "" : ", ") + RowJson(rows[i], volumes[i]);
@@ -63,10 +68,14 @@ int RunAlign(const CliArgs& args) {
     if (type == BoxType::Sealed) {
         if (args.Has("volume") || args.Has("ripple") || args.Has("table"))
             return CliUsageError("--volume, --ripple and --table go with --type Vented");
-        double qtc = 0;
-        if (!args.Required("qtc", qtc, error))
-            return CliUsageError(error);
-        return Answer(Alignment::Sealed(driver, qtc));
+        // The bounds and the sentence of the dialog's Qtc entry.
+        const Result<std::optional<double>, int> qtc =
+            FieldOptions::ReadNumber(args, FieldId::Qtc, UnitSystem::Imperial);
+        if (!qtc)
+            return FieldOptions::Report(qtc.Error());
+        if (!*qtc)
+            return CliUsageError("missing --qtc");
+        return Answer(Alignment::Sealed(driver, **qtc));
     }
     if (type != BoxType::Vented)
         return CliUsageError("--type must be Sealed or Vented");

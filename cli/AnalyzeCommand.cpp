@@ -1,72 +1,74 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // orvane-cli analyze FILE [--power X] [--summary]: the lumped-parameter
-// analysis of a design as CSV, one row per swept hertz, or its derived values
-// as JSON.
+// analysis of a design as CSV, one row per swept hertz above 0 Hz, or its
+// derived values as JSON.
 #include "cli/ChunkedOutput.h"
 #include "cli/CliCommand.h"
 #include "cli/CliDesign.h"
 #include "cli/Json.h"
 #include "core/model/Analysis.h"
 
+#include <algorithm>
 #include <cerrno>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace orvane {
 
 namespace {
 
-// A CSV cell, numbers as the response command writes them.
-void Cell(ChunkedOutput& out, double value) {
-    out.Char(',');
-    if (std::isnan(value))
-        out.Text("nan");
-    else if (std::isinf(value))
-        out.Text(value > 0 ? "inf" : "-inf");
-    else
-        out.Number(value);
-}
+// Rows are worked out and written a block at a time: the table's memory
+// does not grow with the sweep.
+constexpr std::size_t kBlock = 4096;
 
-// The value of a quantity the design has, or an empty cell.
-template <class Curve, class Get>
-void OptionalCell(ChunkedOutput& out, const AnalysisResult<Curve>& curve, std::size_t i, Get get) {
-    if (curve)
-        Cell(out, get((*curve)[i]));
-    else
+// How the table ended.
+enum class Table { Written, TooExtreme, WriteFailed };
+
+Table PrintTable(const Analysis& analysis, SweepRange sweep) {
+    const bool port1 = analysis.Has(Analysis::kPort1).Ok();
+    const bool port2 = analysis.Has(Analysis::kPort2).Ok();
+    const bool impedance = analysis.Has(Analysis::kImpedance).Ok();
+    const bool maximum = analysis.Has(Analysis::kMaximum).Ok();
+    // A quantity the design lacks is an empty cell.
+    const auto cell = [](ChunkedOutput& out, bool has, double value) {
         out.Char(',');
-}
-
-// False when the table could not be written in full.
-bool PrintTable(const Analysis& analysis) {
-    const AnalysisCurve spl = analysis.Spl();
-    const AnalysisCurve excursion = analysis.Excursion();
-    const auto port1 = analysis.PortVelocity(Chamber::One);
-    const auto port2 = analysis.PortVelocity(Chamber::Two);
-    const auto impedance = analysis.Impedance();
-    const AnalysisCurve delay = analysis.GroupDelay();
-    const auto maximum = analysis.MaximumOutput();
+        if (has)
+            out.Number(value);
+    };
 
     ChunkedOutput out(stdout);
     out.Text("frequency_hz,spl_db,excursion_mm,port1_velocity_m_s,port2_velocity_m_s,"
              "impedance_ohm,impedance_phase_deg,group_delay_ms,max_power_w,max_spl_db\n");
-    const auto value = [](const AnalysisPoint& p) { return p.value; };
-    for (std::size_t i = 0; i < spl.size(); ++i) {
-        out.Integer(spl[i].frequency);
-        Cell(out, spl[i].value);
-        Cell(out, excursion[i].value);
-        OptionalCell(out, port1, i, value);
-        OptionalCell(out, port2, i, value);
-        OptionalCell(out, impedance, i, [](const ImpedancePoint& p) { return p.ohms; });
-        OptionalCell(out, impedance, i, [](const ImpedancePoint& p) { return p.degrees; });
-        Cell(out, delay[i].value);
-        OptionalCell(out, maximum, i, [](const MaximumOutputPoint& p) { return p.power; });
-        OptionalCell(out, maximum, i, [](const MaximumOutputPoint& p) { return p.spl; });
-        out.Char('\n');
+    std::vector<AnalysisRow> rows(kBlock);
+    for (int64_t first = sweep.first; first < sweep.last; first += static_cast<int64_t>(kBlock)) {
+        const auto count = static_cast<std::size_t>(std::min<int64_t>(sweep.last - first, kBlock));
+        analysis.Rows(first, std::span(rows.data(), count), Analysis::kAll);
+        for (std::size_t i = 0; i < count; ++i) {
+            const AnalysisRow& r = rows[i];
+            // What the checks of the analysis let through still never
+            // prints as a number that is none.
+            if (!analysis.Finite(r)) {
+                out.Finish();
+                return Table::TooExtreme;
+            }
+            out.Integer(r.frequency);
+            cell(out, true, r.spl);
+            cell(out, true, r.excursion);
+            cell(out, port1, r.port[0]);
+            cell(out, port2, r.port[1]);
+            cell(out, impedance, r.ohms);
+            cell(out, impedance, r.degrees);
+            cell(out, true, r.delay);
+            cell(out, maximum, r.maxPower);
+            cell(out, maximum, r.maxSpl);
+            out.Char('\n');
+        }
     }
-    return out.Finish();
+    return out.Finish() ? Table::Written : Table::WriteFailed;
 }
 
 void PrintSummary(const Analysis& analysis) {
@@ -82,6 +84,8 @@ void PrintSummary(const Analysis& analysis) {
         .Add("rms", Number(d.rms))
         .Add("bl2OverRe", Number(d.bl2OverRe))
         .Add("bl", d.bl ? Number(*d.bl) : Json::Null())
+        .Add("efficiencyMismatchDb",
+             d.efficiencyMismatchDb ? Number(*d.efficiencyMismatchDb) : Json::Null())
         .Add("power", Number(analysis.Power()))
         .Add("ql", Number(analysis.Ql()))
         .Add("f1", Number(analysis.F1()))
@@ -104,13 +108,23 @@ int RunAnalyze(const CliArgs& args) {
         loaded->m_extras.power = power;
     const AnalysisResult<Analysis> analysis = Analysis::Prepare(*loaded);
     if (!analysis) {
-        const std::string sentence(analysis.Message());
-        std::fprintf(stderr, "%s\n", sentence.c_str());
+        std::fprintf(stderr, "%s\n", analysis.Message().c_str());
         return 1;
     }
     if (args.Has("summary")) {
         PrintSummary(*analysis);
-    } else if (!PrintTable(*analysis)) {
+        return 0;
+    }
+    const std::optional<SweepRange> sweep = ListedSweepOrReport(*loaded);
+    if (!sweep)
+        return 1;
+    switch (PrintTable(*analysis, *sweep)) {
+    case Table::Written:
+        break;
+    case Table::TooExtreme:
+        std::fprintf(stderr, "%s\n", AnalysisProblemText(AnalysisProblem::TooExtreme).c_str());
+        return 1;
+    case Table::WriteFailed:
         // A full disk or a closed pipe must not pass for a complete table.
         std::fprintf(stderr, "orvane-cli: cannot write the output: %s\n", std::strerror(errno));
         return 1;

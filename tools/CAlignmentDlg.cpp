@@ -90,21 +90,26 @@ QTableWidget* MakeTable(const QStringList& headers, int rows, const char* object
 
 // A row without an alignment shows "n/a", tells why in its tip, and cannot
 // be picked.
-void SetRow(QTableWidget* table, int row, const QStringList& texts, const Alignment::Outcome& o) {
-    const QString why = QString::fromStdString(Alignment::ProblemText(o.problem));
+void SetRow(QTableWidget* table, int row, const QStringList& texts, const Alignment::RowResult& r) {
+    const QString why = r ? QString() : QString::fromStdString(r.Message());
     for (int column = 0; column < texts.size(); ++column) {
         auto* item = new QTableWidgetItem(texts[column]);
         item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        item->setFlags(o.Ok() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::ItemIsEnabled);
+        item->setFlags(r ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::ItemIsEnabled);
         item->setToolTip(why);
         table->setItem(row, column, item);
     }
 }
 
-QStringList Figures(const Alignment::Outcome& o) {
-    if (!o.Ok())
+QStringList Figures(const Alignment::RowResult& r) {
+    if (!r)
         return {Shown::NotAvailable(), Shown::NotAvailable(), Shown::NotAvailable()};
-    return {Shown::Frequency(o.row.f1), Shown::Frequency(o.row.f3), Shown::Level(o.row.peak)};
+    return {Shown::Frequency(r->f1), Shown::Frequency(r->f3), Shown::Level(r->peak)};
+}
+
+// A sealed row's volume column.
+QString VolumeOf(const Alignment::RowResult& r) {
+    return r ? Shown::Volume(r->v1) : Shown::NotAvailable();
 }
 
 // Selects one row without raising the table's own notification, or clears.
@@ -198,7 +203,7 @@ CAlignmentDlg::CAlignmentDlg(QWidget* parent) : CExchangeDialog(parent) {
     connect(m_sealedTable, &QTableWidget::itemSelectionChanged, this, [this] {
         if (const int row = SelectedRow(m_sealedTable); row >= 0)
             PickSealed(row);
-        else if (m_choice.sealed && m_sealedRows[static_cast<size_t>(m_choice.row)].Ok())
+        else if (m_choice.sealed && m_sealedRows[static_cast<size_t>(m_choice.row)])
             ShowPicked(m_sealedTable, m_choice.row);
     });
     connect(m_ventedTable, &QTableWidget::itemSelectionChanged, this, [this] {
@@ -225,19 +230,18 @@ bool CAlignmentDlg::DoDataExchange(DataExchange::Direction direction) {
         dx.Field(m_volumeEdit, FieldId::AlignVolume, m_volume);
     if (!dx.Ok())
         return false;
-    const Alignment::Outcome chosen = Chosen();
-    if (!chosen.Ok()) {
-        ShowMessage(this, QString::fromStdString(Alignment::ProblemText(chosen.problem)),
-                    MessageKind::Tool, kCaption);
+    const Alignment::RowResult chosen = Chosen();
+    if (!chosen) {
+        ShowMessage(this, QString::fromStdString(chosen.Message()), MessageKind::Tool, kCaption);
         return false;
     }
     m_kind = m_choice.sealed ? BoxKind::Sealed : BoxKind::Vented;
-    m_v1 = chosen.row.v1;
-    m_f1 = chosen.row.f1;
+    m_v1 = chosen->v1;
+    m_f1 = chosen->f1;
     return true;
 }
 
-Alignment::Outcome CAlignmentDlg::Chosen() const {
+Alignment::RowResult CAlignmentDlg::Chosen() const {
     if (!m_choice.sealed)
         return Alignment::Vented(m_driver, m_volume, m_ripple);
     const double qtc = m_choice.row == kTypedRow
@@ -266,44 +270,39 @@ QLineEdit* CAlignmentDlg::InitialEntry() const {
 }
 
 void CAlignmentDlg::FillSealedTable() {
+    m_sealedRows.clear();
     for (int row = 0; row < kTypedRow; ++row) {
         const double qtc = Alignment::kSealedQtc[static_cast<size_t>(row)];
-        m_sealedRows[static_cast<size_t>(row)] = Alignment::Sealed(m_driver, qtc);
-        const Alignment::Outcome& o = m_sealedRows[static_cast<size_t>(row)];
-        SetRow(m_sealedTable, row,
-               QStringList{Shown::Q(qtc), o.Ok() ? Shown::Volume(o.row.v1) : Shown::NotAvailable()}
-                   << Figures(o),
-               o);
+        const Alignment::RowResult& r = m_sealedRows.emplace_back(Alignment::Sealed(m_driver, qtc));
+        SetRow(m_sealedTable, row, QStringList{Shown::Q(qtc), VolumeOf(r)} << Figures(r), r);
     }
+    m_sealedRows.emplace_back(Alignment::Sealed(m_driver, m_qtc)); // the typed row
 }
 
 void CAlignmentDlg::UpdateTypedRow() {
-    const Alignment::Outcome o = Alignment::Sealed(m_driver, m_qtc);
-    m_sealedRows[kTypedRow] = o;
+    const Alignment::RowResult& r = m_sealedRows[kTypedRow] = Alignment::Sealed(m_driver, m_qtc);
     // An entry that holds no number shows as "n/a", not as "nan".
     const QString qtc = std::isfinite(m_qtc) ? Shown::Q(m_qtc) : Shown::NotAvailable();
-    SetRow(m_sealedTable, kTypedRow,
-           QStringList{qtc, o.Ok() ? Shown::Volume(o.row.v1) : Shown::NotAvailable()} << Figures(o),
-           o);
+    SetRow(m_sealedTable, kTypedRow, QStringList{qtc, VolumeOf(r)} << Figures(r), r);
 }
 
 void CAlignmentDlg::UpdateVented(bool table) {
     m_vented = Alignment::Vented(m_driver, m_volume, m_ripple);
-    if (m_vented.Ok())
+    if (m_vented)
         m_ventedLine->setText(QStringLiteral("F1 %1 Hz    f3 %2 Hz    Peak %3 dB")
-                                  .arg(Shown::Frequency(m_vented.row.f1),
-                                       Shown::Frequency(m_vented.row.f3),
-                                       Shown::Level(m_vented.row.peak)));
+                                  .arg(Shown::Frequency(m_vented->f1),
+                                       Shown::Frequency(m_vented->f3),
+                                       Shown::Level(m_vented->peak)));
     else
-        m_ventedLine->setText(QString::fromStdString(Alignment::ProblemText(m_vented.problem)));
+        m_ventedLine->setText(QString::fromStdString(m_vented.Message()));
     if (!table)
         return;
     m_ventedRows = Alignment::VentedTable(m_driver, m_ripple);
     const auto volumes = Alignment::TableVolumes(m_driver);
     for (int row = 0; row < Alignment::kTableRows; ++row) {
-        const Alignment::Outcome& o = m_ventedRows[static_cast<size_t>(row)];
+        const Alignment::RowResult& r = m_ventedRows[static_cast<size_t>(row)];
         SetRow(m_ventedTable, row,
-               QStringList{Shown::Volume(volumes[static_cast<size_t>(row)])} << Figures(o), o);
+               QStringList{Shown::Volume(volumes[static_cast<size_t>(row)])} << Figures(r), r);
     }
 }
 
@@ -345,7 +344,7 @@ void CAlignmentDlg::OnQtcEdited() {
     UpdateTypedRow();
     m_choice = {true, kTypedRow};
     ShowPicked(m_ventedTable, -1);
-    ShowPicked(m_sealedTable, m_sealedRows[kTypedRow].Ok() ? kTypedRow : -1);
+    ShowPicked(m_sealedTable, m_sealedRows[kTypedRow] ? kTypedRow : -1);
     ShowChoice();
 }
 
@@ -364,20 +363,20 @@ void CAlignmentDlg::ShowVolumeRow() {
     const auto* found = std::find(volumes.begin(), volumes.end(), m_volume);
     const auto row = static_cast<size_t>(found - volumes.begin());
     ShowPicked(m_ventedTable,
-               found == volumes.end() || !m_ventedRows[row].Ok() ? -1 : static_cast<int>(row));
+               found == volumes.end() || !m_ventedRows[row] ? -1 : static_cast<int>(row));
 }
 
 void CAlignmentDlg::ShowChoice() {
-    const Alignment::Outcome& o =
+    const Alignment::RowResult& r =
         m_choice.sealed ? m_sealedRows[static_cast<size_t>(m_choice.row)] : m_vented;
-    if (!o.Ok()) {
+    if (!r) {
         m_choiceLine->setText(QStringLiteral("Apply: %1").arg(Shown::NotAvailable()));
         return;
     }
     m_choiceLine->setText(
         QStringLiteral("Apply: %1, V1 %2 %3, F1 %4 Hz")
             .arg(m_choice.sealed ? QStringLiteral("Sealed") : QStringLiteral("Vented"),
-                 Shown::Volume(o.row.v1), Shown::VolumeUnit(), Shown::Frequency(o.row.f1)));
+                 Shown::Volume(r->v1), Shown::VolumeUnit(), Shown::Frequency(r->f1)));
 }
 
 } // namespace orvane

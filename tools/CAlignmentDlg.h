@@ -6,6 +6,7 @@
 #include "platform/CExchangeDialog.h"
 
 #include <array>
+#include <vector>
 
 class QLabel;
 class QLineEdit;
@@ -60,7 +61,7 @@ private:
     void OnRipple(double ripple);
     void ShowVolumeRow();
     void ShowChoice();
-    Alignment::Outcome Chosen() const;
+    Alignment::RowResult Chosen() const;
 
     QLabel* m_driverLine;
     QTableWidget* m_sealedTable;
@@ -71,9 +72,10 @@ private:
     QTableWidget* m_ventedTable;
     QLabel* m_choiceLine;
     Choice m_choice;
-    std::array<Alignment::Outcome, Alignment::kSealedQtc.size() + 1> m_sealedRows{};
-    Alignment::Outcome m_vented;
-    std::vector<Alignment::Outcome> m_ventedRows;
+    // Each row's alignment or why it has none, as the tables show them.
+    std::vector<Alignment::RowResult> m_sealedRows;
+    Alignment::RowResult m_vented = Failure<Alignment::Problem>{Alignment::Problem::BadVolume, {}};
+    std::vector<Alignment::RowResult> m_ventedRows;
 };
 
 } // namespace orvane

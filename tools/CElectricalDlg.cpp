@@ -21,11 +21,15 @@ namespace {
 // The one place that writes the derived figures and their units. A figure
 // keeps its name, number and unit together (no-break spaces); a narrow
 // dialog breaks the line only between figures.
-QString DerivedFigures(const DriverValues& d) {
+QString DerivedFigures(const DriverValues& d, double efficiency) {
     std::string text = Printf("Qms %.2f   \u03b70 %.2f %%", d.qms, d.eta0 * 100);
     if (d.bl)
         text += Printf("   Bl %.2f T\u00b7m", *d.bl);
     text += Printf("   Mms %.1f g   Cms %.3f mm/N", d.mms * 1000, d.cms * 1000);
+    // The analysis follows Qes; an efficiency that disagrees is worth a look.
+    if (d.efficiencyMismatchDb)
+        text += Printf("   Qes implies %.1f dB, not the entered %g dB",
+                       efficiency + *d.efficiencyMismatchDb, efficiency);
     QString figures = QString::fromStdString(text);
     // Single blanks join a figure's parts; three separate the figures.
     figures.replace(QStringLiteral("   "), QStringLiteral("\t"));
@@ -105,7 +109,7 @@ void CElectricalDlg::UpdateDerived() {
     design.m_extras.re = Typed(m_reEdit);
     design.m_extras.qes = Typed(m_qesEdit);
     const AnalysisResult<DriverValues> values = DeriveDriverValues(design);
-    m_derived->setText(values ? DerivedFigures(*values)
+    m_derived->setText(values ? DerivedFigures(*values, design.m_efficiency)
                               : QString::fromUtf8(values.Message().data(),
                                                   static_cast<qsizetype>(values.Message().size())));
 }

@@ -184,9 +184,8 @@ void OnTsParams(COrvaneView& view) {
 void OnAlignments(COrvaneView& view) {
     SpeakerDesign& d = view.GetDocument().Design();
     const Alignment::Driver driver{d.m_fs, d.m_qts, d.m_vas, d.m_driverCount};
-    if (const Alignment::Problem p = Alignment::CheckDriver(driver);
-        p != Alignment::Problem::None) {
-        ShowMessage(&view, QString::fromStdString(Alignment::ProblemText(p)), MessageKind::Tool,
+    if (const Result<void, Alignment::Problem> checked = Alignment::CheckDriver(driver); !checked) {
+        ShowMessage(&view, QString::fromStdString(checked.Message()), MessageKind::Tool,
                     QStringLiteral("Alignments"));
         return;
     }

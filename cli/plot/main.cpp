@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
 
     // A design that cannot be read needs no Qt.
     const std::optional<SpeakerDesign> design = LoadDesignOrReport(request.design);
-    if (!design)
+    if (!design || ReportEmptySweep(ComputeSweepRange(*design)))
         return 1;
 
     qInstallMessageHandler(HoldMessage);

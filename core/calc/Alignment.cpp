@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/calc/Alignment.h"
 
+#include "core/design/Fields.h"
 #include "core/design/SpeakerDesign.h"
 #include "core/model/ResponseModel.h"
 
@@ -223,6 +224,10 @@ Row RowOf(double volume, const Sample& s) {
     return {volume, s.f1, s.figures.f3, s.figures.peak};
 }
 
+Failure<Problem> Fail(Problem problem) {
+    return {problem, ProblemText(problem)};
+}
+
 } // namespace
 
 std::string ProblemText(Problem problem) {
@@ -232,6 +237,10 @@ std::string ProblemText(Problem problem) {
     case Problem::BadDriver:
         return "The driver needs an Fs from 1 Hz to 1 MHz, a Qts and a Vas above zero, and 1 to "
                "65535 drivers.";
+    case Problem::QtcOutOfRange: {
+        const FieldBounds& b = Fields::Info(FieldId::Qtc).bounds;
+        return Fields::RangeSentence(b.low, b.high, b.zeroAllowed);
+    }
     case Problem::QtcNotAboveQts:
         return "The target Qtc must be above the driver's Qts.";
     case Problem::BadVolume:
@@ -244,18 +253,22 @@ std::string ProblemText(Problem problem) {
     return {};
 }
 
-Problem CheckDriver(const Driver& driver) {
+Result<void, Problem> CheckDriver(const Driver& driver) {
     const bool ok = driver.fs >= 1 && driver.fs <= 1e6 && driver.qts > 0 &&
                     std::isfinite(driver.qts) && driver.vas > 0 && std::isfinite(driver.vas) &&
                     driver.count >= 1 && driver.count <= 65535;
-    return ok ? Problem::None : Problem::BadDriver;
+    if (!ok)
+        return Fail(Problem::BadDriver);
+    return {};
 }
 
-Outcome Sealed(const Driver& driver, double qtc) {
-    if (const Problem p = CheckDriver(driver); p != Problem::None)
-        return {{}, p};
-    if (!(qtc > driver.qts) || !std::isfinite(qtc))
-        return {{}, Problem::QtcNotAboveQts};
+RowResult Sealed(const Driver& driver, double qtc) {
+    if (Result<void, Problem> checked = CheckDriver(driver); !checked)
+        return checked.Error();
+    if (const FieldBounds& b = Fields::Info(FieldId::Qtc).bounds; !(qtc >= b.low && qtc <= b.high))
+        return Fail(Problem::QtcOutOfRange);
+    if (!(qtc > driver.qts))
+        return Fail(Problem::QtcNotAboveQts);
     // The closed box raises the driver's Q and resonance by the same factor.
     const double ratio = qtc / driver.qts;
     Row row;
@@ -274,17 +287,17 @@ Outcome Sealed(const Driver& driver, double qtc) {
     row.peak =
         qtc * qtc > 0.5 ? 20 * std::log10(qtc) - 10 * std::log10(1 - 1 / (4 * qtc * qtc)) : 0.0;
     if (!(row.v1 > 0) || !std::isfinite(row.v1) || !std::isfinite(row.f1) || !std::isfinite(row.f3))
-        return {{}, Problem::QtcNotAboveQts};
-    return {row, Problem::None};
+        return Fail(Problem::QtcNotAboveQts);
+    return row;
 }
 
-Outcome Vented(const Driver& driver, double volume, double ripple) {
-    if (const Problem p = CheckDriver(driver); p != Problem::None)
-        return {{}, p};
+RowResult Vented(const Driver& driver, double volume, double ripple) {
+    if (Result<void, Problem> checked = CheckDriver(driver); !checked)
+        return checked.Error();
     if (!(volume > 0) || !std::isfinite(volume))
-        return {{}, Problem::BadVolume};
+        return Fail(Problem::BadVolume);
     if (!(ripple >= 0) || !std::isfinite(ripple))
-        return {{}, Problem::BadRipple};
+        return Fail(Problem::BadRipple);
 
     VentedBox box(driver, volume);
     // First pass: equal ratios over the whole tuning range.
@@ -340,8 +353,8 @@ Outcome Vented(const Driver& driver, double volume, double ripple) {
             best = Refine(box, lo, s, hi, ripple);
     }
     if (!Meets(best.figures, ripple))
-        return {{}, Problem::NoTuning};
-    return {RowOf(volume, best), Problem::None};
+        return Fail(Problem::NoTuning);
+    return RowOf(volume, best);
 }
 
 std::array<double, kTableRows> TableVolumes(const Driver& driver) {
@@ -353,8 +366,8 @@ std::array<double, kTableRows> TableVolumes(const Driver& driver) {
     return volumes;
 }
 
-std::vector<Outcome> VentedTable(const Driver& driver, double ripple) {
-    std::vector<Outcome> rows;
+std::vector<RowResult> VentedTable(const Driver& driver, double ripple) {
+    std::vector<RowResult> rows;
     for (const double volume : TableVolumes(driver))
         rows.push_back(Vented(driver, volume, ripple));
     return rows;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/Result.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -35,17 +37,15 @@ struct Row {
 enum class Problem {
     None,
     BadDriver,      // Fs below 1 Hz, Qts or Vas not above zero, drivers outside 1..65535
+    QtcOutOfRange,  // the sealed target lies outside its field's bounds
     QtcNotAboveQts, // the sealed target is not above the driver's Qts
     BadVolume,      // the vented box volume is not above zero
     BadRipple,      // the ripple bound is negative or not a number
     NoTuning,       // no vented tuning keeps the response within the ripple
 };
 
-struct Outcome {
-    Row row;
-    Problem problem = Problem::None;
-    bool Ok() const { return problem == Problem::None; }
-};
+// An alignment, or why there is none, in one sentence.
+using RowResult = Result<Row, Problem>;
 
 // One sentence that says why a request has no answer; empty for None.
 std::string ProblemText(Problem problem);
@@ -64,20 +64,21 @@ inline constexpr double kHighestTuningRatio = 20.0;
 // The vented table: nine volumes from 1/4 to 4 times N Vas in equal ratios.
 inline constexpr int kTableRows = 9;
 
-Problem CheckDriver(const Driver& driver);
+// BadDriver, or success.
+Result<void, Problem> CheckDriver(const Driver& driver);
 
 // V1 = N Vas / ((Qtc/Qts)^2 - 1), fc = Fs Qtc/Qts, f3 and peak of the
-// second-order high-pass response at that Qtc.
-Outcome Sealed(const Driver& driver, double qtc);
+// second-order high-pass response at that Qtc, which the Qtc field bounds.
+RowResult Sealed(const Driver& driver, double qtc);
 
 // The tuning F1 in [0.1 Fs, 20 Fs] with the lowest f3 whose response stays at
 // or below +ripple dB between 1 Hz and 20 Fs; f3 and peak over that band.
-Outcome Vented(const Driver& driver, double volume, double ripple);
+RowResult Vented(const Driver& driver, double volume, double ripple);
 
 // The volumes of the vented table, smallest first.
 std::array<double, kTableRows> TableVolumes(const Driver& driver);
-// Vented() for each of TableVolumes().
-std::vector<Outcome> VentedTable(const Driver& driver, double ripple);
+// Vented() for each of TableVolumes(): each row its alignment or its failure.
+std::vector<RowResult> VentedTable(const Driver& driver, double ripple);
 
 } // namespace Alignment
 

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <limits>
 #include <numbers>
 
@@ -85,26 +86,34 @@ AnalysisResult<Analysis> Analysis::Prepare(const SpeakerDesign& stored) {
     a.m_power = extras.power.value_or(kDefaultPower);
     if (!IsGiven(a.m_power))
         return Missing(AnalysisProblem::NoPower);
+    a.m_rootPower = std::sqrt(a.m_power);
     a.m_ql = extras.ql.value_or(kDefaultQl);
     if (vented1 && !IsGiven(a.m_ql))
         return Missing(AnalysisProblem::NoQl);
+    a.m_sweep = ComputeSweepRange(design);
+    if (PositivePart(a.m_sweep).Count() == 0)
+        return Missing(AnalysisProblem::EmptySweep);
 
+    bool usable = true;
     const auto chamber = [&](double volume, bool vented, double tuning,
                              const std::optional<double>& diameter,
                              const std::optional<std::uint16_t>& ports) {
         ChamberCircuit c;
         c.compliance = AcousticCompliance(volume);
         c.inverseCompliance = 1 / c.compliance;
+        usable = usable && std::isnormal(c.compliance) && std::isnormal(c.inverseCompliance);
         if (!vented)
             return c;
         const double w = 2 * kPi * tuning;
         c.vented = true;
         c.inversePortMass = w * w * c.compliance;
         c.leakConductance = w * c.compliance / a.m_ql;
+        usable = usable && std::isnormal(c.inversePortMass) && std::isnormal(c.leakConductance);
         const double count = ports.value_or(1);
         if (IsGiven(diameter) && count > 0) {
             const double radius = *diameter * Units::kMetresPerInch / 2;
             c.portArea = count * kPi * radius * radius;
+            usable = usable && std::isnormal(c.portArea);
         }
         return c;
     };
@@ -113,9 +122,11 @@ AnalysisResult<Analysis> Analysis::Prepare(const SpeakerDesign& stored) {
         a.m_chambers[1] =
             chamber(design.m_v2, vented2, design.m_f2, extras.port2Diameter, extras.ports2);
 
-    // Each driver gets P/N. With Le the amplifier's open-circuit voltage
-    // drives the voice coil's impedance; without it the same power is a force.
-    const double share = a.m_power / a.m_count;
+    // The state is worked out for 1 W in all, each driver taking 1/N of it;
+    // the input power only scales what follows it. With Le the amplifier's
+    // open-circuit voltage drives the voice coil's impedance; without it the
+    // same power is a force.
+    const double share = 1 / a.m_count;
     if (a.m_driver.re && IsGiven(extras.le)) {
         a.m_le = *extras.le * 1e-3;
         a.m_drive = *a.m_driver.bl * std::sqrt(share * *a.m_driver.re);
@@ -124,16 +135,82 @@ AnalysisResult<Analysis> Analysis::Prepare(const SpeakerDesign& stored) {
     }
     if (IsGiven(design.m_xmax))
         a.m_xmax = design.m_xmax * Units::kMetresPerInch * 1000;
+    // Pe is each driver's rating: together they take N times it.
     if (IsGiven(extras.pe))
-        a.m_pe = *extras.pe;
+        a.m_thermal = a.m_count * *extras.pe;
     a.m_stiffness = 1 / a.m_driver.cms;
-    a.m_sweep = ComputeSweepRange(design);
-    // Every quantity but the group delay reads the same state at each point.
-    a.m_states.reserve(static_cast<std::size_t>(a.m_sweep.Count()));
-    ClearUpperVectorState(); // the caller may just have painted
-    for (int64_t i = a.m_sweep.first; i < a.m_sweep.last; ++i)
-        a.m_states.push_back(a.At(static_cast<double>(i)));
+    usable = usable && std::isnormal(a.m_drive) && std::isnormal(a.m_stiffness) &&
+             std::isfinite(a.m_le) && std::isfinite(a.m_xmax) && std::isfinite(a.m_thermal);
+    if (!usable)
+        return Missing(AnalysisProblem::TooExtreme);
+    a.m_available = kSpl | kExcursion | kDelay;
+    for (const Quantity q : {kPort1, kPort2, kImpedance, kMaximum}) {
+        if (a.Has(q))
+            a.m_available |= q;
+    }
+
+    // Values that stay finite at the ends of the sweep and at the box's
+    // resonances, where every quantity has its extremes, stay finite between.
+    const int64_t low = PositivePart(a.m_sweep).first;
+    const int64_t high = a.m_sweep.last - 1;
+    for (const double f : {static_cast<double>(low), static_cast<double>(high), design.m_fs, a.m_f1,
+                           a.m_f2, a.m_f1 * std::sqrt(2.0), a.m_f1 / std::sqrt(2.0)}) {
+        const double at = std::round(f);
+        if (!(at >= static_cast<double>(low) && at <= static_cast<double>(high)))
+            continue;
+        if (!a.Finite(a.RowOf(static_cast<int32_t>(at), kAll)))
+            return Missing(AnalysisProblem::TooExtreme);
+    }
     return a;
+}
+
+AnalysisResult<void> Analysis::Has(Quantity quantity) const {
+    switch (quantity) {
+    case kPort1:
+    case kPort2: {
+        const ChamberCircuit& c = m_chambers[quantity == kPort1 ? 0 : 1];
+        if (c.vented && c.portArea > 0)
+            return {};
+        // A vented chamber lacks only its port's size, which the user can give.
+        return Failure<AnalysisProblem>{
+            AnalysisProblem::NoPort,
+            AnalysisProblemText(AnalysisProblem::NoPort) +
+                (c.vented ? " Enter the port diameter in Options \u25b8 Analysis Settings." : "")};
+    }
+    case kImpedance:
+        if (!m_driver.re)
+            return Missing(AnalysisProblem::NoRe);
+        return {};
+    case kMaximum:
+        if (m_xmax <= 0 && m_thermal <= 0)
+            return Missing(AnalysisProblem::NoLimit);
+        return {};
+    default:
+        return {};
+    }
+}
+
+bool Analysis::Finite(const AnalysisRow& row) const {
+    const auto has = [this](Quantity q) { return (m_available & q) != 0; };
+    return std::isfinite(row.spl) && std::isfinite(row.excursion) && std::isfinite(row.delay) &&
+           (!has(kPort1) || std::isfinite(row.port[0])) &&
+           (!has(kPort2) || std::isfinite(row.port[1])) &&
+           (!has(kImpedance) || (std::isfinite(row.ohms) && std::isfinite(row.degrees))) &&
+           (!has(kMaximum) || (std::isfinite(row.maxPower) && std::isfinite(row.maxSpl)));
+}
+
+void Analysis::Rows(int64_t first, std::span<AnalysisRow> rows, unsigned quantities) const {
+    // Only what the design has is worked out.
+    quantities &= m_available;
+    ClearUpperVectorState(); // the caller may just have painted
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        rows[i] = RowOf(static_cast<int32_t>(first + static_cast<int64_t>(i)), quantities);
+}
+
+AnalysisRow Analysis::Row(int32_t frequency, unsigned quantities) const {
+    AnalysisRow row;
+    Rows(frequency, std::span(&row, 1), quantities);
+    return row;
 }
 
 Analysis::State Analysis::At(double frequency) const {
@@ -146,14 +223,16 @@ Analysis::State Analysis::At(double frequency) const {
 
     // The box as the cones see it (Zb) and the share of their volume velocity
     // that radiates. A vented chamber is its compliance, port mass and leakage
-    // in parallel; the port and the leak carry the flow that leaves it.
+    // in parallel. In a vented box the cone, the port and the leak all
+    // radiate; a bandpass box radiates through its ports alone, its leaks
+    // being losses between its chambers and the cones' other side.
     Complex box;
     Complex radiatedShare;
     const auto vented = [&](int i) {
         const ChamberCircuit& c = m_chambers[i];
-        const Complex portAndLeak(c.leakConductance, -inverseW * c.inversePortMass);
-        st.chamber[i] = Inverse(portAndLeak + Complex(0, w * c.compliance));
-        return portAndLeak;
+        const Complex port(0, -inverseW * c.inversePortMass);
+        st.chamber[i] = Inverse(port + c.leakConductance + Complex(0, w * c.compliance));
+        return port;
     };
     switch (m_kind) {
     case BoxKind::Sealed:
@@ -166,16 +245,16 @@ Analysis::State Analysis::At(double frequency) const {
         radiatedShare = Complex(0, w * m_chambers[0].compliance) * st.chamber[0];
         break;
     case BoxKind::Bandpass4: {
-        const Complex y1 = vented(0);
+        const Complex port = vented(0);
         box = st.chamber[0] + Complex(0, -inverseW * m_chambers[1].inverseCompliance);
-        radiatedShare = st.chamber[0] * y1;
+        radiatedShare = st.chamber[0] * port;
         break;
     }
     case BoxKind::Bandpass6: {
-        const Complex y1 = vented(0);
-        const Complex y2 = vented(1);
+        const Complex port1 = vented(0);
+        const Complex port2 = vented(1);
         box = st.chamber[0] + st.chamber[1];
-        radiatedShare = st.chamber[0] * y1 - st.chamber[1] * y2;
+        radiatedShare = st.chamber[0] * port1 - st.chamber[1] * port2;
         break;
     }
     case BoxKind::Unknown:
@@ -202,21 +281,11 @@ Complex Analysis::Pressure(const State& st) {
     return Complex(0, st.omega * factor) * st.radiated;
 }
 
-template <class Point, class Make> std::vector<Point> Analysis::Sample(Make make) const {
-    std::vector<Point> points;
-    points.reserve(m_states.size());
-    ClearUpperVectorState();
-    for (std::size_t i = 0; i < m_states.size(); ++i)
-        points.push_back(
-            make(static_cast<int32_t>(m_sweep.first + static_cast<int64_t>(i)), m_states[i]));
-    return points;
-}
-
-// At `powerRatio` times the input power: the pressure grows with its root.
-// Through the natural logarithm, which the C library computes faster than log10.
-double Analysis::SplOf(const State& st, double powerRatio) {
+// At `power` watts: the pressure grows with its root. Through the natural
+// logarithm, which the C library computes faster than log10.
+double Analysis::SplOf(const State& st, double power) {
     constexpr double p0 = Acoustics::kReferencePressure;
-    return 10 / std::numbers::ln10 * std::log(Norm(Pressure(st)) * powerRatio / (p0 * p0));
+    return 10 / std::numbers::ln10 * std::log(Norm(Pressure(st)) * power / (p0 * p0));
 }
 
 // Peak from RMS, displacement from velocity, metres to millimetres.
@@ -224,68 +293,49 @@ double Analysis::ExcursionOf(const State& st) {
     return std::sqrt(2.0) * Magnitude(st.coneVelocity) / st.omega * 1000;
 }
 
-AnalysisCurve Analysis::Spl() const {
-    return Sample<AnalysisPoint>([&](int32_t f, const State& st) {
-        return AnalysisPoint{f, SplOf(st, 1)};
-    });
-}
-
-AnalysisCurve Analysis::Excursion() const {
-    return Sample<AnalysisPoint>([](int32_t f, const State& st) {
-        return AnalysisPoint{f, ExcursionOf(st)};
-    });
-}
-
-AnalysisResult<AnalysisCurve> Analysis::PortVelocity(Chamber chamber) const {
-    const int i = chamber == Chamber::One ? 0 : 1;
-    const ChamberCircuit& c = m_chambers[i];
-    if (!c.vented || c.portArea <= 0)
-        return Missing(AnalysisProblem::NoPort);
-    return Sample<AnalysisPoint>([&](int32_t f, const State& st) {
+AnalysisRow Analysis::RowOf(int32_t frequency, unsigned quantities) const {
+    constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+    AnalysisRow row{frequency, nan, nan, {nan, nan}, nan, nan, nan, nan, nan};
+    const auto f = static_cast<double>(frequency);
+    const State st = At(f);
+    if ((quantities & kSpl) != 0)
+        row.spl = SplOf(st, m_power);
+    const double excursion = ExcursionOf(st);
+    if ((quantities & kExcursion) != 0)
+        row.excursion = excursion * m_rootPower;
+    for (int i = 0; i < 2; ++i) {
+        if ((quantities & (i == 0 ? kPort1 : kPort2)) == 0)
+            continue;
         // The port's share of the chamber's flow: its pressure over the port mass.
+        const ChamberCircuit& c = m_chambers[i];
         const Complex portFlow = m_count * m_driver.sd * st.coneVelocity * st.chamber[i] *
                                  Complex(0, -c.inversePortMass / st.omega);
-        return AnalysisPoint{f, std::sqrt(2.0) * Magnitude(portFlow) / c.portArea};
-    });
-}
-
-AnalysisResult<ImpedanceCurve> Analysis::Impedance() const {
-    if (!m_driver.re)
-        return Missing(AnalysisProblem::NoRe);
-    const double re = *m_driver.re;
-    const double bl2 = m_driver.bl2OverRe * re;
-    return Sample<ImpedancePoint>([&](int32_t f, const State& st) {
-        const Complex z = Complex(re, st.omega * m_le) + bl2 * Inverse(st.mechanicalLoad);
-        return ImpedancePoint{f, Magnitude(z), std::arg(z) * 180 / kPi};
-    });
-}
-
-AnalysisCurve Analysis::GroupDelay() const {
-    AnalysisCurve points;
-    points.reserve(static_cast<std::size_t>(m_sweep.Count()));
-    ClearUpperVectorState();
-    for (int64_t i = m_sweep.first; i < m_sweep.last; ++i) {
-        const auto f = static_cast<double>(i);
+        row.port[i] = std::sqrt(2.0) * Magnitude(portFlow) / c.portArea * m_rootPower;
+    }
+    if ((quantities & kImpedance) != 0) {
+        const double re = *m_driver.re;
+        const Complex z =
+            Complex(re, st.omega * m_le) + m_driver.bl2OverRe * re * Inverse(st.mechanicalLoad);
+        row.ohms = Magnitude(z);
+        row.degrees = std::arg(z) * 180 / kPi;
+    }
+    if ((quantities & kDelay) != 0) {
         const Complex above = Pressure(At(f * (1 + kDelayStep)));
         const Complex below = Pressure(At(f * (1 - kDelayStep)));
-        const double delay = -PhaseDifference(above, below) / (2 * kPi * 2 * kDelayStep * f);
-        points.push_back({static_cast<int32_t>(i), delay * 1000});
+        row.delay = -PhaseDifference(above, below) / (2 * kPi * 2 * kDelayStep * f) * 1000;
     }
-    return points;
-}
-
-AnalysisResult<MaximumOutputCurve> Analysis::MaximumOutput() const {
-    if (m_xmax <= 0 && m_pe <= 0)
-        return Missing(AnalysisProblem::NoLimit);
-    return Sample<MaximumOutputPoint>([&](int32_t f, const State& st) {
-        double power = m_pe > 0 ? m_pe : std::numeric_limits<double>::infinity();
-        // Excursion grows with the square root of the power.
+    if ((quantities & kMaximum) != 0) {
+        // The thermal limit, and the power at which the cones reach Xmax:
+        // excursion grows with the square root of the power.
+        double power = m_thermal > 0 ? m_thermal : std::numeric_limits<double>::infinity();
         if (m_xmax > 0) {
-            const double ratio = m_xmax / ExcursionOf(st);
-            power = std::min(power, m_power * ratio * ratio);
+            const double ratio = m_xmax / excursion;
+            power = std::min(power, ratio * ratio);
         }
-        return MaximumOutputPoint{f, power, SplOf(st, power / m_power)};
-    });
+        row.maxPower = power;
+        row.maxSpl = SplOf(st, power);
+    }
+    return row;
 }
 
 } // namespace orvane

@@ -8,30 +8,23 @@
 
 #include <complex>
 #include <cstdint>
-#include <vector>
+#include <span>
 
 namespace orvane {
 
-// One value per whole hertz of the sweep.
-struct AnalysisPoint {
-    int32_t frequency;
-    double value;
+// Every quantity of the analysis at one whole frequency. What was not asked
+// for, and what the design lacks (Analysis::Has), is NaN.
+struct AnalysisRow {
+    int32_t frequency = 0;
+    double spl = 0;          // dB SPL at the input power
+    double excursion = 0;    // mm, peak
+    double port[2] = {0, 0}; // m/s, peak air velocity in the ports of chamber 1 and 2
+    double ohms = 0;         // one driver's input impedance: magnitude
+    double degrees = 0;      // and phase, -180 to 180
+    double delay = 0;        // ms, group delay of the sound pressure
+    double maxPower = 0;     // W, all drivers: the smaller of N·Pe and the power that reaches Xmax
+    double maxSpl = 0;       // dB SPL at that power
 };
-using AnalysisCurve = std::vector<AnalysisPoint>;
-
-struct ImpedancePoint {
-    int32_t frequency;
-    double ohms;    // magnitude
-    double degrees; // phase, -180 to 180
-};
-using ImpedanceCurve = std::vector<ImpedancePoint>;
-
-struct MaximumOutputPoint {
-    int32_t frequency;
-    double power; // W: the smaller of Pe and the power that reaches Xmax
-    double spl;   // dB at that power
-};
-using MaximumOutputCurve = std::vector<MaximumOutputPoint>;
 
 // The chambers of a box: V1/F1, and V2/F2 of a bandpass box.
 enum class Chamber { One, Two };
@@ -40,10 +33,22 @@ enum class Chamber { One, Two };
 // in one box and sharing the input power equally, at 1 m in half space. It
 // runs on the design after the automatic values of the response model (a
 // stored F1 of at least 0.1 counts as an entered tuning) and visits the same
-// frequencies as the response curve. Each quantity family has one function;
-// the quantities that need more than the analysis itself say what is missing.
+// frequencies as the response curve. It keeps nothing per frequency: callers
+// ask for rows, a block at a time, and use them as they come.
 class Analysis {
 public:
+    // The quantities of a row, as bits: a caller asks for those it uses.
+    enum Quantity : unsigned {
+        kSpl = 1U << 0,
+        kExcursion = 1U << 1,
+        kPort1 = 1U << 2,
+        kPort2 = 1U << 3,
+        kImpedance = 1U << 4,
+        kDelay = 1U << 5,
+        kMaximum = 1U << 6,
+        kAll = (1U << 7) - 1,
+    };
+
     // The analysis of a design, or the first thing missing or wrong.
     static AnalysisResult<Analysis> Prepare(const SpeakerDesign& design);
 
@@ -54,16 +59,17 @@ public:
     double F2() const { return m_f2; }
     SweepRange Sweep() const { return m_sweep; }
 
-    AnalysisCurve Spl() const;       // dB SPL at the input power
-    AnalysisCurve Excursion() const; // mm, peak
-    // m/s, peak air velocity in the ports of a vented chamber with a port
-    // diameter; NoPort otherwise.
-    AnalysisResult<AnalysisCurve> PortVelocity(Chamber chamber) const;
-    // One driver's input impedance; NoRe without Re.
-    AnalysisResult<ImpedanceCurve> Impedance() const;
-    AnalysisCurve GroupDelay() const; // ms, of the sound pressure
-    // NoLimit without Pe and Xmax.
-    AnalysisResult<MaximumOutputCurve> MaximumOutput() const;
+    // Whether the design has what a quantity needs: a vented chamber with a
+    // port diameter for its port velocity (NoPort), Re for the impedance
+    // (NoRe), Pe or Xmax for the maximum output (NoLimit).
+    AnalysisResult<void> Has(Quantity quantity) const;
+
+    // The rows at the whole frequencies first, first + 1, …, one per row.
+    // Above 0 Hz only: a row at or below it has no finite values.
+    void Rows(int64_t first, std::span<AnalysisRow> rows, unsigned quantities) const;
+    AnalysisRow Row(int32_t frequency, unsigned quantities = kAll) const;
+    // Whether every quantity of a row that the design has is finite.
+    bool Finite(const AnalysisRow& row) const;
 
 private:
     // A chamber as an acoustic circuit: compliance, and for a vented one its
@@ -76,7 +82,7 @@ private:
         double leakConductance = 0;   // m⁵/(N·s), 1/R of the leakage
         double portArea = 0;          // m², all ports together; 0 without a port diameter
     };
-    // The state of the system at one frequency.
+    // The state of the system at one frequency, driven with 1 W in all.
     struct State {
         double omega;                        // rad/s
         std::complex<double> coneVelocity;   // m/s, one driver
@@ -87,25 +93,26 @@ private:
 
     Analysis() = default;
     State At(double frequency) const;
+    AnalysisRow RowOf(int32_t frequency, unsigned quantities) const;
     static std::complex<double> Pressure(const State& state);
-    static double SplOf(const State& state, double powerRatio);
-    static double ExcursionOf(const State& state);
-    template <class Point, class Make> std::vector<Point> Sample(Make make) const;
+    static double SplOf(const State& state, double power);
+    static double ExcursionOf(const State& state); // mm at 1 W
 
     BoxKind m_kind = BoxKind::Unknown;
     DriverValues m_driver;
     double m_count = 1; // drivers
     double m_power = 0; // W
+    double m_rootPower = 0;
     double m_ql = 0;
     double m_f1 = 0, m_f2 = 0;
-    double m_stiffness = 0; // N/m, 1/Cms
-    double m_le = 0;        // H; 0 for the force drive
-    double m_drive = 0;     // N (force drive) or Bl·V in T·m·V (with Le)
-    double m_xmax = 0;      // mm; 0 when not given
-    double m_pe = 0;        // W; 0 when not given
+    double m_stiffness = 0;   // N/m, 1/Cms
+    double m_le = 0;          // H; 0 for the force drive
+    double m_drive = 0;       // N (force drive) or Bl·V in T·m·V (with Le), at 1 W
+    double m_xmax = 0;        // mm; 0 when not given
+    double m_thermal = 0;     // W, N·Pe; 0 when Pe is not given
+    unsigned m_available = 0; // the quantities the design has
     ChamberCircuit m_chambers[2];
     SweepRange m_sweep;
-    std::vector<State> m_states; // one per point of the sweep
 };
 
 } // namespace orvane

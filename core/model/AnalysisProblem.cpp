@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/model/AnalysisProblem.h"
 
+#include "core/model/ResponseModel.h"
+
 namespace orvane {
 
 std::string AnalysisProblemText(AnalysisProblem problem) {
@@ -31,6 +33,10 @@ std::string AnalysisProblemText(AnalysisProblem problem) {
         return "The analysis needs an input power above 0.";
     case AnalysisProblem::NoQl:
         return "The analysis needs QL above 0.";
+    case AnalysisProblem::EmptySweep:
+        return kEmptySweepText;
+    case AnalysisProblem::TooExtreme:
+        return "The design's values are too extreme to analyse.";
     case AnalysisProblem::NoRe:
         return "The impedance needs Re.";
     case AnalysisProblem::NoPort:

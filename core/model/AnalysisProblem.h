@@ -20,8 +20,10 @@ enum class AnalysisProblem {
     NoTuning1,
     NoVolume2,
     NoTuning2,
-    NoPower, // input power not above 0
-    NoQl,    // leakage Q not above 0
+    NoPower,    // input power not above 0
+    NoQl,       // leakage Q not above 0
+    EmptySweep, // the frequency range holds no whole hertz above 0 Hz
+    TooExtreme, // values whose figures overflow or vanish
     // Only the quantity that needs it is missing:
     NoRe,    // impedance
     NoPort,  // port air velocity of a chamber

@@ -2,6 +2,7 @@
 #include "core/model/DriverValues.h"
 
 #include "core/model/Acoustics.h"
+#include "core/text/Printf.h"
 #include "core/units/Units.h"
 
 #include <cmath>
@@ -17,7 +18,20 @@ double EfficiencyFactor(double fs, double vas) {
     return 4 * std::numbers::pi * std::numbers::pi * fs * fs * fs * vas / (c * c * c);
 }
 
+// Finite and far enough from 0 that its reciprocal is finite too.
+bool Usable(double value) {
+    return std::isnormal(value) && value > 0;
+}
+
 } // namespace
+
+double EfficiencyDb(double eta0) {
+    return 10 * std::log10(eta0) + Acoustics::HalfSpaceLevel();
+}
+
+double Eta0(double efficiencyDb) {
+    return std::pow(10.0, (efficiencyDb - Acoustics::HalfSpaceLevel()) / 10);
+}
 
 AnalysisResult<DriverValues> DeriveDriverValues(const SpeakerDesign& design) {
     using namespace Acoustics;
@@ -28,25 +42,41 @@ AnalysisResult<DriverValues> DeriveDriverValues(const SpeakerDesign& design) {
         return Missing(AnalysisProblem::NoConeDiameter);
     const double fs = design.m_fs;
     const double vas = design.m_vas * Units::kCubicMetresPerCubicFoot;
+    const double factor = EfficiencyFactor(fs, vas);
     const bool hasEfficiency = IsGiven(design.m_efficiency);
 
     DriverValues v;
     const double r = Units::kEffectiveRadiusShare * design.m_coneDiameter * Units::kMetresPerInch;
     v.sd = std::numbers::pi * r * r;
-    if (hasEfficiency)
-        v.eta0 = std::pow(10.0, (design.m_efficiency - 112) / 10);
-    if (IsGiven(extras.qes))
+    if (IsGiven(extras.qes)) {
         v.qes = *extras.qes;
-    else if (hasEfficiency)
-        v.qes = EfficiencyFactor(fs, vas) / v.eta0;
-    else
+    } else if (hasEfficiency) {
+        v.qes = factor / Eta0(design.m_efficiency);
+        // A driver's electrical and mechanical losses together give its Qts,
+        // so the electrical part alone must damp less. A sensitivity taken
+        // for an efficiency is the usual cause.
+        if (v.qes <= design.m_qts)
+            return Failure<AnalysisProblem>{
+                AnalysisProblem::QesNotAboveQts,
+                Printf("The efficiency of %g dB implies Qes %.2f, not above Qts %.2f: enter the "
+                       "driver's Qes in Electrical Parameters, or check the efficiency (a "
+                       "sensitivity quoted at 2.83 V is higher than at 1 W for drivers below "
+                       "8 \u03a9).",
+                       design.m_efficiency, v.qes, design.m_qts)};
+    } else {
         return Missing(AnalysisProblem::NoQesOrEfficiency);
-    if (!hasEfficiency)
-        v.eta0 = EfficiencyFactor(fs, vas) / v.qes;
-    // A driver's electrical and mechanical losses together give its Qts, so
-    // the electrical part alone must damp less.
-    if (!(v.qes > design.m_qts) || !std::isfinite(v.qes))
+    }
+    if (!std::isfinite(v.qes))
+        return Missing(AnalysisProblem::TooExtreme);
+    if (!(v.qes > design.m_qts))
         return Missing(AnalysisProblem::QesNotAboveQts);
+    // The model follows Qes; an efficiency entered beside it only informs.
+    v.eta0 = factor / v.qes;
+    if (hasEfficiency && IsGiven(extras.qes)) {
+        const double mismatch = EfficiencyDb(v.eta0) - design.m_efficiency;
+        if (std::fabs(mismatch) > kEfficiencyTolerance)
+            v.efficiencyMismatchDb = mismatch;
+    }
     v.qms = design.m_qts * v.qes / (v.qes - design.m_qts);
 
     const double ws = 2 * std::numbers::pi * fs;
@@ -57,6 +87,11 @@ AnalysisResult<DriverValues> DeriveDriverValues(const SpeakerDesign& design) {
     if (IsGiven(extras.re)) {
         v.re = *extras.re;
         v.bl = std::sqrt(v.bl2OverRe * *extras.re);
+    }
+    for (const double value :
+         {v.sd, v.eta0, v.qes, v.qms, v.cms, v.mms, v.rms, v.bl2OverRe, v.bl.value_or(1)}) {
+        if (!Usable(value))
+            return Missing(AnalysisProblem::TooExtreme);
     }
     return v;
 }

@@ -13,7 +13,7 @@ namespace orvane {
 // Thiele/Small parameters and the extra electrical values.
 struct DriverValues {
     double sd = 0;   // m², effective piston area
-    double eta0 = 0; // reference efficiency (a fraction, not percent)
+    double eta0 = 0; // reference efficiency (a fraction), 4π²·Fs³·Vas/(c³·Qes)
     double qes = 0;  // entered, or from the efficiency
     double qms = 0;
     double cms = 0;           // m/N, suspension compliance
@@ -22,7 +22,18 @@ struct DriverValues {
     double bl2OverRe = 0;     // N·s/m, electrical damping Bl²/Re
     std::optional<double> re; // Ω, when given above 0
     std::optional<double> bl; // T·m, needs Re
+    // With both Qes and the efficiency entered, the analysis follows Qes: the
+    // level Qes implies less the one entered (dB), when they part by more
+    // than kEfficiencyTolerance.
+    std::optional<double> efficiencyMismatchDb;
 };
+
+inline constexpr double kEfficiencyTolerance = 0.5; // dB
+
+// A driver's efficiency in dB (its level at 1 W and 1 m in half space) from
+// η0, and back.
+double EfficiencyDb(double eta0);
+double Eta0(double efficiencyDb);
 
 // Whether a value counts as given: finite and above 0. NaN, infinities, 0
 // and negative values from a file all count as not given.
@@ -34,7 +45,8 @@ inline bool IsGiven(const std::optional<double>& value) {
 }
 
 // The driver's values, or what is missing: Fs, Qts and Vas above 0, the cone
-// diameter, Qes or the efficiency, and Qes above Qts.
+// diameter, Qes or the efficiency, and Qes above Qts (a Qes from the
+// efficiency names both and the remedy). TooExtreme where they overflow.
 AnalysisResult<DriverValues> DeriveDriverValues(const SpeakerDesign& design);
 
 } // namespace orvane

@@ -3,6 +3,7 @@
 
 #include "core/design/SpeakerDesign.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -47,6 +48,19 @@ struct SweepRange {
     int64_t Count() const { return last > first ? last - first : 0; }
 };
 SweepRange ComputeSweepRange(const SpeakerDesign& design);
+
+// The part of a sweep above 0 Hz (no level exists at 0 Hz, nor anything
+// below it): what the lists of the response and of the analysis hold.
+inline SweepRange PositivePart(SweepRange range) {
+    range.first = std::max(range.first, 1);
+    return range;
+}
+
+// What the analysis, and a command that lists or draws the sweep, says of a
+// range without a frequency above 0 Hz.
+inline constexpr const char* kEmptySweepText =
+    "The frequency range holds no whole hertz above 0 Hz: set it in Options \u25b8 Frequency "
+    "Range.";
 
 // Whether the design's stored F1 counts as an entered tuning: at least 0.1 Hz.
 // A vented box keeps such a tuning instead of choosing one, and a design

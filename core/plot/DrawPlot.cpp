@@ -119,23 +119,43 @@ private:
     bool m_any = false;
 };
 
-// A graph's curve: a point outside its axis (NaN included) only moves, so
-// the curve leaves gaps rather than running through the form or the margins.
-std::vector<CurveStep> SeriesSteps(const GraphSeries& series, const PlotGeometry& geo,
-                                   const LevelAxis& axis, const SweepRange& range) {
-    std::vector<CurveStep> steps;
-    steps.reserve(series.points.size());
-    bool inside = false;
-    for (const GraphPoint& p : series.points) {
-        const bool shown = p.value >= axis.bottom && p.value <= axis.bottom + axis.span;
+// A graph's curve as steps, built a point at a time: a point outside its
+// axis (NaN included) only moves, so the curve leaves gaps rather than
+// running through the form or the margins. Steps that add nothing to the
+// picture (a line to where the pen is, a move that the next move replaces)
+// are left out, so a sweep of any length costs no more than its picture.
+class SeriesSteps {
+public:
+    SeriesSteps(const PlotGeometry& geo, const LevelAxis& axis, const SweepRange& range)
+        : m_geo(geo), m_axis(axis), m_first(range.first) {}
+
+    void Add(int32_t frequency, double value) {
+        const bool shown = value >= m_axis.bottom && value <= m_axis.bottom + m_axis.span;
         // A point outside still gets a y that can be drawn to.
-        const double level = shown ? p.value : axis.bottom;
-        steps.push_back({geo.X(p.frequency), geo.YOfLevel(level),
-                         shown && inside && p.frequency != range.first});
-        inside = shown;
+        const double level = shown ? value : m_axis.bottom;
+        const CurveStep step{m_geo.X(frequency), m_geo.YOfLevel(level),
+                             shown && m_inside && frequency != m_first};
+        m_inside = shown;
+        if (!m_steps.empty()) {
+            CurveStep& last = m_steps.back();
+            if (step.line && step.x == last.x && step.y == last.y)
+                return;
+            if (!step.line && !last.line) {
+                last = step;
+                return;
+            }
+        }
+        m_steps.push_back(step);
     }
-    return steps;
-}
+    const std::vector<CurveStep>& Steps() const { return m_steps; }
+
+private:
+    PlotGeometry m_geo;
+    LevelAxis m_axis;
+    int32_t m_first;
+    bool m_inside = false;
+    std::vector<CurveStep> m_steps;
+};
 
 void DrawSteps(DrawSurface& surface, const std::vector<CurveStep>& steps) {
     for (const CurveStep& step : steps) {
@@ -322,6 +342,24 @@ void DrawFigure(DrawSurface& surface, const std::string& figure, int width) {
     surface.TextOut(kAt, 27, std::string_view(figure).substr(cut + 1));
 }
 
+// The sentence a graph shows instead of its curves, inside the frame: broken
+// at blanks onto further lines where the frame is too narrow for it.
+void DrawSentence(DrawSurface& surface, const PlotGeometry& geo, std::string_view text) {
+    const double room = static_cast<double>(geo.Right()) - geo.Left() - 20;
+    int32_t y = geo.Top() + 10;
+    while (!text.empty()) {
+        std::size_t cut = text.size();
+        while (cut != std::string_view::npos &&
+               surface.MeasureText(text.substr(0, cut)).right > room)
+            cut = cut == 0 ? std::string_view::npos : text.rfind(' ', cut - 1);
+        if (cut == std::string_view::npos || cut == 0) // one word wider than the frame
+            cut = std::min(text.find(' '), text.size());
+        surface.TextOut(geo.Left() + 10, y, text.substr(0, cut));
+        text.remove_prefix(std::min(cut + 1, text.size()));
+        y = Shift(y, 15);
+    }
+}
+
 // A graph of the analysis on the same frame and frequency grid.
 void DrawAnalysisGraph(DrawSurface& surface, const SpeakerDesign& design, Graph graph,
                        const PlotScale& scale, int width, int height,
@@ -335,11 +373,23 @@ void DrawAnalysisGraph(DrawSurface& surface, const SpeakerDesign& design, Graph 
     // A right-hand series maps through its own axis onto the same height.
     const LevelAxis right = axes && axes->right ? *axes->right : left;
     const PlotGeometry rightGeo(design, right.bottom, right.span, width, height);
-    std::vector<std::vector<CurveStep>> steps;
+    // The curves are worked out a block at a time and kept as steps only.
+    std::vector<SeriesSteps> steps;
     if (curves.missing.empty()) {
         for (const GraphSeries& s : curves.series)
-            steps.push_back(s.right ? SeriesSteps(s, rightGeo, right, range)
-                                    : SeriesSteps(s, geo, left, range));
+            steps.emplace_back(s.right ? rightGeo : geo, s.right ? right : left, range);
+        std::vector<double> values;
+        for (int64_t first = range.first; first < range.last;
+             first += static_cast<int64_t>(kGraphBlock)) {
+            const auto count =
+                static_cast<std::size_t>(std::min<int64_t>(range.last - first, kGraphBlock));
+            curves.Values(first, count, values);
+            for (std::size_t s = 0; s < steps.size(); ++s) {
+                for (std::size_t i = 0; i < count; ++i)
+                    steps[s].Add(static_cast<int32_t>(first + static_cast<int64_t>(i)),
+                                 values[s * count + i]);
+            }
+        }
     }
 
     const PlotPens pens(surface);
@@ -367,7 +417,7 @@ void DrawAnalysisGraph(DrawSurface& surface, const SpeakerDesign& design, Graph 
     surface.SelectFont(previousFont);
     surface.SelectPen(pens.curve);
     if (!curves.missing.empty()) {
-        surface.TextOut(geo.Left() + 10, geo.Top() + 10, curves.missing);
+        DrawSentence(surface, geo, curves.missing);
     } else {
         if (curves.reference && *curves.reference >= left.bottom &&
             *curves.reference <= left.bottom + left.span) {
@@ -380,7 +430,7 @@ void DrawAnalysisGraph(DrawSurface& surface, const SpeakerDesign& design, Graph 
         DrawFigure(surface, curves.figure, width);
         for (std::size_t i = 0; i < steps.size(); ++i) {
             surface.SelectPen(curves.series[i].dashed ? dashed : pens.curve);
-            DrawSteps(surface, steps[i]);
+            DrawSteps(surface, steps[i].Steps());
         }
     }
     surface.SelectPen(previousPen);

@@ -113,6 +113,8 @@ const char* Wanted(AnalysisProblem problem) {
         return "Pe or Xmax";
     case AnalysisProblem::None:
     case AnalysisProblem::UnknownBoxType:
+    case AnalysisProblem::EmptySweep:
+    case AnalysisProblem::TooExtreme:
         break;
     }
     return "";
@@ -124,9 +126,13 @@ std::string Sentence(Graph graph, const std::string& wanted) {
 
 // The sentence for an analysis that cannot run. A missing cone diameter
 // comes with what the driver lacks besides, so one look tells the user both.
-std::string PrepareProblem(Graph graph, const SpeakerDesign& design, AnalysisProblem problem) {
-    if (problem == AnalysisProblem::UnknownBoxType)
-        return std::string(AnalysisProblemText(problem));
+// What concerns the whole design, and a failure that names its values, is
+// shown as the analysis says it.
+std::string PrepareProblem(Graph graph, const SpeakerDesign& design,
+                           const Failure<AnalysisProblem>& failure) {
+    const AnalysisProblem problem = failure.code;
+    if (*Wanted(problem) == '\0' || failure.message != AnalysisProblemText(problem))
+        return failure.message;
     std::string wanted = Wanted(problem);
     if (problem == AnalysisProblem::NoConeDiameter) {
         // Only the driver's own values decide it; no sweep is needed.
@@ -140,179 +146,260 @@ std::string PrepareProblem(Graph graph, const SpeakerDesign& design, AnalysisPro
     return Sentence(graph, wanted);
 }
 
-GraphSeries SeriesOf(const GraphStyle& style, std::vector<GraphPoint> points) {
+GraphSeries SeriesOf(const GraphStyle& style, double (*pick)(const AnalysisRow&)) {
     GraphSeries s;
-    s.points = std::move(points);
     s.unit = style.unit;
     s.format = style.readoutFormat;
+    s.pick = pick;
     return s;
-}
-
-std::vector<GraphPoint> PointsOf(const AnalysisCurve& curve) {
-    std::vector<GraphPoint> points;
-    points.reserve(curve.size());
-    for (const AnalysisPoint& p : curve)
-        points.push_back({p.frequency, p.value});
-    return points;
-}
-
-// The point of the largest (or smallest) finite value; null for none.
-const GraphPoint* Extreme(const std::vector<GraphPoint>& points, bool largest) {
-    const GraphPoint* best = nullptr;
-    for (const GraphPoint& p : points) {
-        if (!std::isfinite(p.value))
-            continue;
-        if (best == nullptr || (largest ? p.value > best->value : p.value < best->value))
-            best = &p;
-    }
-    return best;
 }
 
 std::string PowerText(double watts) {
     return Printf("%g W", watts);
 }
 
-void AddResponse(GraphCurves& c, const SpeakerDesign& design) {
-    const SealedAlignment alignment =
-        design.Kind() == BoxKind::Sealed ? ComputeSealedAlignment(design) : SealedAlignment{};
-    std::vector<GraphPoint> points;
-    if (design.Kind() != BoxKind::Unknown) {
-        const ResponseCurve curve = ComputeCurve(design, alignment);
-        points.reserve(curve.size());
-        for (const CurvePoint& p : curve)
-            points.push_back({p.frequency, p.level});
+// A series' highest finite value and where it lies (the first of equals).
+struct Peak {
+    double value = -std::numeric_limits<double>::infinity();
+    int32_t frequency = 0;
+    bool found = false;
+    void Take(double v, int32_t f) {
+        if (std::isfinite(v) && (!found || v > value)) {
+            value = v;
+            frequency = f;
+            found = true;
+        }
     }
-    c.series.push_back(SeriesOf(StyleOf(Graph::Response), std::move(points)));
+};
+
+// The impedance's Zmin above resonance: from the highest resonance peak (a
+// point not below its neighbours, the sweep's last point excepted, where Le
+// may make the curve highest) down to where the curve next rises, or to the
+// sweep's end.
+class ImpedanceMinimum {
+public:
+    void Take(double z, int32_t f) {
+        if (!std::isfinite(z)) {
+            m_count = 0; // a gap: what follows starts afresh
+            return;
+        }
+        if (m_count >= 1) {
+            if (m_descending && z > m_z) {
+                m_minimum = {m_z, m_f};
+                m_descending = false;
+            }
+            const bool peak = (m_count == 1 || m_z >= m_before) && m_z >= z;
+            if (peak && (!m_peakFound || m_z > m_peak)) {
+                m_peak = m_z;
+                m_peakFound = true;
+                m_descending = true;
+            }
+        }
+        m_before = m_z;
+        m_z = z;
+        m_f = f;
+        ++m_count;
+    }
+    // After the last point.
+    std::optional<std::pair<double, int32_t>> Minimum() const {
+        if (m_descending)
+            return std::pair{m_z, m_f};
+        return m_minimum;
+    }
+
+private:
+    double m_before = 0, m_z = 0;
+    int32_t m_f = 0;
+    int64_t m_count = 0;
+    double m_peak = 0;
+    bool m_peakFound = false;
+    bool m_descending = false;
+    std::optional<std::pair<double, int32_t>> m_minimum;
+};
+
+// Runs `take(rows, count)` over the sweep a block at a time; stops early when
+// it returns false.
+template <class Take> void ForEachBlock(const Analysis& a, unsigned quantities, Take take) {
+    std::vector<AnalysisRow> rows(kGraphBlock);
+    const SweepRange sweep = a.Sweep();
+    for (int64_t first = sweep.first; first < sweep.last;
+         first += static_cast<int64_t>(kGraphBlock)) {
+        const auto count =
+            static_cast<std::size_t>(std::min<int64_t>(sweep.last - first, kGraphBlock));
+        a.Rows(first, std::span(rows.data(), count), quantities);
+        if (!take(rows.data(), count))
+            return;
+    }
 }
 
-void AddSpl(GraphCurves& c, const Analysis& a) {
-    c.series.push_back(SeriesOf(StyleOf(Graph::Spl), PointsOf(a.Spl())));
-    if (const GraphPoint* peak = Extreme(c.series[0].points, true))
-        c.figure = Printf("Peak SPL %.1f dB at %d Hz at ", peak->value, peak->frequency) +
-                   PowerText(a.Power());
+double Spl(const AnalysisRow& r) {
+    return r.spl;
+}
+double MaxSpl(const AnalysisRow& r) {
+    return r.maxSpl;
+}
+double MaxPower(const AnalysisRow& r) {
+    return r.maxPower;
+}
+double Excursion(const AnalysisRow& r) {
+    return r.excursion;
+}
+double Port1(const AnalysisRow& r) {
+    return r.port[0];
+}
+double Port2(const AnalysisRow& r) {
+    return r.port[1];
+}
+double Ohms(const AnalysisRow& r) {
+    return r.ohms;
+}
+double Degrees(const AnalysisRow& r) {
+    return r.degrees;
+}
+double Delay(const AnalysisRow& r) {
+    return r.delay;
 }
 
-void AddMaxSpl(GraphCurves& c, const Analysis& a) {
-    const AnalysisResult<MaximumOutputCurve> output = a.MaximumOutput();
-    if (!output) {
-        c.missing = Sentence(c.graph, Wanted(output.ErrorCode()));
-        return;
+// The series of a graph the design has, and the quantities they read.
+void AddSeries(GraphCurves& c, const Analysis& a) {
+    const GraphStyle& style = StyleOf(c.graph);
+    switch (c.graph) {
+    case Graph::Response:
+        break;
+    case Graph::Spl:
+        c.series.push_back(SeriesOf(style, Spl));
+        c.quantities = Analysis::kSpl;
+        break;
+    case Graph::MaxSpl: {
+        if (const AnalysisResult<void> has = a.Has(Analysis::kMaximum); !has) {
+            c.missing = Sentence(c.graph, Wanted(has.ErrorCode()));
+            return;
+        }
+        c.series.push_back(SeriesOf(style, MaxSpl));
+        GraphSeries watts = SeriesOf(style, MaxPower);
+        watts.right = true;
+        watts.dashed = true;
+        watts.unit = kPowerUnit;
+        watts.format = "%.0f";
+        c.series.push_back(std::move(watts));
+        c.quantities = Analysis::kMaximum;
+        break;
     }
-    std::vector<GraphPoint> spl;
-    std::vector<GraphPoint> power;
-    spl.reserve(output->size());
-    power.reserve(output->size());
-    for (const MaximumOutputPoint& p : *output) {
-        spl.push_back({p.frequency, p.spl});
-        power.push_back({p.frequency, p.power});
+    case Graph::Excursion:
+        c.series.push_back(SeriesOf(style, Excursion));
+        c.quantities = Analysis::kExcursion;
+        break;
+    case Graph::Velocity:
+        for (const bool second : {false, true}) {
+            const Analysis::Quantity port = second ? Analysis::kPort2 : Analysis::kPort1;
+            if (!a.Has(port))
+                continue;
+            GraphSeries s = SeriesOf(style, second ? Port2 : Port1);
+            s.dashed = second;
+            s.label = second ? "(port 2)" : "(port 1)";
+            c.series.push_back(std::move(s));
+            c.quantities |= port;
+        }
+        if (c.series.empty()) {
+            // A vented chamber lacks only its port's size, which the user can give.
+            const AnalysisResult<void> has = a.Has(Analysis::kPort1);
+            const std::string& text = has.Message();
+            const std::size_t more = text.find(". ");
+            c.missing = Sentence(c.graph, Wanted(AnalysisProblem::NoPort)) +
+                        (more == std::string::npos ? "" : text.substr(more + 1));
+        }
+        break;
+    case Graph::Impedance: {
+        if (const AnalysisResult<void> has = a.Has(Analysis::kImpedance); !has) {
+            c.missing = Sentence(c.graph, Wanted(has.ErrorCode()));
+            return;
+        }
+        c.series.push_back(SeriesOf(style, Ohms));
+        GraphSeries phase = SeriesOf(style, Degrees);
+        phase.right = true;
+        phase.dashed = true;
+        phase.unit = kPhaseUnit;
+        phase.format = kPhaseFormat;
+        c.series.push_back(std::move(phase));
+        c.quantities = Analysis::kImpedance;
+        break;
     }
-    const GraphStyle& style = StyleOf(Graph::MaxSpl);
-    c.series.push_back(SeriesOf(style, std::move(spl)));
-    GraphSeries watts = SeriesOf(style, std::move(power));
-    watts.right = true;
-    watts.dashed = true;
-    watts.unit = kPowerUnit;
-    watts.format = "%.0f";
-    c.series.push_back(std::move(watts));
-    // What the box can play at the low end of its passband: at f3, where the
-    // level at the input power first comes within 3 dB of its highest.
-    const AnalysisCurve atInput = a.Spl();
-    double loudest = -std::numeric_limits<double>::infinity();
-    for (const AnalysisPoint& p : atInput) {
-        if (std::isfinite(p.value))
-            loudest = std::max(loudest, p.value);
-    }
-    for (std::size_t i = 0; i < atInput.size() && i < c.series[0].points.size(); ++i) {
-        if (!(atInput[i].value >= loudest - 3))
-            continue;
-        const GraphPoint& at = c.series[0].points[i];
-        c.figure = Printf("Maximum SPL %.1f dB at f3 %d Hz (%.0f W)", at.value, at.frequency,
-                          c.series[1].points[i].value);
+    case Graph::Delay:
+        c.series.push_back(SeriesOf(style, Delay));
+        c.quantities = Analysis::kDelay;
         break;
     }
 }
 
-void AddExcursion(GraphCurves& c, const Analysis& a, const SpeakerDesign& design) {
-    c.series.push_back(SeriesOf(StyleOf(Graph::Excursion), PointsOf(a.Excursion())));
-    const bool xmaxGiven = IsGiven(design.m_xmax);
-    const double xmaxMm = design.m_xmax * Units::kMillimetresPerInch;
-    if (xmaxGiven)
-        c.reference = xmaxMm;
-    if (const GraphPoint* peak = Extreme(c.series[0].points, true)) {
-        c.figure = Printf("Peak excursion %.1f mm at %d Hz", peak->value, peak->frequency);
-        if (xmaxGiven)
-            c.figure += Printf(" (Xmax %.2f mm)", xmaxMm);
-        c.figure += " at " + PowerText(a.Power());
-    }
-}
-
-void AddVelocity(GraphCurves& c, const Analysis& a) {
-    const GraphStyle& style = StyleOf(Graph::Velocity);
-    const GraphPoint* fastest = nullptr;
-    const char* fastestPort = "";
-    for (const auto& [chamber, label] :
-         {std::pair{Chamber::One, "(port 1)"}, std::pair{Chamber::Two, "(port 2)"}}) {
-        const AnalysisResult<AnalysisCurve> v = a.PortVelocity(chamber);
-        if (!v)
-            continue;
-        GraphSeries s = SeriesOf(style, PointsOf(*v));
-        s.dashed = chamber == Chamber::Two;
-        s.label = label;
-        c.series.push_back(std::move(s));
-    }
-    if (c.series.empty()) {
-        c.missing = Sentence(c.graph, Wanted(AnalysisProblem::NoPort));
-        return;
-    }
-    for (const GraphSeries& s : c.series) {
-        const GraphPoint* peak = Extreme(s.points, true);
-        if (peak != nullptr && (fastest == nullptr || peak->value > fastest->value)) {
-            fastest = peak;
-            fastestPort = s.label.c_str();
+// One pass over the sweep for each series' highest value and the figure.
+void Summarise(GraphCurves& c, const Analysis& a, const SpeakerDesign& design) {
+    std::vector<Peak> peaks(c.series.size());
+    Peak loudest; // the SPL at the input power, for the maximum SPL's f3
+    ImpedanceMinimum zmin;
+    const unsigned quantities = c.quantities | (c.graph == Graph::MaxSpl ? Analysis::kSpl : 0U);
+    ForEachBlock(a, quantities, [&](const AnalysisRow* rows, std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i) {
+            for (std::size_t s = 0; s < c.series.size(); ++s)
+                peaks[s].Take(c.series[s].pick(rows[i]), rows[i].frequency);
+            loudest.Take(rows[i].spl, rows[i].frequency);
+            if (c.graph == Graph::Impedance)
+                zmin.Take(rows[i].ohms, rows[i].frequency);
         }
-    }
-    c.reference = kPortVelocityLimit;
-    if (fastest != nullptr) {
-        c.figure = Printf("Port velocity %.0f m/s at %d Hz", fastest->value, fastest->frequency);
-        if (c.series.size() > 1)
-            c.figure += std::string(" ") + fastestPort;
-    }
-}
-
-void AddImpedance(GraphCurves& c, const Analysis& a) {
-    const AnalysisResult<ImpedanceCurve> z = a.Impedance();
-    if (!z) {
-        c.missing = Sentence(c.graph, Wanted(z.ErrorCode()));
+        return true;
+    });
+    for (std::size_t s = 0; s < c.series.size(); ++s)
+        c.series[s].largest = peaks[s].value;
+    if (peaks.empty() || !peaks[0].found)
         return;
+    const Peak& peak = peaks[0];
+    switch (c.graph) {
+    case Graph::Response:
+        break;
+    case Graph::Spl:
+        c.figure = Printf("Peak SPL %.1f dB at %d Hz at ", peak.value, peak.frequency) +
+                   PowerText(a.Power());
+        break;
+    case Graph::MaxSpl:
+        // What the box can play at the low end of its passband: at f3, where
+        // the level at the input power first comes within 3 dB of its highest.
+        ForEachBlock(a, quantities, [&](const AnalysisRow* rows, std::size_t count) {
+            for (std::size_t i = 0; i < count; ++i) {
+                if (rows[i].spl >= loudest.value - 3 && std::isfinite(rows[i].maxSpl)) {
+                    c.figure = Printf("Maximum SPL %.1f dB at f3 %d Hz (%.0f W; lumped model, "
+                                      "thermal and excursion limits)",
+                                      rows[i].maxSpl, rows[i].frequency, rows[i].maxPower);
+                    return false;
+                }
+            }
+            return true;
+        });
+        break;
+    case Graph::Excursion:
+        c.figure = Printf("Peak excursion %.1f mm at %d Hz", peak.value, peak.frequency);
+        if (IsGiven(design.m_xmax))
+            c.figure += Printf(" (Xmax %.2f mm)", design.m_xmax * Units::kMillimetresPerInch);
+        c.figure += " at " + PowerText(a.Power());
+        break;
+    case Graph::Velocity: {
+        std::size_t fastest = 0;
+        for (std::size_t s = 1; s < peaks.size(); ++s) {
+            if (peaks[s].found && peaks[s].value > peaks[fastest].value)
+                fastest = s;
+        }
+        c.figure = Printf("Port velocity %.0f m/s at %d Hz", peaks[fastest].value,
+                          peaks[fastest].frequency);
+        if (c.series.size() > 1)
+            c.figure += " " + c.series[fastest].label;
+        break;
     }
-    std::vector<GraphPoint> ohms;
-    std::vector<GraphPoint> degrees;
-    ohms.reserve(z->size());
-    degrees.reserve(z->size());
-    for (const ImpedancePoint& p : *z) {
-        ohms.push_back({p.frequency, p.ohms});
-        degrees.push_back({p.frequency, p.degrees});
+    case Graph::Impedance:
+        if (const auto low = zmin.Minimum())
+            c.figure = Printf("Zmin %.1f \u03a9 at %d Hz", low->first, low->second);
+        break;
+    case Graph::Delay:
+        c.figure = Printf("Peak group delay %.1f ms at %d Hz", peak.value, peak.frequency);
+        break;
     }
-    c.series.push_back(SeriesOf(StyleOf(Graph::Impedance), std::move(ohms)));
-    GraphSeries phase = SeriesOf(StyleOf(Graph::Impedance), std::move(degrees));
-    phase.right = true;
-    phase.dashed = true;
-    phase.unit = kPhaseUnit;
-    phase.format = kPhaseFormat;
-    c.series.push_back(std::move(phase));
-    // Zmin is the lowest magnitude above the resonance peak.
-    const std::vector<GraphPoint>& m = c.series[0].points;
-    if (const GraphPoint* peak = Extreme(m, true)) {
-        const std::vector<GraphPoint> above(m.begin() + (peak - m.data()), m.end());
-        if (const GraphPoint* low = Extreme(above, false))
-            c.figure = Printf("Zmin %.1f \u03a9 at %d Hz", low->value, low->frequency);
-    }
-}
-
-void AddDelay(GraphCurves& c, const Analysis& a) {
-    c.series.push_back(SeriesOf(StyleOf(Graph::Delay), PointsOf(a.GroupDelay())));
-    if (const GraphPoint* peak = Extreme(c.series[0].points, true))
-        c.figure = Printf("Peak group delay %.1f ms at %d Hz", peak->value, peak->frequency);
 }
 
 // The 1, 2, 5 times a power of ten at or above x.
@@ -330,10 +417,8 @@ double NiceStep(double x) {
 double Largest(const GraphCurves& curves, bool right) {
     double largest = -std::numeric_limits<double>::infinity();
     for (const GraphSeries& s : curves.series) {
-        if (s.right != right)
-            continue;
-        if (const GraphPoint* p = Extreme(s.points, true))
-            largest = std::max(largest, p->value);
+        if (s.right == right)
+            largest = std::max(largest, s.largest);
     }
     return largest;
 }
@@ -348,40 +433,54 @@ std::string Value(const char* format, double value) {
 
 } // namespace
 
+void GraphCurves::Values(int64_t first, std::size_t count, std::vector<double>& values) const {
+    values.resize(series.size() * count);
+    if (analysis) {
+        std::vector<AnalysisRow> rows(count);
+        analysis->Rows(first, rows, quantities);
+        for (std::size_t s = 0; s < series.size(); ++s) {
+            for (std::size_t i = 0; i < count; ++i)
+                values[s * count + i] = series[s].pick(rows[i]);
+        }
+        return;
+    }
+    if (series.empty())
+        return;
+    std::vector<double> frequencies(count);
+    for (std::size_t i = 0; i < count; ++i)
+        frequencies[i] = static_cast<double>(first + static_cast<int64_t>(i));
+    const SealedAlignment alignment =
+        design.Kind() == BoxKind::Sealed ? ComputeSealedAlignment(design) : SealedAlignment{};
+    const std::vector<double> levels = LevelsAt(design, alignment, frequencies);
+    std::copy(levels.begin(), levels.end(), values.begin());
+}
+
 GraphCurves ComputeGraphCurves(Graph graph, const SpeakerDesign& design) {
     GraphCurves c;
     c.graph = graph;
+    c.sweep = ComputeSweepRange(design);
     if (graph == Graph::Response) {
-        AddResponse(c, design);
+        if (design.Kind() != BoxKind::Unknown)
+            c.series.push_back(SeriesOf(StyleOf(Graph::Response), nullptr));
+        c.design = design;
         return c;
     }
-    const AnalysisResult<Analysis> analysis = Analysis::Prepare(design);
+    AnalysisResult<Analysis> analysis = Analysis::Prepare(design);
     if (!analysis) {
-        c.missing = PrepareProblem(graph, design, analysis.ErrorCode());
+        c.missing = PrepareProblem(graph, design, analysis.Error());
         return c;
     }
-    switch (graph) {
-    case Graph::Response:
-        break;
-    case Graph::Spl:
-        AddSpl(c, *analysis);
-        break;
-    case Graph::MaxSpl:
-        AddMaxSpl(c, *analysis);
-        break;
-    case Graph::Excursion:
-        AddExcursion(c, *analysis, design);
-        break;
-    case Graph::Velocity:
-        AddVelocity(c, *analysis);
-        break;
-    case Graph::Impedance:
-        AddImpedance(c, *analysis);
-        break;
-    case Graph::Delay:
-        AddDelay(c, *analysis);
-        break;
+    AddSeries(c, *analysis);
+    if (!c.missing.empty()) {
+        c.series.clear();
+        return c;
     }
+    if (graph == Graph::Excursion && IsGiven(design.m_xmax))
+        c.reference = design.m_xmax * Units::kMillimetresPerInch;
+    if (graph == Graph::Velocity)
+        c.reference = kPortVelocityLimit;
+    Summarise(c, *analysis, design);
+    c.analysis = *std::move(analysis);
     return c;
 }
 
@@ -416,22 +515,22 @@ GraphAxes AxesForGraph(const GraphCurves& curves, int dbPerDiv) {
 }
 
 std::string ReadoutText(const GraphCurves& curves, double frequency) {
-    if (curves.series.empty() || curves.series[0].points.empty() || !std::isfinite(frequency))
+    if (curves.series.empty() || !std::isfinite(frequency))
         return {};
     const auto f = static_cast<int64_t>(std::llround(std::clamp(frequency, -1e9, 1e9)));
+    if (f < curves.sweep.first || f >= curves.sweep.last)
+        return {};
+    std::vector<double> values;
+    curves.Values(f, 1, values);
     std::string text;
-    for (const GraphSeries& s : curves.series) {
-        if (s.points.empty())
-            continue;
-        const int64_t index = f - s.points.front().frequency;
-        if (index < 0 || index >= static_cast<int64_t>(s.points.size()))
-            return {};
-        const double value = s.points[static_cast<std::size_t>(index)].value;
-        text += "   " + Value(s.format, value);
+    for (std::size_t s = 0; s < curves.series.size(); ++s) {
+        const GraphSeries& series = curves.series[s];
+        text += "   " + Value(series.format, values[s]);
         // A degree sign follows its number directly.
-        text += std::string(s.unit) == kPhaseUnit ? s.unit : std::string(" ") + s.unit;
-        if (!s.label.empty())
-            text += " " + s.label;
+        text +=
+            std::string(series.unit) == kPhaseUnit ? series.unit : std::string(" ") + series.unit;
+        if (!series.label.empty())
+            text += " " + series.label;
     }
     return Printf("%lld Hz", static_cast<long long>(f)) + text;
 }

@@ -2,9 +2,11 @@
 #pragma once
 
 #include "core/design/SpeakerDesign.h"
+#include "core/model/Analysis.h"
 #include "core/plot/Graph.h"
 
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,22 +31,21 @@ struct GraphAxes {
     std::optional<LevelAxis> right;
 };
 
-struct GraphPoint {
-    int32_t frequency; // whole hertz
-    double value;
-};
-
-// One curve of a graph.
+// One curve of a graph: how it is drawn and read out, and its highest value.
 struct GraphSeries {
-    std::vector<GraphPoint> points;
     bool right = false;  // on the right-hand axis
     bool dashed = false; // the second quantity or chamber
     const char* unit = "";
     const char* format = "%.1f"; // of the read-out
     std::string label;           // after its value in the read-out, e.g. "(port 1)"
+    double largest = -std::numeric_limits<double>::infinity(); // highest finite value
+    // Which quantity of the analysis it shows; none for the response.
+    double (*pick)(const AnalysisRow&) = nullptr;
 };
 
-// What a graph shows for one design.
+// What a graph shows for one design. Its values are worked out when asked
+// for, a block of frequencies at a time, so that a sweep of any length costs
+// memory for one block only.
 struct GraphCurves {
     Graph graph = Graph::Response;
     // The sentence the plot area shows instead, naming what is missing; empty
@@ -53,12 +54,26 @@ struct GraphCurves {
     std::vector<GraphSeries> series;
     std::optional<double> reference; // a dashed red line at this left-axis value
     std::string figure;              // the graph's most useful figure, one line
+    SweepRange sweep;
+
+    // The values of every series at the whole frequencies [first, first +
+    // count) of the sweep, series after series: values[s·count + i].
+    void Values(int64_t first, std::size_t count, std::vector<double>& values) const;
+
+    // Where the values come from: the analysis, or the response model of the
+    // design (after its automatic values).
+    std::optional<Analysis> analysis;
+    unsigned quantities = 0;
+    SpeakerDesign design;
 };
 
 // The curves of a graph for a design whose automatic values are applied (a
 // stored F1 of at least 0.1 counts as entered). For Response: the response
 // curve only, for the read-out; its figure lines are the output limits'.
 GraphCurves ComputeGraphCurves(Graph graph, const SpeakerDesign& design);
+
+// How many frequencies a caller of GraphCurves::Values takes at a time.
+inline constexpr std::size_t kGraphBlock = 4096;
 
 // The axes of a graph at an Amplitude preset (1, 2, 5 or 10 for the four
 // entries of the Options menu; anything else is the first). Every axis has

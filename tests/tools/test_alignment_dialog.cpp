@@ -72,12 +72,12 @@ private slots:
             QCOMPARE(Row(&dlg, "sealedTable", 1),
                      QString("0.707 %1 53.0 53.1 0.00").arg(Printf("%.2f", v1).c_str()));
             QCOMPARE(Child(&dlg, "volume")->text(), metric ? "56.633693184" : "2.");
-            const Alignment::Outcome two = Alignment::Vented(kReference, 2, 0.5);
+            const Alignment::RowResult two = Alignment::Vented(kReference, 2, 0.5);
             QCOMPARE(Label(&dlg, "ventedResult"), QString("F1 %1 Hz    f3 %2 Hz    Peak 0.50 dB")
-                                                      .arg(Hz(two.row.f1), Hz(two.row.f3)));
+                                                      .arg(Hz(two->f1), Hz(two->f3)));
             QCOMPARE(Label(&dlg, "choice"),
                      QString("Apply: Vented, V1 %1, F1 %2 Hz")
-                         .arg(metric ? "56.63 L" : "2.00 ft3", Hz(two.row.f1)));
+                         .arg(metric ? "56.63 L" : "2.00 ft3", Hz(two->f1)));
             // The smallest box of the table cannot keep this driver within 0.5 dB.
             QVERIFY(Row(&dlg, "ventedTable", 0).endsWith(" n/a n/a n/a"));
             QCOMPARE(ClickRow(&dlg, "ventedTable"), -1); // 2 ft3 is no row of the table
@@ -95,13 +95,13 @@ private slots:
         QTest::addColumn<double>("ripple");
         QTest::addColumn<double>("v1");
         QTest::addColumn<double>("f1"); // none: sealed
-        const Alignment::Outcome q707 = Alignment::Sealed(kReference, 0.707);
-        const Alignment::Outcome q12 = Alignment::Sealed(kReference, 1.2);
+        const Alignment::RowResult q707 = Alignment::Sealed(kReference, 0.707);
+        const Alignment::RowResult q12 = Alignment::Sealed(kReference, 1.2);
         const auto vented = [](double v, double ripple) {
-            return Alignment::Vented(kReference, v, ripple).row.f1;
+            return Alignment::Vented(kReference, v, ripple)->f1;
         };
-        QTest::newRow("sealed row") << "sealedTable 1" << 0.5 << q707.row.v1 << q707.row.f1;
-        QTest::newRow("typed Qtc") << "qtc 1.2" << 0.5 << q12.row.v1 << q12.row.f1;
+        QTest::newRow("sealed row") << "sealedTable 1" << 0.5 << q707->v1 << q707->f1;
+        QTest::newRow("typed Qtc") << "qtc 1.2" << 0.5 << q12->v1 << q12->f1;
         QTest::newRow("vented row") << "ventedTable 2" << 0.5 << 1.5 << vented(1.5, 0.5);
         QTest::newRow("n/a row") << "ventedTable 0" << 0.5 << 3.0 << vented(3, 0.5);
         QTest::newRow("typed volume") << "volume 2.5" << 0.5 << 2.5 << vented(2.5, 0.5);
@@ -189,7 +189,7 @@ private slots:
             QCOMPARE(host.Enabled() + QString::number(host.CheckedBox()), QString("110011"));
             // Through the form's text, as every plotted value goes.
             QVERIFY(std::fabs(d.m_v1 / v1 - 1) < 1e-14);
-            QVERIFY(std::fabs(d.m_f1 / Alignment::Vented(kReference, v1, 0.5).row.f1 - 1) < 1e-14);
+            QVERIFY(std::fabs(d.m_f1 / Alignment::Vented(kReference, v1, 0.5)->f1 - 1) < 1e-14);
             QCOMPARE(host.Edit(COrvaneView::Field::V1)->text(), typed.isEmpty() ? "1.5" : typed);
             QCOMPARE(host.Edit(COrvaneView::Field::V1)->cursorPosition(), 0);
             QVERIFY(host.view->F1Entered() && host.doc.IsModified());

@@ -200,9 +200,11 @@ private slots:
         const SpeakerDesign design = Analysed(BoxKind::Sealed);
         for (const Graph graph : {Graph::Spl, Graph::MaxSpl}) {
             const GraphCurves curves = ComputeGraphCurves(graph, design);
-            double largest = -1e9;
-            for (const GraphPoint& p : curves.series.at(0).points)
-                largest = std::max(largest, p.value);
+            std::vector<double> values;
+            curves.Values(curves.sweep.first, std::size_t(curves.sweep.last - curves.sweep.first),
+                          values);
+            const double largest = *std::max_element(
+                values.begin(), values.begin() + (curves.sweep.last - curves.sweep.first));
             for (const int dbPerDiv : {1, 5}) {
                 const LevelAxis axis = AxesForGraph(curves, dbPerDiv).left;
                 const double top = axis.bottom + axis.span;
@@ -238,6 +240,10 @@ private slots:
         QTest::newRow("excursion, Qes at Qts") << int(Graph::Excursion)
                                                << "Cone excursion needs the cone diameter and Qes "
                                                   "(entered, or from the efficiency) above Qts.";
+        QTest::newRow("velocity, no port diameter")
+            << int(Graph::Velocity)
+            << "Port air velocity needs a vented chamber with a port diameter. Enter the port "
+               "diameter in Options \u25b8 Analysis Settings.";
     }
     void missingValueSentence() {
         QFETCH(int, graph);
@@ -246,6 +252,8 @@ private slots:
             design = ReferenceDesign(BoxKind::Sealed);
         if (QTest::currentDataTag() == QByteArray("excursion, Qes at Qts"))
             design.m_extras.qes = design.m_qts;
+        if (QTest::currentDataTag() == QByteArray("velocity, no port diameter"))
+            design = AnalysedDesign(BoxKind::Vented);
         design.m_extras.re.reset();
         design.m_extras.pe.reset();
         design.m_xmax = 0;
@@ -257,18 +265,18 @@ private slots:
     }
 
     // The read-out at 20 Hz of the analysis's reference sealed box (SPL
-    // 71.3621 dB, 1.01068 mm, 7.04845 Ω at 22.8404°, 4.90763 ms, 39.4747 W
+    // 71.2675 dB, 0.999733 mm, 7.03558 Ω at 22.2784°, 4.90763 ms, 40.3441 W
     // for 87.3253 dB), rounded to whole hertz from the pointer's frequency.
     void readout_data() {
         QTest::addColumn<int>("graph");
         QTest::addColumn<double>("frequency");
         QTest::addColumn<QString>("text");
-        QTest::newRow("spl") << int(Graph::Spl) << 20.4 << "20 Hz   71.4 dB SPL";
-        QTest::newRow("excursion") << int(Graph::Excursion) << 19.6 << "20 Hz   1.01 mm";
+        QTest::newRow("spl") << int(Graph::Spl) << 20.4 << "20 Hz   71.3 dB SPL";
+        QTest::newRow("excursion") << int(Graph::Excursion) << 19.6 << "20 Hz   1.00 mm";
         QTest::newRow("impedance")
-            << int(Graph::Impedance) << 20.0 << "20 Hz   7.0 \u03a9   23\u00b0";
+            << int(Graph::Impedance) << 20.0 << "20 Hz   7.0 \u03a9   22\u00b0";
         QTest::newRow("delay") << int(Graph::Delay) << 20.0 << "20 Hz   4.9 ms";
-        QTest::newRow("max spl") << int(Graph::MaxSpl) << 20.0 << "20 Hz   87.3 dB SPL   39 W";
+        QTest::newRow("max spl") << int(Graph::MaxSpl) << 20.0 << "20 Hz   87.3 dB SPL   40 W";
         QTest::newRow("below the sweep") << int(Graph::Spl) << 19.4 << "";
     }
     void readout() {
@@ -308,8 +316,18 @@ private slots:
                  std::string("Zmin 6.0 \u03a9 at 1999 Hz"));
         const std::string most =
             ComputeGraphCurves(Graph::MaxSpl, Analysed(BoxKind::Sealed)).figure;
-        QVERIFY2(most.rfind("Maximum SPL ", 0) == 0 && most.find(" dB at f3 ") != std::string::npos,
+        QVERIFY2(most.rfind("Maximum SPL ", 0) == 0 && most.find(" dB at f3 ") != std::string::npos &&
+                     most.ends_with(" W; lumped model, thermal and excursion limits)"),
                  most.c_str());
+        // With Le the magnitude rises again above its minimum: Zmin is where it turns.
+        SpeakerDesign z = Analysed(BoxKind::Sealed);
+        z.m_extras.le = 1;
+        z.m_freqHigh = 20001;
+        int at = 0;
+        QVERIFY(std::sscanf(ComputeGraphCurves(Graph::Impedance, z).figure.c_str(),
+                            "Zmin 6.%*d \u03a9 at %d Hz", &at) == 1);
+        const Analysis a = *Analysis::Prepare(z);
+        QVERIFY(a.Row(at - 1).ohms > a.Row(at).ohms && a.Row(at + 1).ohms > a.Row(at).ohms);
         QVERIFY(Draw(Analysed(BoxKind::Sealed), Graph::Excursion, 1, 1200)
                     .Texts()
                     .contains("450,12 " + QString::fromStdString(excursion)));
@@ -324,6 +342,7 @@ private slots:
                     .Texts()
                     .contains("450,12 " + QString::fromStdString(excursion)));
     }
+
 };
 
 QTEST_APPLESS_MAIN(TestGraphs)
