@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -33,6 +34,17 @@ double ResidentMiB() {
     statm >> pages >> resident;
     return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1 << 20);
 }
+
+// Counts the paint events of the widget it watches.
+class PaintCounter : public QObject {
+public:
+    int count = 0;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            ++count;
+        return QObject::eventFilter(watched, event);
+    }
+};
 
 // Shows the dialog and waits for its first paint.
 void ShowPainted(CDriverLibraryDlg& dlg) {
@@ -104,13 +116,21 @@ private slots:
         QCOMPARE(dlg.Model()->rowCount(), kDrivers);
 
         // Typed, then taken back one key at a time: narrowing and widening.
-        std::vector<double> times;
+        // Each keystroke is measured with the paint it causes (the table, the
+        // search box, the count), which the event loop does at once; the
+        // table must have painted.
+        PaintCounter painted;
+        dlg.Table()->viewport()->installEventFilter(&painted);
+        std::vector<double> times, cpu;
         auto key = [&](auto press) {
+            const int paints = painted.count;
             const double start = bench::NowMs(CLOCK_MONOTONIC);
+            const double cpuStart = bench::NowMs(CLOCK_THREAD_CPUTIME_ID);
             press();
-            dlg.repaint(); // the paint the keystroke causes, now
             QApplication::processEvents();
+            cpu.push_back(bench::NowMs(CLOCK_THREAD_CPUTIME_ID) - cpuStart);
             times.push_back(bench::NowMs(CLOCK_MONOTONIC) - start);
+            QVERIFY(painted.count > paints);
         };
         for (const QString& query : {QStringLiteral("dayton b12 paper"), QStringLiteral("seas"),
                                      QStringLiteral("cone 4")}) {
@@ -124,10 +144,13 @@ private slots:
             }
         }
         std::sort(times.begin(), times.end());
+        std::sort(cpu.begin(), cpu.end());
         const size_t n = times.size();
-        std::printf("RESULT keystrokes: %zu over %d drivers: median %.2f ms, 99th percentile "
-                    "%.2f ms, slowest %.2f ms (target: 8 ms at the 99th percentile)\n",
-                    n, kDrivers, times[n / 2], times[n * 99 / 100], times.back());
+        std::printf("RESULT keystrokes: %zu over %d drivers: wall median %.2f ms, 99th percentile "
+                    "%.2f ms, slowest %.2f ms; cpu median %.2f ms, 99th percentile %.2f ms "
+                    "(target: 8 ms at the 99th percentile)\n",
+                    n, kDrivers, times[n / 2], times[n * 99 / 100], times.back(), cpu[n / 2],
+                    cpu[n * 99 / 100]);
     }
 };
 

@@ -2,6 +2,7 @@
 // orvane-cli new -o FILE [options]: writes a new design with the given values
 // in place of the defaults.
 #include "cli/CliCommand.h"
+#include "cli/CliLibrary.h"
 #include "cli/DriverOption.h"
 #include "core/design/COrvaneDoc.h"
 #include "core/design/DesignExtension.h"
@@ -158,6 +159,8 @@ int RunNew(const CliArgs& args) {
     if (const auto error = ReadExtraOptions(args, *units, design.m_extras))
         return CliUsageError(*error);
 
+    if (RefuseLibraryOutput(args, args.options.at("o")))
+        return 1;
     if (const FileResult saved = doc.Save(args.options.at("o")); !saved) {
         std::fprintf(stderr, "%s\n", saved.Message().c_str());
         return 1;

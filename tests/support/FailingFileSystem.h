@@ -4,15 +4,17 @@
 #include "core/files/FileSystem.h"
 
 #include <cerrno>
+#include <unistd.h>
 
 namespace orvane {
 
 // Makes one step of reading or writing fail as a full disk or a failing drive
 // would, while it is in use. A failing write first writes part of the bytes,
-// as a disk that fills up does.
+// as a disk that fills up does. Access makes every path read-only (access
+// fails with the error), Room reports a file system without a free block.
 class FailingFileSystem : public FileSystem {
 public:
-    enum class Step { CreateTemp, Read, Write, Flush, Close, Rename };
+    enum class Step { CreateTemp, Read, Write, Flush, Close, Rename, Access, Room };
 
     FailingFileSystem(Step step, int error) : m_step(step), m_error(error), m_scope(*this) {}
 
@@ -39,6 +41,15 @@ public:
     }
     int Rename(const char* from, const char* to) override {
         return Fail(Step::Rename) ? -1 : FileSystem::Rename(from, to);
+    }
+    int Access(const char* path, int mode) override {
+        return (mode & W_OK) != 0 && Fail(Step::Access) ? -1 : FileSystem::Access(path, mode);
+    }
+    int StatVfs(const char* path, struct statvfs* out) override {
+        const int result = FileSystem::StatVfs(path, out);
+        if (result == 0 && m_step == Step::Room)
+            out->f_bavail = 0;
+        return result;
     }
 
 private:
