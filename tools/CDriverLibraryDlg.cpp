@@ -25,9 +25,13 @@
 #include <QScreen>
 #include <QStyle>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace orvane {
 
@@ -195,7 +199,14 @@ bool CDriverLibraryDlg::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-CDriverLibraryDlg::~CDriverLibraryDlg() = default;
+CDriverLibraryDlg::~CDriverLibraryDlg() {
+    // A large library leaves the heap with free memory between blocks that
+    // are still in use, which the allocator keeps: give it back to the
+    // system once the dialog and all it held are gone.
+#ifdef __GLIBC__
+    QTimer::singleShot(0, [] { malloc_trim(0); });
+#endif
+}
 
 void CDriverLibraryDlg::Connect() {
     m_lastImport = StoreChanges{};

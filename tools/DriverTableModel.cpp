@@ -72,6 +72,23 @@ QString Header(int column) {
     }
 }
 
+// Puts each row at the place its rank gives (the other way round when
+// descending); false, with the rows as they were, unless every row has a
+// rank of its own.
+bool PlaceByRank(std::vector<DriverRows::Row>& rows, bool descending) {
+    const std::size_t n = rows.size();
+    std::vector<DriverRows::Row> placed(n);
+    std::vector<char> filled(n, 0);
+    for (const DriverRows::Row& row : rows) {
+        if (row.rank >= n || filled[row.rank] != 0)
+            return false;
+        filled[row.rank] = 1;
+        placed[descending ? n - 1 - row.rank : row.rank] = row;
+    }
+    rows = std::move(placed);
+    return true;
+}
+
 std::optional<double> Given(double value) {
     return std::isnan(value) ? std::nullopt : std::optional<double>(value);
 }
@@ -83,6 +100,7 @@ void DriverRows::Add(const DriverEntry& e) {
     row.id = e.id;
     row.rank = kUnranked;
     row.text = static_cast<std::uint32_t>(m_texts.size());
+    row.haystack = static_cast<std::uint32_t>(m_haystacks.size());
     row.makerSize = static_cast<std::uint32_t>(e.maker.size());
     row.modelSize = static_cast<std::uint32_t>(e.model.size());
     row.notesSize = static_cast<std::uint32_t>(e.notes.size());
@@ -98,10 +116,24 @@ void DriverRows::Add(const DriverEntry& e) {
     m_texts.append(e.maker).append(1, '\n').append(e.model).append(1, '\n').append(e.notes);
     DriverQuery::AppendHaystack(m_haystacks, e.maker, e.model, e.notes);
     m_rows.back().characters =
-        DriverQuery::Characters(std::string_view(m_haystacks).substr(m_rows.back().text));
+        DriverQuery::Characters(std::string_view(m_haystacks).substr(m_rows.back().haystack));
 }
 
 void DriverRows::SetNameOrder(const std::vector<std::int64_t>& ids) {
+    // The numbers are the table's row ids, mostly dense: looked up in a table
+    // by number where they are, else in a list sorted by number.
+    const auto [least, most] = std::minmax_element(ids.begin(), ids.end());
+    if (!ids.empty() && *least >= 0 &&
+        *most < static_cast<std::int64_t>(4 * ids.size() + 1024)) {
+        std::vector<std::uint32_t> rankOf(static_cast<std::size_t>(*most) + 1, kUnranked);
+        for (std::size_t i = 0; i < ids.size(); ++i)
+            rankOf[static_cast<std::size_t>(ids[i])] = static_cast<std::uint32_t>(i);
+        for (Row& row : m_rows) {
+            row.rank = row.id >= 0 && row.id <= *most ? rankOf[static_cast<std::size_t>(row.id)]
+                                                      : kUnranked;
+        }
+        return;
+    }
     std::vector<std::pair<std::int64_t, std::uint32_t>> ranks; // by id
     ranks.reserve(ids.size());
     for (std::size_t i = 0; i < ids.size(); ++i)
@@ -154,7 +186,7 @@ void DriverTableModel::Find(const std::string& text) {
         if (!query.MayMatch(row.characters))
             continue;
         const std::size_t size = row.makerSize + row.modelSize + row.notesSize + 2;
-        if (decided || query.MatchesHaystack(haystacks.substr(row.text, size)))
+        if (decided || query.MatchesHaystack(haystacks.substr(row.haystack, size)))
             shown.push_back(i);
     }
     if (m_searches.size() == kKeptSearches)
@@ -205,8 +237,8 @@ std::string_view DriverTableModel::Text(const DriverRows::Row& row, int column) 
 
 std::string_view DriverTableModel::Folded(const DriverRows::Row& row, int column) const {
     const std::string_view folded(m_data.m_haystacks);
-    return column == Maker ? folded.substr(row.text, row.makerSize)
-                           : folded.substr(row.text + row.makerSize + 1, row.modelSize);
+    return column == Maker ? folded.substr(row.haystack, row.makerSize)
+                           : folded.substr(row.haystack + row.makerSize + 1, row.modelSize);
 }
 
 void DriverTableModel::SortAll() {
@@ -238,15 +270,27 @@ void DriverTableModel::SortAll() {
         return a.id < b.id;
     };
     std::vector<DriverRows::Row>& rows = m_data.m_rows;
-    // The library hands the drivers over by maker and model: no sort then.
-    if (m_sortOrder == Qt::AscendingOrder) {
-        if (!std::is_sorted(rows.begin(), rows.end(), before))
-            std::sort(rows.begin(), rows.end(), before);
-    } else {
-        const auto after = [&before](const auto& a, const auto& b) { return before(b, a); };
-        if (!std::is_sorted(rows.begin(), rows.end(), after))
+    const bool descending = m_sortOrder == Qt::DescendingOrder;
+    const auto after = [&before](const auto& a, const auto& b) { return before(b, a); };
+    if (descending ? std::is_sorted(rows.begin(), rows.end(), after)
+                   : std::is_sorted(rows.begin(), rows.end(), before))
+        return;
+    // By maker, each row's place is its rank in the library's order.
+    if (column != Maker || !PlaceByRank(rows, descending)) {
+        if (descending)
             std::sort(rows.begin(), rows.end(), after);
+        else
+            std::sort(rows.begin(), rows.end(), before);
     }
+    std::string haystacks;
+    haystacks.reserve(m_data.m_haystacks.size());
+    for (DriverRows::Row& row : rows) {
+        const std::size_t size = row.makerSize + row.modelSize + row.notesSize + 2;
+        const std::size_t from = row.haystack;
+        row.haystack = static_cast<std::uint32_t>(haystacks.size());
+        haystacks.append(m_data.m_haystacks, from, size);
+    }
+    m_data.m_haystacks = std::move(haystacks);
 }
 
 int DriverTableModel::rowCount(const QModelIndex& parent) const {
@@ -309,31 +353,39 @@ QStringList DriverTableModel::WidestTexts(int column) const {
     const std::vector<DriverRows::Row>& rows = m_data.m_rows;
     if (column == Maker || column == Model) {
         // The longest names in bytes; among them, the font finds the widest.
-        std::vector<std::pair<std::size_t, std::size_t>> longest; // size, row
+        std::vector<std::pair<std::size_t, std::size_t>> longest; // size, row: a heap
         for (std::size_t i = 0; i < rows.size(); ++i) {
             const std::size_t size = column == Maker ? rows[i].makerSize : rows[i].modelSize;
+            if (longest.size() == kMeasuredNames && size <= longest.front().first)
+                continue;
+            if (longest.size() == kMeasuredNames) {
+                std::pop_heap(longest.begin(), longest.end(), std::greater<>());
+                longest.pop_back();
+            }
             longest.emplace_back(size, i);
+            std::push_heap(longest.begin(), longest.end(), std::greater<>());
         }
-        const std::size_t kept = std::min(kMeasuredNames, longest.size());
-        std::partial_sort(longest.begin(), longest.begin() + static_cast<std::ptrdiff_t>(kept),
-                          longest.end(), std::greater<>());
-        for (std::size_t i = 0; i < kept; ++i)
-            texts << QString::fromUtf8(Text(rows[longest[i].second], column));
+        for (const auto& [size, row] : longest)
+            texts << QString::fromUtf8(Text(rows[row], column));
         return texts;
     }
     // "%.5g" of every value of a decade is at most as wide as that of
     // 1.2345 times its power of ten (digits are equally wide), and negative
-    // values add a sign: the decades the values span are enough.
+    // values add a sign: the decades the values span are enough. The units
+    // scale every value alike, so the extremes are converted alone.
     double low = std::numeric_limits<double>::infinity(), high = 0;
     bool negative = false;
+    const std::size_t at = ValueIndex(column);
     for (const DriverRows::Row& row : rows) {
-        const double value = std::fabs(Displayed(row.values[ValueIndex(column)], column));
-        if (std::isnan(value) || value == 0 || !std::isfinite(value))
+        const double value = std::fabs(row.values[at]);
+        if (!(value > 0) || !std::isfinite(value))
             continue;
         low = std::min(low, value);
         high = std::max(high, value);
-        negative = negative || row.values[ValueIndex(column)] < 0;
+        negative = negative || row.values[at] < 0;
     }
+    low = Displayed(low, column);
+    high = Displayed(high, column);
     if (high == 0)
         return texts;
     const int first = static_cast<int>(std::floor(std::log10(low)));

@@ -22,23 +22,27 @@ public:
     void SetNameOrder(const std::vector<std::int64_t>& ids);
     std::size_t Size() const { return m_rows.size(); }
 
-private:
-    friend class DriverTableModel;
     static constexpr std::size_t kValues = 7; // Fs .. Efficiency, in column order
     static constexpr std::uint32_t kUnranked = 0xffffffff;
     struct Row {
         std::int64_t id;
         std::uint32_t rank;      // in the order by name; kUnranked when not known
         std::uint32_t text;      // where its texts start in m_texts
+        std::uint32_t haystack;  // where its haystack starts in m_haystacks
         std::uint32_t makerSize; // maker "\n" model "\n" notes
         std::uint32_t modelSize;
         std::uint32_t notesSize;
         std::uint64_t characters;           // DriverQuery::Characters of its haystack
         std::array<double, kValues> values; // NaN: not given
     };
+
+private:
+    friend class DriverTableModel;
     std::vector<Row> m_rows;
     std::string m_texts;
-    std::string m_haystacks; // m_texts folded for the search (DriverQuery)
+    // The texts folded for the search (DriverQuery), in the order of the
+    // rows, so that a search reads them from start to end.
+    std::string m_haystacks;
 };
 
 // The library dialog's table: every driver in memory, sorted by a column, and
@@ -89,6 +93,7 @@ private:
     std::string_view Text(const DriverRows::Row& row, int column) const;
     // Maker or model folded to lower case, for sorting.
     std::string_view Folded(const DriverRows::Row& row, int column) const;
+    // Sorts the rows and lays their haystacks out in the new order.
     void SortAll();
     // Back to every driver, then the current query's.
     void Refilter();

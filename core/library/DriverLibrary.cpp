@@ -615,10 +615,10 @@ FileResult DriverLibrary::ForEach(std::string_view query,
             if (function)
                 sqlite3_create_function(db, "orvane_matches", 3, SQLITE_UTF8, nullptr, nullptr,
                                         nullptr, nullptr);
-            if (cache) {
+            if (cache)
                 Exec(db, "PRAGMA cache_size = -2000"); // SQLite's own
-                sqlite3_db_release_memory(db);
-            }
+            // What the pages of a whole library took goes back at once.
+            sqlite3_db_release_memory(db);
         }
     } scope{m_db, !words.Empty(), walk};
     if (scope.function &&
