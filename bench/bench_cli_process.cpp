@@ -9,6 +9,7 @@
 // of their CPU times.
 //
 //   bench_cli_process [--cli PATH] [--against PATH] [--runs N] [--floor PATH]
+#include "bench/BenchProcess.h"
 #include "core/design/DesignFile.h"
 #include "tests/support/ReferenceDesigns.h"
 
@@ -16,11 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
-#include <fcntl.h>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -28,66 +25,10 @@ using namespace orvane;
 
 namespace {
 
-struct Sample {
-    double wallMs = 0;
-    double cpuMs = 0;
-    long peakKiB = 0;
-    int status = -1;
-};
-
-double Now() {
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
-}
-
-// Runs the tool once with its output thrown away.
-Sample RunOnce(const std::string& tool, const std::vector<std::string>& args) {
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(tool.c_str()));
-    for (const std::string& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    Sample s;
-    const double start = Now();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        dup2(null, 2);
-        execv(tool.c_str(), argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    s.wallMs = Now() - start;
-    s.cpuMs = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
-              static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
-    s.peakKiB = usage.ru_maxrss;
-    s.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return s;
-}
-
-struct Summary {
-    double wallMs, cpuMs, peakMiB;
-    bool ok;
-};
-
-Summary Summarise(std::vector<Sample>& samples) {
-    std::vector<double> wall, cpu;
-    long peak = 0;
-    bool ok = true;
-    for (const Sample& s : samples) {
-        wall.push_back(s.wallMs);
-        cpu.push_back(s.cpuMs);
-        peak = std::max(peak, s.peakKiB);
-        ok = ok && s.status == 0;
-    }
-    std::sort(wall.begin(), wall.end());
-    std::sort(cpu.begin(), cpu.end());
-    return {wall[wall.size() / 2], cpu[cpu.size() / 2], static_cast<double>(peak) / 1024, ok};
-}
+using bench::RunOnce;
+using bench::Sample;
+using bench::Summarise;
+using bench::Summary;
 
 bool WriteDesign(const std::string& path, SpeakerDesign d, double low, double high) {
     d.m_freqLow = low;

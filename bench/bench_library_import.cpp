@@ -59,18 +59,17 @@ private slots:
 
         std::vector<qint64> times;
         for (int run = 0; run < 7; ++run) {
-            FileResult error = FileResult::Success();
-            auto library = DriverLibrary::Open(
-                dir.filePath(QString("lib%1.sqlite").arg(run)).toStdString(), error);
+            auto library =
+                DriverLibrary::Open(dir.filePath(QString("lib%1.sqlite").arg(run)).toStdString());
             QVERIFY(library);
-            ImportReport report;
             QElapsedTimer timer;
             timer.start();
-            QVERIFY(ImportDriverFile(*library, file.toStdString(), kind, DuplicatePolicy::Skip,
-                                     report));
+            const Result<ImportReport> report =
+                ImportDriverFile(**library, file.toStdString(), kind, DuplicatePolicy::Skip);
             times.push_back(timer.nsecsElapsed());
-            QCOMPARE(report.counts.added, 10000);
-            QVERIFY(report.refused.empty());
+            QVERIFY(report);
+            QCOMPARE(report->counts.added, 10000);
+            QVERIFY(report->refused.empty());
         }
         std::sort(times.begin(), times.end());
         qInfo("import of 10000 drivers (%zu KiB): median %.1f ms, fastest %.1f ms, slowest %.1f ms "

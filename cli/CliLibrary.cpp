@@ -16,11 +16,12 @@ std::string CliLibraryPath(const CliArgs& args) {
 }
 
 std::unique_ptr<DriverLibrary> OpenLibraryOrReport(const std::string& path) {
-    FileResult error = FileResult::Success();
-    std::unique_ptr<DriverLibrary> library = DriverLibrary::Open(path, error);
-    if (!library)
-        std::fprintf(stderr, "%s\n", error.Message().c_str());
-    return library;
+    Result<std::unique_ptr<DriverLibrary>> opened = DriverLibrary::Open(path);
+    if (!opened) {
+        std::fprintf(stderr, "%s\n", opened.Message().c_str());
+        return nullptr;
+    }
+    return std::move(*opened);
 }
 
 bool OpenExistingLibraryOrReport(const std::string& path, std::unique_ptr<DriverLibrary>& library) {
@@ -30,6 +31,13 @@ bool OpenExistingLibraryOrReport(const std::string& path, std::unique_ptr<Driver
         return true;
     library = OpenLibraryOrReport(path);
     return library != nullptr;
+}
+
+bool RefuseLibraryOutput(const CliArgs& args, const std::string& output) {
+    const FileResult refused = RefuseLibraryAsOutput(output, CliLibraryPath(args));
+    if (!refused)
+        std::fprintf(stderr, "%s\n", refused.Message().c_str());
+    return !refused;
 }
 
 } // namespace orvane

@@ -22,4 +22,8 @@ std::unique_ptr<DriverLibrary> OpenLibraryOrReport(const std::string& path);
 // the message) when an existing file cannot be read.
 bool OpenExistingLibraryOrReport(const std::string& path, std::unique_ptr<DriverLibrary>& library);
 
+// For commands that write a file: true (after the message) when `output` is
+// the library the command line names, which must not be overwritten.
+bool RefuseLibraryOutput(const CliArgs& args, const std::string& output);
+
 } // namespace orvane

@@ -10,8 +10,8 @@ namespace orvane {
 
 namespace {
 
-int Report(const FileResult& result) {
-    std::fprintf(stderr, "%s\n", result.Message().c_str());
+int Report(const std::string& message) {
+    std::fprintf(stderr, "%s\n", message.c_str());
     return 1;
 }
 
@@ -33,15 +33,16 @@ int ApplyDriverOption(const CliArgs& args, SpeakerDesign& design) {
     const std::string wanted = name != nullptr ? name : "number " + std::to_string(id);
     std::vector<DriverEntry> found;
     if (library && name != nullptr) {
-        if (const FileResult read = library->FindByFullName(name, found); !read)
-            return Report(read);
+        Result<std::vector<DriverEntry>> named = library->FindByFullName(name);
+        if (!named)
+            return Report(named.Error().message);
+        found = std::move(*named);
     } else if (library) {
-        DriverEntry entry;
-        bool exists = false;
-        if (const FileResult read = library->FindById(id, entry, exists); !read)
-            return Report(read);
-        if (exists)
-            found.push_back(entry);
+        Result<std::optional<DriverEntry>> numbered = library->FindById(id);
+        if (!numbered)
+            return Report(numbered.Error().message);
+        if (*numbered)
+            found.push_back(**numbered);
     }
     if (found.empty()) {
         std::fprintf(stderr, "There is no driver %s in the library.\n", wanted.c_str());

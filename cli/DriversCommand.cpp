@@ -1,19 +1,28 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // orvane-cli drivers list|import|export|remove: the driver library from the
 // command line. No Qt: the library is plain core.
+#include "cli/ChunkedOutput.h"
 #include "cli/CliCommand.h"
 #include "cli/CliLibrary.h"
 #include "cli/Json.h"
 #include "core/library/DriverImport.h"
-#include "core/text/Printf.h"
 
+#include <algorithm>
 #include <array>
+#include <cerrno>
+#include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace orvane {
 
 namespace {
+
+bool EndsWithNoCase(const std::string& text, std::string_view suffix) {
+    return text.size() >= suffix.size() &&
+           CompareNoCase(std::string_view(text).substr(text.size() - suffix.size()), suffix) == 0;
+}
 
 std::string JsonOptional(const std::optional<double>& value) {
     return value ? Json::Number(*value) : Json::Null();
@@ -41,19 +50,25 @@ std::string EntryJson(const DriverEntry& e) {
     return o.Str();
 }
 
-// Tab-separated, for reading and for cut and awk; the record's units.
-std::string Cell(const std::optional<double>& value) {
-    return value ? Printf("%g", *value) : std::string();
+// A name as the table prints it: no control character reaches the terminal,
+// whatever came into the library some other way.
+void Name(ChunkedOutput& out, const std::string& text) {
+    const bool plain = std::all_of(text.begin(), text.end(), [](char c) {
+        return static_cast<unsigned char>(c) >= 0x20 && static_cast<unsigned char>(c) < 0x7f;
+    });
+    out.Text(plain ? std::string_view(text) : std::string_view(PrintableText(text)));
 }
 
-void PrintTable(const std::vector<DriverEntry>& entries) {
-    std::puts("id\tmaker\tmodel\tfs\tqts\tvas_ft3\txmax_in\tre_ohm\tpe_w\tefficiency_db");
-    for (const DriverEntry& e : entries) {
-        std::printf("%lld\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n", static_cast<long long>(e.id),
-                    e.maker.c_str(), e.model.c_str(), Cell(e.fs).c_str(), Cell(e.qts).c_str(),
-                    Cell(e.vas).c_str(), Cell(e.xmax).c_str(), Cell(e.re).c_str(),
-                    Cell(e.pe).c_str(), Cell(e.efficiency).c_str());
-    }
+// Tab-separated, for reading and for cut and awk; the record's units, "%g".
+void Cell(ChunkedOutput& out, const std::optional<double>& value) {
+    out.Char('\t');
+    if (!value)
+        return;
+    std::array<char, 32> text{};
+    const auto end =
+        std::to_chars(text.data(), text.data() + text.size(), *value, std::chars_format::general, 6)
+            .ptr;
+    out.Text(std::string_view(text.data(), static_cast<std::size_t>(end - text.data())));
 }
 
 int List(const CliArgs& args) {
@@ -64,28 +79,45 @@ int List(const CliArgs& args) {
     std::unique_ptr<DriverLibrary> library;
     if (!OpenExistingLibraryOrReport(CliLibraryPath(args), library))
         return 1;
-    std::vector<DriverEntry> all;
+    const char* search = args.Value("search");
+    const bool json = args.Has("json");
+    // Each driver is printed as it is read: nothing waits for the whole list.
+    ChunkedOutput out(stdout);
+    out.Text(json ? "["
+                  : "id\tmaker\tmodel\tfs\tqts\tvas_ft3\txmax_in\tre_ohm\tpe_w\tefficiency_db\n");
+    bool first = true;
+    const auto print = [&](const DriverEntry& e) {
+        if (json) {
+            out.Text(first ? "\n  " : ",\n  ");
+            out.Text(EntryJson(e));
+        } else {
+            out.Integer(e.id);
+            out.Char('\t');
+            Name(out, e.maker);
+            out.Char('\t');
+            Name(out, e.model);
+            for (const std::optional<double>& value :
+                 {std::optional<double>(e.fs), std::optional<double>(e.qts),
+                  std::optional<double>(e.vas), e.xmax, e.re, e.pe, e.efficiency})
+                Cell(out, value);
+            out.Char('\n');
+        }
+        first = false;
+    };
     if (library) {
-        if (const FileResult read = library->All(all); !read) {
+        if (const FileResult read = library->ForEach(search != nullptr ? search : "", print);
+            !read) {
+            out.Finish();
             std::fprintf(stderr, "%s\n", read.Message().c_str());
             return 1;
         }
     }
-    const char* search = args.Value("search");
-    std::vector<DriverEntry> shown;
-    for (DriverEntry& e : all) {
-        if (search == nullptr || DriverMatches(e, search))
-            shown.push_back(std::move(e));
+    if (json)
+        out.Text(first ? "]\n" : "\n]\n");
+    if (!out.Finish()) {
+        std::fprintf(stderr, "orvane-cli: cannot write the output: %s\n", std::strerror(errno));
+        return 1;
     }
-    if (!args.Has("json")) {
-        PrintTable(shown);
-        return 0;
-    }
-    std::string out = "[";
-    for (size_t i = 0; i < shown.size(); ++i)
-        out += (i == 0 ? "\n  " : ",\n  ") + EntryJson(shown[i]);
-    out += shown.empty() ? "]" : "\n]";
-    std::printf("%s\n", out.c_str());
     return 0;
 }
 
@@ -107,16 +139,15 @@ int Import(const CliArgs& args) {
         return 1;
     const DuplicatePolicy policy =
         args.Has("replace") ? DuplicatePolicy::Replace : DuplicatePolicy::Skip;
-    ImportReport report;
-    if (const FileResult imported = ImportDriverFile(*library, file, format, policy, report);
-        !imported) {
-        std::fprintf(stderr, "%s\n", imported.Message().c_str());
+    const Result<ImportReport> report = ImportDriverFile(*library, file, format, policy);
+    if (!report) {
+        std::fprintf(stderr, "%s\n", report.Message().c_str());
         return 1;
     }
-    for (const RefusedRow& row : report.refused)
+    for (const RefusedRow& row : report->refused)
         std::fprintf(stderr, "%s:%ld: %s\n", file.c_str(), row.line, row.reason.c_str());
-    std::printf("added %d, replaced %d, skipped %d, refused %zu\n", report.counts.added,
-                report.counts.replaced, report.counts.skipped, report.refused.size());
+    std::printf("added %d, replaced %d, skipped %d, refused %zu\n", report->counts.added,
+                report->counts.replaced, report->counts.skipped, report->refused.size());
     return 0;
 }
 
@@ -127,10 +158,13 @@ int Export(const CliArgs& args) {
         return CliUsageError(bad);
     if (!args.Has("o"))
         return CliUsageError("drivers export needs -o FILE");
+    const std::string out = args.Value("o");
+    if (!EndsWithNoCase(out, ".csv"))
+        return CliUsageError("drivers export writes .csv, not " + out);
     const std::unique_ptr<DriverLibrary> library = OpenLibraryOrReport(CliLibraryPath(args));
     if (!library)
         return 1;
-    if (const FileResult written = ExportDriverFile(*library, args.Value("o")); !written) {
+    if (const FileResult written = ExportDriverFile(*library, out); !written) {
         std::fprintf(stderr, "%s\n", written.Message().c_str());
         return 1;
     }
@@ -149,10 +183,12 @@ int Remove(const CliArgs& args) {
         return 1;
     bool removed = false;
     if (library) {
-        if (const FileResult done = library->RemoveByName(maker, model, removed); !done) {
+        const Result<bool> done = library->RemoveByName(maker, model);
+        if (!done) {
             std::fprintf(stderr, "%s\n", done.Message().c_str());
             return 1;
         }
+        removed = *done;
     }
     if (!removed) {
         std::fprintf(stderr, "There is no driver %s %s in the library.\n", maker.c_str(),

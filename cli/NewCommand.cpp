@@ -2,6 +2,7 @@
 // orvane-cli new -o FILE [options]: writes a new design with the given values
 // in place of the defaults.
 #include "cli/CliCommand.h"
+#include "cli/CliLibrary.h"
 #include "cli/DesignOptions.h"
 #include "core/design/COrvaneDoc.h"
 
@@ -22,6 +23,8 @@ int RunNew(const CliArgs& args) {
     doc.OnNewDocument();
     if (const int failed = ApplyDesignCommandOptions(args, doc.Design()))
         return failed;
+    if (RefuseLibraryOutput(args, args.options.at("o")))
+        return 1;
     if (const FileResult saved = doc.Save(args.options.at("o")); !saved) {
         std::fprintf(stderr, "%s\n", saved.Message().c_str());
         return 1;

@@ -33,16 +33,19 @@ QMessageBox::Icon IconFor(MessageKind kind) {
 
 QMessageBox::StandardButton ShowMessage(QWidget* parent, const QString& text, MessageKind kind,
                                         const QString& caption,
-                                        QMessageBox::StandardButtons buttons) {
+                                        QMessageBox::StandardButtons buttons,
+                                        QMessageBox::StandardButton defaultButton) {
     // The program's title unless a tool names its own box.
     const MessageRecord record{kind, caption.isEmpty() ? QStringLiteral("orvane") : caption, text,
-                               buttons};
+                               buttons, defaultButton};
     if (const MessageHook& hook = Hook())
         return hook(record);
 
     QMessageBox box(IconFor(kind), record.caption, text, buttons, parent);
     // Texts carry file names, which may look like markup: never rendered as such.
     box.setTextFormat(Qt::PlainText);
+    if (defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(defaultButton);
     // The program's icon, not a design window's taken over from the parent.
     if (const QIcon icon = QGuiApplication::windowIcon(); !icon.isNull())
         box.setWindowIcon(icon);

@@ -22,14 +22,18 @@ struct MessageRecord {
     QString caption;
     QString text;
     QMessageBox::StandardButtons buttons;
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
 };
 
 // Every message of the program goes through here, shown as plain text (a
-// file named "<b>x</b>.spk" shows as that). Returns the button pressed.
-QMessageBox::StandardButton ShowMessage(QWidget* parent, const QString& text,
-                                        MessageKind kind = MessageKind::Warning,
-                                        const QString& caption = QString(),
-                                        QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+// file named "<b>x</b>.spk" shows as that). Returns the button pressed. A
+// question whose Yes cannot be taken back names No as `defaultButton`, so
+// that Enter does not answer it.
+QMessageBox::StandardButton
+ShowMessage(QWidget* parent, const QString& text, MessageKind kind = MessageKind::Warning,
+            const QString& caption = QString(),
+            QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+            QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
 
 // Tests install a hook that receives each message instead of a modal box and
 // answers with a button. Pass an empty function to restore the real boxes.

@@ -127,6 +127,8 @@ bool CDriverEntryDlg::DoDataExchange(DataExchange::Direction direction) {
                               .arg(QString::fromStdString(*reason)));
         return false;
     }
+    if (m_confirm && !m_confirm(e))
+        return false;
     m_entry = std::move(e);
     return true;
 }

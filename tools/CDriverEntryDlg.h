@@ -4,6 +4,8 @@
 #include "core/library/DriverEntry.h"
 #include "platform/CExchangeDialog.h"
 
+#include <functional>
+
 class QLineEdit;
 class QPlainTextEdit;
 
@@ -11,13 +13,19 @@ namespace orvane {
 
 // One driver of the library, for "Add Current Driver…" and "Edit…": maker,
 // model, the values and notes. Works on its own copy; OK checks the entry as
-// the library will (NormaliseDriver) and closes only when it passes.
+// the library will (NormaliseDriver), then asks the caller's confirmation,
+// and closes only when both pass: otherwise the dialog stays with what was
+// typed.
 class CDriverEntryDlg : public CExchangeDialog {
     Q_OBJECT
 public:
     CDriverEntryDlg(const QString& title, QWidget* parent = nullptr);
 
     DriverEntry m_entry;
+
+    // Asked on OK with the checked entry; false keeps the dialog open.
+    using Confirm = std::function<bool(const DriverEntry& entry)>;
+    void SetConfirm(Confirm confirm) { m_confirm = std::move(confirm); }
 
 protected:
     QLineEdit* InitialEntry() const override;
@@ -38,6 +46,7 @@ private:
     QLineEdit* m_leEdit;
     QLineEdit* m_peEdit;
     QPlainTextEdit* m_notesEdit;
+    Confirm m_confirm;
 };
 
 } // namespace orvane

@@ -23,8 +23,15 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace orvane {
 
@@ -100,29 +107,25 @@ CDriverLibraryDlg::CDriverLibraryDlg(LibrarySession& session, QWidget* parent)
     QHeaderView* header = m_table->horizontalHeader();
     header->setStretchLastSection(true);
     header->setSectionsMovable(false);
-    // Widths from the texts, never from the rows: measuring ten thousand rows
-    // would cost more than the search itself.
     const QFontMetrics metrics = m_table->fontMetrics();
-    for (int column = 0; column < DriverTableModel::ColumnCount; ++column) {
-        const QString title = m_model->headerData(column, Qt::Horizontal).toString();
-        const int text = column <= DriverTableModel::Model ? metrics.averageCharWidth() * 14
-                                                           : metrics.horizontalAdvance(title);
-        m_table->setColumnWidth(column, text + metrics.averageCharWidth() * 3);
-    }
 
     m_use = DialogRows::MakeButton(this, QStringLiteral("Use"), true);
     m_add = DialogRows::MakeButton(this, QStringLiteral("Add Current Driver…"), false);
     m_edit = DialogRows::MakeButton(this, QStringLiteral("Edit…"), false);
     m_delete = DialogRows::MakeButton(this, QStringLiteral("Delete"), false);
     m_import = DialogRows::MakeButton(this, QStringLiteral("Import…"), false);
+    m_undoImport = DialogRows::MakeButton(this, QStringLiteral("Undo Import"), false);
     m_export = DialogRows::MakeButton(this, QStringLiteral("Export…"), false);
+    m_check = DialogRows::MakeButton(this, QStringLiteral("Check Library"), false);
     QPushButton* close = DialogRows::MakeButton(this, QStringLiteral("Close"), false);
     connect(m_use, &QPushButton::clicked, this, &CDriverLibraryDlg::OnUse);
     connect(m_add, &QPushButton::clicked, this, &CDriverLibraryDlg::OnAddCurrent);
     connect(m_edit, &QPushButton::clicked, this, &CDriverLibraryDlg::OnEdit);
     connect(m_delete, &QPushButton::clicked, this, &CDriverLibraryDlg::OnDelete);
     connect(m_import, &QPushButton::clicked, this, &CDriverLibraryDlg::OnImport);
+    connect(m_undoImport, &QPushButton::clicked, this, &CDriverLibraryDlg::OnUndoImport);
     connect(m_export, &QPushButton::clicked, this, &CDriverLibraryDlg::OnExport);
+    connect(m_check, &QPushButton::clicked, this, &CDriverLibraryDlg::OnCheck);
     connect(close, &QPushButton::clicked, this, &CDriverLibraryDlg::reject);
 
     auto* buttons = new QVBoxLayout;
@@ -130,7 +133,10 @@ CDriverLibraryDlg::CDriverLibraryDlg(LibrarySession& session, QWidget* parent)
         buttons->addWidget(button);
     buttons->addSpacing(metrics.height());
     buttons->addWidget(m_import);
+    buttons->addWidget(m_undoImport);
     buttons->addWidget(m_export);
+    buttons->addSpacing(metrics.height());
+    buttons->addWidget(m_check);
     buttons->addStretch(1);
     buttons->addWidget(close);
 
@@ -155,6 +161,7 @@ CDriverLibraryDlg::CDriverLibraryDlg(LibrarySession& session, QWidget* parent)
     grid->setRowStretch(1, 1);
     grid->setColumnStretch(0, 1);
 
+    Connect();
     int tableWidth = 0;
     for (int column = 0; column < DriverTableModel::ColumnCount; ++column)
         tableWidth += m_table->columnWidth(column);
@@ -165,8 +172,7 @@ CDriverLibraryDlg::CDriverLibraryDlg(LibrarySession& session, QWidget* parent)
     resize(size);
 
     connect(m_search, &QLineEdit::textChanged, this, [this](const QString& text) {
-        const DriverEntry* selected = Selected();
-        const std::int64_t id = selected != nullptr ? selected->id : 0;
+        const std::int64_t id = SelectedId();
         m_model->SetFilter(text);
         SelectId(id);
         UpdateState();
@@ -178,8 +184,6 @@ CDriverLibraryDlg::CDriverLibraryDlg(LibrarySession& session, QWidget* parent)
     // The arrow and page keys in the search box move through the table, so
     // the hands stay on the keys: type, pick, Enter.
     m_search->installEventFilter(this);
-
-    Connect();
     m_search->setFocus();
 }
 
@@ -195,33 +199,83 @@ bool CDriverLibraryDlg::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-CDriverLibraryDlg::~CDriverLibraryDlg() = default;
+CDriverLibraryDlg::~CDriverLibraryDlg() {
+    // A large library leaves the heap with free memory between blocks that
+    // are still in use, which the allocator keeps: give it back to the
+    // system once the dialog and all it held are gone.
+#ifdef __GLIBC__
+    QTimer::singleShot(0, [] { malloc_trim(0); });
+#endif
+}
 
 void CDriverLibraryDlg::Connect() {
-    FileResult error = FileResult::Success();
-    m_library = m_session.Library(error);
-    m_problem = m_library == nullptr ? Local(error.Message()) : QString();
-    m_problemLabel->setText(m_problem);
-    m_problemLabel->setVisible(!m_problem.isEmpty());
-    m_startNew->setVisible(!m_problem.isEmpty());
+    m_lastImport = StoreChanges{};
+    const Result<DriverLibrary*> library = m_session.Library();
+    m_library = library ? *library : nullptr;
+    m_problem = library ? QString() : Local(library.Message());
+    if (!library)
+        ShowProblem(m_problem, library.ErrorCode());
+    else if (!m_library->ReadOnlyReason().empty())
+        ShowProblem(QStringLiteral("The driver library %1 can be used but not changed: %2.")
+                        .arg(Decode(m_session.Path()), Local(m_library->ReadOnlyReason())));
+    else
+        ShowProblem(QString());
     Reload();
+    FitColumns();
+}
+
+void CDriverLibraryDlg::ShowProblem(const QString& text, int code) {
+    m_problemLabel->setText(text);
+    m_problemLabel->setVisible(!text.isEmpty());
+    m_startNew->setVisible(MayReplaceLibrary(code));
 }
 
 void CDriverLibraryDlg::Reload(std::int64_t id) {
-    if (id == 0) {
-        if (const DriverEntry* selected = Selected())
-            id = selected->id;
-    }
-    std::vector<DriverEntry> entries;
+    if (id == 0)
+        id = SelectedId();
+    DriverRows rows;
     if (m_library != nullptr) {
-        if (const FileResult read = m_library->All(entries); !read) {
-            entries.clear();
+        // As stored: the table sorts them its own way.
+        FileResult read = m_library->ForEach(
+            {}, [&](const DriverEntry& e) { rows.Add(e); }, DriverLibrary::Order::Stored);
+        if (const Result<std::vector<std::int64_t>> order = m_library->IdsByName(); order)
+            rows.SetNameOrder(*order);
+        else if (read)
+            read = FileResult(order.Error());
+        if (!read) {
+            rows = DriverRows{};
             Report(read);
+            // A library found damaged while reading may be started anew.
+            if (MayReplaceLibrary(read.ErrorCode()))
+                ShowProblem(Local(read.Message()), read.ErrorCode());
         }
     }
-    m_model->SetEntries(std::move(entries));
+    m_model->SetRows(std::move(rows));
     SelectId(id);
     UpdateState();
+}
+
+// Each column as wide as what it shows: the widest name among the longest,
+// the widest number text the column's values can take, the title; names no
+// wider than 30 average letters, so that a long one does not push the
+// numbers out of sight.
+void CDriverLibraryDlg::FitColumns() {
+    const QFontMetrics metrics = m_table->fontMetrics();
+    const QFontMetrics bold(m_table->horizontalHeader()->font());
+    const int padding =
+        metrics.averageCharWidth() * 2 +
+        m_table->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, m_table) * 2;
+    for (int column = 0; column < DriverTableModel::ColumnCount; ++column) {
+        const QStringList texts = m_model->WidestTexts(column);
+        // The title, with room for the sort arrow.
+        int width = bold.horizontalAdvance(texts.front()) + metrics.height();
+        for (qsizetype i = 1; i < texts.size(); ++i)
+            width = std::max(width, metrics.horizontalAdvance(texts[i]));
+        if (column <= DriverTableModel::Model)
+            width =
+                std::clamp(width, metrics.averageCharWidth() * 10, metrics.averageCharWidth() * 30);
+        m_table->setColumnWidth(column, width + padding);
+    }
 }
 
 void CDriverLibraryDlg::SelectId(std::int64_t id) {
@@ -238,22 +292,43 @@ void CDriverLibraryDlg::SelectId(std::int64_t id) {
     m_table->scrollTo(index);
 }
 
-const DriverEntry* CDriverLibraryDlg::Selected() const {
+std::int64_t CDriverLibraryDlg::SelectedId() const {
     const QModelIndexList rows = m_table->selectionModel()->selectedRows();
     if (rows.isEmpty() || rows.front().row() >= m_model->ShownCount())
-        return nullptr;
-    return &m_model->EntryAt(rows.front().row());
+        return 0;
+    return m_model->IdAt(rows.front().row());
+}
+
+std::optional<DriverEntry> CDriverLibraryDlg::ReadSelected() {
+    const std::int64_t id = SelectedId();
+    if (m_library == nullptr || id == 0)
+        return std::nullopt;
+    Result<std::optional<DriverEntry>> found = m_library->FindById(id);
+    if (!found) {
+        Report(FileResult(found.Error()));
+        return std::nullopt;
+    }
+    if (!*found) {
+        // Another user removed it meanwhile.
+        ShowMessage(this, QStringLiteral("The driver is no longer in the library."));
+        Reload();
+        return std::nullopt;
+    }
+    return std::move(*found);
 }
 
 void CDriverLibraryDlg::UpdateState() {
     const bool open = m_library != nullptr;
-    const bool selected = open && Selected() != nullptr;
+    const bool writable = open && m_library->ReadOnlyReason().empty();
+    const bool selected = open && SelectedId() != 0;
     m_use->setEnabled(selected);
-    m_edit->setEnabled(selected);
-    m_delete->setEnabled(selected);
-    m_add->setEnabled(open);
-    m_import->setEnabled(open);
+    m_edit->setEnabled(selected && writable);
+    m_delete->setEnabled(selected && writable);
+    m_add->setEnabled(writable);
+    m_import->setEnabled(writable);
+    m_undoImport->setEnabled(writable && !m_lastImport.Empty());
     m_export->setEnabled(open);
+    m_check->setEnabled(open);
     m_search->setEnabled(open);
     m_count->setText(
         QStringLiteral("%1 of %2 drivers").arg(m_model->ShownCount()).arg(m_model->TotalCount()));
@@ -300,11 +375,10 @@ QString CDriverLibraryDlg::AskFile(FileChoice choice) {
 }
 
 void CDriverLibraryDlg::OnUse() {
-    const DriverEntry* selected = Selected();
-    if (m_library == nullptr || selected == nullptr)
-        return;
-    m_chosen = *selected;
-    accept();
+    if (std::optional<DriverEntry> entry = ReadSelected()) {
+        m_chosen = std::move(*entry);
+        accept();
+    }
 }
 
 void CDriverLibraryDlg::OnAddCurrent() {
@@ -320,62 +394,72 @@ void CDriverLibraryDlg::OnAddCurrent() {
         dlg.m_entry.maker = name.substr(0, blank);
         dlg.m_entry.model = blank == std::string::npos ? std::string() : name.substr(blank + 1);
     }
+    // A name that is taken is replaced only when the user says so; "No"
+    // goes back to the dialog with what was typed.
+    dlg.SetConfirm([this, &dlg](const DriverEntry& entry) {
+        const Result<std::optional<DriverEntry>> existing =
+            m_library->FindByName(entry.maker, entry.model);
+        if (!existing)
+            return Report(FileResult(existing.Error()));
+        if (!*existing)
+            return true;
+        const QString question =
+            QStringLiteral("A driver named %1 is already in the library. Replace it?")
+                .arg(Local((*existing)->Name()));
+        return ShowMessage(&dlg, question, MessageKind::Question, QString(),
+                           QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+    });
     if (dlg.exec() != QDialog::Accepted)
         return;
     const DriverEntry& entry = dlg.m_entry;
-    DriverEntry existing;
-    bool found = false;
-    if (!Report(m_library->FindByName(entry.maker, entry.model, existing, found)))
+    if (const Result<StoreOutcome> done = m_library->Store(entry, DuplicatePolicy::Replace);
+        !done) {
+        Report(FileResult(done.Error()));
         return;
-    if (found) {
-        const QString question =
-            QStringLiteral("A driver named %1 is already in the library. Replace it?")
-                .arg(Local(existing.Name()));
-        if (ShowMessage(this, question, MessageKind::Question, QString(),
-                        QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
-            return;
     }
-    StoreOutcome outcome{};
-    if (!Report(m_library->Store(entry, DuplicatePolicy::Replace, outcome)))
-        return;
-    DriverEntry stored;
-    if (m_library->FindByName(entry.maker, entry.model, stored, found) && found) {
+    m_lastImport = StoreChanges{};
+    const Result<std::optional<DriverEntry>> stored =
+        m_library->FindByName(entry.maker, entry.model);
+    if (stored && *stored) {
         m_search->clear(); // so that the new entry shows
-        Reload(stored.id);
+        Reload((*stored)->id);
     } else {
         Reload();
     }
 }
 
 void CDriverLibraryDlg::OnEdit() {
-    const DriverEntry* selected = Selected();
-    if (m_library == nullptr || selected == nullptr)
+    std::optional<DriverEntry> selected = ReadSelected();
+    if (!selected)
         return;
     CDriverEntryDlg dlg(QStringLiteral("Edit Driver"), this);
-    dlg.m_entry = *selected;
+    dlg.m_entry = std::move(*selected);
     if (dlg.exec() != QDialog::Accepted)
         return;
-    Report(m_library->Update(dlg.m_entry));
+    if (Report(m_library->Update(dlg.m_entry)))
+        m_lastImport = StoreChanges{};
     Reload(dlg.m_entry.id);
 }
 
 void CDriverLibraryDlg::OnDelete() {
-    const DriverEntry* selected = Selected();
-    if (m_library == nullptr || selected == nullptr)
+    const std::int64_t id = SelectedId();
+    if (m_library == nullptr || id == 0)
         return;
-    const QString question =
-        QStringLiteral("Delete %1 from the driver library?").arg(Local(selected->Name()));
-    if (ShowMessage(this, question, MessageKind::Question, QString(),
-                    QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
-        return;
-    const std::int64_t id = selected->id;
     const int row = m_model->RowOf(id);
-    bool removed = false;
-    if (!Report(m_library->Remove(id, removed)))
+    const QString question =
+        QStringLiteral("Delete %1 from the driver library?").arg(m_model->NameAt(row));
+    if (ShowMessage(this, question, MessageKind::Question, QString(),
+                    QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
         return;
+    const Result<bool> removed = m_library->Remove(id);
+    if (!removed) {
+        Report(FileResult(removed.Error()));
+        return;
+    }
+    m_lastImport = StoreChanges{};
     // The row below takes the deleted one's place, as in a list.
     const int next = row + 1 < m_model->ShownCount() ? row + 1 : row - 1;
-    Reload(next >= 0 ? m_model->EntryAt(next).id : 0);
+    Reload(next >= 0 ? m_model->IdAt(next) : 0);
 }
 
 void CDriverLibraryDlg::OnImport() {
@@ -400,13 +484,16 @@ void CDriverLibraryDlg::OnImport() {
     }
     if (path.isEmpty())
         return;
-    ImportReport report;
     const DuplicatePolicy policy =
         choice.m_replace ? DuplicatePolicy::Replace : DuplicatePolicy::Skip;
-    if (!Report(ImportDriverFile(*m_library, Encode(path), format, policy, report)))
+    Result<ImportReport> report = ImportDriverFile(*m_library, Encode(path), format, policy);
+    if (!report) {
+        Report(FileResult(report.Error()));
         return;
+    }
+    m_lastImport = std::move(report->changes);
     Reload();
-    ShowMessage(this, ImportSummary(path, report), MessageKind::Tool, kCaption);
+    ShowMessage(this, ImportSummary(path, *report), MessageKind::Tool, kCaption);
 }
 
 void CDriverLibraryDlg::OnExport() {
@@ -417,20 +504,43 @@ void CDriverLibraryDlg::OnExport() {
         Report(ExportDriverFile(*m_library, Encode(path)));
 }
 
+void CDriverLibraryDlg::OnUndoImport() {
+    if (m_library == nullptr || m_lastImport.Empty())
+        return;
+    if (Report(m_library->Undo(m_lastImport)))
+        m_lastImport = StoreChanges{};
+    Reload();
+}
+
+void CDriverLibraryDlg::OnCheck() {
+    if (m_library == nullptr)
+        return;
+    const FileResult checked = m_library->Check();
+    if (!checked) {
+        Report(checked);
+        ShowProblem(Local(checked.Message()), checked.ErrorCode());
+        return;
+    }
+    ShowMessage(this,
+                QStringLiteral("The driver library %1 is in order.").arg(Decode(m_session.Path())),
+                MessageKind::Tool, kCaption);
+}
+
 void CDriverLibraryDlg::OnStartNew() {
     const QString question = QStringLiteral("Move the driver library %1 aside and start a new, "
                                             "empty one? The old file is kept.")
                                  .arg(Decode(m_session.Path()));
     if (ShowMessage(this, question, MessageKind::Question, QString(),
-                    QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+                    QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
         return;
-    std::string movedTo;
-    const FileResult started = m_session.StartNew(movedTo);
-    if (!movedTo.empty()) {
-        ShowMessage(this, QStringLiteral("The old driver library is now %1.").arg(Decode(movedTo)),
+    m_library = nullptr; // the session closes it
+    const Result<std::string> moved = m_session.StartNew();
+    if (moved && !moved->empty()) {
+        ShowMessage(this, QStringLiteral("The old driver library is now %1.").arg(Decode(*moved)),
                     MessageKind::Tool, kCaption);
     }
-    Report(started);
+    if (!moved)
+        Report(FileResult(moved.Error()));
     Connect();
 }
 

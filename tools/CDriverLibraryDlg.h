@@ -2,7 +2,7 @@
 #pragma once
 
 #include "core/files/FileResult.h"
-#include "core/library/DriverEntry.h"
+#include "core/library/DriverLibrary.h"
 
 #include <QDialog>
 
@@ -23,9 +23,12 @@ class LibrarySession;
 // "Driver Library": the drivers of the library in a table that the search
 // box filters as the user types, and the buttons that use, add, edit, delete,
 // import and export them. "Use" (or a double-click) ends the dialog with the
-// chosen driver in m_chosen; every other change goes to the library at once.
-// A library that cannot be read leaves the table empty and offers to move the
-// file aside and start a new one.
+// chosen driver in m_chosen; every other change goes to the library at once,
+// and the last import can be taken back. A library that can be read but not
+// written shows its drivers and says why they cannot be changed. One that
+// cannot be read leaves the table empty and says why; only when the file is
+// positively no library (MayReplaceLibrary) does it offer to move the file
+// aside and start a new one.
 class CDriverLibraryDlg : public QDialog {
     Q_OBJECT
 public:
@@ -61,6 +64,8 @@ public:
     void OnDelete();
     void OnImport();
     void OnExport();
+    void OnUndoImport();
+    void OnCheck();
     void OnStartNew();
 
 protected:
@@ -68,11 +73,19 @@ protected:
 
 private:
     void Connect();
+    // Shows why the library cannot be used or changed (nothing: all is
+    // well), offering a new library when the failure allows it.
+    void ShowProblem(const QString& text, int code = 0);
     // Reads every driver again and selects the one with `id` (else keeps the
     // selection, else the first row).
     void Reload(std::int64_t id = 0);
     void SelectId(std::int64_t id);
-    const DriverEntry* Selected() const;
+    // The number of the driver selected, or 0.
+    std::int64_t SelectedId() const;
+    // The selected driver as the library holds it now; nothing (after a
+    // message) when it cannot be read or is gone.
+    std::optional<DriverEntry> ReadSelected();
+    void FitColumns();
     void UpdateState();
     QString AskFile(FileChoice choice);
     bool Report(const FileResult& result);
@@ -80,6 +93,7 @@ private:
     LibrarySession& m_session;
     DriverLibrary* m_library = nullptr;
     QString m_problem;
+    StoreChanges m_lastImport; // what Undo Import takes back; empty after any other change
     FileDialog m_fileDialog;
     QString m_installedQspeakers;
 
@@ -92,7 +106,9 @@ private:
     QPushButton* m_edit;
     QPushButton* m_delete;
     QPushButton* m_import;
+    QPushButton* m_undoImport;
     QPushButton* m_export;
+    QPushButton* m_check;
     QLabel* m_problemLabel;
     QPushButton* m_startNew;
 };

@@ -31,7 +31,8 @@ CImportDriversDlg::CImportDriversDlg(const QString& installedQspeakers, QWidget*
     m_qspeakers->setObjectName(QStringLiteral("qspeakers"));
     fromLayout->addWidget(m_csv);
     fromLayout->addWidget(m_qspeakers);
-    (m_installed != nullptr ? m_installed : m_csv)->setChecked(true);
+    QRadioButton* first = m_installed != nullptr ? m_installed : m_csv;
+    first->setChecked(true);
 
     m_replaceBox = new QCheckBox(QStringLiteral("Replace drivers already in the library"));
     m_replaceBox->setObjectName(QStringLiteral("replace"));
@@ -43,6 +44,11 @@ CImportDriversDlg::CImportDriversDlg(const QString& installedQspeakers, QWidget*
     layout->addWidget(m_replaceBox);
     layout->addLayout(buttons.layout);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    // The source first: Enter must not start an import of hundreds of
+    // drivers before the user has looked.
+    buttons.ok->setAutoDefault(false);
+    buttons.ok->setDefault(false);
+    first->setFocus();
 }
 
 void CImportDriversDlg::accept() {

@@ -43,6 +43,14 @@ int FileSystem::Rename(const char* from, const char* to) {
     return ::rename(from, to);
 }
 
+int FileSystem::Access(const char* path, int mode) {
+    return ::access(path, mode);
+}
+
+int FileSystem::StatVfs(const char* path, struct statvfs* out) {
+    return ::statvfs(path, out);
+}
+
 FileSystem& FileSystem::Current() {
     FileSystem* current = g_current.load();
     return current != nullptr ? *current : RealFileSystem();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <sys/statvfs.h>
 #include <sys/types.h>
 
 namespace orvane {
@@ -20,6 +21,11 @@ public:
     virtual int Sync(int fd);
     virtual int Close(int fd);
     virtual int Rename(const char* from, const char* to);
+    // What the program may do with a path (access) and how much room its file
+    // system has (statvfs): a test can make a folder read-only or a disk full
+    // even for root, whom permissions do not stop.
+    virtual int Access(const char* path, int mode);
+    virtual int StatVfs(const char* path, struct statvfs* out);
 
     // The implementation in use.
     static FileSystem& Current();

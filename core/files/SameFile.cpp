@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <sys/stat.h>
 
 namespace orvane {
 
@@ -32,6 +33,11 @@ std::string Normal(const std::string& path) {
 bool SameFile(const std::string& a, const std::string& b) {
     if (a.empty() || b.empty())
         return false;
+    // One file under two hard links has no single resolved path.
+    struct stat sa {
+    }, sb{};
+    if (::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0)
+        return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
     const std::string canonicalA = Canonical(a);
     if (!canonicalA.empty() && canonicalA == Canonical(b))
         return true;

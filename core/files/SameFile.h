@@ -5,8 +5,8 @@
 
 namespace orvane {
 
-// Whether two paths name the same file: the same file on disk (links and
-// ".." resolved) while both exist, otherwise the same absolute path once "."
+// Whether two paths name the same file: the same file on disk (symbolic and
+// hard links, "..") while both exist, otherwise the same absolute path once "."
 // and ".." are taken out. Relative paths are taken from the current folder.
 // Paths are the file system's bytes.
 bool SameFile(const std::string& a, const std::string& b);

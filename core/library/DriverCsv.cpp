@@ -244,6 +244,27 @@ std::optional<std::string> ReadHeader(const Record& header, Layout& layout) {
     return std::nullopt;
 }
 
+// A text that a spreadsheet would take for a formula (=, +, -, @, or a tab or
+// carriage return that hides one) is written with a leading apostrophe, the
+// spreadsheets' own sign for "text". So that what is written reads back
+// exactly, a text that already starts with apostrophes before such a
+// character gets one more, and reading takes exactly one away.
+bool NeedsGuard(std::string_view text) {
+    const std::size_t first = text.find_first_not_of('\'');
+    return first != std::string_view::npos &&
+           std::string_view("=+-@\t\r").find(text[first]) != std::string_view::npos;
+}
+
+std::string Guarded(std::string_view text) {
+    return NeedsGuard(text) ? "'" + std::string(text) : std::string(text);
+}
+
+std::string Unguarded(std::string_view cell) {
+    if (cell.starts_with('\'') && NeedsGuard(cell.substr(1)))
+        cell.remove_prefix(1);
+    return std::string(cell);
+}
+
 // One data row into an entry, or the reason it is refused.
 std::optional<std::string> ReadRow(const Record& row, const Layout& layout, DriverEntry& entry) {
     if (row.error)
@@ -257,9 +278,9 @@ std::optional<std::string> ReadRow(const Record& row, const Layout& layout, Driv
         return layout.Of(q) != nullptr && i < row.cells.size() ? std::string_view(row.cells[i])
                                                                : std::string_view();
     };
-    entry.maker = std::string(cell(Quantity::Maker));
-    entry.model = std::string(cell(Quantity::Model));
-    entry.notes = std::string(cell(Quantity::Notes));
+    entry.maker = Unguarded(cell(Quantity::Maker));
+    entry.model = Unguarded(cell(Quantity::Model));
+    entry.notes = Unguarded(cell(Quantity::Notes));
 
     std::array<std::optional<double>, static_cast<std::size_t>(Quantity::Count)> values{};
     for (std::size_t q = 0; q < values.size(); ++q) {
@@ -299,7 +320,8 @@ std::optional<std::string> ReadRow(const Record& row, const Layout& layout, Driv
     return std::nullopt;
 }
 
-std::string Cell(std::string_view text) {
+std::string Cell(std::string_view guarded) {
+    const std::string text = Guarded(guarded);
     const bool quote = text.find_first_of(",\"\r\n") != std::string_view::npos ||
                        (!text.empty() && (text.front() == ' ' || text.front() == '\t' ||
                                           text.back() == ' ' || text.back() == '\t'));
@@ -347,14 +369,21 @@ std::optional<std::string> Parse(std::string_view text, ParsedDrivers& out) {
     return std::nullopt;
 }
 
+std::string Header() {
+    return std::string(kExportHeader) + "\n";
+}
+
+void AppendRow(std::string& text, const DriverEntry& e) {
+    text += Cell(e.maker) + ',' + Cell(e.model) + ',' + Number(e.fs) + ',' + Number(e.qts) + ',' +
+            Number(e.vas) + ',' + Number(e.coneDiameter) + ',' + Number(e.xmax) + ',' +
+            Number(e.efficiency) + ',' + Number(e.re) + ',' + Number(e.qes) + ',' + Number(e.le) +
+            ',' + Number(e.pe) + ',' + Cell(e.notes) + '\n';
+}
+
 std::string Write(std::span<const DriverEntry> entries) {
-    std::string text = std::string(kExportHeader) + "\n";
-    for (const DriverEntry& e : entries) {
-        text += Cell(e.maker) + ',' + Cell(e.model) + ',' + Number(e.fs) + ',' + Number(e.qts) +
-                ',' + Number(e.vas) + ',' + Number(e.coneDiameter) + ',' + Number(e.xmax) + ',' +
-                Number(e.efficiency) + ',' + Number(e.re) + ',' + Number(e.qes) + ',' +
-                Number(e.le) + ',' + Number(e.pe) + ',' + Cell(e.notes) + '\n';
-    }
+    std::string text = Header();
+    for (const DriverEntry& e : entries)
+        AppendRow(text, e);
     return text;
 }
 

@@ -19,7 +19,10 @@ namespace orvane {
 //                                Sd) gives the cone diameter instead
 //   xmax_in or xmax_mm, efficiency_db, re_ohm (or re), qes, le_mh, pe_w, notes
 // An empty cell is a value not given. Fields follow RFC 4180 (quotes, doubled
-// quotes, line breaks inside quotes); numbers are read in the C locale.
+// quotes, line breaks inside quotes); numbers are read in the C locale. A
+// maker, model or notes that a spreadsheet would run as a formula (starting
+// with =, +, -, @, a tab or a carriage return) is written after an
+// apostrophe, which reading takes away again.
 namespace DriverCsv {
 
 // Reads `text`. Rows that cannot be taken are refused with their line and
@@ -29,8 +32,11 @@ namespace DriverCsv {
 std::optional<std::string> Parse(std::string_view text, ParsedDrivers& out);
 
 // The entries as CSV in the record's units, every number in its shortest form
-// that reads back to the same double, so an export imports exactly.
+// that reads back to the same double, so an export imports exactly: the
+// header row, then one row per entry.
 std::string Write(std::span<const DriverEntry> entries);
+std::string Header();
+void AppendRow(std::string& text, const DriverEntry& entry);
 
 } // namespace DriverCsv
 

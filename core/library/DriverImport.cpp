@@ -4,6 +4,7 @@
 #include "core/files/AtomicWrite.h"
 #include "core/files/ReadFile.h"
 #include "core/library/DriverCsv.h"
+#include "core/library/LibraryFiles.h"
 #include "core/library/QspeakersXml.h"
 
 #include <algorithm>
@@ -47,44 +48,42 @@ DriverFileFormat GuessDriverFileFormat(const std::string& path) {
     return DriverFileFormat::Csv;
 }
 
-FileResult ReadDriverFile(const std::string& path, DriverFileFormat format, ParsedDrivers& out) {
-    out = ParsedDrivers{};
+Result<ParsedDrivers> ReadDriverFile(const std::string& path, DriverFileFormat format) {
     std::string text;
-    if (const int error = ReadWholeFile(path, kMaxImportBytes, text)) {
-        FileResult failure = CannotRead(path, ReadReason(error));
-        return FileResult::Fail(error, failure.Message());
-    }
+    if (const int error = ReadWholeFile(path, kMaxImportBytes, text))
+        return Failure<int>{error, CannotRead(path, ReadReason(error)).Message()};
+    ParsedDrivers parsed;
     const std::optional<std::string> error = format == DriverFileFormat::Csv
-                                                 ? DriverCsv::Parse(text, out)
-                                                 : QspeakersXml::Parse(text, out);
-    if (error) {
-        out = ParsedDrivers{};
-        return CannotRead(path, *error);
-    }
-    return FileResult::Success();
+                                                 ? DriverCsv::Parse(text, parsed)
+                                                 : QspeakersXml::Parse(text, parsed);
+    if (error)
+        return CannotRead(path, *error).Error();
+    return parsed;
 }
 
-FileResult ImportDriverFile(DriverLibrary& library, const std::string& path,
-                            DriverFileFormat format, DuplicatePolicy policy, ImportReport& report) {
-    report = ImportReport{};
-    ParsedDrivers parsed;
-    if (FileResult read = ReadDriverFile(path, format, parsed); !read)
-        return read;
-    StoreCounts counts;
-    if (FileResult stored = library.StoreAll(parsed.entries, policy, counts); !stored)
-        return stored;
-    report.counts = counts;
-    report.refused = std::move(parsed.refused);
-    return FileResult::Success();
+Result<ImportReport> ImportDriverFile(DriverLibrary& library, const std::string& path,
+                                      DriverFileFormat format, DuplicatePolicy policy) {
+    Result<ParsedDrivers> parsed = ReadDriverFile(path, format);
+    if (!parsed)
+        return parsed.Error();
+    ImportReport report;
+    Result<StoreCounts> stored = library.StoreAll(parsed->entries, policy, &report.changes);
+    if (!stored)
+        return stored.Error();
+    report.counts = *stored;
+    report.refused = std::move(parsed->refused);
+    return report;
 }
 
 FileResult ExportDriverFile(const DriverLibrary& library, const std::string& path) {
-    std::vector<DriverEntry> entries;
-    if (FileResult read = library.All(entries); !read)
+    if (FileResult refused = RefuseLibraryAsOutput(path, library.Path()); !refused)
+        return refused;
+    std::string text = DriverCsv::Header();
+    if (FileResult read =
+            library.ForEach({}, [&](const DriverEntry& e) { DriverCsv::AppendRow(text, e); });
+        !read)
         return read;
-    const std::string text = DriverCsv::Write(entries);
-    const AtomicWriteResult written = WriteFileAtomically(
-        path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    const AtomicWriteResult written = WriteFileAtomically(path, std::string_view(text));
     if (!written) {
         return FileResult::Fail(written.error, "The file " + path + " cannot be written: " +
                                                    std::strerror(written.error) + ".");

@@ -26,19 +26,21 @@ inline constexpr std::size_t kMaxImportBytes = 64u << 20;
 struct ImportReport {
     StoreCounts counts;
     std::vector<RefusedRow> refused; // by line
+    StoreChanges changes;            // what Undo takes back
 };
 
 // Reads and parses an import file. A file that cannot be read at all gives
-// "The file PATH cannot be read: REASON." and no entries.
-FileResult ReadDriverFile(const std::string& path, DriverFileFormat format, ParsedDrivers& out);
+// "The file PATH cannot be read: REASON."
+Result<ParsedDrivers> ReadDriverFile(const std::string& path, DriverFileFormat format);
 
 // Reads the file and stores every row it could take in one transaction. On
-// failure (file or library) the library is as it was and `report` is empty.
-FileResult ImportDriverFile(DriverLibrary& library, const std::string& path,
-                            DriverFileFormat format, DuplicatePolicy policy, ImportReport& report);
+// failure (file or library) the library is as it was.
+Result<ImportReport> ImportDriverFile(DriverLibrary& library, const std::string& path,
+                                      DriverFileFormat format, DuplicatePolicy policy);
 
 // Writes the whole library as CSV, atomically: "The file PATH cannot be
-// written: REASON." on failure, with any earlier file intact.
+// written: REASON." on failure, with any earlier file intact. The library
+// itself is never the output (RefuseLibraryAsOutput).
 FileResult ExportDriverFile(const DriverLibrary& library, const std::string& path);
 
 } // namespace orvane

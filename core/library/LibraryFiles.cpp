@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/library/LibraryFiles.h"
 
+#include "core/files/SameFile.h"
 #include "core/files/XdgPaths.h"
+#include "core/library/DriverLibrary.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -31,6 +33,36 @@ int MoveWithoutReplacing(const std::string& from, const std::string& to) {
     return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
 
+constexpr const char* kCompanions[] = {"-wal", "-shm"};
+
+// The library at `from` with its companions to `to`, or, on a failure, all
+// of it back where it was. 0 or the error number.
+int MoveWithCompanions(const std::string& from, const std::string& to) {
+    if (const int error = MoveWithoutReplacing(from, to))
+        return error;
+    // A log left beside the old file would be read into a new one.
+    for (const char* companion : kCompanions) {
+        if (!Exists(from + companion))
+            continue;
+        if (const int error = MoveWithoutReplacing(from + companion, to + companion)) {
+            for (const char* moved : kCompanions) {
+                if (moved == companion)
+                    break;
+                (void)MoveWithoutReplacing(to + moved, from + moved);
+            }
+            (void)MoveWithoutReplacing(to, from);
+            return error;
+        }
+    }
+    return 0;
+}
+
+void RemoveWithCompanions(const std::string& path) {
+    ::unlink(path.c_str());
+    for (const char* companion : {"-wal", "-shm", "-journal"})
+        ::unlink((path + companion).c_str());
+}
+
 } // namespace
 
 std::string DefaultLibraryPath() {
@@ -49,37 +81,68 @@ std::string InstalledQspeakersDatabase() {
     return {};
 }
 
-FileResult MoveLibraryAside(const std::string& path, std::string& movedTo) {
-    movedTo.clear();
+Result<std::string> MoveLibraryAside(const std::string& path) {
     for (int attempt = 1; attempt < 1000; ++attempt) {
         const std::string target =
             path + ".damaged" + (attempt == 1 ? std::string() : "-" + std::to_string(attempt));
         if (Exists(target) || Exists(target + "-wal") || Exists(target + "-shm"))
             continue;
-        const int error = MoveWithoutReplacing(path, target);
+        const int error = MoveWithCompanions(path, target);
         if (error == EEXIST)
             continue;
         if (error != 0) {
-            return FileResult::Fail(error, "The driver library " + path +
-                                               " cannot be moved aside: " + std::strerror(error) +
-                                               ".");
+            return Failure<int>{error, "The driver library " + path +
+                                           " cannot be moved aside: " + std::strerror(error) + "."};
         }
-        movedTo = target;
-        // A log left beside the old file would be read into the new one: the
-        // new library must not start while one is there.
-        for (const char* companion : {"-wal", "-shm"}) {
-            if (!Exists(path + companion))
-                continue;
-            if (const int failed = MoveWithoutReplacing(path + companion, target + companion)) {
-                return FileResult::Fail(
-                    failed, "The driver library " + path + companion +
-                                " cannot be moved aside: " + std::strerror(failed) + ".");
-            }
-        }
-        return FileResult::Success();
+        return target;
     }
-    return FileResult::Fail(EEXIST, "The driver library " + path +
-                                        " cannot be moved aside: too many damaged copies.");
+    return Failure<int>{EEXIST, "The driver library " + path +
+                                    " cannot be moved aside: too many damaged copies."};
+}
+
+Result<std::string> StartNewLibrary(const std::string& path) {
+    // Looked at again: only a file that positively is no library goes.
+    Result<std::unique_ptr<DriverLibrary>> old = DriverLibrary::Open(path);
+    if (old)
+        return Failure<int>{0, "The driver library " + path + " can be read: it stays as it is."};
+    if (!MayReplaceLibrary(old.ErrorCode()))
+        return old.Error();
+
+    std::string fresh;
+    for (int attempt = 1; fresh.empty() || Exists(fresh); ++attempt)
+        fresh = path + ".new-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+    {
+        Result<std::unique_ptr<DriverLibrary>> made = DriverLibrary::Open(fresh);
+        if (!made) {
+            RemoveWithCompanions(fresh);
+            const int code = made.ErrorCode();
+            return Failure<int>{code,
+                                "A new driver library cannot be made beside " + path + ": " +
+                                    (code > 0 ? std::strerror(code) : "it cannot be written") +
+                                    ". The old file stays as it was."};
+        }
+    } // closed: its log is written into it and removed
+
+    Result<std::string> moved = MoveLibraryAside(path);
+    if (!moved) {
+        RemoveWithCompanions(fresh);
+        return moved;
+    }
+    if (const int error = MoveWithCompanions(fresh, path)) {
+        (void)MoveWithCompanions(*moved, path);
+        RemoveWithCompanions(fresh);
+        return Failure<int>{error, "A new driver library cannot be put in the place of " + path +
+                                       ": " + std::strerror(error) +
+                                       ". The old file stays as it was."};
+    }
+    return moved;
+}
+
+FileResult RefuseLibraryAsOutput(const std::string& output, const std::string& library) {
+    if (!SameFile(output, library))
+        return FileResult::Success();
+    return FileResult::Fail(EEXIST,
+                            "The file " + output + " is the driver library; choose another file.");
 }
 
 } // namespace orvane

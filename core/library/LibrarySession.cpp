@@ -5,20 +5,25 @@
 
 namespace orvane {
 
-DriverLibrary* LibrarySession::Library(FileResult& error) {
-    error = FileResult::Success();
-    if (!m_library)
-        m_library = DriverLibrary::Open(m_path, error);
+Result<DriverLibrary*> LibrarySession::Library() {
+    if (m_library && m_library->ReadOnlyReason().empty())
+        return m_library.get();
+    m_library.reset();
+    Result<std::unique_ptr<DriverLibrary>> opened = DriverLibrary::Open(m_path);
+    if (!opened)
+        return opened.Error();
+    m_library = std::move(*opened);
     return m_library.get();
 }
 
-FileResult LibrarySession::StartNew(std::string& movedTo) {
+Result<std::string> LibrarySession::StartNew() {
     m_library.reset();
-    if (FileResult moved = MoveLibraryAside(m_path, movedTo); !moved)
+    Result<std::string> moved = StartNewLibrary(m_path);
+    if (!moved)
         return moved;
-    FileResult error = FileResult::Success();
-    m_library = DriverLibrary::Open(m_path, error);
-    return error;
+    if (Result<DriverLibrary*> library = Library(); !library)
+        return library.Error();
+    return moved;
 }
 
 } // namespace orvane

@@ -38,17 +38,28 @@ void Stop(State& state, std::string reason) {
     XML_StopParser(state.parser, XML_FALSE);
 }
 
-const char* Attribute(const XML_Char** attributes, const char* name) {
-    for (const XML_Char** a = attributes; a[0] != nullptr; a += 2) {
-        if (std::strcmp(a[0], name) == 0)
-            return a[1];
+// The format nests two levels (<speakers><speaker/>); deeper nesting is
+// refused at once, before expat's stack of open elements grows with it.
+constexpr int kMaxDepth = 16;
+
+// The attributes the element itself gives: expat appends those a DTD
+// supplies by default, which are not the file's values.
+struct Attributes {
+    const XML_Char** list;
+    int count; // names and values
+};
+
+const char* Attribute(const Attributes& attributes, const char* name) {
+    for (int i = 0; i + 1 < attributes.count; i += 2) {
+        if (std::strcmp(attributes.list[i], name) == 0)
+            return attributes.list[i + 1];
     }
     return nullptr;
 }
 
 // An attribute as a number: nothing when missing or 0 (not given), or the
 // reason it is refused.
-std::optional<std::string> Number(const XML_Char** attributes, const char* name,
+std::optional<std::string> Number(const Attributes& attributes, const char* name,
                                   std::optional<double>& out) {
     out.reset();
     const char* text = Attribute(attributes, name);
@@ -66,7 +77,7 @@ std::optional<std::string> Number(const XML_Char** attributes, const char* name,
 }
 
 // One <speaker> element into an entry, or the reason it is refused.
-std::optional<std::string> ReadSpeaker(const XML_Char** attributes, DriverEntry& entry) {
+std::optional<std::string> ReadSpeaker(const Attributes& attributes, DriverEntry& entry) {
     const char* vendor = Attribute(attributes, "vendor");
     const char* model = Attribute(attributes, "model");
     entry.maker = vendor != nullptr ? vendor : "";
@@ -104,7 +115,10 @@ std::optional<std::string> ReadSpeaker(const XML_Char** attributes, DriverEntry&
 
 void XMLCALL OnStart(void* data, const XML_Char* name, const XML_Char** attributes) {
     State& state = *static_cast<State*>(data);
-    ++state.depth;
+    if (++state.depth > kMaxDepth) {
+        Stop(state, "the elements are nested more than " + std::to_string(kMaxDepth) + " deep");
+        return;
+    }
     if (!state.rootChecked) {
         state.rootChecked = true;
         if (std::strcmp(name, "speakers") != 0) {
@@ -116,7 +130,8 @@ void XMLCALL OnStart(void* data, const XML_Char* name, const XML_Char** attribut
     if (state.depth != 2 || std::strcmp(name, "speaker") != 0)
         return; // anything else is not ours to read
     DriverEntry entry;
-    if (std::optional<std::string> reason = ReadSpeaker(attributes, entry))
+    const Attributes given{attributes, XML_GetSpecifiedAttributeCount(state.parser)};
+    if (std::optional<std::string> reason = ReadSpeaker(given, entry))
         state.out->refused.push_back({Line(state.parser), std::move(*reason)});
     else
         state.out->Take(std::move(entry), Line(state.parser));

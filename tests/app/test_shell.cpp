@@ -363,11 +363,9 @@ private slots:
     // After "Use" every window of the design carries the driver's name.
     void libraryUseShowsNameInTitle() {
         {
-            FileResult error = FileResult::Success();
-            auto library = DriverLibrary::Open(LibraryPath().toStdString(), error);
-            StoreOutcome outcome{};
-            QVERIFY(library->Store(Driver("SEAS", "L26RO4Y", 22, 0.39, 4.9), DuplicatePolicy::Skip,
-                                   outcome));
+            auto library = DriverLibrary::Open(LibraryPath().toStdString());
+            QVERIFY(
+                (*library)->Store(Driver("SEAS", "L26RO4Y", 22, 0.39, 4.9), DuplicatePolicy::Skip));
         }
         QVERIFY(m_app.InitInstance({}));
         Trigger(ID_WINDOW_NEW);

@@ -22,12 +22,9 @@ inline DriverEntry Driver(std::string maker, std::string model, double fs = 30, 
 
 // The names of every driver in the library, in its order.
 inline std::vector<std::string> LibraryNames(const DriverLibrary& library) {
-    std::vector<DriverEntry> all;
-    if (!library.All(all))
-        return {"<unreadable>"};
     std::vector<std::string> names;
-    for (const DriverEntry& e : all)
-        names.push_back(e.Name());
+    if (!library.ForEach({}, [&](const DriverEntry& e) { names.push_back(e.Name()); }))
+        return {"<unreadable>"};
     return names;
 }
 

@@ -4,6 +4,7 @@
 #include "core/files/FileSystem.h"
 
 #include <cerrno>
+#include <unistd.h>
 #include <utility>
 
 namespace orvane {
@@ -12,10 +13,11 @@ namespace orvane {
 // would, while it is in use. A failing write first writes part of the bytes,
 // as a disk that fills up does; EndEarly reads the first bytes of a file and
 // then its end, as of a file cut short meanwhile, errno left as an earlier
-// failed call left it.
+// failed call left it. Access makes every path read-only (access fails with
+// the error), Room reports a file system without a free block.
 class FailingFileSystem : public FileSystem {
 public:
-    enum class Step { CreateTemp, Read, EndEarly, Write, Flush, Close, Rename };
+    enum class Step { CreateTemp, Read, EndEarly, Write, Flush, Close, Rename, Access, Room };
 
     FailingFileSystem(Step step, int error) : m_step(step), m_error(error), m_scope(*this) {}
 
@@ -41,6 +43,15 @@ public:
     }
     int Rename(const char* from, const char* to) override {
         return Fail(Step::Rename) ? -1 : FileSystem::Rename(from, to);
+    }
+    int Access(const char* path, int mode) override {
+        return (mode & W_OK) != 0 && Fail(Step::Access) ? -1 : FileSystem::Access(path, mode);
+    }
+    int StatVfs(const char* path, struct statvfs* out) override {
+        const int result = FileSystem::StatVfs(path, out);
+        if (result == 0 && m_step == Step::Room)
+            out->f_bavail = 0;
+        return result;
     }
 
 private:

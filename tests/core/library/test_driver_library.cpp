@@ -1,376 +1,233 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The driver library's database: creation, migration, refusal of files that
-// are not ours, transactions and two users at once.
+// The driver library's database: files not ours, damaged or not writable.
 #include "core/library/DriverLibrary.h"
 #include "core/library/LibraryFiles.h"
 #include "tests/support/Drivers.h"
+#include "tests/support/FailingFileSystem.h"
+#include "tests/support/FullDiskSqlite.h"
 #include "tests/support/TestFiles.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <sqlite3.h>
-
-#include <thread>
-
 using namespace orvane;
 
 namespace {
 
-// A plain connection of the test's own, beside the library's.
-class Raw {
-public:
-    explicit Raw(const std::string& path) {
-        if (sqlite3_open(path.c_str(), &m_db) != SQLITE_OK)
-            qFatal("cannot open %s", path.c_str());
-        sqlite3_busy_timeout(m_db, 5000);
-    }
-    ~Raw() { sqlite3_close(m_db); }
-    Raw(const Raw&) = delete;
-    Raw& operator=(const Raw&) = delete;
+constexpr DuplicatePolicy kSkip = DuplicatePolicy::Skip, kReplace = DuplicatePolicy::Replace;
 
-    void Exec(const char* sql) {
-        char* error = nullptr;
-        if (sqlite3_exec(m_db, sql, nullptr, nullptr, &error) != SQLITE_OK)
-            qFatal("%s: %s", sql, error);
-    }
-    QString Text(const char* sql) {
-        sqlite3_stmt* s = nullptr;
-        sqlite3_prepare_v2(m_db, sql, -1, &s, nullptr);
-        QString text;
-        if (sqlite3_step(s) == SQLITE_ROW)
-            text = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
-        sqlite3_finalize(s);
-        return text;
-    }
-
-private:
-    sqlite3* m_db = nullptr;
-};
+// SQL through a connection of the test's own: the last value it answers.
+QString Sql(const std::string& path, const std::string& sql) {
+    QString value;
+    sqlite3* db = nullptr;
+    sqlite3_open(path.c_str(), &db);
+    const auto keep = [](void* out, int, char** values, char**) {
+        return *static_cast<QString*>(out) = QString::fromUtf8(values[0]), 0;
+    };
+    if (sqlite3_exec(db, sql.c_str(), keep, &value, nullptr) != SQLITE_OK)
+        qFatal("%s: %s", sql.c_str(), sqlite3_errmsg(db));
+    sqlite3_close(db);
+    return value;
+}
 
 QByteArray Bytes(const std::string& path) {
     return ReadBytes(QString::fromStdString(path));
 }
 
-void Write(const std::string& path, const QByteArray& bytes) {
-    WriteBytes(QString::fromStdString(path), bytes);
+std::unique_ptr<DriverLibrary> OpenOrDie(const std::string& path) {
+    Result<std::unique_ptr<DriverLibrary>> library = DriverLibrary::Open(path);
+    return library ? std::move(*library) : (qFatal("%s", library.Message().c_str()), nullptr);
+}
+
+void Fill(const std::string& path, int count) {
+    std::vector<DriverEntry> many(count, Driver("Maker", ""));
+    for (int i = 0; i < count; ++i)
+        many[i].model = std::to_string(i);
+    QVERIFY(OpenOrDie(path)->StoreAll(many, kSkip));
 }
 
 } // namespace
 
 class TestDriverLibrary : public QObject {
     Q_OBJECT
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::string Path(const char* name) const { return m_dir->filePath(name).toStdString(); }
+    QStringList Files() const { return Listing(m_dir->path()); }
+
 private slots:
-    void init() {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-    }
+    void init() { m_dir = std::make_unique<QTemporaryDir>(); }
 
-    // A new library: the folder made, the schema stamped, the log in use.
-    void createsOnFirstUse() {
-        const std::string path = m_dir->filePath("new/folder/drivers.sqlite").toStdString();
-        FileResult error = FileResult::Success();
-        auto library = DriverLibrary::Open(path, error);
-        QVERIFY2(library, error.Message().c_str());
-        Raw raw(path);
-        QCOMPARE(raw.Text("PRAGMA user_version"), QString::number(DriverLibrary::kSchemaVersion));
-        QCOMPARE(raw.Text("PRAGMA application_id"), QString::number(DriverLibrary::kApplicationId));
-        QCOMPARE(raw.Text("PRAGMA journal_mode"), QStringLiteral("wal"));
-        QVERIFY(LibraryNames(*library).empty());
-    }
-
-    // A library written by the first schema (no Re, Qes, Le, Pe) is brought
-    // up to date on opening and keeps its drivers.
-    void migratesFromVersion1() {
-        const std::string path = m_dir->filePath("v1.sqlite").toStdString();
-        {
-            Raw raw(path);
-            raw.Exec("CREATE TABLE drivers (id INTEGER PRIMARY KEY,"
-                     " maker TEXT NOT NULL COLLATE NOCASE, model TEXT NOT NULL COLLATE NOCASE,"
-                     " fs REAL NOT NULL, qts REAL NOT NULL, vas REAL NOT NULL,"
-                     " cone_diameter REAL, xmax REAL, efficiency REAL,"
-                     " notes TEXT NOT NULL DEFAULT '', created TEXT NOT NULL,"
-                     " modified TEXT NOT NULL, UNIQUE (maker, model));"
-                     "INSERT INTO drivers VALUES (7, 'SEAS', 'L26RO4Y', 22, 0.39, 4.9, 8.5,"
-                     " 0.32, 88.5, 'old', '2020-01-02T03:04:05Z', '2020-01-02T03:04:05Z');"
-                     "PRAGMA application_id = 1330796108; PRAGMA user_version = 1;");
-        }
-        FileResult error = FileResult::Success();
-        auto library = DriverLibrary::Open(path, error);
-        QVERIFY2(library, error.Message().c_str());
-        DriverEntry e;
-        bool found = false;
-        QVERIFY(library->FindById(7, e, found));
-        QVERIFY(found);
-        QCOMPARE(e.Name(), std::string("SEAS L26RO4Y"));
-        QCOMPARE(e.vas, 4.9);
-        QCOMPARE(e.xmax, std::optional<double>(0.32));
-        QCOMPARE(e.notes, std::string("old"));
-        QCOMPARE(e.created, std::string("2020-01-02T03:04:05Z"));
-        QVERIFY(!e.re && !e.qes && !e.le && !e.pe);
+    // A new library: folder made, schema stamped, log in use; one of the first
+    // schema brought up to date, its drivers kept.
+    void createsAndMigrates() {
+        const std::string fresh = Path("new/folder/drivers.sqlite");
+        QVERIFY(LibraryNames(*OpenOrDie(fresh)).empty());
+        QCOMPARE(Sql(fresh, "PRAGMA user_version") + Sql(fresh, "PRAGMA journal_mode") +
+                     Sql(fresh, "PRAGMA application_id"),
+                 "2wal1330796108");
+        const std::string path = Path("v1.sqlite");
+        Sql(path, "CREATE TABLE drivers (id INTEGER PRIMARY KEY, maker TEXT COLLATE NOCASE, model "
+                  "TEXT COLLATE NOCASE, fs REAL, qts REAL, vas REAL, cone_diameter REAL, xmax "
+                  "REAL, efficiency REAL, notes TEXT, created TEXT, modified TEXT, UNIQUE (maker, "
+                  "model)); INSERT INTO drivers VALUES (7, 'SEAS', 'L26', 22, 0.39, 4.9, 8.5, "
+                  "0.32, 88.5, 'old', 'then', 'then'); PRAGMA application_id = 1330796108; "
+                  "PRAGMA user_version = 1;");
+        auto library = OpenOrDie(path);
+        DriverEntry e = **library->FindById(7);
         e.re = 5.6;
-        e.pe = 80;
         QVERIFY(library->Update(e));
-        QVERIFY(library->FindById(7, e, found));
-        QCOMPARE(e.re, std::optional<double>(5.6));
-        QCOMPARE(e.pe, std::optional<double>(80));
-        QCOMPARE(Raw(path).Text("PRAGMA user_version"), QStringLiteral("2"));
+        const DriverEntry after = **library->FindById(7);
+        QVERIFY(after.re == 5.6 && after.xmax == 0.32 && after.created == "then");
     }
 
-    // Files that are not a library of ours are reported and left untouched.
-    void refusesWhatIsNotOurs_data() {
+    // What is not a library of ours is refused, untouched; only what positively
+    // is none gives way to a new one (kept beside), never if that cannot be made.
+    void refusesAndStartsNew_data() {
         QTest::addColumn<QByteArray>("setup");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("text") << QByteArray("maker,model\nSEAS,L26\n") << "it is not a database";
-        QTest::newRow("foreign database") << QByteArray("CREATE TABLE songs (title TEXT)")
-                                          << "it is a database of another program";
-        QTest::newRow("newer version")
-            << QByteArray("CREATE TABLE drivers (x); PRAGMA application_id = 1330796108;"
-                          " PRAGMA user_version = 3")
-            << "it was written by a newer version of this program";
-        QTest::newRow("foreign id")
-            << QByteArray("PRAGMA application_id = 42") << "it is a database of another program";
-        QTest::newRow("folder") << QByteArray() << "it is not a regular file";
+        QTest::addColumn<bool>("replaceable");
+        QTest::addColumn<bool>("replaced");
+        QTest::newRow("text") << QByteArray("maker,") << "it is not a database" << true << true;
+        QTest::newRow("foreign") << QByteArray("CREATE TABLE songs (title TEXT)")
+                                 << "it is a database of another program" << true << true;
+        QTest::newRow("foreign id") << QByteArray("PRAGMA application_id = 42")
+                                    << "it is a database of another program" << true << true;
+        QTest::newRow("text, full disk")
+            << QByteArray("x") << "it is not a database" << true << false;
+        QTest::newRow("newer") << QByteArray("PRAGMA application_id = 1330796108; PRAGMA "
+                                             "user_version = 3")
+                               << "it was written by a newer version of Orvane; this version "
+                                  "will not change it"
+                               << false << false;
+        QTest::newRow("folder") << QByteArray() << "it is a folder" << false << false;
     }
-    void refusesWhatIsNotOurs() {
+    void refusesAndStartsNew() {
         QFETCH(QByteArray, setup);
         QFETCH(QString, reason);
-        const std::string path = m_dir->filePath("other.sqlite").toStdString();
+        QFETCH(bool, replaced);
+        const std::string path = Path("lib.sqlite");
         if (setup.isEmpty())
             QVERIFY(QDir().mkpath(QString::fromStdString(path)));
         else if (setup.startsWith("CREATE") || setup.startsWith("PRAGMA"))
-            Raw(path).Exec(setup.constData());
+            Sql(path, setup.constData());
         else
-            Write(path, setup);
+            WriteBytes(QString::fromStdString(path), setup);
+        WriteBytes(m_dir->filePath("lib.sqlite-wal"), "log");
         const QByteArray before = Bytes(path);
-        FileResult error = FileResult::Success();
-        QVERIFY(!DriverLibrary::Open(path, error));
-        QCOMPARE(QString::fromStdString(error.Message()),
-                 QStringLiteral("The driver library %1 cannot be read: %2.")
-                     .arg(QString::fromStdString(path), reason));
-        QCOMPARE(Bytes(path), before);
-        QVERIFY(!QFile::exists(QString::fromStdString(path + "-wal")));
+        const QStringList files = Files();
+        const Result<std::unique_ptr<DriverLibrary>> opened = DriverLibrary::Open(path);
+        QCOMPARE(opened.Message(), LibraryReadMessage(path, reason.toStdString()));
+        QCOMPARE(Files(), files);
+        QTEST(MayReplaceLibrary(opened.ErrorCode()), "replaceable");
+        std::optional<FullDiskSqlite> full;
+        if (QTest::currentDataTag() == QLatin1String("text, full disk"))
+            full.emplace();
+        const Result<std::string> moved = StartNewLibrary(path);
+        full.reset();
+        QCOMPARE(moved.Ok(), replaced);
+        QCOMPARE(Bytes(replaced ? path + ".damaged" : path), before);
+        QCOMPARE(Bytes(replaced ? path + ".damaged-wal" : path + "-wal"), QByteArray("log"));
+        if (replaced)
+            QVERIFY(LibraryNames(*OpenOrDie(path)).empty());
+        else
+            QCOMPARE(Files(), files);
     }
 
-    // A library of ours whose pages are damaged is found out at opening, not
-    // at the first read, and is not written.
-    void damagedPagesAreReported() {
-        const std::string path = m_dir->filePath("damaged.sqlite").toStdString();
-        {
-            FileResult error = FileResult::Success();
-            auto library = DriverLibrary::Open(path, error);
-            std::vector<DriverEntry> many;
-            for (int i = 0; i < 2000; ++i)
-                many.push_back(Driver("Maker", "Model " + std::to_string(i)));
-            StoreCounts counts;
-            QVERIFY(library->StoreAll(many, DuplicatePolicy::Skip, counts));
-        }
-        Raw(path).Exec("PRAGMA wal_checkpoint(TRUNCATE)");
+    // Damage is found by reading, by the check on demand, and on opening after
+    // a crash left a log to recover; nothing is written.
+    void damageIsFound() {
+        const std::string path = Path("damaged.sqlite");
+        Fill(path, 2000);
+        auto writer = OpenOrDie(path);
+        QVERIFY(writer->Store(Driver("After", "Crash"), kSkip));
+        QVERIFY(QFile::copy(QString::fromStdString(path + "-wal"), m_dir->filePath("crash-wal")));
         QByteArray bytes = Bytes(path);
-        QVERIFY(bytes.size() > 8 * 4096);
         for (qsizetype i = 4096 * 3; i < bytes.size(); i += 7)
             bytes[i] = char(0xA5);
-        Write(path, bytes);
-        FileResult error = FileResult::Success();
-        QVERIFY(!DriverLibrary::Open(path, error));
-        QVERIFY2(QString::fromStdString(error.Message()).contains("cannot be read: "),
-                 error.Message().c_str());
+        WriteBytes(m_dir->filePath("crash"), bytes);
+        writer.reset();
+        WriteBytes(QString::fromStdString(path), bytes);
+        auto library = OpenOrDie(path); // no crash: not checked on opening
+        QCOMPARE(library->All().ErrorCode(), int(kLibraryDamaged));
+        QCOMPARE(library->Check().Message(), LibraryReadMessage(path, "it is damaged"));
+        QCOMPARE(DriverLibrary::Open(Path("crash")).ErrorCode(), int(kLibraryDamaged));
         QCOMPARE(Bytes(path), bytes);
     }
 
-    // Maker and model are unique together, letters compared without case;
-    // a duplicate replaces or is skipped as asked.
-    void duplicatesReplaceOrSkip() {
-        auto library = OpenHere();
-        StoreOutcome outcome{};
-        QVERIFY(library->Store(Driver("SEAS", "L26RO4Y", 22), DuplicatePolicy::Skip, outcome));
-        QCOMPARE(outcome, StoreOutcome::Added);
-        QVERIFY(library->Store(Driver("seas", "l26ro4y", 23), DuplicatePolicy::Skip, outcome));
-        QCOMPARE(outcome, StoreOutcome::Skipped);
-        DriverEntry e;
-        bool found = false;
-        QVERIFY(library->FindByName("Seas", "L26RO4y", e, found));
-        QVERIFY(found);
-        QCOMPARE(e.fs, 22.0);
-        const std::int64_t id = e.id;
-        const std::string created = e.created;
-        QVERIFY(library->Store(Driver("seas", "l26ro4y", 23), DuplicatePolicy::Replace, outcome));
-        QCOMPARE(outcome, StoreOutcome::Replaced);
-        QVERIFY(library->FindByName("SEAS", "L26RO4Y", e, found));
-        QCOMPARE(e.fs, 23.0);
-        QCOMPARE(e.id, id);
-        QCOMPARE(e.created, created);
-        QCOMPARE(LibraryNames(*library), std::vector<std::string>{"seas l26ro4y"});
+    // What cannot be written is read as it is, changes refused with the reason;
+    // at most an empty log (if only writing found the disk full) is left.
+    void readsWhatCannotBeWritten() {
+        const std::string path = Path("library.sqlite");
+        Fill(path, 2);
+        const QByteArray before = Bytes(path);
+        for (const int fault :
+             {int(FailingFileSystem::Step::Access), int(FailingFileSystem::Step::Room), -1}) {
+            std::optional<FailingFileSystem> seam;
+            std::optional<FullDiskSqlite> full;
+            if (fault < 0)
+                full.emplace();
+            else
+                seam.emplace(FailingFileSystem::Step(fault), EROFS);
+            const std::string reason = fault == int(FailingFileSystem::Step::Access)
+                                           ? "it is read-only"
+                                           : "the disk is full";
+            auto library = OpenOrDie(path);
+            QCOMPARE(library->ReadOnlyReason(), reason);
+            QCOMPARE(LibraryNames(*library).size(), size_t(2));
+            QCOMPARE(library->Store(Driver("A", "B"), kSkip).Message(),
+                     LibraryWriteMessage(path, reason));
+        }
+        QStringList left = Files();
+        if (left.removeOne("library.sqlite-wal"))
+            QCOMPARE(Bytes(path + "-wal"), QByteArray());
+        QCOMPARE(left, QStringList{"library.sqlite"});
+        QCOMPARE(Bytes(path), before);
     }
 
-    void updateRefusesATakenName() {
-        auto library = OpenHere();
-        StoreCounts counts;
-        const DriverEntry two[] = {Driver("A", "One"), Driver("B", "Two")};
-        QVERIFY(library->StoreAll(two, DuplicatePolicy::Skip, counts));
-        DriverEntry e;
-        bool found = false;
-        QVERIFY(library->FindByName("B", "Two", e, found));
-        e.maker = "a";
-        e.model = "ONE";
-        const FileResult clash = library->Update(e);
-        QVERIFY(!clash);
-        QCOMPARE(clash.ErrorCode(), EEXIST);
-        QCOMPARE(clash.Message(), std::string("A driver named a ONE is already in the library."));
-        QCOMPARE(LibraryNames(*library), (std::vector<std::string>{"A One", "B Two"}));
-        bool removed = false;
-        QVERIFY(library->Remove(e.id, removed));
-        QVERIFY(removed);
+    // Maker and model are unique together, without case; a duplicate is
+    // replaced or skipped as asked; Update refuses a taken name.
+    void changes() {
+        auto library = OpenOrDie(Path("library.sqlite"));
+        QVERIFY(*library->Store(Driver("SEAS", "L26", 22), kSkip) == StoreOutcome::Added);
+        QVERIFY(*library->Store(Driver("seas", "l26", 23), kSkip) == StoreOutcome::Skipped);
+        const DriverEntry first = **library->FindByName("Seas", "L26");
+        QVERIFY(*library->Store(Driver("seas", "l26", 23), kReplace) == StoreOutcome::Replaced);
+        DriverEntry e = **library->FindByName("SEAS", "L26");
+        QVERIFY(first.fs == 22 && e.fs == 23 && e.id == first.id && e.created == first.created);
+        QVERIFY(library->Store(Driver("B", "Two"), kSkip));
+        std::tie(e.maker, e.model) = std::pair("b", "TWO");
+        QCOMPARE(library->Update(e).Message(),
+                 std::string("A driver named b TWO is already in the library."));
+        QVERIFY(*library->Remove(e.id) && !*library->FindById(e.id));
         e.maker = "Gone";
         QCOMPARE(library->Update(e).ErrorCode(), ENOENT);
-        QVERIFY(library->RemoveByName("a", "one", removed));
-        QVERIFY(removed);
-        QVERIFY(library->RemoveByName("a", "one", removed));
-        QVERIFY(!removed);
     }
 
-    // "MAKER MODEL" may split more than one way.
-    void findsByFullName() {
-        auto library = OpenHere();
-        StoreCounts counts;
-        const DriverEntry entries[] = {Driver("Dayton Audio", "RS225"),
-                                       Driver("Dayton", "Audio RS225"),
-                                       Driver("SB Acoustics", "SB17")};
-        QVERIFY(library->StoreAll(entries, DuplicatePolicy::Skip, counts));
-        std::vector<DriverEntry> found;
-        QVERIFY(library->FindByFullName("sb acoustics sb17", found));
-        QCOMPARE(found.size(), size_t(1));
-        QVERIFY(library->FindByFullName("Dayton Audio RS225", found));
-        QCOMPARE(found.size(), size_t(2));
-        QVERIFY(library->FindByFullName("Dayton", found));
-        QVERIFY(found.empty());
+    // A batch that fails halfway leaves nothing of itself behind; Undo takes
+    // back exactly what a batch did, but not what changed since.
+    void batchesAndUndo() {
+        const std::string path = Path("batch.sqlite");
+        auto library = OpenOrDie(path);
+        const DriverEntry before[] = {Driver("Old", "One", 21), Driver("Old", "Two", 22)};
+        QVERIFY(library->StoreAll(before, kSkip));
+        Sql(path, "CREATE TRIGGER refuse BEFORE INSERT ON drivers WHEN NEW.model = 'M500'"
+                  " BEGIN SELECT RAISE(ABORT, 'refused by the test'); END");
+        const DriverEntry batch[] = {Driver("old", "one", 99), Driver("M", "1"),
+                                     Driver("M", "M500")};
+        QCOMPARE(library->StoreAll(batch, kReplace).Message(),
+                 LibraryWriteMessage(path, "refused by the test"));
+        QCOMPARE(LibraryNames(*library), (std::vector<std::string>{"Old One", "Old Two"}));
+        const DriverEntry added[] = {Driver("New", "One"), Driver("New", "Two"),
+                                     Driver("old", "one", 31), Driver("Old", "Two", 32)};
+        StoreChanges changes;
+        QCOMPARE(library->StoreAll(added, kReplace, &changes)->replaced, 2);
+        Sql(path, "UPDATE drivers SET fs = 40, modified = 'later' WHERE model = 'Two'");
+        QVERIFY(library->Undo(changes));
+        QCOMPARE(LibraryNames(*library),
+                 (std::vector<std::string>{"New Two", "Old One", "Old Two"}));
+        QVERIFY((*library->FindByName("Old", "One"))->fs == 21 &&
+                (*library->FindByName("Old", "Two"))->fs == 40);
     }
-
-    // A batch that fails halfway leaves nothing of itself behind.
-    void failedBatchLeavesLibraryAsItWas() {
-        const std::string path = m_dir->filePath("batch.sqlite").toStdString();
-        auto library = OpenHere(path);
-        StoreOutcome outcome{};
-        QVERIFY(library->Store(Driver("Keep", "Me"), DuplicatePolicy::Skip, outcome));
-        // The database itself refuses the 500th row, as a full disk would.
-        Raw(path).Exec("CREATE TRIGGER refuse BEFORE INSERT ON drivers WHEN NEW.model = 'M500'"
-                       " BEGIN SELECT RAISE(ABORT, 'refused by the test'); END");
-        std::vector<DriverEntry> batch;
-        for (int i = 0; i < 1000; ++i)
-            batch.push_back(Driver("Batch", "M" + std::to_string(i)));
-        batch.push_back(Driver("keep", "me", 99));
-        StoreCounts counts{1, 2, 3};
-        const FileResult result = library->StoreAll(batch, DuplicatePolicy::Replace, counts);
-        QVERIFY(!result);
-        QCOMPARE(result.Message(),
-                 "The driver library " + path + " cannot be changed: refused by the test.");
-        QCOMPARE(counts.added + counts.replaced + counts.skipped, 0);
-        QCOMPARE(LibraryNames(*library), std::vector<std::string>{"Keep Me"});
-        DriverEntry e;
-        bool found = false;
-        QVERIFY(library->FindByName("Keep", "Me", e, found));
-        QCOMPARE(e.fs, 30.0);
-    }
-
-    // Two users at once: each sees the other's changes; concurrent imports
-    // both land; a change waits for another's transaction and, when that
-    // takes longer than the busy timeout, fails cleanly.
-    void twoConnections() {
-        const std::string path = m_dir->filePath("shared.sqlite").toStdString();
-        auto first = OpenHere(path);
-        auto second = OpenHere(path);
-        StoreOutcome outcome{};
-        QVERIFY(first->Store(Driver("From", "First"), DuplicatePolicy::Skip, outcome));
-        QCOMPARE(LibraryNames(*second), std::vector<std::string>{"From First"});
-
-        auto import = [&path](const char* maker, FileResult* result) {
-            FileResult error = FileResult::Success();
-            auto library = DriverLibrary::Open(path, error);
-            if (!library) {
-                *result = error;
-                return;
-            }
-            std::vector<DriverEntry> batch;
-            for (int i = 0; i < 300; ++i)
-                batch.push_back(Driver(maker, std::to_string(i)));
-            for (int round = 0; round < 5 && *result; ++round) {
-                StoreCounts counts;
-                *result = library->StoreAll(batch, DuplicatePolicy::Replace, counts);
-            }
-        };
-        FileResult a = FileResult::Success();
-        FileResult b = FileResult::Success();
-        std::thread ta(import, "Alpha", &a);
-        std::thread tb(import, "Beta", &b);
-        std::vector<DriverEntry> seen;
-        for (int i = 0; i < 20; ++i)
-            QVERIFY(first->All(seen)); // reading goes on while the others write
-        ta.join();
-        tb.join();
-        QVERIFY2(a, a.Message().c_str());
-        QVERIFY2(b, b.Message().c_str());
-        QVERIFY(second->All(seen));
-        QCOMPARE(seen.size(), size_t(601));
-
-        FileResult error = FileResult::Success();
-        auto impatient = DriverLibrary::Open(path, DriverLibrary::Options{100}, error);
-        QVERIFY(impatient);
-        Raw holder(path);
-        holder.Exec("BEGIN IMMEDIATE");
-        const FileResult blocked =
-            impatient->Store(Driver("Late", "One"), DuplicatePolicy::Skip, outcome);
-        QCOMPARE(blocked.Message(), "The driver library " + path +
-                                        " cannot be changed: another program is changing it.");
-        QVERIFY(impatient->All(seen)); // reading is not blocked
-        holder.Exec("COMMIT");
-        QVERIFY(impatient->Store(Driver("Late", "One"), DuplicatePolicy::Skip, outcome));
-        QCOMPARE(outcome, StoreOutcome::Added);
-    }
-
-    // Moving a damaged library aside keeps it whole and lets a new one start.
-    void moveAsideAndStartNew() {
-        const std::string path = m_dir->filePath("aside.sqlite").toStdString();
-        Write(path, "not a database at all");
-        Write(path + "-wal", "stale log");
-        Write(path + ".damaged", "an older damaged copy");
-        FileResult error = FileResult::Success();
-        QVERIFY(!DriverLibrary::Open(path, error));
-        std::string moved;
-        QVERIFY(MoveLibraryAside(path, moved));
-        QCOMPARE(moved, path + ".damaged-2");
-        QCOMPARE(Bytes(moved), QByteArray("not a database at all"));
-        QCOMPARE(Bytes(moved + "-wal"), QByteArray("stale log"));
-        QCOMPARE(Bytes(path + ".damaged"), QByteArray("an older damaged copy"));
-        auto fresh = DriverLibrary::Open(path, error);
-        QVERIFY2(fresh, error.Message().c_str());
-        QVERIFY(LibraryNames(*fresh).empty());
-    }
-
-    void pathFromEnvironment() {
-        qputenv("ORVANE_LIBRARY", "/srv/shared/drivers.sqlite");
-        QCOMPARE(DefaultLibraryPath(), std::string("/srv/shared/drivers.sqlite"));
-        qunsetenv("ORVANE_LIBRARY");
-        qputenv("XDG_DATA_HOME", "/home/u/data");
-        QCOMPARE(DefaultLibraryPath(), std::string("/home/u/data/orvane/drivers.sqlite"));
-        qputenv("XDG_DATA_DIRS", m_dir->path().toUtf8());
-        QCOMPARE(InstalledQspeakersDatabase(), std::string());
-        QVERIFY(QDir(m_dir->path()).mkpath("qspeakers"));
-        Write(m_dir->filePath("qspeakers/qspeakers_db.xml").toStdString(), "<speakers/>");
-        QCOMPARE(InstalledQspeakersDatabase(),
-                 m_dir->filePath("qspeakers/qspeakers_db.xml").toStdString());
-    }
-
-private:
-    std::unique_ptr<DriverLibrary> OpenHere(const std::string& at = {}) {
-        const std::string path = at.empty() ? m_dir->filePath("library.sqlite").toStdString() : at;
-        FileResult error = FileResult::Success();
-        auto library = DriverLibrary::Open(path, error);
-        if (!library)
-            qFatal("%s", error.Message().c_str());
-        return library;
-    }
-
-    std::unique_ptr<QTemporaryDir> m_dir;
 };
 
 QTEST_GUILESS_MAIN(TestDriverLibrary)
