@@ -87,6 +87,7 @@ private slots:
         QVERIFY(m_dir->isValid());
         qputenv("XDG_DATA_HOME", m_dir->filePath("data").toUtf8());
         qputenv("XDG_DATA_DIRS", m_dir->filePath("system").toUtf8());
+        qputenv("XDG_STATE_HOME", m_dir->filePath("state").toUtf8());
         m_messages.clear();
         m_answer = QMessageBox::Ok;
         m_dialogAnswers.clear();
