@@ -23,6 +23,9 @@ void AppSettings::Load() {
     m_graph = GraphFromName(ini.Value(kSettingsSection, kGraphKey).toStdString());
     m_units = DisplayUnits::FromName(ini.Value(kSettingsSection, kUnitsKey).toStdString())
                   .value_or(UnitSystem::Imperial);
+    constexpr int kDay = 24 * 60 * 60;
+    const int seconds = ini.IntValue(kSettingsSection, kAutosaveKey, kDefaultAutosaveSeconds);
+    m_autosaveSeconds = seconds >= 0 && seconds <= kDay ? seconds : kDefaultAutosaveSeconds;
 }
 
 FileResult AppSettings::Save() const {

@@ -16,9 +16,11 @@ namespace orvane {
 // List", File1..File4) and the number of pages last shown side by side in
 // print preview (section "Settings", key "PreviewPages", 0 when absent), the
 // units of Options > Units (key "Units": "imperial" or "metric"; imperial
-// when absent or unknown), and the graph new design windows show (key
+// when absent or unknown), the graph new design windows show (key
 // "Graph": the graph's word, e.g. "excursion"; the response plot when absent
-// or unknown).
+// or unknown), and how often unsaved designs are autosaved (key
+// "AutosaveSeconds", only read: 0 turns it off, 30 when absent or not a
+// number from 0 to a day).
 //
 // Read once at start-up, written once at exit. Everything else in the file
 // (other sections, other keys, comments) is kept as it is.
@@ -28,6 +30,8 @@ public:
     static inline const QString kPreviewPagesKey = QStringLiteral("PreviewPages");
     static inline const QString kGraphKey = QStringLiteral("Graph");
     static inline const QString kUnitsKey = QStringLiteral("Units");
+    static inline const QString kAutosaveKey = QStringLiteral("AutosaveSeconds");
+    static constexpr int kDefaultAutosaveSeconds = 30;
 
     // path defaults to SettingsPath().
     explicit AppSettings(QString path = QString());
@@ -56,6 +60,8 @@ public:
     UnitSystem Units() const { return m_units; }
     void SetUnits(UnitSystem units) { m_units = units; }
 
+    int AutosaveSeconds() const { return m_autosaveSeconds; }
+
     const QString& Path() const { return m_path; }
 
 private:
@@ -65,6 +71,7 @@ private:
     // Written only once chosen or read, so a file without it stays without.
     std::optional<Graph> m_graph;
     UnitSystem m_units = UnitSystem::Imperial;
+    int m_autosaveSeconds = kDefaultAutosaveSeconds;
 };
 
 } // namespace orvane

@@ -27,7 +27,9 @@
 #include <QMimeData>
 #include <QProxyStyle>
 #include <QStatusBar>
+#include <QLineEdit>
 #include <QToolBar>
+#include <QUndoGroup>
 #include <QUrl>
 
 namespace orvane {
@@ -114,6 +116,7 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
     m_router = new CommandRouter(this);
 
     CreateActions();
+    CreateEditActions();
     CreateToolBar();
     CreateStatusBar();
     CreateMenus();
@@ -224,6 +227,50 @@ void CMainFrame::CreateActions() {
     frame[ID_WINDOW_TILE_HORZ] = [this] { OnTileHorizontally(); };
     frame[ID_WINDOW_ARRANGE] = [this] { OnArrangeIcons(); };
     m_router->SetHandlers(CommandRouter::Level::Frame, std::move(frame));
+}
+
+void CMainFrame::CreateEditActions() {
+    m_undoGroup = new QUndoGroup(this);
+    // "&Undo Apply Alignment", or "&Undo" greyed when there is nothing to undo.
+    m_undoAction = m_undoGroup->createUndoAction(this, QStringLiteral("&Undo"));
+    m_undoAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Z),
+                                QKeySequence(Qt::ALT | Qt::Key_Backspace)});
+    m_undoAction->setStatusTip(QStringLiteral("Undo the last change to the design"));
+    m_redoAction = m_undoGroup->createRedoAction(this, QStringLiteral("&Redo"));
+    m_redoAction->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    m_redoAction->setStatusTip(QStringLiteral("Do again the change last undone"));
+    addAction(m_undoAction);
+    addAction(m_redoAction);
+}
+
+bool CMainFrame::HandleEditKey(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress)
+        return false;
+    auto* edit = qobject_cast<QLineEdit*>(watched);
+    if (edit == nullptr || edit->window() != this)
+        return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    const QKeySequence pressed(key->keyCombination());
+    const bool undo = m_undoAction->shortcuts().contains(pressed);
+    if (!undo && !m_redoAction->shortcuts().contains(pressed))
+        return false;
+    const bool own = undo ? edit->isUndoAvailable() : edit->isRedoAvailable();
+    if (event->type() == QEvent::ShortcutOverride) {
+        // A field claims the key only while it has typing of its own to
+        // take back; otherwise the key goes on to the Edit menu.
+        if (own)
+            key->accept();
+        return true;
+    }
+    if (!own)
+        return false;
+    // Every key of the Edit menu works on the field's typing alike.
+    if (undo)
+        edit->undo();
+    else
+        edit->redo();
+    return true;
 }
 
 void CMainFrame::CreateToolBar() {
@@ -341,6 +388,9 @@ void CMainFrame::CreateMenus() {
 
     QMenu* designFile = NewMenu("&File");
     AddFileEntries(designFile, true);
+    QMenu* edit = NewMenu("&Edit");
+    edit->addAction(m_undoAction);
+    edit->addAction(m_redoAction);
     QMenu* display = NewMenu("&Display");
     display->addAction(m_actions[ID_VIEW_TOOLBAR]);
     display->addAction(m_actions[ID_VIEW_STATUS_BAR]);
@@ -381,7 +431,7 @@ void CMainFrame::CreateMenus() {
     designHelp->addAction(m_actions[ID_HELP_GETTING_STARTED]);
     designHelp->addSeparator();
     designHelp->addAction(m_actions[ID_APP_ABOUT]);
-    m_designMenus = {designFile, display, driver, box, tools, options, m_windowMenu, designHelp};
+    m_designMenus = {designFile, edit, display, driver, box, tools, options, m_windowMenu, designHelp};
 
     SetMenuBarMenus(m_mainMenus);
 }
@@ -587,6 +637,8 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
         // After Qt's own handling of the event, which may float the bar.
         QMetaObject::invokeMethod(this, &CMainFrame::FrameFloatingToolBar, Qt::QueuedConnection);
     }
+    if (HandleEditKey(watched, event))
+        return true;
     switch (event->type()) {
     case QEvent::DragEnter:
     case QEvent::DragMove:

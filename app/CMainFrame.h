@@ -16,12 +16,14 @@
 #include <map>
 
 class QComboBox;
+class QKeyEvent;
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 class QStyle;
 class QToolBar;
+class QUndoGroup;
 
 namespace orvane {
 
@@ -39,6 +41,11 @@ public:
     QMdiArea* MdiArea() const { return m_mdiArea; }
     CommandRouter& Router() const { return *m_router; }
     QAction* Action(CommandId id) const;
+    // The undo stacks of the design windows; the Edit menu works on the
+    // active one's.
+    QUndoGroup* UndoGroup() const { return m_undoGroup; }
+    QAction* UndoAction() const { return m_undoAction; }
+    QAction* RedoAction() const { return m_redoAction; }
     // The Box and Amplitude entries, shared by every design view.
     const ViewMarks& Marks() const { return m_marks; }
     // Checks the Options > Units entry of the units in force.
@@ -91,6 +98,11 @@ protected:
 
 private:
     void CreateActions();
+    void CreateEditActions();
+    // An Undo or Redo key in a field of a design window undoes (redoes) the
+    // field's own typing while it has some; otherwise the Edit menu's entry
+    // takes it. True when the event is dealt with.
+    bool HandleEditKey(QObject* watched, QEvent* event);
     void CreateToolBar();
     void CreateStatusBar();
     void CreateMenus();
@@ -110,6 +122,9 @@ private:
     QMdiArea* m_mdiArea = nullptr;
     CommandRouter* m_router = nullptr;
     std::map<CommandId, QAction*> m_actions;
+    QUndoGroup* m_undoGroup = nullptr;
+    QAction* m_undoAction = nullptr;
+    QAction* m_redoAction = nullptr;
     QAction* m_recentPlaceholder = nullptr;
     ViewMarks m_marks;
     QToolBar* m_toolBar = nullptr;

@@ -4,12 +4,14 @@
 #include "core/Version.h"
 
 #include "app/AppSettings.h"
+#include "app/Autosaver.h"
 #include "app/CAboutDlg.h"
 #include "app/CGettingStartedDlg.h"
 #include "app/CMainFrame.h"
 #include "app/ShellIntegration.h"
 #include "app/SingleInstance.h"
 #include "app/ViewPrinting.h"
+#include "core/design/Autosave.h"
 #include "core/design/COrvaneDoc.h"
 #include "core/library/LibraryFiles.h"
 #include "core/library/LibrarySession.h"
@@ -28,6 +30,7 @@
 #include <QPrinter>
 #include <QScreen>
 #include <QStatusBar>
+#include <QUndoGroup>
 
 namespace orvane {
 
@@ -67,6 +70,7 @@ bool COrvaneApp::InitInstance(const QByteArrayList& arguments) {
     // A new view shows the graph chosen last, and reads the pointer's values
     // into the status bar.
     connect(m_docs.get(), &DocManager::viewCreated, this, [this](COrvaneView& view) {
+        m_frame->UndoGroup()->addStack(view.UndoStack());
         view.SetGraph(m_settings->NewWindowGraph());
         connect(&view, &COrvaneView::graphChosen, this,
                 [this](Graph graph) { m_settings->SetNewWindowGraph(graph); });
@@ -99,12 +103,19 @@ bool COrvaneApp::InitInstance(const QByteArrayList& arguments) {
     // Design files open with this program from the desktop.
     ShellIntegration::Register(applicationFilePath(), m_runDesktopUpdaters);
 
+    // Designs a program that ended without saving left behind come back
+    // first. They take the place of the new design a start makes.
+    m_autosave = std::make_unique<Autosaver>(
+        *m_docs, m_autosaveFolder.empty() ? Autosave::DefaultFolder() : m_autosaveFolder,
+        m_settings->AutosaveSeconds());
+    const int recovered = m_autosave->Recover(m_frame.get());
+
     // The command line: nothing makes a new design, anything else is the name
     // of a file to open. What the open did is not looked at.
-    if (file.isEmpty())
-        m_docs->OnFileNew();
-    else
+    if (!file.isEmpty())
         m_docs->OpenDocumentFile(file);
+    else if (recovered == 0)
+        m_docs->OnFileNew();
 
     // Files dropped on the main window open as with File Open.
     connect(m_frame.get(), &CMainFrame::fileDropped, this,
@@ -123,6 +134,10 @@ void COrvaneApp::ExitInstance() {
     m_singleInstance.reset();
     if (m_docs)
         m_docs->CloseAllDocuments();
+    // A clean exit: the designs are closed, so their autosaves go.
+    if (m_autosave)
+        m_autosave->Finish();
+    m_autosave.reset();
     m_docs.reset();
     m_frame.reset();
     m_library.reset();
@@ -232,7 +247,9 @@ void COrvaneApp::OnActiveWindowChanged() {
     if (!m_frame || !m_docs)
         return;
     CommandRouter& router = m_frame->Router();
-    if (COrvaneView* view = m_docs->ActiveView()) {
+    COrvaneView* view = m_docs->ActiveView();
+    m_frame->UndoGroup()->setActiveStack(view != nullptr ? view->UndoStack() : nullptr);
+    if (view != nullptr) {
         router.SetHandlers(CommandRouter::Level::View, DesignCommands(*view));
         // Each window has its own graph; the marks show the active one's.
         m_frame->Marks().SetGraphMark(view->CurrentGraph());

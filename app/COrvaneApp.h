@@ -17,6 +17,7 @@ class QPrinter;
 namespace orvane {
 
 class AppSettings;
+class Autosaver;
 class LibrarySession;
 class CMainFrame;
 class COrvaneView;
@@ -53,12 +54,15 @@ public:
     // Tests keep apart from a program the user runs, and start no database
     // updaters after writing the desktop association.
     void SetInstanceName(QString name) { m_instanceName = std::move(name); }
+    // Before InitInstance: the autosave folder (default: Autosave::DefaultFolder).
+    void SetAutosaveFolder(std::string folder) { m_autosaveFolder = std::move(folder); }
     void SetRunDesktopUpdaters(bool run) { m_runDesktopUpdaters = run; }
 
     CMainFrame* MainFrame() const { return m_frame.get(); }
     DocManager* Documents() const { return m_docs.get(); }
     AppSettings* Settings() const { return m_settings.get(); }
     SingleInstance* Instance() const { return m_singleInstance.get(); }
+    Autosaver* Autosaves() const { return m_autosave.get(); }
     QPrinter& Printer();
 
     // The application's own commands.
@@ -81,6 +85,7 @@ private:
 
     QString m_settingsPath;
     std::string m_libraryPath;
+    std::string m_autosaveFolder;
     DocManager::FileDialog m_fileDialog;
     DocManager::ViewSetup m_viewSetup;
     bool m_viewSetupSet = false;
@@ -95,6 +100,7 @@ private:
     std::unique_ptr<CMainFrame> m_frame;
     // Declared after the main window so that the designs' windows go first.
     std::unique_ptr<DocManager> m_docs;
+    std::unique_ptr<Autosaver> m_autosave;
     std::unique_ptr<SingleInstance> m_singleInstance;
 };
 

@@ -15,6 +15,7 @@
 #include <QIcon>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QUndoStack>
 
 #include <algorithm>
 
@@ -135,6 +136,12 @@ COrvaneView* DocManager::CreateWindow(Entry& entry) {
     entry.windows.push_back(window);
     // The design must outlive its views: it goes when the last view is gone.
     connect(view, &QObject::destroyed, this, [this, window] { Detach(window); });
+    // Each step, undo and redo may change the modified mark and the driver's name.
+    COrvaneDoc* doc = entry.doc.get();
+    connect(view->UndoStack(), &QUndoStack::indexChanged, this, [this, doc] {
+        UpdateTitles(*doc);
+        emit documentChanged(*doc);
+    });
     UpdateTitles(entry);
     emit viewCreated(*view);
     window->showMaximized();
@@ -166,8 +173,10 @@ void DocManager::Detach(QMdiSubWindow* window) {
         if (found == entry.windows.end())
             continue;
         entry.windows.erase(found);
-        if (entry.windows.empty())
+        if (entry.windows.empty()) {
+            emit documentClosed(*entry.doc);
             m_entries.erase(it);
+        }
         else
             UpdateTitles(entry);
         break;
@@ -188,10 +197,12 @@ void DocManager::UpdateTitles(Entry& entry) {
     const QString driver = name && !name->empty()
                                ? QStringLiteral(" (%1)").arg(QString::fromStdString(*name))
                                : QString();
+    const QString modified = entry.doc->IsModified() ? QStringLiteral("*") : QString();
     const size_t count = entry.windows.size();
     for (size_t i = 0; i < count; ++i) {
         entry.windows[i]->setWindowTitle(
-            (count == 1 ? title : title + QLatin1Char(':') + QString::number(i + 1)) + driver);
+            (count == 1 ? title : title + QLatin1Char(':') + QString::number(i + 1)) + modified +
+            driver);
     }
     m_frame.UpdateCaption();
 }
@@ -227,6 +238,7 @@ bool DocManager::DoSave(COrvaneDoc& doc, const std::string& path) {
     }
     if (Entry* entry = EntryOf(doc))
         UpdateTitles(*entry);
+    emit documentSaved(doc);
     FileUsed(Decode(doc.Path()));
     return true;
 }
@@ -283,6 +295,13 @@ void DocManager::CloseAllDocuments() {
         entries.push_back(entry.get());
     for (Entry* entry : entries)
         CloseWindows(*entry);
+}
+
+COrvaneView* DocManager::AddDocument(std::unique_ptr<COrvaneDoc> doc) {
+    auto entry = std::make_unique<Entry>();
+    entry->doc = std::move(doc);
+    m_entries.push_back(std::move(entry));
+    return CreateWindow(*m_entries.back());
 }
 
 COrvaneView* DocManager::OnWindowNew(COrvaneDoc& doc) {

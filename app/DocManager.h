@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 class QMdiSubWindow;
@@ -49,6 +50,8 @@ public:
     bool OnFileClose(COrvaneDoc& doc);
     // Another window on the same design.
     COrvaneView* OnWindowNew(COrvaneDoc& doc);
+    // A design made elsewhere (a recovered one) in a new design window.
+    COrvaneView* AddDocument(std::unique_ptr<COrvaneDoc> doc);
 
     // The save prompt for a modified design: false when the close must stop
     // (Cancel, or a save that failed or was cancelled).
@@ -69,7 +72,8 @@ public:
     static QStringList NameFilters();
 
     // The titles of the design's windows: its title, the window number when
-    // there are several, and the driver's name when it has one.
+    // there are several, "*" while it is modified, and the driver's name when
+    // it has one.
     void UpdateTitles(const COrvaneDoc& doc);
 
 protected:
@@ -80,6 +84,12 @@ signals:
     void viewCreated(COrvaneView& view);
     // Every file opened or saved (the recent-file list).
     void fileUsed(const QString& path);
+    // A step done, undone or redone in one of the design's windows.
+    void documentChanged(COrvaneDoc& doc);
+    // The design was saved to its file.
+    void documentSaved(COrvaneDoc& doc);
+    // The design's last window has gone; the design goes next.
+    void documentClosed(COrvaneDoc& doc);
 
 private:
     struct Entry;

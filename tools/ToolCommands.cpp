@@ -32,24 +32,24 @@ void OnDriverParams(COrvaneView& view) {
     dlg.m_efficiency = d.m_efficiency;
     if (dlg.exec() != QDialog::Accepted)
         return;
-    const SpeakerDesign before = d;
+    const DesignState before = view.State();
     d.m_fs = dlg.m_fs;
     d.m_qts = dlg.m_qts;
     d.m_vas = dlg.m_vas;
     d.m_xmax = dlg.m_xmax;
     d.m_coneDiameter = dlg.m_coneDiameter;
     d.m_efficiency = dlg.m_efficiency;
-    view.GetDocument().MarkModifiedIfChanged(before);
+    view.Commit(QStringLiteral("Driver Parameters"), before);
 }
 
 namespace {
 
-// A change of the extra values: marked, and the current graph drawn afresh.
-void ExtrasChanged(COrvaneView& view, const SpeakerDesign& before) {
-    if (view.GetDocument().Design().SameBits(before))
+// A change of the extra values: one step, and the current graph drawn afresh.
+void ExtrasChanged(COrvaneView& view, const QString& what, const DesignState& before) {
+    if (view.GetDocument().Design().SameBits(before.design))
         return;
-    view.GetDocument().MarkModifiedIfChanged(before);
     view.EraseAndRedraw();
+    view.Commit(what, before);
 }
 
 // A value with a default is stored once it differs from what is in force,
@@ -71,13 +71,13 @@ void OnElectricalParams(COrvaneView& view) {
     dlg.m_pe = d.m_extras.pe;
     if (dlg.exec() != QDialog::Accepted)
         return;
-    const SpeakerDesign before = d;
+    const DesignState before = view.State();
     d.m_extras.name = dlg.m_name;
     d.m_extras.re = dlg.m_re;
     d.m_extras.qes = dlg.m_qes;
     d.m_extras.le = dlg.m_le;
     d.m_extras.pe = dlg.m_pe;
-    ExtrasChanged(view, before);
+    ExtrasChanged(view, QStringLiteral("Electrical Parameters"), before);
 }
 
 void OnAnalysisSettings(COrvaneView& view) {
@@ -92,14 +92,14 @@ void OnAnalysisSettings(COrvaneView& view) {
     dlg.m_ports2 = x.ports2.value_or(1);
     if (dlg.exec() != QDialog::Accepted)
         return;
-    const SpeakerDesign before = d;
+    const DesignState before = view.State();
     StoreIfChanged(x.power, dlg.m_power, Acoustics::kDefaultPower);
     StoreIfChanged(x.ql, dlg.m_ql, Acoustics::kDefaultQl);
     x.portDiameter = dlg.m_portDiameter;
     StoreIfChanged<std::uint16_t>(x.ports, static_cast<std::uint16_t>(dlg.m_ports), 1);
     x.port2Diameter = dlg.m_port2Diameter;
     StoreIfChanged<std::uint16_t>(x.ports2, static_cast<std::uint16_t>(dlg.m_ports2), 1);
-    ExtrasChanged(view, before);
+    ExtrasChanged(view, QStringLiteral("Analysis Settings"), before);
 }
 
 void OnFreqRange(COrvaneView& view) {
@@ -107,14 +107,16 @@ void OnFreqRange(COrvaneView& view) {
     CFreqRangeDlg dlg(&view);
     dlg.m_lower = d.m_freqLow;
     dlg.m_upper = d.m_freqHigh;
-    if (dlg.exec() == QDialog::Accepted && dlg.m_upper - dlg.m_lower > 10) {
-        const SpeakerDesign before = d;
+    const DesignState before = view.State();
+    const bool applied = dlg.exec() == QDialog::Accepted && dlg.m_upper - dlg.m_lower > 10;
+    if (applied) {
         d.m_freqLow = dlg.m_lower;
         d.m_freqHigh = dlg.m_upper;
-        view.GetDocument().MarkModifiedIfChanged(before);
     }
     // The plot is drawn again, alone, over the range now in force.
     view.EraseAndRedraw();
+    if (applied)
+        view.Commit(QStringLiteral("Frequency Range"), before);
 }
 
 void OnPortCalc(COrvaneView& view) {
@@ -146,7 +148,7 @@ void OnPortCalc(COrvaneView& view) {
                     QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return;
     SpeakerDesign& design = view.GetDocument().Design();
-    const SpeakerDesign before = design;
+    const DesignState before = view.State();
     const auto count = static_cast<std::uint16_t>(dlg.m_portCount);
     if (dlg.RearChosen()) {
         design.m_extras.port2Diameter = dlg.m_portDiameter;
@@ -155,7 +157,7 @@ void OnPortCalc(COrvaneView& view) {
         design.m_extras.portDiameter = dlg.m_portDiameter;
         StoreIfChanged<std::uint16_t>(design.m_extras.ports, count, 1);
     }
-    ExtrasChanged(view, before);
+    ExtrasChanged(view, QStringLiteral("Use Ports"), before);
 }
 
 void OnBoxCalc(COrvaneView& view) {
@@ -170,7 +172,7 @@ void OnTsParams(COrvaneView& view) {
     dlg.m_tsFs = d.m_fs;
     if (dlg.exec() != QDialog::Accepted)
         return;
-    const SpeakerDesign before = d;
+    const DesignState before = view.State();
     d.m_fs = dlg.m_tsFs;
     // Only results the dialog showed as numbers: a field still empty or
     // showing "n/a" leaves the design's value as it was.
@@ -178,7 +180,7 @@ void OnTsParams(COrvaneView& view) {
         d.m_qts = *dlg.m_tsQts;
     if (dlg.m_resultsShown && dlg.m_tsVas)
         d.m_vas = *dlg.m_tsVas;
-    view.GetDocument().MarkModifiedIfChanged(before);
+    view.Commit(QStringLiteral("Use T/S Results"), before);
 }
 
 void OnAlignments(COrvaneView& view) {
@@ -195,19 +197,19 @@ void OnAlignments(COrvaneView& view) {
     dlg.m_volume = d.m_v1 > 0 ? d.m_v1 : d.m_driverCount * d.m_vas;
     if (dlg.exec() != QDialog::Accepted)
         return;
-    const SpeakerDesign before = d;
+    const DesignState before = view.State();
     d.m_boxType = std::string(BoxType::Name(dlg.m_kind));
     d.m_v1 = dlg.m_v1;
     d.m_f1 = dlg.m_f1;
-    view.GetDocument().MarkModifiedIfChanged(before);
     // The form shows the new box and plots it; the tuning counts as entered,
-    // so the plot does not choose another.
+    // so the plot does not choose another. All of it is one step.
     view.FillFromDesign();
     view.MarkF1Entered();
     // Long figures show from their first digit.
     view.Form()->ShowFromStart();
     view.ApplyBoxType(dlg.m_kind);
-    view.OnPlot();
+    view.ReadAndPlot();
+    view.Commit(QStringLiteral("Apply Alignment"), before);
 }
 
 void OnDriverLibrary(COrvaneView& view, LibrarySession& session) {
@@ -219,10 +221,10 @@ void OnDriverLibrary(COrvaneView& view, LibrarySession& session) {
     dlg.m_currentName = d.m_extras.name;
     if (dlg.exec() != QDialog::Accepted || !dlg.m_chosen)
         return;
-    const SpeakerDesign before = d;
+    const DesignState before = view.State();
     UseDriver(*dlg.m_chosen, d);
-    view.GetDocument().MarkModifiedIfChanged(before);
     view.EraseAndRedraw();
+    view.Commit(QStringLiteral("Use Driver"), before);
 }
 
 void InstallFirstDrawCheck(COrvaneView& view) {

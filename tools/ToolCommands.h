@@ -8,7 +8,8 @@ class LibrarySession;
 
 // The design view's tool commands. Each builds its dialog for one showing,
 // copies the record's fields in, runs it modally and writes back only what the
-// dialog's outcome allows. The shell routes the menu and toolbar actions here.
+// dialog's outcome allows, as one step of the window's undo stack
+// (COrvaneView::Commit). The shell routes the menu and toolbar actions here.
 namespace ToolCommands {
 
 // "&Driver Parameters": the six driver fields; OK writes them back.

@@ -16,6 +16,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QSvgRenderer>
+#include <QUndoStack>
 
 #include <algorithm>
 #include <cmath>
@@ -52,8 +53,32 @@ QString BoxPicturePath(BoxKind kind) {
 
 } // namespace
 
+// One step of a window's undo stack: the whole state before and after.
+class DesignCommand : public QUndoCommand {
+public:
+    DesignCommand(COrvaneView& view, const QString& what, DesignState before, DesignState after)
+        : QUndoCommand(what), m_view(view), m_before(std::move(before)),
+          m_after(std::move(after)) {}
+
+    void undo() override { m_view.Restore(m_before); }
+    void redo() override {
+        // Pushed after the change was made: the first redo has nothing to do,
+        // and must leave the fields' own typing history alone.
+        if (m_done)
+            m_view.Restore(m_after);
+        m_done = true;
+    }
+
+private:
+    COrvaneView& m_view;
+    DesignState m_before;
+    DesignState m_after;
+    bool m_done = false;
+};
+
 COrvaneView::COrvaneView(COrvaneDoc& doc, const ViewMarks& marks, QWidget* parent)
-    : QWidget(parent), m_doc(doc), m_marks(marks), m_form(new DesignForm(this)) {
+    : QWidget(parent), m_doc(doc), m_marks(marks), m_form(new DesignForm(this)),
+      m_undo(new QUndoStack(this)) {
     // Everything below the form is the backing image; the paint event copies it.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::NoFocus);
@@ -65,7 +90,11 @@ COrvaneView::COrvaneView(COrvaneDoc& doc, const ViewMarks& marks, QWidget* paren
     m_form->installEventFilter(this);
 }
 
-COrvaneView::~COrvaneView() = default;
+COrvaneView::~COrvaneView() {
+    // The stack clears itself as it goes and says so; its listeners may hold
+    // a design that is already gone.
+    m_undo->blockSignals(true);
+}
 
 QSize COrvaneView::minimumSizeHint() const {
     const QRect form =
@@ -146,9 +175,39 @@ void COrvaneView::OnInitialUpdate() {
     EraseAndRedraw(); // the first paint
 }
 
+// --- Undo -------------------------------------------------------------------
+
+DesignState COrvaneView::State() const {
+    return {m_doc.Design(), m_f1Entered};
+}
+
+void COrvaneView::Commit(const QString& what, const DesignState& before) {
+    DesignState after = State();
+    if (before.design.SameBits(after.design))
+        return;
+    m_undo->push(new DesignCommand(*this, what, before, std::move(after)));
+}
+
+void COrvaneView::Restore(const DesignState& state) {
+    m_doc.Design() = state.design;
+    m_form->Fill(state.design);
+    m_form->ForgetTyping();
+    m_f1Entered = state.f1Entered;
+    ApplyBoxType(state.design.Kind());
+}
+
 // --- Commands ---------------------------------------------------------------
 
 void COrvaneView::OnPlot() {
+    const DesignState before = State();
+    // Only the form counts as the user's change. A sealed resonance read back
+    // rounded from its field and then recomputed exactly is no change at all;
+    // the automatic values drawn from a changed form belong to its step.
+    if (ReadAndPlot())
+        Commit(QStringLiteral("Plot"), before);
+}
+
+bool COrvaneView::ReadAndPlot() {
     m_marks.SetBoxMark(BoxKind::Unknown);
     const SpeakerDesign before = m_doc.Design();
     ReadIntoDesign();
@@ -156,10 +215,7 @@ void COrvaneView::OnPlot() {
     m_marks.SetBoxMark(m_doc.Design().Kind());
     // Over whatever the view already shows: earlier curves stay.
     PlotOnImage();
-    // Only the form counts as the user's change. A sealed resonance read back
-    // rounded from its field and then recomputed exactly is no change at all.
-    if (readChanged)
-        m_doc.MarkModifiedIfChanged(before);
+    return readChanged;
 }
 
 void COrvaneView::OnRedraw() {
@@ -169,10 +225,10 @@ void COrvaneView::OnRedraw() {
 void COrvaneView::OnBoxType(BoxKind kind) {
     if (kind == BoxKind::Unknown)
         return;
-    const SpeakerDesign before = m_doc.Design();
+    const DesignState before = State();
     m_doc.Design().m_boxType = std::string(BoxType::Name(kind));
-    m_doc.MarkModifiedIfChanged(before);
     ApplyBoxType(kind);
+    Commit(QStringLiteral("Box Type"), before);
 }
 
 void COrvaneView::OnAmplitude(int dbPerDiv) {
@@ -257,11 +313,20 @@ void COrvaneView::PlotOnImage() {
     {
         QPainter painter(&m_image);
         QtDrawSurface surface(painter);
-        value = DrawGraph(surface, m_doc.Design(), m_f1Entered, m_graph, Scale(), width(), height(),
-                          m_axes);
+        value = DrawDesign(surface, width(), height(), m_axes);
     }
     ShowAutoValue(value);
     update();
+}
+
+AutoValue COrvaneView::DrawDesign(DrawSurface& surface, int width, int height,
+                                  std::optional<GraphAxes>& axes) {
+    const bool wasSaved = !m_doc.IsModified();
+    const AutoValue value =
+        DrawGraph(surface, m_doc.Design(), m_f1Entered, m_graph, Scale(), width, height, axes);
+    if (wasSaved)
+        m_doc.SetModified(false);
+    return value;
 }
 
 void COrvaneView::ShowAutoValue(const AutoValue& value) {
@@ -290,8 +355,7 @@ void COrvaneView::PrintPageOn(DrawSurface& surface, int pageWidth, int pageHeigh
                   // alone, on axes of its own; the box picture belongs to the
                   // window.
                   std::optional<GraphAxes> axes;
-                  ShowAutoValue(DrawGraph(page, m_doc.Design(), m_f1Entered, m_graph, Scale(),
-                                          client.width(), client.height(), axes));
+                  ShowAutoValue(DrawDesign(page, client.width(), client.height(), axes));
               });
 }
 

@@ -12,11 +12,20 @@
 #include <optional>
 
 class QPrinter;
+class QUndoStack;
 
 namespace orvane {
 
 class COrvaneDoc;
 struct ViewMarks;
+
+// What one design command changes, whole: the record (extension values
+// included) and whether the window counts F1 as entered. The form shows the
+// record again, each text standing for its exact value.
+struct DesignState {
+    SpeakerDesign design;
+    bool f1Entered = false;
+};
 
 // The design view: the entry form along the top edge, the box picture in the
 // top left corner and the plot everywhere else. Drawing goes to a backing
@@ -32,8 +41,21 @@ public:
     COrvaneDoc& GetDocument() { return m_doc; }
     const COrvaneDoc& GetDocument() const { return m_doc; }
 
+    // Every change to the design's values goes through Commit: the state
+    // before the change, the change, then Commit with the command's name
+    // ("Apply Alignment"). A change of the values becomes one step on this
+    // window's undo stack; a command that changed nothing leaves no step.
+    DesignState State() const;
+    void Commit(const QString& what, const DesignState& before);
+    QUndoStack* UndoStack() const { return m_undo; }
+
     // Commands (the shell routes menu, toolbar and button actions here).
+    // Plot takes the form's values in and draws them, one step when they
+    // changed the record.
     void OnPlot();
+    // The same without a step of its own, inside a command that commits;
+    // true when the form changed the record.
+    bool ReadAndPlot();
     void OnRedraw();
     void OnBoxType(BoxKind kind); // Unknown is ignored
     void OnAmplitude(int dbPerDiv);
@@ -104,6 +126,14 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    friend class DesignCommand;
+    // Undo and redo: the state back in the record, the form and the marks;
+    // the graph keeps what it shows.
+    void Restore(const DesignState& state);
+    // DrawGraph over this window's design. The automatic values a drawing
+    // writes follow from the others: they leave an unmodified design so.
+    AutoValue DrawDesign(DrawSurface& surface, int width, int height,
+                         std::optional<GraphAxes>& axes);
     // The draw operation: box picture, plot, then `drawn`.
     void Draw();
     // Runs DrawPlot on the backing image over what it already holds.
@@ -116,6 +146,7 @@ private:
     COrvaneDoc& m_doc;
     const ViewMarks& m_marks;
     DesignForm* m_form = nullptr;
+    QUndoStack* m_undo = nullptr;
     double m_scaleBottom = -10.0;
     double m_scaleSpan = 15.0;
     int32_t m_dbPerDiv = 1;

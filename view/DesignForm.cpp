@@ -306,6 +306,15 @@ void DesignForm::ShowFromStart() {
         edit->setCursorPosition(0);
 }
 
+void DesignForm::ForgetTyping() {
+    for (QLineEdit* edit : m_edits) {
+        const QSignalBlocker blocker(edit);
+        const int cursor = edit->cursorPosition();
+        edit->setText(edit->text()); // a text set from code starts a new history
+        edit->setCursorPosition(cursor);
+    }
+}
+
 void DesignForm::RememberShown(Field field, double value) {
     m_shown[Index(field)] = ShownValue{FieldEdit(field)->text(), value};
 }

@@ -47,6 +47,9 @@ public:
     void OnUnitsChanged();
     // Long values show from their first digit.
     void ShowFromStart();
+    // The fields' own typing history goes: what they show now is the
+    // program's, not typing that Ctrl+Z could take back.
+    void ForgetTyping();
 
     QLineEdit* FieldEdit(Field field) const { return m_edits[static_cast<std::size_t>(field)]; }
     QLabel* FieldLabel(Field field) const { return m_labels[static_cast<std::size_t>(field)]; }

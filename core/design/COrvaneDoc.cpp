@@ -77,8 +77,22 @@ int ReadUpTo(int fd, std::vector<std::uint8_t>& buffer, std::size_t target) {
 bool COrvaneDoc::OnNewDocument() {
     m_design.SetNewDesignDefaults();
     m_path.clear();
-    m_modified = false;
+    m_saved = m_design;
     return true;
+}
+
+void COrvaneDoc::SetModified(bool modified) {
+    if (modified)
+        m_saved.reset();
+    else
+        m_saved = m_design;
+}
+
+void COrvaneDoc::TakeRecovered(SpeakerDesign design, std::string path, std::string title) {
+    m_design = std::move(design);
+    m_path = std::move(path);
+    m_title = std::move(title);
+    m_saved.reset();
 }
 
 FileResult COrvaneDoc::Load(const std::string& path) {
@@ -144,6 +158,7 @@ FileResult COrvaneDoc::LoadFile(const std::string& path) {
     if (!design)
         return FileResult::Fail(0, std::string(DesignFile::kUnexpectedFormat));
     m_design = std::move(*design);
+    m_saved = m_design;
     m_path = full;
     m_title = FileName(full);
     return FileResult::Success();
@@ -160,7 +175,7 @@ FileResult COrvaneDoc::Save(const std::string& path) {
     }
     m_path = full;
     m_title = FileName(full);
-    m_modified = false;
+    m_saved = m_design;
     return FileResult::Success();
 }
 

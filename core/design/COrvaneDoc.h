@@ -4,6 +4,7 @@
 #include "core/design/SpeakerDesign.h"
 #include "core/files/FileResult.h"
 
+#include <optional>
 #include <string>
 
 namespace orvane {
@@ -26,8 +27,12 @@ public:
     // Stores the record atomically (temporary file in the same folder, flush,
     // rename). On failure leaves any earlier file byte-for-byte intact. On
     // success remembers the path, the title becomes the file name, and the
-    // modified mark is cleared.
+    // values saved are the ones the modified mark compares with.
     FileResult Save(const std::string& path);
+
+    // A design recovered after a crash: its values, the file it belongs to
+    // (empty: never saved) and its title. Modified until it is saved.
+    void TakeRecovered(SpeakerDesign design, std::string path, std::string title);
 
     SpeakerDesign& Design() { return m_design; }
     const SpeakerDesign& Design() const { return m_design; }
@@ -36,14 +41,12 @@ public:
     const std::string& Title() const { return m_title; }
     void SetTitle(std::string title) { m_title = std::move(title); }
 
-    bool IsModified() const { return m_modified; }
-    void SetModified(bool modified) { m_modified = modified; }
-    // The one way a user command marks the design: modified when it changed
-    // the record (SameBits), left as it was when it did not.
-    void MarkModifiedIfChanged(const SpeakerDesign& before) {
-        if (!before.SameBits(m_design))
-            m_modified = true;
-    }
+    // Modified exactly when the values differ (SameBits) from the ones last
+    // saved, opened or made new, so that undoing back to them clears the mark.
+    bool IsModified() const { return !m_saved || !m_saved->SameBits(m_design); }
+    // false: the current values count as the saved ones; true: modified
+    // whatever the values, until the next save.
+    void SetModified(bool modified);
 
 private:
     FileResult LoadFile(const std::string& path);
@@ -51,7 +54,8 @@ private:
     SpeakerDesign m_design;
     std::string m_path;
     std::string m_title;
-    bool m_modified = false;
+    // The values the modified mark compares with; none: modified until saved.
+    std::optional<SpeakerDesign> m_saved = SpeakerDesign{};
 };
 
 } // namespace orvane

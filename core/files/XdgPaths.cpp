@@ -51,6 +51,10 @@ std::string DataHome() {
     return BaseFolder("XDG_DATA_HOME", "/.local/share");
 }
 
+std::string StateHome() {
+    return BaseFolder("XDG_STATE_HOME", "/.local/state");
+}
+
 std::vector<std::string> DataDirs() {
     std::vector<std::string> dirs;
     const std::string value = Env("XDG_DATA_DIRS");

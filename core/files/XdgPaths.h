@@ -13,6 +13,8 @@ namespace orvane {
 std::string ConfigHome();
 // $XDG_DATA_HOME, or ~/.local/share.
 std::string DataHome();
+// $XDG_STATE_HOME, or ~/.local/state.
+std::string StateHome();
 // $XDG_DATA_DIRS (absolute entries only), or /usr/local/share and /usr/share.
 std::vector<std::string> DataDirs();
 

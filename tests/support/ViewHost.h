@@ -28,6 +28,7 @@ public:
         doc.OnNewDocument();
         if (setup)
             setup(doc.Design());
+        doc.SetModified(false); // the design as set up counts as saved
         for (auto* actions : {&marks.box, &marks.amplitude})
             for (auto& action : *actions)
                 (action = new QAction(&actionOwner))->setCheckable(true);
