@@ -2,8 +2,8 @@
 #include "tools/ToolCommands.h"
 
 #include "core/design/COrvaneDoc.h"
+#include "core/design/Fields.h"
 #include "core/library/DriverDesign.h"
-#include "core/model/Acoustics.h"
 #include "platform/Message.h"
 #include "tools/CAlignmentDlg.h"
 #include "tools/CAnalysisDlg.h"
@@ -84,8 +84,11 @@ void OnAnalysisSettings(COrvaneView& view) {
     SpeakerDesign& d = view.GetDocument().Design();
     DesignExtras& x = d.m_extras;
     CAnalysisDlg dlg(d.Kind(), &view);
-    dlg.m_power = x.power.value_or(Acoustics::kDefaultPower);
-    dlg.m_ql = x.ql.value_or(Acoustics::kDefaultQl);
+    // Unset values show, and stay unset while left at, what is in force.
+    const double power = *Fields::Info(FieldId::Power).fallback;
+    const double ql = *Fields::Info(FieldId::Ql).fallback;
+    dlg.m_power = x.power.value_or(power);
+    dlg.m_ql = x.ql.value_or(ql);
     dlg.m_portDiameter = x.portDiameter;
     dlg.m_ports = x.ports.value_or(1);
     dlg.m_port2Diameter = x.port2Diameter;
@@ -93,8 +96,8 @@ void OnAnalysisSettings(COrvaneView& view) {
     if (dlg.exec() != QDialog::Accepted)
         return;
     const DesignState before = view.State();
-    StoreIfChanged(x.power, dlg.m_power, Acoustics::kDefaultPower);
-    StoreIfChanged(x.ql, dlg.m_ql, Acoustics::kDefaultQl);
+    StoreIfChanged(x.power, dlg.m_power, power);
+    StoreIfChanged(x.ql, dlg.m_ql, ql);
     x.portDiameter = dlg.m_portDiameter;
     StoreIfChanged<std::uint16_t>(x.ports, static_cast<std::uint16_t>(dlg.m_ports), 1);
     x.port2Diameter = dlg.m_port2Diameter;

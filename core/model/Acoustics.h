@@ -21,8 +21,4 @@ inline double HalfSpaceLevel() {
                            (2 * std::numbers::pi * kReferencePressure * kReferencePressure));
 }
 
-// What the analysis takes while the user has given nothing else.
-inline constexpr double kDefaultPower = 1.0; // W
-inline constexpr double kDefaultQl = 7.0;
-
 } // namespace orvane::Acoustics

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/model/Analysis.h"
 
+#include "core/design/Fields.h"
+
 #include "core/model/Acoustics.h"
 #include "core/numeric/VectorState.h"
 #include "core/units/Units.h"
@@ -83,11 +85,11 @@ AnalysisResult<Analysis> Analysis::Prepare(const SpeakerDesign& stored) {
         return Missing(AnalysisProblem::NoTuning2);
 
     const DesignExtras& extras = design.m_extras;
-    a.m_power = extras.power.value_or(kDefaultPower);
+    a.m_power = *Fields::Number(design, FieldId::Power);
     if (!IsGiven(a.m_power))
         return Missing(AnalysisProblem::NoPower);
     a.m_rootPower = std::sqrt(a.m_power);
-    a.m_ql = extras.ql.value_or(kDefaultQl);
+    a.m_ql = *Fields::Number(design, FieldId::Ql);
     if (vented1 && !IsGiven(a.m_ql))
         return Missing(AnalysisProblem::NoQl);
     a.m_sweep = ComputeSweepRange(design);
