@@ -4,7 +4,7 @@
 #include <QBuffer>
 #include <QImageWriter>
 #include <array>
-#include <optional>
+#include <limits>
 #include <png.h>
 #include <vector>
 #include <zlib.h>
@@ -13,40 +13,63 @@ namespace orvane {
 
 namespace {
 
-// The colours of an opaque picture and their palette indexes, while there are
-// at most 256 of them: an open-addressing table twice that size.
+// The colours of an opaque picture and their palette indexes: the first 256
+// colours as they are, and any later one as the nearest of those. A plot
+// has a few pens and their antialiasing shades; at most a handful of shades
+// beyond 256 then move by a step nobody sees, and the picture keeps the
+// palette encoding however many shades it has.
 class ColourTable {
 public:
-    // The index of `colour`, added if new; nothing once a 257th would be needed.
-    std::optional<uchar> Index(QRgb colour) {
+    uchar Index(QRgb colour) {
         size_t slot = Hash(colour);
         while (m_used[slot]) {
             if (m_keys[slot] == colour)
                 return m_index[slot];
             slot = (slot + 1) % kSlots;
         }
-        if (m_colours.size() == 256)
-            return std::nullopt;
+        if (m_colours.size() < 256) {
+            m_index[slot] = static_cast<uchar>(m_colours.size());
+            m_colours.append(colour);
+        } else if (m_filled == kSlots / 2) {
+            return Nearest(colour); // the table stays half empty for its probes
+        } else {
+            m_index[slot] = Nearest(colour);
+        }
         m_used[slot] = true;
         m_keys[slot] = colour;
-        m_index[slot] = static_cast<uchar>(m_colours.size());
-        m_colours.append(colour);
+        ++m_filled;
         return m_index[slot];
     }
     const QList<QRgb>& Colours() const { return m_colours; }
 
 private:
-    static constexpr size_t kSlots = 512;
-    static size_t Hash(QRgb colour) { return ((colour * 2654435761u) >> 23) & (kSlots - 1); }
+    static constexpr size_t kSlots = 4096;
+    static size_t Hash(QRgb colour) { return ((colour * 2654435761u) >> 20) & (kSlots - 1); }
+
+    uchar Nearest(QRgb colour) const {
+        int best = 0, bestDistance = std::numeric_limits<int>::max();
+        for (int i = 0; i < m_colours.size(); ++i) {
+            const QRgb c = m_colours[i];
+            const int r = qRed(c) - qRed(colour), g = qGreen(c) - qGreen(colour),
+                      b = qBlue(c) - qBlue(colour);
+            const int distance = r * r + g * g + b * b;
+            if (distance < bestDistance) {
+                best = i;
+                bestDistance = distance;
+            }
+        }
+        return static_cast<uchar>(best);
+    }
 
     std::array<bool, kSlots> m_used{};
     std::array<QRgb, kSlots> m_keys{};
     std::array<uchar, kSlots> m_index{};
+    size_t m_filled = 0;
     QList<QRgb> m_colours;
 };
 
-// The picture with a palette, or a null image when it has more than 256
-// colours or is not an opaque 32-bit one.
+// The picture with a palette, or a null image when it is not an opaque
+// 32-bit one.
 QImage Indexed(const QImage& image) {
     if (image.format() != QImage::Format_RGB32)
         return {};
@@ -64,11 +87,8 @@ QImage Indexed(const QImage& image) {
         for (int x = 0; x < width; ++x) {
             if (in[x] != last) {
                 // The unused alpha byte of RGB32 is 0xff; a palette is opaque.
-                const std::optional<uchar> index = table.Index(in[x] | 0xff000000u);
-                if (!index)
-                    return {};
+                lastIndex = table.Index(in[x] | 0xff000000u);
                 last = in[x];
-                lastIndex = *index;
             }
             out[x] = lastIndex;
         }
