@@ -171,6 +171,17 @@ void ReadEntry(const Statement& s, DriverEntry& e) {
     s.Text(15, e.modified);
 }
 
+// Steps a look-up by a unique key: the entry of its row, if it has one. The
+// step's result code, SQLITE_ROW or SQLITE_DONE unless it failed.
+int StepToEntry(Statement& s, std::optional<DriverEntry>& entry) {
+    const int rc = s.Step();
+    if (rc == SQLITE_ROW) {
+        entry.emplace();
+        ReadEntry(s, *entry);
+    }
+    return rc;
+}
+
 // The failure code of SQLite's last result: an errno where the system
 // failed, the library's own where the file is at fault, 0 for anything else.
 int Code(sqlite3* db) {
@@ -671,14 +682,10 @@ Result<std::optional<DriverEntry>> DriverLibrary::FindById(std::int64_t id) cons
     if (!s.Ok())
         return ReadFailure();
     s.Bind(1, id);
-    const int rc = s.Step();
-    if (rc == SQLITE_DONE)
-        return std::optional<DriverEntry>();
-    if (rc != SQLITE_ROW)
+    std::optional<DriverEntry> entry;
+    if (const int rc = StepToEntry(s, entry); rc != SQLITE_ROW && rc != SQLITE_DONE)
         return ReadFailure();
-    DriverEntry entry;
-    ReadEntry(s, entry);
-    return std::optional<DriverEntry>(std::move(entry));
+    return entry;
 }
 
 Result<std::optional<DriverEntry>> DriverLibrary::FindByName(const std::string& maker,
@@ -690,14 +697,10 @@ Result<std::optional<DriverEntry>> DriverLibrary::FindByName(const std::string& 
         return ReadFailure();
     s.Bind(1, maker);
     s.Bind(2, model);
-    const int rc = s.Step();
-    if (rc == SQLITE_DONE)
-        return std::optional<DriverEntry>();
-    if (rc != SQLITE_ROW)
+    std::optional<DriverEntry> entry;
+    if (const int rc = StepToEntry(s, entry); rc != SQLITE_ROW && rc != SQLITE_DONE)
         return ReadFailure();
-    DriverEntry entry;
-    ReadEntry(s, entry);
-    return std::optional<DriverEntry>(std::move(entry));
+    return entry;
 }
 
 Result<std::vector<DriverEntry>> DriverLibrary::FindByFullName(const std::string& name) const {
