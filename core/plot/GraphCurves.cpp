@@ -154,6 +154,18 @@ GraphSeries SeriesOf(const GraphStyle& style, double (*pick)(const AnalysisRow&)
     return s;
 }
 
+// The second quantity of a graph, dashed on the right-hand axis.
+GraphSeries RightSeriesOf(double (*pick)(const AnalysisRow&), const char* unit,
+                          const char* format) {
+    GraphSeries s;
+    s.right = true;
+    s.dashed = true;
+    s.unit = unit;
+    s.format = format;
+    s.pick = pick;
+    return s;
+}
+
 std::string PowerText(double watts) {
     return Printf("%g W", watts);
 }
@@ -276,12 +288,7 @@ void AddSeries(GraphCurves& c, const Analysis& a) {
             return;
         }
         c.series.push_back(SeriesOf(style, MaxSpl));
-        GraphSeries watts = SeriesOf(style, MaxPower);
-        watts.right = true;
-        watts.dashed = true;
-        watts.unit = kPowerUnit;
-        watts.format = "%.0f";
-        c.series.push_back(std::move(watts));
+        c.series.push_back(RightSeriesOf(MaxPower, kPowerUnit, "%.0f"));
         c.quantities = Analysis::kMaximum;
         break;
     }
@@ -315,12 +322,7 @@ void AddSeries(GraphCurves& c, const Analysis& a) {
             return;
         }
         c.series.push_back(SeriesOf(style, Ohms));
-        GraphSeries phase = SeriesOf(style, Degrees);
-        phase.right = true;
-        phase.dashed = true;
-        phase.unit = kPhaseUnit;
-        phase.format = kPhaseFormat;
-        c.series.push_back(std::move(phase));
+        c.series.push_back(RightSeriesOf(Degrees, kPhaseUnit, kPhaseFormat));
         c.quantities = Analysis::kImpedance;
         break;
     }
