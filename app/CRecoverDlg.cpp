@@ -31,8 +31,8 @@ CRecoverDlg::CRecoverDlg(std::vector<Row> rows, QWidget* parent)
 
     m_list = new QTreeWidget(this);
     m_list->setObjectName(QStringLiteral("autosaves"));
-    m_list->setHeaderLabels({QStringLiteral("Design"), QStringLiteral("Original File"),
-                             QStringLiteral("Saved")});
+    m_list->setHeaderLabels(
+        {QStringLiteral("Design"), QStringLiteral("Original File"), QStringLiteral("Saved")});
     m_list->setRootIsDecorated(false);
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     for (std::size_t i = 0; i < m_rows.size(); ++i) {

@@ -176,8 +176,7 @@ void DocManager::Detach(QMdiSubWindow* window) {
         if (entry.windows.empty()) {
             emit documentClosed(*entry.doc);
             m_entries.erase(it);
-        }
-        else
+        } else
             UpdateTitles(entry);
         break;
     }

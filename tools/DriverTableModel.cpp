@@ -123,8 +123,7 @@ void DriverRows::SetNameOrder(const std::vector<std::int64_t>& ids) {
     // The numbers are the table's row ids, mostly dense: looked up in a table
     // by number where they are, else in a list sorted by number.
     const auto [least, most] = std::minmax_element(ids.begin(), ids.end());
-    if (!ids.empty() && *least >= 0 &&
-        *most < static_cast<std::int64_t>(4 * ids.size() + 1024)) {
+    if (!ids.empty() && *least >= 0 && *most < static_cast<std::int64_t>(4 * ids.size() + 1024)) {
         std::vector<std::uint32_t> rankOf(static_cast<std::size_t>(*most) + 1, kUnranked);
         for (std::size_t i = 0; i < ids.size(); ++i)
             rankOf[static_cast<std::size_t>(ids[i])] = static_cast<std::uint32_t>(i);

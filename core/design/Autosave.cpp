@@ -58,7 +58,8 @@ std::optional<std::string> Unescape(std::string_view text) {
         unsigned value = 0;
         if (text.size() - i < 3)
             return std::nullopt;
-        const auto [end, error] = std::from_chars(text.data() + i + 1, text.data() + i + 3, value, 16);
+        const auto [end, error] =
+            std::from_chars(text.data() + i + 1, text.data() + i + 3, value, 16);
         if (error != std::errc() || end != text.data() + i + 3)
             return std::nullopt;
         out += static_cast<char>(value);
@@ -77,8 +78,8 @@ std::optional<std::pair<std::string, std::string_view>> EntryOf(std::string_view
         if (dot == std::string_view::npos || !IsOwnerName(name.substr(0, dot)))
             return std::nullopt;
         const std::string_view number = name.substr(dot + 1);
-        if (number.empty() || !std::all_of(number.begin(), number.end(),
-                                           [](char c) { return c >= '0' && c <= '9'; }))
+        if (number.empty() ||
+            !std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; }))
             return std::nullopt;
         return std::pair{std::string(name), suffix};
     }

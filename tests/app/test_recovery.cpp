@@ -103,8 +103,8 @@ private slots:
         QAction* undo = Frame().UndoAction();
         QCOMPARE(undo->text(), QString("&Undo"));
         QVERIFY(!undo->isEnabled());
-        QCOMPARE(undo->shortcuts(), (QList<QKeySequence>{QKeySequence("Ctrl+Z"),
-                                                          QKeySequence("Alt+Backspace")}));
+        QCOMPARE(undo->shortcuts(),
+                 (QList<QKeySequence>{QKeySequence("Ctrl+Z"), QKeySequence("Alt+Backspace")}));
         QCOMPARE(Frame().RedoAction()->shortcuts(),
                  (QList<QKeySequence>{QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")}));
 
@@ -144,7 +144,8 @@ private slots:
         QVERIFY(child.waitForStarted());
         QByteArray out;
         QVERIFY(QTest::qWaitFor(
-            [&] { return out += child.readAllStandardOutput(), out.contains("autosaved"); }, 20000));
+            [&] { return out += child.readAllStandardOutput(), out.contains("autosaved"); },
+            20000));
         QDir folder(Folder());
         const QStringList written = folder.entryList({"*.spk", "*.info"}, QDir::Files);
         QCOMPARE(written.size(), 2);

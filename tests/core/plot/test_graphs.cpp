@@ -316,7 +316,8 @@ private slots:
                  std::string("Zmin 6.0 \u03a9 at 1999 Hz"));
         const std::string most =
             ComputeGraphCurves(Graph::MaxSpl, Analysed(BoxKind::Sealed)).figure;
-        QVERIFY2(most.rfind("Maximum SPL ", 0) == 0 && most.find(" dB at f3 ") != std::string::npos &&
+        QVERIFY2(most.rfind("Maximum SPL ", 0) == 0 &&
+                     most.find(" dB at f3 ") != std::string::npos &&
                      most.ends_with(" W; lumped model, thermal and excursion limits)"),
                  most.c_str());
         // With Le the magnitude rises again above its minimum: Zmin is where it turns.
@@ -342,7 +343,6 @@ private slots:
                     .Texts()
                     .contains("450,12 " + QString::fromStdString(excursion)));
     }
-
 };
 
 QTEST_APPLESS_MAIN(TestGraphs)
