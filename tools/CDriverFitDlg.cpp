@@ -218,6 +218,8 @@ void CDriverFitDlg::Refit() {
                 traces.push_back({&*c, nullptr});
         }
     }
+    m_massEdit->setEnabled(m_second == SecondMeasurement::AddedMass);
+    m_boxEdit->setEnabled(m_second == SecondMeasurement::TestBox);
     m_results->setPlainText(text);
     m_chart->SetTraces(std::move(traces));
     m_use->setEnabled(m_fit.has_value());

@@ -70,7 +70,9 @@ void DrawImpedanceFit(DrawSurface& s, int width, int height, std::span<const Fit
 
     // Decades, and the frequency under each.
     s.SelectPen(gridPen);
-    for (double f = std::pow(10.0, std::ceil(logLow)); f <= highF; f *= 10) {
+    for (auto decade = static_cast<int>(std::ceil(logLow)); std::pow(10.0, decade) <= highF;
+         ++decade) {
+        const double f = std::pow(10.0, decade);
         const int at = Round(x(f));
         s.MoveTo(at, upperTop);
         s.LineTo(at, bottom);
