@@ -364,6 +364,7 @@ void CMainFrame::AddFileEntries(QMenu* file, bool design) {
         file->addSeparator();
         file->addAction(m_actions[ID_FILE_PRINT]);
         file->addAction(m_actions[ID_FILE_PRINT_PREVIEW]);
+        file->addAction(m_actions[ID_FILE_EXPORT_CURVES]);
     } else {
         file->addSeparator();
     }
@@ -411,6 +412,7 @@ void CMainFrame::CreateMenus() {
     tools->addAction(m_actions[ID_TOOLS_PORT_CALC]);
     tools->addAction(m_actions[ID_TOOLS_BOX_CALC]);
     tools->addAction(m_actions[ID_TOOLS_TS_PARAMS]);
+    tools->addAction(m_actions[ID_TOOLS_DRIVER_FIT]);
     QMenu* options = NewMenu("&Options");
     options->addAction(m_actions[ID_FREQ_RANGE]);
     QMenu* amplitude = options->addMenu(QStringLiteral("&Amplitude (dB/div)"));

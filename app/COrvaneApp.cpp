@@ -23,6 +23,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QFile>
+#include <QFileDialog>
 #include <QIcon>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -235,6 +236,16 @@ CommandRouter::Table COrvaneApp::DesignCommands(COrvaneView& target) {
     table[ID_TOOLS_PORT_CALC] = onView([](COrvaneView& v) { ToolCommands::OnPortCalc(v); });
     table[ID_TOOLS_BOX_CALC] = onView([](COrvaneView& v) { ToolCommands::OnBoxCalc(v); });
     table[ID_TOOLS_TS_PARAMS] = onView([](COrvaneView& v) { ToolCommands::OnTsParams(v); });
+    table[ID_TOOLS_DRIVER_FIT] =
+        onView([](COrvaneView& v) { ToolCommands::OnDriverFromImpedance(v); });
+    table[ID_FILE_EXPORT_CURVES] = onView([](COrvaneView& v) {
+        ToolCommands::OnExportCurves(v, [&v] {
+            return QFileDialog::getSaveFileName(
+                &v, QStringLiteral("Export Curves"),
+                QString::fromStdString(v.GetDocument().Title()) + QStringLiteral(".frd"),
+                QStringLiteral("Response (*.frd);;Impedance (*.zma)"));
+        });
+    });
     table[ID_WINDOW_NEW] = onView([this](COrvaneView& v) { m_docs->OnWindowNew(v.GetDocument()); });
     table[ID_HELP_GETTING_STARTED] = [this] {
         CGettingStartedDlg dialog(m_frame.get());

@@ -54,6 +54,8 @@ enum CommandId : int {
     ID_HELP_INDEX,
     ID_HELP_GETTING_STARTED,
     ID_APP_ABOUT,
+    ID_TOOLS_DRIVER_FIT,
+    ID_FILE_EXPORT_CURVES,
 };
 
 } // namespace orvane

@@ -94,6 +94,12 @@ constexpr std::array kTexts = {
                 "Quick info sheet to get you going"},
     CommandText{ID_APP_ABOUT, "&About orvane...", "",
                 "Display program information, version number and copyright\nAbout"},
+    CommandText{ID_TOOLS_DRIVER_FIT, "Driver from &Impedance…", "",
+                "Fit the driver's Thiele/Small parameters to measured impedance curves\nDriver "
+                "from Impedance"},
+    CommandText{ID_FILE_EXPORT_CURVES, "Export &Curves…", "",
+                "Write the predicted response or impedance as an FRD or ZMA file for crossover "
+                "tools\nExport Curves"},
 };
 
 } // namespace

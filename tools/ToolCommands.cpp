@@ -4,10 +4,14 @@
 #include "core/design/COrvaneDoc.h"
 #include "core/design/Fields.h"
 #include "core/library/DriverDesign.h"
+#include "core/measure/CurveExport.h"
+#include "core/model/Acoustics.h"
+#include "core/units/Units.h"
 #include "platform/Message.h"
 #include "tools/CAlignmentDlg.h"
 #include "tools/CAnalysisDlg.h"
 #include "tools/CBoxCalcDlg.h"
+#include "tools/CDriverFitDlg.h"
 #include "tools/CDriverLibraryDlg.h"
 #include "tools/CDriverParamsDlg.h"
 #include "tools/CElectricalDlg.h"
@@ -16,6 +20,8 @@
 #include "tools/CTSParamsDlg.h"
 #include "view/COrvaneView.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 
 namespace orvane {
@@ -228,6 +234,48 @@ void OnDriverLibrary(COrvaneView& view, LibrarySession& session) {
     UseDriver(*dlg.m_chosen, d);
     view.EraseAndRedraw();
     view.Commit(QStringLiteral("Use Driver"), before);
+}
+
+void OnDriverFromImpedance(COrvaneView& view, const std::function<void(CDriverFitDlg&)>& prepare) {
+    SpeakerDesign& d = view.GetDocument().Design();
+    CDriverFitDlg dlg(&view);
+    dlg.m_re = d.m_extras.re;
+    if (d.m_coneDiameter > 0)
+        dlg.m_coneDiameter = d.m_coneDiameter;
+    if (prepare)
+        prepare(dlg);
+    if (dlg.exec() != QDialog::Accepted || !dlg.Fit())
+        return;
+    const DriverFit& fit = *dlg.Fit();
+    const ResonanceFit& r = fit.freeAir;
+    const DesignState before = view.State();
+    d.m_fs = r.fs;
+    d.m_qts = r.qts;
+    d.m_extras.qes = r.qes;
+    d.m_extras.re = r.re;
+    if (r.le && *r.le > 0)
+        d.m_extras.le = *r.le * 1000;
+    if (fit.vas)
+        d.m_vas = *fit.vas / Units::kCubicMetresPerCubicFoot;
+    if (dlg.m_coneDiameter)
+        d.m_coneDiameter = *dlg.m_coneDiameter;
+    view.EraseAndRedraw();
+    view.Commit(QStringLiteral("Use Fitted Driver"), before);
+}
+
+void OnExportCurves(COrvaneView& view, const std::function<QString()>& askPath) {
+    const QString path = askPath();
+    if (path.isEmpty())
+        return;
+    const COrvaneDoc& doc = view.GetDocument();
+    CurveExportOptions options;
+    options.format = path.endsWith(QStringLiteral(".zma"), Qt::CaseInsensitive) ? CurveFormat::Zma
+                                                                                : CurveFormat::Frd;
+    options.designName = doc.Title();
+    const FileResult written =
+        ExportCurveFile(QFile::encodeName(path).toStdString(), doc.Design(), options);
+    if (!written)
+        ShowMessage(&view, QString::fromStdString(written.Message()));
 }
 
 void InstallFirstDrawCheck(COrvaneView& view) {

@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QString>
+#include <functional>
+
 namespace orvane {
 
+class CDriverFitDlg;
 class COrvaneView;
 class LibrarySession;
 
@@ -34,6 +38,18 @@ void OnTsParams(COrvaneView& view);
 // "&Alignments…": refused while the driver has no alignment; Apply stores the
 // box type, V1 and F1 (as an entered tuning) and plots.
 void OnAlignments(COrvaneView& view);
+
+// "Driver from &Impedance…": fits the driver to measured impedance curves;
+// "Use" stores Fs, Qts, Qes, Re, Le when fitted, Vas when a second curve gave
+// it and the cone diameter entered. `prepare` runs on the dialog before it
+// shows (tests load curves and answer it there).
+void OnDriverFromImpedance(COrvaneView& view,
+                           const std::function<void(CDriverFitDlg&)>& prepare = {});
+// "Export &Curves…": the design's predicted sound pressure (.frd) or one
+// driver's impedance (.zma, by the name's ending) at 48 points an octave from
+// 10 Hz to 20 kHz, at the analysis power, 1 m, half space. `askPath` chooses
+// the file; a failure is shown.
+void OnExportCurves(COrvaneView& view, const std::function<QString()>& askPath);
 
 // "&Library…": the driver library dialog. "Use" puts the chosen driver's
 // values and name into the design, marks it changed and draws it afresh. A

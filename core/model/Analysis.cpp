@@ -295,6 +295,21 @@ double Analysis::ExcursionOf(const State& st) {
     return std::sqrt(2.0) * Magnitude(st.coneVelocity) / st.omega * 1000;
 }
 
+Complex Analysis::ImpedanceOf(const State& st) const {
+    const double re = *m_driver.re;
+    return Complex(re, st.omega * m_le) + m_driver.bl2OverRe * re * Inverse(st.mechanicalLoad);
+}
+
+Complex Analysis::PressureAt(double frequency) const {
+    ClearUpperVectorState();
+    return Pressure(At(frequency)) * m_rootPower;
+}
+
+Complex Analysis::ImpedanceAt(double frequency) const {
+    ClearUpperVectorState();
+    return ImpedanceOf(At(frequency));
+}
+
 AnalysisRow Analysis::RowOf(int32_t frequency, unsigned quantities) const {
     constexpr double nan = std::numeric_limits<double>::quiet_NaN();
     AnalysisRow row{frequency, nan, nan, {nan, nan}, nan, nan, nan, nan, nan};
@@ -315,9 +330,7 @@ AnalysisRow Analysis::RowOf(int32_t frequency, unsigned quantities) const {
         row.port[i] = std::sqrt(2.0) * Magnitude(portFlow) / c.portArea * m_rootPower;
     }
     if ((quantities & kImpedance) != 0) {
-        const double re = *m_driver.re;
-        const Complex z =
-            Complex(re, st.omega * m_le) + m_driver.bl2OverRe * re * Inverse(st.mechanicalLoad);
+        const Complex z = ImpedanceOf(st);
         row.ohms = Magnitude(z);
         row.degrees = std::arg(z) * 180 / kPi;
     }

@@ -71,6 +71,13 @@ public:
     // Whether every quantity of a row that the design has is finite.
     bool Finite(const AnalysisRow& row) const;
 
+    // At any frequency above 0 Hz, for curves exported at fractions of an
+    // octave: the sound pressure at 1 m in half space at the input power (Pa,
+    // RMS, with its minimum phase; a positive voltage gives a positive
+    // pressure), and one driver's input impedance (Ω; needs Re, Has).
+    std::complex<double> PressureAt(double frequency) const;
+    std::complex<double> ImpedanceAt(double frequency) const;
+
 private:
     // A chamber as an acoustic circuit: compliance, and for a vented one its
     // port mass and leakage resistance in parallel.
@@ -97,6 +104,7 @@ private:
     static std::complex<double> Pressure(const State& state);
     static double SplOf(const State& state, double power);
     static double ExcursionOf(const State& state); // mm at 1 W
+    std::complex<double> ImpedanceOf(const State& state) const;
 
     BoxKind m_kind = BoxKind::Unknown;
     DriverValues m_driver;

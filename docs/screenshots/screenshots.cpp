@@ -3,11 +3,14 @@
 // typical design, into <folder>/dialog-<name>.png, and a design window after
 // two plots into <folder>/design-window.png. Run by hand when a layout
 // changes: scripts/screenshots (or `cmake --build build --target docs`).
+#include "core/measure/CurveExport.h"
+#include "core/units/Units.h"
 #include "tests/support/ReferenceDesigns.h"
 #include "tests/support/ViewHost.h"
 #include "tools/CAlignmentDlg.h"
 #include "tools/CAnalysisDlg.h"
 #include "tools/CBoxCalcDlg.h"
+#include "tools/CDriverFitDlg.h"
 #include "tools/CDriverParamsDlg.h"
 #include "tools/CElectricalDlg.h"
 #include "tools/CFreqRangeDlg.h"
@@ -15,12 +18,16 @@
 #include "tools/CTSParamsDlg.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QTemporaryDir>
 #include <QTextStream>
 
+#include <cmath>
 #include <cstdio>
+#include <random>
 
 using namespace orvane;
 
@@ -55,6 +62,59 @@ bool SaveDesignWindow(const QDir& folder) {
     const bool ok = host.view->grab().save(path);
     std::printf("%s %s\n", ok ? "wrote" : "failed", qPrintable(path));
     return ok;
+}
+
+// A driver's impedance as a jig would measure it: the analysis' curve (Fs,
+// Qms 5, Qes 0.4, Re 6 Ω, Le 0.5 mH, in free air) with 1 % noise on |Z|.
+QString MeasuredCurve(const QDir& folder, const char* name, double fs, double q) {
+    SpeakerDesign d;
+    d.m_fs = fs;
+    d.m_qts = 5 * q * 0.4 * q / (5 * q + 0.4 * q);
+    d.m_vas = 50 / Units::kLitresPerCubicFoot;
+    d.m_coneDiameter = 7.9;
+    d.m_v1 = 10000;
+    d.m_extras.qes = 0.4 * q;
+    d.m_extras.re = 6;
+    d.m_extras.le = 0.5;
+    CurveExportOptions o;
+    o.format = CurveFormat::Zma;
+    std::string text = *CurveFileText(d, o);
+    std::mt19937 random(7);
+    std::normal_distribution<double> noise(0, 0.01);
+    QString noisy;
+    for (const QString& line : QString::fromStdString(text).split('\n')) {
+        const QStringList items = line.split(' ');
+        noisy += items.size() == 3 && !line.startsWith('*')
+                     ? QStringLiteral("%1 %2 %3\n")
+                           .arg(items[0])
+                           .arg(items[1].toDouble() * (1 + noise(random)))
+                           .arg(items[2])
+                     : line + '\n';
+    }
+    const QString path = folder.filePath(QString::fromLatin1(name));
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(noisy.toUtf8());
+    return path;
+}
+
+// The fit of a measured driver with 20 g added for its size.
+bool SaveDriverFit(const QDir& folder) {
+    QTemporaryDir curves;
+    const QDir dir(curves.path());
+    // 20 g on Mms 38.264 g lowers Fs by √(38.264/58.264) and raises both Qs.
+    const double grown = std::sqrt(58.264 / 38.264);
+    const QString free = MeasuredCurve(dir, "free.zma", 30, 1);
+    const QString mass = MeasuredCurve(dir, "mass.zma", 30 / grown, grown);
+    CDriverFitDlg fit;
+    fit.m_re = 6;
+    fit.m_coneDiameter = 7.9;
+    fit.m_addedMass = 20;
+    fit.m_second = SecondMeasurement::AddedMass;
+    fit.show();
+    fit.LoadCurve(0, free);
+    fit.LoadCurve(1, mass);
+    return Save(fit, folder, "driver-from-impedance");
 }
 
 } // namespace
@@ -126,6 +186,7 @@ int main(int argc, char** argv) {
     ok = Save(analysis, folder, "analysis-settings") && ok;
 
     ok = SaveDesignWindow(folder) && ok;
+    ok = SaveDriverFit(folder) && ok;
 
     return ok ? 0 : 1;
 }

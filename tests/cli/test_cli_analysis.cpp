@@ -71,7 +71,9 @@ private slots:
               "--type Vented", "--type Vented --volume 2 --ripple 3",
               "--drivers 0 --type Vented --volume 2",
               "align --fs 30 --qts 0.4 --type Sealed --qtc 1", "analyze x.spk --power 0",
-              "analyze x.spk --power 1W", "analyze --summary", "analyze x.spk --csv 1", "response"})
+              "analyze x.spk --power 1W", "analyze --summary", "analyze x.spk --csv 1", "response",
+              "fit a.zma --added-mass 20", "fit a.zma --sd 1 --cone-diameter 8",
+              "export x.spk --format wav -o y", "export x.spk --format frd"})
             QTest::newRow(wrong) << (wrong[0] == '-' ? driver + wrong : QString(wrong)) << 2
                                  << QByteArray();
     }
@@ -156,6 +158,26 @@ private slots:
         const QByteArray got = p.readAllStandardError();
         QFETCH(QByteArray, err);
         QVERIFY2(got.startsWith(err) && got.count('\n') == 1, got.constData());
+    }
+
+    // A design's ZMA fitted back gives its driver (Fs 30, Qms 5, Qes 0.4 in a
+    // 10000 ft³ box: fc/Fs − 1 = Vas/(2·Vb) = 9e-5); a file without a curve
+    // exits 1 with one sentence.
+    void curveRoundTrip() {
+        const QString design = Design(BoxKind::Sealed, [](D d) {
+            d.m_qts = 2.0 / 5.4, d.m_v1 = 10000, d.m_extras.qes = 0.4, d.m_extras.re = 6;
+        });
+        const QString zma = m_dir.filePath("round.zma");
+        QCOMPARE(RunCli({"export", design, "--format", "zma", "-o", zma}).code, 0);
+        const CliRun r = RunCli({"fit", zma, "--re", "6", "--units", "metric", "--sd", "220"});
+        QCOMPARE(r.code, 0);
+        const QJsonObject o = QJsonDocument::fromJson(r.out).object();
+        for (const auto& [key, value] : {std::pair{"fs", 30.0}, {"qms", 5.0}, {"qes", 0.4}})
+            QVERIFY2(std::fabs(o[key].toDouble() / value - 1) < 1e-3, key);
+        QVERIFY(std::fabs(o["sd"].toDouble() - 220) < 1e-9 && o["vas"].isNull() &&
+                o["warnings"].toArray().isEmpty());
+        const CliRun bad = RunCli({"fit", design});
+        QVERIFY(bad.code == 1 && bad.err.endsWith(".\n") && bad.err.count('\n') == 1);
     }
 };
 
