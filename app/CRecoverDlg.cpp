@@ -31,8 +31,8 @@ CRecoverDlg::CRecoverDlg(std::vector<Row> rows, QWidget* parent)
 
     m_list = new QTreeWidget(this);
     m_list->setObjectName(QStringLiteral("autosaves"));
-    m_list->setHeaderLabels({QStringLiteral("Design"), QStringLiteral("Original File"),
-                             QStringLiteral("Saved")});
+    m_list->setHeaderLabels(
+        {QStringLiteral("Design"), QStringLiteral("Original File"), QStringLiteral("Saved")});
     m_list->setRootIsDecorated(false);
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
@@ -53,9 +53,9 @@ CRecoverDlg::CRecoverDlg(std::vector<Row> rows, QWidget* parent)
     layout->addWidget(m_list);
 
     auto* buttons = new QDialogButtonBox(this);
-    m_recover = buttons->addButton(QStringLiteral("Recover"), QDialogButtonBox::AcceptRole);
-    m_discard = buttons->addButton(QStringLiteral("Discard"), QDialogButtonBox::DestructiveRole);
-    QPushButton* later = buttons->addButton(QStringLiteral("Later"), QDialogButtonBox::RejectRole);
+    m_recover = buttons->addButton(QStringLiteral("&Recover"), QDialogButtonBox::AcceptRole);
+    m_discard = buttons->addButton(QStringLiteral("&Discard"), QDialogButtonBox::DestructiveRole);
+    QPushButton* later = buttons->addButton(QStringLiteral("&Later"), QDialogButtonBox::RejectRole);
     m_recover->setObjectName(QStringLiteral("recover"));
     m_discard->setObjectName(QStringLiteral("discard"));
     m_recover->setDefault(true);

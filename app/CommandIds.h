@@ -54,6 +54,7 @@ enum CommandId : int {
     ID_HELP_INDEX,
     ID_HELP_GETTING_STARTED,
     ID_APP_ABOUT,
+    ID_FILE_EXPORT_GRAPH,
 };
 
 } // namespace orvane

@@ -60,7 +60,7 @@ private slots:
     }
 
     // The pointer's frequency and the design's value there, in the status
-    // bar's hook; nothing once it leaves the plot. On 800 x 600 over 20 to
+    // bar's hook, after every drawing too; nothing once it leaves the plot. On 800 x 600 over 20 to
     // 2000 Hz a decade is 370 px: 200 Hz at x 400.
     void readoutAtAPixel() {
         ViewHost host(Analysed);
@@ -73,12 +73,24 @@ private slots:
                  qPrintable(at200));
         QCOMPARE(host.view->ReadoutAt(QPointF(400, 40)), QString()); // over the form
         QTest::mouseMove(host.view.get(), QPoint(400, 300));
+        QTRY_COMPARE(texts, QStringList({at200}));
+        // Another graph under a still pointer reads its own values; a graph
+        // that shows only a sentence none.
+        host.view->OnGraph(Graph::Excursion);
+        QVERIFY2(texts.last().startsWith("200 Hz   ") && texts.last().endsWith(" mm"),
+                 qPrintable(texts.last()));
+        host.doc.Design().m_extras.portDiameter.reset();
+        host.view->OnGraph(Graph::Velocity);
+        QCOMPARE(texts.last(), QString());
+        host.view->OnGraph(Graph::Impedance);
         QTest::mouseMove(host.view.get(), QPoint(400, 20));
-        QTRY_COMPARE(texts, QStringList({at200, QString()}));
+        QTRY_COMPARE(texts.size(), 5);
+        QCOMPARE(texts.last(), QString());
     }
 
     // A graph the design cannot have says what is missing in the plot, and
-    // so on the printed page, in client units below the header.
+    // so on the printed page, in client units below the header, laid out
+    // alike from a window of any size.
     void missingValueOnScreenAndPage() {
         ViewHost host(
             [](SpeakerDesign& d) { d = WithOutputFigures(ReferenceDesign(BoxKind::Sealed)); });
@@ -90,6 +102,17 @@ private slots:
         QVERIFY(std::any_of(texts.begin(), texts.end(), [](const auto& op) {
             return op.text == "The impedance needs Re." && op.x == 40 && op.y == 70;
         }));
+        // The page is the same from a maximised window.
+        host.view->resize(1700, 1000);
+        RecordingSurface again;
+        host.view->PrintPageOn(again, 4800, 6600);
+        const auto Where = [](const RecordingSurface& s) {
+            QStringList at;
+            for (const auto& op : s.ops)
+                at << QString("%1,%2,%3").arg(int(op.kind)).arg(op.x).arg(op.y);
+            return at;
+        };
+        QCOMPARE(Where(again), Where(page));
         host.view->OnGraph(Graph::Response);
         QVERIFY(BluePixels(host.view->BackingImage()) > 100);
     }
