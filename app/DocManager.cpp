@@ -249,7 +249,8 @@ bool DocManager::OnFileSaveAs(COrvaneDoc& doc) {
 
 void DocManager::OnExportGraph(COrvaneView& view) {
     const COrvaneDoc& doc = view.GetDocument();
-    QString proposed = Decode(doc.Title()) + QLatin1Char('-') +
+    // "woofer.spk" proposes "woofer-excursion.png".
+    QString proposed = QFileInfo(Decode(doc.Title())).completeBaseName() + QLatin1Char('-') +
                        QString::fromLatin1(GraphName(view.CurrentGraph()).data()) +
                        QStringLiteral(".png");
     if (!m_lastFolder.isEmpty())

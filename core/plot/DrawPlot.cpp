@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace orvane {
@@ -151,30 +152,37 @@ private:
     // The part of the segment from the last point to (x, value) inside the
     // axis, by Liang–Barsky on the level alone.
     void Segment(double x, double value) {
+        // Where the part starts and ends, and its level there: an edge's
+        // own level where it is cut, so that it lands on the frame exactly.
         double enter = 0;
         double leave = 1;
+        double enterLevel = m_value;
+        double leaveLevel = value;
         const double rise = value - m_value;
-        for (const auto& [p, q] : {std::pair{-rise, m_value - m_low}, {rise, m_high - m_value}}) {
+        for (const auto& [p, q, edge] : {std::tuple{-rise, m_value - m_low, m_low},
+                                         std::tuple{rise, m_high - m_value, m_high}}) {
             if (p == 0) {
                 if (q < 0)
                     return; // level, and outside
                 continue;
             }
             const double t = q / p;
-            if (p < 0)
-                enter = std::max(enter, t);
-            else
-                leave = std::min(leave, t);
+            if (p < 0 && t > enter) {
+                enter = t;
+                enterLevel = edge;
+            } else if (p > 0 && t < leave) {
+                leave = t;
+                leaveLevel = edge;
+            }
         }
         if (!(enter <= leave))
             return;
-        const auto at = [&](double t) {
-            const double level = std::clamp(m_value + t * rise, m_low, m_high);
+        const auto at = [&](double t, double level) {
             return std::pair{static_cast<int32_t>(std::lround(m_x + t * (x - m_x))),
                              m_geo.YOfLevel(level)};
         };
-        const auto [x0, y0] = at(enter);
-        const auto [x1, y1] = at(leave);
+        const auto [x0, y0] = at(enter, enterLevel);
+        const auto [x1, y1] = at(leave, leaveLevel);
         if (m_steps.empty() || m_steps.back().x != x0 || m_steps.back().y != y0)
             Push({x0, y0, false});
         Push({x1, y1, true});

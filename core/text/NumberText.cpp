@@ -79,23 +79,9 @@ std::string EntryNumber(double value) {
 }
 
 std::string ShownEntryNumber(double value) {
-    constexpr int kTypedDigits = 6;
     constexpr int kShownDigits = 4;
-    std::string exact = EntryNumber(value);
     if (!std::isfinite(value) || value == 0)
-        return exact;
-    int digits = 0;
-    bool leading = true;
-    for (const char c : exact) {
-        if (c == 'e')
-            break;
-        if (c >= '1' && c <= '9')
-            leading = false;
-        if (c >= '0' && c <= '9' && !leading)
-            ++digits;
-    }
-    if (digits <= kTypedDigits)
-        return exact;
+        return EntryNumber(value);
     const int wholeDigits = static_cast<int>(std::floor(std::log10(std::fabs(value)))) + 1;
     const int keep = std::clamp(std::max(kShownDigits, wholeDigits), 1, 15);
     CLocaleScope cLocale;

@@ -189,6 +189,21 @@ private slots:
         QVERIFY2(found.isEmpty(), qPrintable(found));
     }
 
+    // Export Graph proposes the design's and the graph's names and writes
+    // the file its name's ending chooses, a PNG where it has none.
+    void exportGraph() {
+        QVERIFY(m_app.InitInstance({}));
+        for (const char* name : {"graph", "graph.csv", "graph.txt"}) {
+            m_dialogAnswers << m_dir->filePath(name);
+            Trigger(ID_FILE_EXPORT_GRAPH);
+        }
+        QCOMPARE(m_proposed.value(0), QString("spkr1-response.png"));
+        QVERIFY(ReadBytes(m_dir->filePath("graph.png")).startsWith("\x89PNG"));
+        QVERIFY(
+            ReadBytes(m_dir->filePath("graph.csv")).startsWith("frequency (Hz),response (dB)\n"));
+        QVERIFY(m_messages.size() == 1 && !QFile::exists(m_dir->filePath("graph.txt")));
+    }
+
     void windowsAndMenus() {
         QVERIFY(m_app.InitInstance({}));
         QVERIFY(Windows()[0]->isMaximized());

@@ -59,6 +59,33 @@ private slots:
         QCOMPARE(second.view->CurrentGraph(), Graph::Excursion);
     }
 
+    // A Plot that needs a larger axis draws the window's earlier curve again
+    // on the axis the new one chose: the new curve as a window of its own
+    // shows it, and the old one besides. The CSV export has both.
+    void plotWidensTheAxis() {
+        ViewHost host(Analysed);
+        host.view->OnGraph(Graph::Velocity);
+        const int one = BluePixels(host.view->BackingImage());
+        host.doc.Design().m_extras.power = 400; // twenty times the power
+        host.view->OnPlot();
+        ViewHost alone([](SpeakerDesign& d) {
+            Analysed(d);
+            d.m_extras.power = 400;
+        });
+        alone.view->OnGraph(Graph::Velocity);
+        const QImage both = host.view->BackingImage(), single = alone.view->BackingImage();
+        int missing = 0;
+        for (int y = 60; y < single.height(); ++y)
+            for (int x = 0; x < single.width(); ++x)
+                missing += (single.pixel(x, y) & 0xffffff) == 0xff &&
+                           both.pixel(x, y) != single.pixel(x, y);
+        QCOMPARE(missing, 0);
+        QVERIFY(BluePixels(both) > BluePixels(single) + one / 5); // the old one, a fifth as high
+        const QString csv = QString::fromUtf8(*host.view->GraphFile(COrvaneView::FileFormat::Csv));
+        QVERIFY(
+            csv.startsWith("frequency (Hz),port 1 velocity (m/s),port 1 velocity (m/s) 2\n20,"));
+    }
+
     // The pointer's frequency and the design's value there, in the status
     // bar's hook, after every drawing too; nothing once it leaves the plot. On 800 x 600 over 20 to
     // 2000 Hz a decade is 370 px: 200 Hz at x 400.
