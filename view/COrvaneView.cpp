@@ -320,7 +320,7 @@ void COrvaneView::PlotOnImage() {
         if (auto wider = WiderAxes(*m_axes, ComputeGraphCurves(m_graph, next), m_dbPerDiv)) {
             // A curve the axes cannot hold: this window's earlier curves again,
             // from their designs, on axes that hold them all.
-            m_axes = std::move(wider);
+            m_axes = wider;
             m_image.fill(Qt::white);
             ShowBoxPicture(m_doc.Design().Kind());
             QPainter painter(&m_image);
