@@ -364,6 +364,7 @@ void CMainFrame::AddFileEntries(QMenu* file, bool design) {
         file->addSeparator();
         file->addAction(m_actions[ID_FILE_PRINT]);
         file->addAction(m_actions[ID_FILE_PRINT_PREVIEW]);
+        file->addAction(m_actions[ID_FILE_EXPORT_GRAPH]);
         file->addAction(m_actions[ID_FILE_EXPORT_CURVES]);
     } else {
         file->addSeparator();
@@ -399,7 +400,8 @@ void CMainFrame::CreateMenus() {
     QMenu* graph = display->addMenu(QStringLiteral("&Graph"));
     for (QAction* action : m_marks.graph)
         graph->addAction(action);
-    QMenu* driver = NewMenu("&Driver");
+    // Display came first with D.
+    QMenu* driver = NewMenu("D&river");
     driver->addAction(m_actions[ID_DRIVER_PARAMS]);
     driver->addAction(m_actions[ID_DRIVER_LIBRARY]);
     driver->addAction(m_actions[ID_DRIVER_ELECTRICAL]);

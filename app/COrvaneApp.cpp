@@ -204,6 +204,7 @@ CommandRouter::Table COrvaneApp::DesignCommands(COrvaneView& target) {
         ViewPrinting::Preview(v, Printer(), pages, m_frame.get());
         m_settings->SetPreviewPages(pages);
     });
+    table[ID_FILE_EXPORT_GRAPH] = onView([this](COrvaneView& v) { m_docs->OnExportGraph(v); });
     table[ID_REDRAW] = onView([](COrvaneView& v) { v.OnRedraw(); });
     const std::pair<CommandId, BoxKind> boxes[] = {{ID_BOX_SEALED, BoxKind::Sealed},
                                                    {ID_BOX_VENTED, BoxKind::Vented},

@@ -53,9 +53,9 @@ CRecoverDlg::CRecoverDlg(std::vector<Row> rows, QWidget* parent)
     layout->addWidget(m_list);
 
     auto* buttons = new QDialogButtonBox(this);
-    m_recover = buttons->addButton(QStringLiteral("Recover"), QDialogButtonBox::AcceptRole);
-    m_discard = buttons->addButton(QStringLiteral("Discard"), QDialogButtonBox::DestructiveRole);
-    QPushButton* later = buttons->addButton(QStringLiteral("Later"), QDialogButtonBox::RejectRole);
+    m_recover = buttons->addButton(QStringLiteral("&Recover"), QDialogButtonBox::AcceptRole);
+    m_discard = buttons->addButton(QStringLiteral("&Discard"), QDialogButtonBox::DestructiveRole);
+    QPushButton* later = buttons->addButton(QStringLiteral("&Later"), QDialogButtonBox::RejectRole);
     m_recover->setObjectName(QStringLiteral("recover"));
     m_discard->setObjectName(QStringLiteral("discard"));
     m_recover->setDefault(true);

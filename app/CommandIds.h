@@ -56,6 +56,7 @@ enum CommandId : int {
     ID_APP_ABOUT,
     ID_TOOLS_DRIVER_FIT,
     ID_FILE_EXPORT_CURVES,
+    ID_FILE_EXPORT_GRAPH,
 };
 
 } // namespace orvane

@@ -17,6 +17,9 @@ constexpr std::array kTexts = {
                 "Save the active document with a new name\nSave As"},
     CommandText{ID_FILE_PRINT, "&Print...", "Ctrl+P", "Print the active document\nPrint"},
     CommandText{ID_FILE_PRINT_PREVIEW, "Print Pre&view", "", "Display full pages\nPrint Preview"},
+    CommandText{ID_FILE_EXPORT_GRAPH, "&Export Graph…", "",
+                "Save the graph as a PNG or SVG picture, a PDF page or a CSV table of its "
+                "curves\nExport Graph"},
     CommandText{ID_FILE_PRINT_SETUP, "P&rint Setup...", "",
                 "Change the printer and printing options\nPrint Setup"},
     // The recent-file entries get their labels from the list itself.
@@ -74,12 +77,12 @@ constexpr std::array kTexts = {
     CommandText{ID_AMPLITUDE_2, "2", "", ""},
     CommandText{ID_AMPLITUDE_5, "5", "", ""},
     CommandText{ID_AMPLITUDE_10, "10", "", ""},
-    CommandText{ID_ANALYSIS_SETTINGS, "&Analysis Settings…", "",
+    CommandText{ID_ANALYSIS_SETTINGS, "A&nalysis Settings…", "",
                 "Set the input power, the box losses and the ports of the analysis\nAnalysis "
                 "Settings"},
-    CommandText{ID_UNITS_IMPERIAL, "Imperial (ft³, in)", "",
+    CommandText{ID_UNITS_IMPERIAL, "&Imperial (ft³, in)", "",
                 "Show volumes in cubic feet and lengths in inches"},
-    CommandText{ID_UNITS_METRIC, "Metric (litres, cm, mm)", "",
+    CommandText{ID_UNITS_METRIC, "&Metric (litres, cm, mm)", "",
                 "Show volumes in litres, lengths in centimetres and Xmax in millimetres"},
     CommandText{ID_WINDOW_NEW, "&New Window", "",
                 "Open another window for the active document\nNew Window"},
@@ -97,7 +100,7 @@ constexpr std::array kTexts = {
     CommandText{ID_TOOLS_DRIVER_FIT, "Driver from &Impedance…", "",
                 "Fit the driver's Thiele/Small parameters to measured impedance curves\nDriver "
                 "from Impedance"},
-    CommandText{ID_FILE_EXPORT_CURVES, "Export &Curves…", "",
+    CommandText{ID_FILE_EXPORT_CURVES, "Export C&urves…", "",
                 "Write the predicted response or impedance as an FRD or ZMA file for crossover "
                 "tools\nExport Curves"},
 };

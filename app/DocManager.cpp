@@ -3,7 +3,10 @@
 
 #include "app/CMainFrame.h"
 #include "core/design/COrvaneDoc.h"
+#include "core/design/FileErrorMessage.h"
+#include "core/files/AtomicWrite.h"
 #include "core/files/SameFile.h"
+#include "core/plot/Graph.h"
 #include "platform/Message.h"
 #include "view/COrvaneView.h"
 
@@ -69,6 +72,20 @@ QString DocManager::AskFileName(FileDialogKind kind, const QString& proposed) {
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         if (!proposed.isEmpty())
             dialog.setDirectory(proposed);
+    } else if (kind == FileDialogKind::ExportGraph) {
+        dialog.setWindowTitle(QStringLiteral("Export Graph"));
+        dialog.setNameFilters(
+            {QStringLiteral("PNG Pictures (*.png)"), QStringLiteral("SVG Drawings (*.svg)"),
+             QStringLiteral("PDF Pages (*.pdf)"), QStringLiteral("CSV Tables (*.csv)")});
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        // The ending follows the type chosen, as the user expects.
+        connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+            dialog.setDefaultSuffix(filter.section(QLatin1String("*."), 1).chopped(1));
+        });
+        dialog.setDefaultSuffix(QStringLiteral("png"));
+        if (!proposed.isEmpty())
+            dialog.selectFile(proposed);
     } else {
         dialog.setWindowTitle(QStringLiteral("Save As"));
         dialog.setFileMode(QFileDialog::AnyFile);
@@ -228,6 +245,52 @@ bool DocManager::OnFileSaveAs(COrvaneDoc& doc) {
     if (!QFileInfo(path).fileName().contains(QLatin1Char('.')))
         path += QStringLiteral(".spk");
     return DoSave(doc, Encode(path));
+}
+
+void DocManager::OnExportGraph(COrvaneView& view) {
+    const COrvaneDoc& doc = view.GetDocument();
+    // "woofer.spk" proposes "woofer-excursion.png".
+    QString proposed = QFileInfo(Decode(doc.Title())).completeBaseName() + QLatin1Char('-') +
+                       QString::fromLatin1(GraphName(view.CurrentGraph()).data()) +
+                       QStringLiteral(".png");
+    if (!m_lastFolder.isEmpty())
+        proposed = QDir(m_lastFolder).filePath(proposed);
+    QString path = AskFileName(FileDialogKind::ExportGraph, proposed);
+    if (path.isEmpty())
+        return;
+    const QString name = QFileInfo(path).fileName();
+    if (!name.contains(QLatin1Char('.')))
+        path += QStringLiteral(".png");
+    static const std::pair<const char*, COrvaneView::FileFormat> kEndings[] = {
+        {"png", COrvaneView::FileFormat::Png},
+        {"svg", COrvaneView::FileFormat::Svg},
+        {"pdf", COrvaneView::FileFormat::Pdf},
+        {"csv", COrvaneView::FileFormat::Csv}};
+    const QString ending = QFileInfo(path).suffix().toLower();
+    const auto known = std::find_if(std::begin(kEndings), std::end(kEndings), [&](const auto& e) {
+        return ending == QLatin1String(e.first);
+    });
+    if (known == std::end(kEndings)) {
+        ShowMessage(&m_frame, QStringLiteral("Export Graph writes PNG, SVG, PDF and CSV files: "
+                                             "end the name in .png, .svg, .pdf or .csv."));
+        return;
+    }
+    const std::optional<QByteArray> bytes = view.GraphFile(known->second);
+    if (!bytes) {
+        ShowMessage(&m_frame, QStringLiteral("The graph could not be drawn into %1.").arg(path));
+        return;
+    }
+    const std::string full = Encode(QFileInfo(path).absoluteFilePath());
+    if (const AtomicWriteResult written = WriteFileAtomically(
+            full, std::string_view(bytes->constData(), static_cast<std::size_t>(bytes->size())));
+        !written) {
+        const FilePhase phase =
+            written.stage == WriteStage::Open ? FilePhase::Open : FilePhase::Transfer;
+        ShowMessage(&m_frame,
+                    Decode(FileErrorMessage(written.error, FileDirection::Save, phase, full)));
+        return;
+    }
+    m_lastFolder = QFileInfo(path).absolutePath();
 }
 
 bool DocManager::DoSave(COrvaneDoc& doc, const std::string& path) {

@@ -22,7 +22,7 @@ class COrvaneView;
 class DocManager : public QObject {
     Q_OBJECT
 public:
-    enum class FileDialogKind { Open, SaveAs };
+    enum class FileDialogKind { Open, SaveAs, ExportGraph };
     // Returns the path chosen, or an empty string when the user cancelled.
     // `proposed` is where the dialog starts: for Open a folder, for Save As a
     // file name; either is empty when there is nothing to propose.
@@ -46,6 +46,10 @@ public:
     // Save of a never-saved design asks for a name, as Save As does.
     bool OnFileSave(COrvaneDoc& doc);
     bool OnFileSaveAs(COrvaneDoc& doc);
+    // File ▸ Export Graph…: the view's graph into a file whose name ends in
+    // .png, .svg, .pdf or .csv (a name without an ending gets .png), written
+    // in one atomic step; a failure says why and leaves the file as it was.
+    void OnExportGraph(COrvaneView& view);
     // Closes every window of the design, after the save prompt.
     bool OnFileClose(COrvaneDoc& doc);
     // Another window on the same design.

@@ -8,7 +8,9 @@
 
 #include <QLineEdit>
 #include <QSignalBlocker>
+#include <QVariant>
 
+#include <cmath>
 #include <exception>
 
 namespace orvane {
@@ -33,6 +35,27 @@ QString IntegerRangeMessage(int32_t low, int32_t high) {
 
 QString Sentence(std::string_view sentence) {
     return QString::fromUtf8(sentence.data(), static_cast<qsizetype>(sentence.size()));
+}
+
+// The value a field's text was written for, kept with the field.
+constexpr const char* kShownText = "orvaneShownText";
+constexpr const char* kShownValue = "orvaneShownValue";
+
+// Writes a value as the program shows it, and remembers what the text stands for.
+void WriteShown(QLineEdit* edit, double value) {
+    const QString text = NumericText::FormatShown(value);
+    WriteField(edit, text);
+    edit->setModified(false); // the user's next change sets it
+    edit->setProperty(kShownText, text);
+    edit->setProperty(kShownValue, value);
+}
+
+// A field still showing the text the program wrote for a value stands for
+// that value exactly, not for its rounded text.
+bool ShowsExactly(const QLineEdit* edit, double value) {
+    const QVariant shown = edit->property(kShownValue);
+    return std::isfinite(value) && !edit->isModified() && shown.isValid() &&
+           shown.toDouble() == value && edit->property(kShownText).toString() == edit->text();
 }
 
 } // namespace
@@ -70,10 +93,10 @@ DataExchange& DataExchange::Field(QLineEdit* edit, FieldId /*id*/,
 
 DataExchange& DataExchange::Number(QLineEdit* edit, double& value) {
     if (m_direction == Direction::Display) {
-        WriteField(edit, NumericText::FormatNumber(value));
+        WriteShown(edit, value);
         return *this;
     }
-    if (!m_ok)
+    if (!m_ok || ShowsExactly(edit, value))
         return *this;
     try {
         if (const auto read = NumericText::ReadNumber(edit->text()))
@@ -121,9 +144,8 @@ DataExchange& DataExchange::Integer(QLineEdit* edit, int32_t& value, int32_t low
 
 bool DataExchange::ReadShown(QLineEdit* edit, double value, DisplayUnits::Quantity quantity,
                              double& shown, bool& kept) {
-    kept = DisplayUnits::Converts(UnitChoice::Current(), quantity) &&
-           edit->text() == NumericText::FormatNumber(UnitChoice::ToDisplay(quantity, value));
     shown = UnitChoice::ToDisplay(quantity, value);
+    kept = ShowsExactly(edit, shown);
     Number(edit, shown);
     return m_ok;
 }
@@ -131,7 +153,7 @@ bool DataExchange::ReadShown(QLineEdit* edit, double value, DisplayUnits::Quanti
 DataExchange& DataExchange::Number(QLineEdit* edit, double& value,
                                    DisplayUnits::Quantity quantity) {
     if (m_direction == Direction::Display) {
-        WriteField(edit, NumericText::FormatNumber(UnitChoice::ToDisplay(quantity, value)));
+        WriteShown(edit, UnitChoice::ToDisplay(quantity, value));
         return *this;
     }
     if (!m_ok)
@@ -165,8 +187,10 @@ DataExchange& DataExchange::Number(QLineEdit* edit, double& value, double low, d
 DataExchange& DataExchange::OptionalNumber(QLineEdit* edit, std::optional<double>& value,
                                            DisplayUnits::Quantity quantity) {
     if (m_direction == Direction::Display) {
-        WriteField(edit, value ? NumericText::FormatNumber(UnitChoice::ToDisplay(quantity, *value))
-                               : QString());
+        if (value)
+            WriteShown(edit, UnitChoice::ToDisplay(quantity, *value));
+        else
+            WriteField(edit, QString());
         return *this;
     }
     if (!m_ok)
@@ -184,7 +208,10 @@ DataExchange& DataExchange::OptionalNumber(QLineEdit* edit, std::optional<double
 
 DataExchange& DataExchange::OptionalNumber(QLineEdit* edit, std::optional<double>& value) {
     if (m_direction == Direction::Display) {
-        WriteField(edit, value ? NumericText::FormatNumber(*value) : QString());
+        if (value)
+            WriteShown(edit, *value);
+        else
+            WriteField(edit, QString());
         return *this;
     }
     if (!m_ok)
@@ -193,7 +220,7 @@ DataExchange& DataExchange::OptionalNumber(QLineEdit* edit, std::optional<double
         value.reset();
         return *this;
     }
-    double read = 0;
+    double read = value.value_or(0);
     Number(edit, read);
     if (m_ok)
         value = read;

@@ -147,6 +147,10 @@ QString FormatNumber(double value) {
     return QString::fromStdString(EntryNumber(value));
 }
 
+QString FormatShown(double value) {
+    return QString::fromStdString(ShownEntryNumber(value));
+}
+
 QString FormatInteger(int32_t value) {
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "%d", static_cast<int>(value));

@@ -16,6 +16,8 @@ namespace NumericText {
 // dropped, the point kept (0 -> "0.", 20 -> "20.", 0.05 -> "5.e-002");
 // non-finite values as "inf", "-inf", "nan".
 QString FormatNumber(double value);
+// A value the program writes, as ShownEntryNumber: "31.42" for 31.4199….
+QString FormatShown(double value);
 QString FormatInteger(int32_t value); // "%d"
 
 // Strict reading, as on OK or Plot: first 31 characters, blanks and tabs

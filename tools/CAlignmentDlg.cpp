@@ -179,8 +179,8 @@ CAlignmentDlg::CAlignmentDlg(QWidget* parent) : CExchangeDialog(parent) {
 
     m_choiceLine = new QLabel;
     m_choiceLine->setObjectName("choice");
-    QPushButton* apply = DialogRows::MakeButton(this, QStringLiteral("Apply"), true);
-    QPushButton* close = DialogRows::MakeButton(this, QStringLiteral("Close"), false);
+    QPushButton* apply = DialogRows::MakeButton(this, QStringLiteral("&Apply"), true);
+    QPushButton* close = DialogRows::MakeButton(this, QStringLiteral("&Close"), false);
     connect(apply, &QPushButton::clicked, this, &CAlignmentDlg::accept);
     connect(close, &QPushButton::clicked, this, &CAlignmentDlg::reject);
     auto* buttons = new QHBoxLayout;
@@ -263,10 +263,12 @@ void CAlignmentDlg::OnInitDialog() {
     UpdateVented(true);
     ShowVolumeRow();
     ShowChoice();
+    // The focus starts where the tab order does, top left: the sealed table.
+    m_sealedTable->setFocus(Qt::TabFocusReason);
 }
 
 QLineEdit* CAlignmentDlg::InitialEntry() const {
-    return m_volumeEdit;
+    return nullptr;
 }
 
 void CAlignmentDlg::FillSealedTable() {

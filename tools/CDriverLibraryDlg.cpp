@@ -109,15 +109,15 @@ CDriverLibraryDlg::CDriverLibraryDlg(LibrarySession& session, QWidget* parent)
     header->setSectionsMovable(false);
     const QFontMetrics metrics = m_table->fontMetrics();
 
-    m_use = DialogRows::MakeButton(this, QStringLiteral("Use"), true);
-    m_add = DialogRows::MakeButton(this, QStringLiteral("Add Current Driver…"), false);
-    m_edit = DialogRows::MakeButton(this, QStringLiteral("Edit…"), false);
-    m_delete = DialogRows::MakeButton(this, QStringLiteral("Delete"), false);
-    m_import = DialogRows::MakeButton(this, QStringLiteral("Import…"), false);
-    m_undoImport = DialogRows::MakeButton(this, QStringLiteral("Undo Import"), false);
-    m_export = DialogRows::MakeButton(this, QStringLiteral("Export…"), false);
-    m_check = DialogRows::MakeButton(this, QStringLiteral("Check Library"), false);
-    QPushButton* close = DialogRows::MakeButton(this, QStringLiteral("Close"), false);
+    m_use = DialogRows::MakeButton(this, QStringLiteral("&Use"), true);
+    m_add = DialogRows::MakeButton(this, QStringLiteral("&Add Current Driver…"), false);
+    m_edit = DialogRows::MakeButton(this, QStringLiteral("&Edit…"), false);
+    m_delete = DialogRows::MakeButton(this, QStringLiteral("&Delete"), false);
+    m_import = DialogRows::MakeButton(this, QStringLiteral("&Import…"), false);
+    m_undoImport = DialogRows::MakeButton(this, QStringLiteral("Undo Im&port"), false);
+    m_export = DialogRows::MakeButton(this, QStringLiteral("E&xport…"), false);
+    m_check = DialogRows::MakeButton(this, QStringLiteral("Chec&k Library"), false);
+    QPushButton* close = DialogRows::MakeButton(this, QStringLiteral("&Close"), false);
     connect(m_use, &QPushButton::clicked, this, &CDriverLibraryDlg::OnUse);
     connect(m_add, &QPushButton::clicked, this, &CDriverLibraryDlg::OnAddCurrent);
     connect(m_edit, &QPushButton::clicked, this, &CDriverLibraryDlg::OnEdit);
@@ -143,7 +143,7 @@ CDriverLibraryDlg::CDriverLibraryDlg(LibrarySession& session, QWidget* parent)
     m_problemLabel = new QLabel;
     m_problemLabel->setObjectName(QStringLiteral("problem"));
     m_problemLabel->setWordWrap(true);
-    m_startNew = DialogRows::MakeButton(this, QStringLiteral("Start a New Library…"), false);
+    m_startNew = DialogRows::MakeButton(this, QStringLiteral("Start a &New Library…"), false);
     connect(m_startNew, &QPushButton::clicked, this, &CDriverLibraryDlg::OnStartNew);
     auto* problem = new QHBoxLayout;
     problem->addWidget(m_problemLabel, 1);

@@ -21,20 +21,21 @@ CImportDriversDlg::CImportDriversDlg(const QString& installedQspeakers, QWidget*
     auto* fromLayout = new QVBoxLayout(from);
     if (!installedQspeakers.isEmpty()) {
         m_installed = new QRadioButton(
-            QStringLiteral("The qspeakers driver database (%1)").arg(installedQspeakers));
+            QStringLiteral("The &qspeakers driver database (%1)")
+                .arg(QString(installedQspeakers).replace(QLatin1Char('&'), QStringLiteral("&&"))));
         m_installed->setObjectName(QStringLiteral("installed"));
         fromLayout->addWidget(m_installed);
     }
-    m_csv = new QRadioButton(QStringLiteral("A CSV file…"));
+    m_csv = new QRadioButton(QStringLiteral("A &CSV file…"));
     m_csv->setObjectName(QStringLiteral("csv"));
-    m_qspeakers = new QRadioButton(QStringLiteral("A qspeakers database file…"));
+    m_qspeakers = new QRadioButton(QStringLiteral("A qspeakers &database file…"));
     m_qspeakers->setObjectName(QStringLiteral("qspeakers"));
     fromLayout->addWidget(m_csv);
     fromLayout->addWidget(m_qspeakers);
     QRadioButton* first = m_installed != nullptr ? m_installed : m_csv;
     first->setChecked(true);
 
-    m_replaceBox = new QCheckBox(QStringLiteral("Replace drivers already in the library"));
+    m_replaceBox = new QCheckBox(QStringLiteral("&Replace drivers already in the library"));
     m_replaceBox->setObjectName(QStringLiteral("replace"));
 
     const DialogRows::OkCancelButtons buttons = DialogRows::OkCancel(this);

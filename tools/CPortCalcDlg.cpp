@@ -146,6 +146,15 @@ void CPortCalcDlg::ChooseChamber(Chamber chamber) {
         m_volumeLine->setText(PrintfText::Format("Vb  %.2f cubic ft.", m_vb));
     m_tuningLine->setText(PrintfText::Format("Fb  %.1f Hz", m_fb));
     m_minDiameterLine->setText(LengthLine(PortCalc::MinDiameter(m_coneDiameter, m_xmax, m_fb)));
+    if (const std::optional<Ports>& ports = m_analysisPorts[front ? 0 : 1]) {
+        // Written as the exchange writes them; the figures follow at once.
+        m_portCount = ports->count;
+        m_portDiameter = ports->diameter;
+        DataExchange(DataExchange::Direction::Display, this)
+            .Integer(m_countEdit, m_portCount)
+            .Number(m_diameterEdit, m_portDiameter, Quantity::Length);
+        UpdatePortLength(true);
+    }
 }
 
 void CPortCalcDlg::UpdatePortLength(bool countChanged) {

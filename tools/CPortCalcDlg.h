@@ -32,6 +32,13 @@ public:
     double m_xmax = 0;
     double m_coneDiameter = 0;
     std::optional<double> m_computedLength; // empty when the last update had no value
+    // The ports the analysis already has, front and rear chamber: a chamber
+    // chosen starts from them.
+    struct Ports {
+        double diameter = 0;
+        int32_t count = 1;
+    };
+    std::optional<Ports> m_analysisPorts[2];
 
     // Whether the rear chamber (V2, F2) is the one worked out.
     bool RearChosen() const;

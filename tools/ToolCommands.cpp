@@ -149,6 +149,14 @@ void OnPortCalc(COrvaneView& view) {
     dlg.m_v2 = d.m_v2;
     dlg.m_xmax = d.m_xmax;
     dlg.m_coneDiameter = d.m_coneDiameter;
+    // The calculator starts from the ports the analysis has, where it has them.
+    const std::pair<std::optional<double>, std::optional<std::uint16_t>> ports[2] = {
+        {d.m_extras.portDiameter, d.m_extras.ports}, {d.m_extras.port2Diameter, d.m_extras.ports2}};
+    for (std::size_t i = 0; i < 2; ++i) {
+        if (ports[i].first && *ports[i].first > 0)
+            dlg.m_analysisPorts[i] =
+                CPortCalcDlg::Ports{*ports[i].first, ports[i].second.value_or(1)};
+    }
     if (dlg.exec() != QDialog::Accepted || !(dlg.m_portDiameter > 0) || dlg.m_portCount < 1 ||
         dlg.m_portCount > 0xFFFF)
         return;

@@ -21,7 +21,7 @@ void OnDriverParams(COrvaneView& view);
 // "&Electrical Parameters…": the driver's name, Re, Qes, Le and Pe; OK writes
 // them back, and a change marks the design modified and draws it afresh.
 void OnElectricalParams(COrvaneView& view);
-// "&Analysis Settings…": input power, QL and the ports of the vented
+// "A&nalysis Settings…": input power, QL and the ports of the vented
 // chambers, as OnElectricalParams.
 void OnAnalysisSettings(COrvaneView& view);
 // "&Frequency Range": applies the span only when upper - lower > 10 Hz, then

@@ -4,6 +4,7 @@
 #include "core/design/COrvaneDoc.h"
 #include "core/plot/PlotGeometry.h"
 #include "core/plot/PrintPage.h"
+#include "platform/GraphImage.h"
 #include "platform/QtDrawSurface.h"
 #include "platform/UnitChoice.h"
 #include "view/ViewMarks.h"
@@ -31,6 +32,9 @@ constexpr int kMinimumHeight = 150;
 const QSize kPreferredSize(640, 480);
 // The figure line with the most digits the output figures write.
 constexpr const char* kWidestFigureLine = "Max SPL = 999dB at 99999 Watts input power";
+
+// The window size a printed or exported page is drawn at.
+const QSize kPrintedClient(800, 600);
 
 constexpr QPoint kBoxPictureAt{10, 2};
 constexpr int kBoxPictureSize = 48;
@@ -251,6 +255,7 @@ void COrvaneView::OnGraph(Graph graph) {
 void COrvaneView::EraseAndRedraw() {
     // The current design alone: its graph chooses its axes afresh.
     m_axes.reset();
+    m_earlier.clear();
     if (!EnsureImage())
         return;
     m_image.fill(Qt::white);
@@ -309,14 +314,31 @@ void COrvaneView::Draw() {
 void COrvaneView::PlotOnImage() {
     if (!EnsureImage())
         return;
+    if (m_axes && m_graph != Graph::Response) {
+        SpeakerDesign next = m_doc.Design();
+        ApplyAutomaticValues(next, m_f1Entered);
+        if (auto wider = WiderAxes(*m_axes, ComputeGraphCurves(m_graph, next), m_dbPerDiv)) {
+            // A curve the axes cannot hold: this window's earlier curves again,
+            // from their designs, on axes that hold them all.
+            m_axes = wider;
+            m_image.fill(Qt::white);
+            ShowBoxPicture(m_doc.Design().Kind());
+            QPainter painter(&m_image);
+            QtDrawSurface surface(painter);
+            for (SpeakerDesign earlier : m_earlier)
+                DrawGraph(surface, earlier, true, m_graph, Scale(), width(), height(), m_axes);
+        }
+    }
     AutoValue value;
     {
         QPainter painter(&m_image);
         QtDrawSurface surface(painter);
         value = DrawDesign(surface, width(), height(), m_axes);
     }
+    m_earlier.push_back(m_doc.Design());
     ShowAutoValue(value);
     update();
+    UpdateReadout();
 }
 
 AutoValue COrvaneView::DrawDesign(DrawSurface& surface, int width, int height,
@@ -347,7 +369,9 @@ void COrvaneView::PrintOn(QPrinter& printer) {
 }
 
 void COrvaneView::PrintPageOn(DrawSurface& surface, int pageWidth, int pageHeight) {
-    const QSize client = ClientSize();
+    // The page is laid out for a window of one size, whatever this one's:
+    // a maximised window would shrink the header and the labels to nothing.
+    const QSize client = kPrintedClient;
     PrintPage(surface, pageWidth, pageHeight, 0, 0, m_doc.Title(), m_doc.Design(),
               UnitChoice::Current(), client.width(), client.height(),
               [this, client](DrawSurface& page) {
@@ -357,6 +381,41 @@ void COrvaneView::PrintPageOn(DrawSurface& surface, int pageWidth, int pageHeigh
                   std::optional<GraphAxes> axes;
                   ShowAutoValue(DrawDesign(page, client.width(), client.height(), axes));
               });
+}
+
+std::vector<SpeakerDesign> COrvaneView::ShownDesigns() const {
+    if (!m_earlier.empty())
+        return m_earlier;
+    SpeakerDesign current = m_doc.Design();
+    ApplyAutomaticValues(current, m_f1Entered);
+    return {current};
+}
+
+std::optional<QByteArray> COrvaneView::GraphFile(FileFormat format) {
+    const QString title = QString::fromStdString(m_doc.Title());
+    const int w = width();
+    const int h = height();
+    const auto draw = [this, w, h](DrawSurface& surface) {
+        std::optional<GraphAxes> axes = m_axes;
+        for (SpeakerDesign design : ShownDesigns())
+            DrawGraph(surface, design, true, m_graph, Scale(), w, h, axes);
+    };
+    switch (format) {
+    case FileFormat::Png:
+        return GraphImage::Png(w, h, draw);
+    case FileFormat::Svg:
+        return GraphImage::Svg(w, h, title, draw);
+    case FileFormat::Pdf:
+        return GraphImage::Pdf(title, [this](DrawSurface& surface, int pageWidth, int pageHeight) {
+            PrintPageOn(surface, pageWidth, pageHeight);
+        });
+    case FileFormat::Csv:
+        break;
+    }
+    std::vector<GraphCurves> drawings;
+    for (const SpeakerDesign& design : ShownDesigns())
+        drawings.push_back(ComputeGraphCurves(m_graph, design));
+    return QByteArray::fromStdString(GraphCsv(drawings));
 }
 
 QSize COrvaneView::ClientSize() const {
@@ -397,7 +456,12 @@ void COrvaneView::showEvent(QShowEvent* event) {
 
 void COrvaneView::mouseMoveEvent(QMouseEvent* event) {
     QWidget::mouseMoveEvent(event);
-    const QString text = ReadoutAt(event->position());
+    m_pointer = event->position();
+    UpdateReadout();
+}
+
+void COrvaneView::UpdateReadout() {
+    const QString text = m_pointer ? ReadoutAt(*m_pointer) : QString();
     // Leaving the plot gives the status bar back once.
     if (text.isEmpty() && !m_readoutShown)
         return;
@@ -417,9 +481,8 @@ bool COrvaneView::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void COrvaneView::EndReadout() {
-    if (m_readoutShown)
-        emit readoutChanged(QString());
-    m_readoutShown = false;
+    m_pointer.reset();
+    UpdateReadout();
 }
 
 void COrvaneView::keyPressEvent(QKeyEvent* event) {

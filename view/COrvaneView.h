@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 class QPrinter;
 class QUndoStack;
@@ -89,6 +90,13 @@ public:
     // The printed page of the window's graph, on any surface.
     void PrintPageOn(DrawSurface& surface, int pageWidth, int pageHeight);
 
+    // The window's graph as the bytes of a file: PNG and SVG as the window
+    // shows it below its form (its earlier curves too, no box picture), PDF
+    // as the printed page, CSV the values of the curves shown. None when the
+    // drawing could not be made.
+    enum class FileFormat { Png, Svg, Pdf, Csv };
+    std::optional<QByteArray> GraphFile(FileFormat format);
+
     Graph CurrentGraph() const { return m_graph; }
     // The graph before the first drawing (a new window's remembered choice);
     // no drawing of its own.
@@ -139,8 +147,13 @@ private:
     // Runs DrawPlot on the backing image over what it already holds.
     void PlotOnImage();
     void ShowAutoValue(const AutoValue& value);
+    // The designs the graph shows: the current one before any drawing.
+    std::vector<SpeakerDesign> ShownDesigns() const;
     // The pointer has left the plot: the status bar gets its own text back.
     void EndReadout();
+    // The read-out at the pointer for what the view shows now: after every
+    // drawing, so that it never names the values of a graph that is gone.
+    void UpdateReadout();
     bool EnsureImage();
 
     COrvaneDoc& m_doc;
@@ -157,10 +170,16 @@ private:
     Graph m_graph = Graph::Response;
     // The level axes of what the image shows, kept for curves drawn over it.
     std::optional<GraphAxes> m_axes;
+    // The designs of the curves the graph shows, oldest first: on an
+    // analysis graph a curve that needs larger axes draws them all again;
+    // an export draws them as shown.
+    std::vector<SpeakerDesign> m_earlier;
     // The curves the read-out reads, and the design they are of.
     std::optional<GraphCurves> m_readout;
     SpeakerDesign m_readoutDesign;
     bool m_readoutShown = false;
+    // Where the pointer last moved over the view; none once it left.
+    std::optional<QPointF> m_pointer;
     bool m_afterDrawPending = false;
     bool m_initialUpdateDone = false;
 };

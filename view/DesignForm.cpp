@@ -291,8 +291,7 @@ void DesignForm::OnUnitsChanged() {
             continue;
         {
             const QSignalBlocker blocker(edit);
-            EntryText::Set(edit,
-                           NumericText::FormatNumber(UnitChoice::ToDisplay(quantity, stored)));
+            EntryText::Set(edit, NumericText::FormatShown(UnitChoice::ToDisplay(quantity, stored)));
         }
         RememberShown(field, stored);
     }

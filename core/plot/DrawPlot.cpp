@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace orvane {
@@ -119,23 +120,75 @@ private:
     bool m_any = false;
 };
 
-// A graph's curve as steps, built a point at a time: a point outside its
-// axis (NaN included) only moves, so the curve leaves gaps rather than
-// running through the form or the margins. Steps that add nothing to the
-// picture (a line to where the pen is, a move that the next move replaces)
-// are left out, so a sweep of any length costs no more than its picture.
+// A graph's curve as steps, built a point at a time. A segment that leaves
+// or enters the axis is cut at the frame's edge, so the line runs to the
+// edge rather than ending in mid-air; one wholly outside only moves, and a
+// point that is no number (NaN, infinite) leaves a gap. Steps that add
+// nothing to the picture (a line to where the pen is, a move that the next
+// move replaces) are left out, so a sweep of any length costs no more than
+// its picture.
 class SeriesSteps {
 public:
     SeriesSteps(const PlotGeometry& geo, const LevelAxis& axis, const SweepRange& range)
-        : m_geo(geo), m_axis(axis), m_first(range.first) {}
+        : m_geo(geo), m_low(axis.bottom), m_high(axis.bottom + axis.span), m_first(range.first) {}
 
     void Add(int32_t frequency, double value) {
-        const bool shown = value >= m_axis.bottom && value <= m_axis.bottom + m_axis.span;
-        // A point outside still gets a y that can be drawn to.
-        const double level = shown ? value : m_axis.bottom;
-        const CurveStep step{m_geo.X(frequency), m_geo.YOfLevel(level),
-                             shown && m_inside && frequency != m_first};
-        m_inside = shown;
+        const double x = m_geo.X(frequency);
+        if (!std::isfinite(value) || frequency == m_first) {
+            m_previous = std::isfinite(value);
+            m_x = x;
+            m_value = value;
+            return;
+        }
+        if (m_previous)
+            Segment(x, value);
+        m_previous = true;
+        m_x = x;
+        m_value = value;
+    }
+    const std::vector<CurveStep>& Steps() const { return m_steps; }
+
+private:
+    // The part of the segment from the last point to (x, value) inside the
+    // axis, by Liang–Barsky on the level alone.
+    void Segment(double x, double value) {
+        // Where the part starts and ends, and its level there: an edge's
+        // own level where it is cut, so that it lands on the frame exactly.
+        double enter = 0;
+        double leave = 1;
+        double enterLevel = m_value;
+        double leaveLevel = value;
+        const double rise = value - m_value;
+        for (const auto& [p, q, edge] : {std::tuple{-rise, m_value - m_low, m_low},
+                                         std::tuple{rise, m_high - m_value, m_high}}) {
+            if (p == 0) {
+                if (q < 0)
+                    return; // level, and outside
+                continue;
+            }
+            const double t = q / p;
+            if (p < 0 && t > enter) {
+                enter = t;
+                enterLevel = edge;
+            } else if (p > 0 && t < leave) {
+                leave = t;
+                leaveLevel = edge;
+            }
+        }
+        if (!(enter <= leave))
+            return;
+        const auto at = [&](double t, double level) {
+            return std::pair{static_cast<int32_t>(std::lround(m_x + t * (x - m_x))),
+                             m_geo.YOfLevel(level)};
+        };
+        const auto [x0, y0] = at(enter, enterLevel);
+        const auto [x1, y1] = at(leave, leaveLevel);
+        if (m_steps.empty() || m_steps.back().x != x0 || m_steps.back().y != y0)
+            Push({x0, y0, false});
+        Push({x1, y1, true});
+    }
+
+    void Push(const CurveStep& step) {
         if (!m_steps.empty()) {
             CurveStep& last = m_steps.back();
             if (step.line && step.x == last.x && step.y == last.y)
@@ -147,13 +200,14 @@ public:
         }
         m_steps.push_back(step);
     }
-    const std::vector<CurveStep>& Steps() const { return m_steps; }
 
-private:
     PlotGeometry m_geo;
-    LevelAxis m_axis;
+    double m_low;
+    double m_high;
     int32_t m_first;
-    bool m_inside = false;
+    bool m_previous = false;
+    double m_x = 0;
+    double m_value = 0;
     std::vector<CurveStep> m_steps;
 };
 

@@ -4,6 +4,7 @@
 #include "core/model/Analysis.h"
 #include "core/model/DriverValues.h"
 #include "core/model/ResponseModel.h"
+#include "core/text/NumberText.h"
 #include "core/text/Printf.h"
 #include "core/units/Units.h"
 
@@ -66,6 +67,8 @@ constexpr const char* kPowerUnit = "W";
 constexpr const char* kPowerFormat = "%g";
 // Port air velocity above 5 % of the speed of sound is heard as chuffing.
 constexpr double kPortVelocityLimit = 17;
+// Beyond four times Xmax a driver is long broken: the axis need not show more.
+constexpr double kExcursionCap = 4;
 
 int PresetIndex(int dbPerDiv) {
     switch (dbPerDiv) {
@@ -489,10 +492,16 @@ GraphCurves ComputeGraphCurves(Graph graph, const SpeakerDesign& design) {
 GraphAxes AxesForGraph(const GraphCurves& curves, int dbPerDiv) {
     const GraphStyle& style = StyleOf(curves.graph);
     int preset = PresetIndex(dbPerDiv);
-    // A graph with a reference line (Xmax, the velocity limit) is read
-    // against it, the others against their highest value: a larger step
-    // where the preset's would leave that out.
-    const double mustShow = curves.reference ? *curves.reference : Largest(curves, false);
+    // The axis holds the reference line (Xmax, the velocity limit) and the
+    // curve's peak, up to a cap where the curve runs away (excursion far
+    // below the port's tuning): a larger step where the preset's would
+    // leave either out.
+    double mustShow = Largest(curves, false);
+    if (curves.graph == Graph::Excursion && curves.reference)
+        mustShow = std::min(mustShow, kExcursionCap * *curves.reference);
+    if (curves.reference)
+        mustShow =
+            std::isfinite(mustShow) ? std::max(mustShow, *curves.reference) : *curves.reference;
     while (!style.decibels && std::isfinite(mustShow) && preset < 3 &&
            mustShow > kDivisions * style.steps[preset])
         ++preset;
@@ -514,6 +523,107 @@ GraphAxes AxesForGraph(const GraphCurves& curves, int dbPerDiv) {
         axes.right = LevelAxis{0, kDivisions * watts, watts, kPowerFormat, kPowerUnit};
     }
     return axes;
+}
+
+std::optional<GraphAxes> WiderAxes(const GraphAxes& axes, const GraphCurves& curves, int dbPerDiv) {
+    if (!curves.missing.empty() || curves.series.empty())
+        return std::nullopt;
+    const GraphAxes wanted = AxesForGraph(curves, dbPerDiv);
+    const auto top = [](const LevelAxis& a) { return a.bottom + a.span; };
+    GraphAxes wider = axes;
+    bool widened = false;
+    if (top(wanted.left) > top(axes.left)) {
+        wider.left = wanted.left;
+        widened = true;
+    }
+    if (axes.right && wanted.right && top(*wanted.right) > top(*axes.right)) {
+        wider.right = wanted.right;
+        widened = true;
+    }
+    if (!widened)
+        return std::nullopt;
+    return wider;
+}
+
+namespace {
+
+// A CSV column's name: the quantity, then its unit.
+std::string ColumnName(Graph graph, const GraphSeries& series) {
+    std::string name;
+    switch (graph) {
+    case Graph::Response:
+        name = "response";
+        break;
+    case Graph::Spl:
+        name = "SPL";
+        break;
+    case Graph::MaxSpl:
+        name = series.right ? "maximum power" : "maximum SPL";
+        break;
+    case Graph::Excursion:
+        name = "excursion";
+        break;
+    case Graph::Velocity:
+        name = series.dashed ? "port 2 velocity" : "port 1 velocity";
+        break;
+    case Graph::Impedance:
+        name = series.right ? "phase" : "impedance";
+        break;
+    case Graph::Delay:
+        name = "group delay";
+        break;
+    }
+    return name + " (" + series.unit + ")";
+}
+
+} // namespace
+
+std::string GraphCsv(const std::vector<GraphCurves>& drawings) {
+    std::string csv = "frequency (Hz)";
+    int64_t first = std::numeric_limits<int64_t>::max();
+    int64_t last = std::numeric_limits<int64_t>::min();
+    for (std::size_t d = 0; d < drawings.size(); ++d) {
+        for (const GraphSeries& series : drawings[d].series)
+            csv += "," + ColumnName(drawings[d].graph, series) +
+                   (d == 0 ? "" : " " + std::to_string(d + 1));
+        if (!drawings[d].series.empty() && drawings[d].sweep.Count() > 0) {
+            first = std::min<int64_t>(first, drawings[d].sweep.first);
+            last = std::max(last, drawings[d].sweep.last);
+        }
+    }
+    csv += '\n';
+    // The part of [from, to) that lies in a drawing's own sweep.
+    const auto within = [](const GraphCurves& c, int64_t from, int64_t to) {
+        if (c.series.empty() || c.sweep.Count() == 0)
+            return std::pair<int64_t, int64_t>{from, from};
+        const int64_t start = std::clamp<int64_t>(from, c.sweep.first, c.sweep.last);
+        return std::pair{start, std::clamp<int64_t>(to, start, c.sweep.last)};
+    };
+    std::vector<std::vector<double>> values(drawings.size());
+    for (int64_t block = first; block < last; block += static_cast<int64_t>(kGraphBlock)) {
+        const int64_t end = std::min<int64_t>(last, block + static_cast<int64_t>(kGraphBlock));
+        for (std::size_t d = 0; d < drawings.size(); ++d) {
+            const auto [from, to] = within(drawings[d], block, end);
+            drawings[d].Values(from, static_cast<std::size_t>(to - from), values[d]);
+        }
+        for (int64_t f = block; f < end; ++f) {
+            csv += std::to_string(f);
+            for (std::size_t d = 0; d < drawings.size(); ++d) {
+                const auto [from, to] = within(drawings[d], block, end);
+                const auto count = static_cast<std::size_t>(to - from);
+                for (std::size_t s = 0; s < drawings[d].series.size(); ++s) {
+                    csv += ',';
+                    if (f < from || f >= to)
+                        continue;
+                    const double v = values[d][s * count + static_cast<std::size_t>(f - from)];
+                    if (std::isfinite(v))
+                        csv += ShortestText(v);
+                }
+            }
+            csv += '\n';
+        }
+    }
+    return csv;
 }
 
 std::string ReadoutText(const GraphCurves& curves, double frequency) {

@@ -80,8 +80,21 @@ inline constexpr std::size_t kGraphBlock = 4096;
 // fifteen divisions, as the response plot's presets have; a level in dB
 // follows the preset's dB per division with its top above the highest
 // value, the other quantities start at 0 with a step of their own, the next
-// larger one where the preset's would leave the reference line out.
+// larger one where the preset's would leave the reference line or the
+// highest value out (the excursion's at most four times Xmax).
 GraphAxes AxesForGraph(const GraphCurves& curves, int dbPerDiv);
+
+// The axes a graph drawn on `axes` needs once it shows `curves` too: higher
+// tops where these curves' own axes reach higher (a level in dB keeps its
+// step), or none when `axes` already holds them.
+std::optional<GraphAxes> WiderAxes(const GraphAxes& axes, const GraphCurves& curves, int dbPerDiv);
+
+// The curves of the drawings of one graph (a window's curves, oldest first)
+// as CSV text: a header naming each column with its unit ("frequency (Hz)",
+// "excursion (mm)"; the columns of the second drawing on end in " 2", and so
+// on), then one row per swept hertz; a value that is no number, or a
+// frequency outside a drawing's sweep, is an empty cell.
+std::string GraphCsv(const std::vector<GraphCurves>& drawings);
 
 // The frequency and the curves' values there, for the status bar:
 // "45 Hz   −3.2 dB". Empty when the frequency lies outside the sweep or the

@@ -59,6 +59,9 @@ PrintLayout ComputePrintLayout(int pageWidth, int pageHeight, int pageLeft, int 
     layout.vas = at(5, 8);
     layout.vb = at(22, 4);
     layout.fb = at(22, 6);
+    layout.drivers = at(22, 8);
+    layout.v2 = at(39, 4);
+    layout.f2 = at(39, 6);
     // The graph starts one line below the header's last line (Vas); where the
     // header ends that far above 150 device pixels, at 150 as always.
     const int64_t belowHeader =
@@ -83,6 +86,14 @@ void PrintPage(DrawSurface& surface, int pageWidth, int pageHeight, int pageLeft
     surface.TextOut(l.vas.x, l.vas.y, vas);
     surface.TextOut(l.vb.x, l.vb.y, VolumeText("Vb", design.m_v1, units));
     surface.TextOut(l.fb.x, l.fb.y, Printf("Fb %.fHz", design.m_f1));
+    const BoxKind kind = design.Kind();
+    const bool bandpass = kind == BoxKind::Bandpass4 || kind == BoxKind::Bandpass6;
+    if (bandpass) {
+        surface.TextOut(l.v2.x, l.v2.y, VolumeText("V2", design.m_v2, units));
+        surface.TextOut(l.f2.x, l.f2.y, Printf("F2 %.fHz", design.m_f2));
+    }
+    if (bandpass || design.m_driverCount != 1)
+        surface.TextOut(l.drivers.x, l.drivers.y, Printf("Drivers %d", int{design.m_driverCount}));
 
     surface.SetScaling(10, 10, l.k, l.k);
     surface.SetViewportOrigin(l.origin.x, l.origin.y);

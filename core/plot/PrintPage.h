@@ -21,6 +21,8 @@ struct PrintLayout {
         int32_t y = 0;
     };
     Point title, boxType, fs, qts, vas, vb, fb;
+    // A bandpass box's second chamber and the number of drivers.
+    Point v2, f2, drivers;
     Point origin; // where the view's client origin lands
 };
 
@@ -36,6 +38,8 @@ PrintLayout ComputePrintLayout(int pageWidth, int pageHeight, int pageLeft, int 
 
 // Prints one page of a design: the header in the page's own units and font
 // (volumes in the given system: "Vas 3.00ft^3" or "Vas 84.95L"),
+// then for a bandpass box its second chamber (V2, F2) and the number of
+// drivers, which any other box shows only when it has more than one,
 // then a scaling mapping of k/10 with the client origin placed by
 // ComputePrintLayout, then drawView, which runs the view's draw operation on
 // the surface in client units. The printer, print preview and PDF export

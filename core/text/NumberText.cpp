@@ -3,6 +3,7 @@
 
 #include "core/text/CLocaleScope.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -75,6 +76,18 @@ std::string EntryNumber(double value) {
     char tail[16];
     std::snprintf(tail, sizeof tail, "e%c%03d", exponent < 0 ? '-' : '+', std::abs(exponent));
     return mantissa + tail;
+}
+
+std::string ShownEntryNumber(double value) {
+    constexpr int kShownDigits = 4;
+    if (!std::isfinite(value) || value == 0)
+        return EntryNumber(value);
+    const int wholeDigits = static_cast<int>(std::floor(std::log10(std::fabs(value)))) + 1;
+    const int keep = std::clamp(std::max(kShownDigits, wholeDigits), 1, 15);
+    CLocaleScope cLocale;
+    char rounded[64];
+    std::snprintf(rounded, sizeof rounded, "%.*e", keep - 1, value);
+    return EntryNumber(std::strtod(rounded, nullptr));
 }
 
 bool ReadNumberText(std::string_view text, double& out) {

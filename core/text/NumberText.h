@@ -32,6 +32,14 @@ std::string ShortestText(double value);
 // 0.05 -> "5.e-002"); non-finite values as "inf", "-inf", "nan".
 std::string EntryNumber(double value);
 
+// A number the program writes into an entry field (a value from the
+// record, a computed tuning, a value converted to other units): as
+// EntryNumber, rounded to four significant digits with whole units kept
+// (31.4199… -> "31.42", 0.39742… -> "0.3974", 283168.47 -> "283168.", 20 ->
+// "20."), so it fits its field. The field keeps the exact value behind such
+// a text.
+std::string ShownEntryNumber(double value);
+
 // Reads `text` as one finite number in the C locale: blanks and tabs around
 // it and a leading "+" allowed, nothing else beside the number. False for
 // anything else, overflow included.

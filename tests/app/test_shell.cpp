@@ -2,13 +2,27 @@
 // The running program: windows, documents, recent files, printing, the
 // driver library's menu entry, and what it finds where.
 #include "app/AppSettings.h"
+#include "app/CAboutDlg.h"
+#include "app/CGettingStartedDlg.h"
 #include "app/CMainFrame.h"
 #include "app/COrvaneApp.h"
+#include "app/CRecoverDlg.h"
 #include "app/HelpLocation.h"
 #include "app/SingleInstance.h"
 #include "core/design/COrvaneDoc.h"
 #include "core/library/DriverLibrary.h"
+#include "core/library/LibrarySession.h"
+#include "tools/CAlignmentDlg.h"
+#include "tools/CAnalysisDlg.h"
+#include "tools/CBoxCalcDlg.h"
+#include "tools/CDriverEntryDlg.h"
 #include "tools/CDriverLibraryDlg.h"
+#include "tools/CDriverParamsDlg.h"
+#include "tools/CElectricalDlg.h"
+#include "tools/CFreqRangeDlg.h"
+#include "tools/CImportDriversDlg.h"
+#include "tools/CPortCalcDlg.h"
+#include "tools/CTSParamsDlg.h"
 #include "view/COrvaneView.h"
 
 #include "tests/support/DialogTestUtil.h"
@@ -30,6 +44,43 @@ template <typename List, typename Text> QStringList Texts(const List& list, Text
     for (const auto* item : list)
         texts << text(item);
     return texts;
+}
+
+// "where: first / second" for each access key that two of the texts share.
+QString Duplicates(const QString& where, const QStringList& texts) {
+    QMap<QChar, QString> seen;
+    QString found;
+    for (const QString& text : texts) {
+        const QKeySequence mnemonic = QKeySequence::mnemonic(text); // Alt+key
+        const QChar key = mnemonic.isEmpty() ? QChar() : mnemonic.toString().back().toLower();
+        if (key.isNull())
+            continue;
+        if (seen.contains(key))
+            found += where + ": " + seen[key] + " / " + text + "\n";
+        seen[key] = text;
+    }
+    return found;
+}
+
+QString MenuDuplicates(const QString& where, const QList<QAction*>& actions) {
+    QString found = Duplicates(where, Texts(actions, [](auto* a) { return a->text(); }));
+    for (const QAction* action : actions) {
+        if (action->menu() != nullptr)
+            found += MenuDuplicates(action->text(), action->menu()->actions());
+    }
+    return found;
+}
+
+// The buttons, the labels of entries and the group titles a dialog shows.
+QString DialogDuplicates(QDialog& dialog) {
+    QStringList texts;
+    for (const auto* button : dialog.findChildren<QAbstractButton*>())
+        texts << (button->isVisibleTo(&dialog) ? button->text() : QString());
+    for (const auto* label : dialog.findChildren<QLabel*>())
+        texts << (label->buddy() != nullptr ? label->text() : QString());
+    for (const auto* group : dialog.findChildren<QGroupBox*>())
+        texts << group->title();
+    return Duplicates(dialog.windowTitle(), texts);
 }
 } // namespace
 
@@ -110,6 +161,49 @@ private slots:
     // Designs are numbered and never give a number back; a second window of
     // a design is numbered after a colon. Closing the last window brings
     // back the main menus and disables the design buttons.
+    // Each access key opens one entry of its menu, one control of its dialog.
+    void accessKeysUnique() {
+        QVERIFY(m_app.InitInstance({}));
+        QString found = MenuDuplicates("design window", Frame().menuBar()->actions());
+        Windows()[0]->close();
+        found += MenuDuplicates("main window", Frame().menuBar()->actions());
+        const SpeakerDesign design = ReferenceDesign(BoxKind::Bandpass6);
+        LibrarySession session(m_dir->filePath("lib.sqlite").toStdString());
+        std::vector<std::unique_ptr<QDialog>> dialogs;
+        dialogs.push_back(std::make_unique<CAlignmentDlg>());
+        dialogs.push_back(std::make_unique<CAnalysisDlg>(BoxKind::Bandpass6));
+        dialogs.push_back(std::make_unique<CBoxCalcDlg>());
+        dialogs.push_back(std::make_unique<CDriverEntryDlg>("Edit Driver"));
+        dialogs.push_back(std::make_unique<CDriverLibraryDlg>(session));
+        dialogs.push_back(std::make_unique<CDriverParamsDlg>());
+        dialogs.push_back(std::make_unique<CElectricalDlg>(design));
+        dialogs.push_back(std::make_unique<CFreqRangeDlg>());
+        dialogs.push_back(std::make_unique<CImportDriversDlg>("/usr/share/qspeakers"));
+        dialogs.push_back(std::make_unique<CPortCalcDlg>());
+        dialogs.push_back(std::make_unique<CTSParamsDlg>());
+        dialogs.push_back(std::make_unique<CAboutDlg>());
+        dialogs.push_back(std::make_unique<CGettingStartedDlg>());
+        dialogs.push_back(std::make_unique<CRecoverDlg>(std::vector<CRecoverDlg::Row>(1)));
+        for (const auto& dialog : dialogs)
+            found += DialogDuplicates(*dialog);
+        QVERIFY2(found.isEmpty(), qPrintable(found));
+    }
+
+    // Export Graph proposes the design's and the graph's names and writes
+    // the file its name's ending chooses, a PNG where it has none.
+    void exportGraph() {
+        QVERIFY(m_app.InitInstance({}));
+        for (const char* name : {"graph", "graph.csv", "graph.txt"}) {
+            m_dialogAnswers << m_dir->filePath(name);
+            Trigger(ID_FILE_EXPORT_GRAPH);
+        }
+        QCOMPARE(m_proposed.value(0), QString("spkr1-response.png"));
+        QVERIFY(ReadBytes(m_dir->filePath("graph.png")).startsWith("\x89PNG"));
+        QVERIFY(
+            ReadBytes(m_dir->filePath("graph.csv")).startsWith("frequency (Hz),response (dB)\n"));
+        QVERIFY(m_messages.size() == 1 && !QFile::exists(m_dir->filePath("graph.txt")));
+    }
+
     void windowsAndMenus() {
         QVERIFY(m_app.InitInstance({}));
         QVERIFY(Windows()[0]->isMaximized());

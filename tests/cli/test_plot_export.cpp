@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The plot part in process: exports written all or nothing, and PNG encoding.
 #include "cli/plot/PlotExport.h"
-#include "cli/plot/PngEncoding.h"
 #include "core/design/DesignFile.h"
+#include "platform/PngEncoding.h"
 #include "tests/support/FailingFileSystem.h"
 #include "tests/support/ReferenceDesigns.h"
 #include "tests/support/TestFiles.h"

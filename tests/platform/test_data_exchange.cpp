@@ -29,20 +29,52 @@ Q_DECLARE_METATYPE(OptInteger)
 class TestDataExchange : public QObject {
     Q_OBJECT
 private slots:
-    // 15 significant digits, plain for decimal exponents -1 to 14.
+    // 15 significant digits, plain for decimal exponents -1 to 14; a value
+    // the program writes to four, whole units kept.
     void display_data() {
         QTest::addColumn<double>("value");
         QTest::addColumn<QString>("text");
-        QTest::newRow("0") << 0.0 << "0.";
-        QTest::newRow("0.01") << 0.01 << "1.e-002";
-        QTest::newRow("1/3") << 1.0 / 3.0 << "0.333333333333333";
-        QTest::newRow("1e15") << 1e15 << "1.e+015";
-        QTest::newRow("rounds up to 0.1") << 0.09999999999999999 << "0.1";
-        QTest::newRow("inf") << std::numeric_limits<double>::infinity() << "inf";
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("0") << 0.0 << "0."
+                           << "0.";
+        QTest::newRow("0.01") << 0.01 << "1.e-002"
+                              << "1.e-002";
+        QTest::newRow("1/3") << 1.0 / 3.0 << "0.333333333333333"
+                             << "0.3333";
+        QTest::newRow("1e15") << 1e15 << "1.e+015"
+                              << "1.e+015";
+        QTest::newRow("rounds up to 0.1") << 0.09999999999999999 << "0.1"
+                                          << "0.1";
+        QTest::newRow("inf") << std::numeric_limits<double>::infinity() << "inf"
+                             << "inf";
+        QTest::newRow("F1") << 31.419901234 << "31.419901234"
+                            << "31.42";
+        QTest::newRow("cone") << 0.3974246443169 << "0.3974246443169"
+                              << "0.3974";
+        QTest::newRow("whole") << 283168.47 << "283168.47"
+                               << "283168.";
+        QTest::newRow("rounds up") << -9.99951 << "-9.99951"
+                                   << "-10.";
     }
     void display() {
         QFETCH(double, value);
         QTEST(FormatNumber(value), "text");
+        QTEST(FormatShown(value), "shown");
+    }
+
+    // A value shown rounded reads back exactly while its text stands; typed
+    // again, as typed.
+    void shownRoundedKeepsItsValue() {
+        QLineEdit edit;
+        double value = 31.419901234;
+        DataExchange(DataExchange::Direction::Display, nullptr).Number(&edit, value, 10, 100);
+        QCOMPARE(edit.text(), QString("31.42"));
+        QVERIFY(DataExchange(DataExchange::Direction::Read, nullptr).Number(&edit, value).Ok());
+        QCOMPARE(value, 31.419901234);
+        edit.selectAll();
+        QTest::keyClicks(&edit, "31.42");
+        QVERIFY(DataExchange(DataExchange::Direction::Read, nullptr).Number(&edit, value).Ok());
+        QCOMPARE(value, 31.42);
     }
 
     // Dialogs read strictly; the calculators scan a leading number.
@@ -109,10 +141,10 @@ private slots:
             dx.Field(&edits[0], FieldId::V1, v1).Integer(&edits[1], integer);
             return dx.OptionalNumber(&edits[2], optional).Ok();
         };
-        edits[0].setText("10000.5");
+        edits[0].setText("10001.");
         edits[1].setText("4x");
         QVERIFY(!exchange(DataExchange::Direction::Read));
-        QCOMPARE((QList<double>{v1, double(integer), *optional}), (QList<double>{10000.5, -1, -1}));
+        QCOMPARE((QList<double>{v1, double(integer), *optional}), (QList<double>{10001, -1, -1}));
         QCOMPARE(messages.texts, QStringList("Please enter a number between 0. and 10000."));
         QVERIFY(messages.records[0].caption == "orvane" &&
                 messages.records[0].kind == MessageKind::Warning);

@@ -35,7 +35,7 @@ QStringList Column(const DriverTableModel& model, int column) {
 
 bool Enabled(QWidget* dlg, const QString& text) {
     for (QPushButton* b : dlg->findChildren<QPushButton*>()) {
-        if (b->text() == text)
+        if (QString(b->text()).remove('&') == text)
             return b->isEnabled() && !b->isHidden();
     }
     qFatal("no button %s", qPrintable(text));

@@ -193,11 +193,11 @@ private slots:
             "fs=12 qts=12 vas=12 coneDiameter=12 xmax=12 efficiency=12");
         row("driver, cancel", OnDriverParams, "", driver, twelve + "Cancel", "");
         const auto g = [](double v) { return QString::number(v, 'g', 17); }; // 12 L, cm and mm:
-        row("driver, metric", OnDriverParams, "metric",
-            "vas=84.950539776 coneDiameter=25.4 xmax=6.35", "vas 12 coneDiameter 12 xmax 12 OK",
+        row("driver, metric", OnDriverParams, "metric", "vas=84.95 coneDiameter=25.4 xmax=6.35",
+            "vas 12 coneDiameter 12 xmax 12 OK",
             "vas=" + g(12 / 28.316846592) + " coneDiameter=" + g(12 / 2.54) +
                 " xmax=" + g(12 / 25.4));
-        row("driver, metric untouched", OnDriverParams, "metric", "vas=84.950539776", "OK", "");
+        row("driver, metric untouched", OnDriverParams, "metric", "vas=84.95", "OK", "");
         const char* range = "freqLow=20. freqHigh=2000.";
         row("range 10 20", OnFreqRange, "", range, "freqLow 10 freqHigh 20 OK", "");
         row("range 10 20.5", OnFreqRange, "", range, "freqLow 10 freqHigh 20.5 OK",
@@ -227,6 +227,11 @@ private slots:
         row("port, rear", OnPortCalc, "", "ports=1", "rear on ports 2 diameter 3 OK",
             "port2Diameter=3 ports2=2", offer);
         row("port, cancel", OnPortCalc, "", "ports=1", "ports 2 diameter 3 Cancel", "");
+        const SpeakerDesign six = ReferenceDesign(BoxKind::Bandpass6); // starts from the analysis'
+        row("port, analysis", OnPortCalc, "port-diameter=4 ports=2",
+            "ports=2 diameter=4. length=" +
+                Decimals("%.2f", PortCalc::Compute(4, 2, six.m_v1, six.m_f1)->length),
+            "Cancel", "");
         row("port, sealed", OnPortCalc, "Sealed", "", "", "",
             "Port Calculator: Port calculator does not work with Sealed boxes");
         row("port, no volume", OnPortCalc, "Vented v1=nan", "", "", "",

@@ -59,8 +59,35 @@ private slots:
         QCOMPARE(second.view->CurrentGraph(), Graph::Excursion);
     }
 
+    // A Plot that needs a larger axis draws the window's earlier curve again
+    // on the axis the new one chose: the new curve as a window of its own
+    // shows it, and the old one besides. The CSV export has both.
+    void plotWidensTheAxis() {
+        ViewHost host(Analysed);
+        host.view->OnGraph(Graph::Velocity);
+        const int one = BluePixels(host.view->BackingImage());
+        host.doc.Design().m_extras.power = 400; // twenty times the power
+        host.view->OnPlot();
+        ViewHost alone([](SpeakerDesign& d) {
+            Analysed(d);
+            d.m_extras.power = 400;
+        });
+        alone.view->OnGraph(Graph::Velocity);
+        const QImage both = host.view->BackingImage(), single = alone.view->BackingImage();
+        int missing = 0;
+        for (int y = 60; y < single.height(); ++y)
+            for (int x = 0; x < single.width(); ++x)
+                missing += (single.pixel(x, y) & 0xffffff) == 0xff &&
+                           both.pixel(x, y) != single.pixel(x, y);
+        QCOMPARE(missing, 0);
+        QVERIFY(BluePixels(both) > BluePixels(single) + one / 5); // the old one, a fifth as high
+        const QString csv = QString::fromUtf8(*host.view->GraphFile(COrvaneView::FileFormat::Csv));
+        QVERIFY(
+            csv.startsWith("frequency (Hz),port 1 velocity (m/s),port 1 velocity (m/s) 2\n20,"));
+    }
+
     // The pointer's frequency and the design's value there, in the status
-    // bar's hook; nothing once it leaves the plot. On 800 x 600 over 20 to
+    // bar's hook, after every drawing too; nothing once it leaves the plot. On 800 x 600 over 20 to
     // 2000 Hz a decade is 370 px: 200 Hz at x 400.
     void readoutAtAPixel() {
         ViewHost host(Analysed);
@@ -73,12 +100,24 @@ private slots:
                  qPrintable(at200));
         QCOMPARE(host.view->ReadoutAt(QPointF(400, 40)), QString()); // over the form
         QTest::mouseMove(host.view.get(), QPoint(400, 300));
+        QTRY_COMPARE(texts, QStringList({at200}));
+        // Another graph under a still pointer reads its own values; a graph
+        // that shows only a sentence none.
+        host.view->OnGraph(Graph::Excursion);
+        QVERIFY2(texts.last().startsWith("200 Hz   ") && texts.last().endsWith(" mm"),
+                 qPrintable(texts.last()));
+        host.doc.Design().m_extras.portDiameter.reset();
+        host.view->OnGraph(Graph::Velocity);
+        QCOMPARE(texts.last(), QString());
+        host.view->OnGraph(Graph::Impedance);
         QTest::mouseMove(host.view.get(), QPoint(400, 20));
-        QTRY_COMPARE(texts, QStringList({at200, QString()}));
+        QTRY_COMPARE(texts.size(), 5);
+        QCOMPARE(texts.last(), QString());
     }
 
     // A graph the design cannot have says what is missing in the plot, and
-    // so on the printed page, in client units below the header.
+    // so on the printed page, in client units below the header, laid out
+    // alike from a window of any size.
     void missingValueOnScreenAndPage() {
         ViewHost host(
             [](SpeakerDesign& d) { d = WithOutputFigures(ReferenceDesign(BoxKind::Sealed)); });
@@ -90,6 +129,17 @@ private slots:
         QVERIFY(std::any_of(texts.begin(), texts.end(), [](const auto& op) {
             return op.text == "The impedance needs Re." && op.x == 40 && op.y == 70;
         }));
+        // The page is the same from a maximised window.
+        host.view->resize(1700, 1000);
+        RecordingSurface again;
+        host.view->PrintPageOn(again, 4800, 6600);
+        const auto Where = [](const RecordingSurface& s) {
+            QStringList at;
+            for (const auto& op : s.ops)
+                at << QString("%1,%2,%3").arg(int(op.kind)).arg(op.x).arg(op.y);
+            return at;
+        };
+        QCOMPARE(Where(again), Where(page));
         host.view->OnGraph(Graph::Response);
         QVERIFY(BluePixels(host.view->BackingImage()) > 100);
     }

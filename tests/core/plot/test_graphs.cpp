@@ -216,12 +216,50 @@ private slots:
         Drawing d = Draw(design, Graph::Spl);
         const double first = d.axes->left.bottom;
         SpeakerDesign louder = design;
-        louder.m_extras.power = 100; // 20 dB more: the part above the top is left out
+        louder.m_extras.power = 100; // 20 dB more: wholly above the top, left out
         DrawGraph(d.surface, louder, false, Graph::Spl, ScaleForDbPerDiv(1), 800, 600, d.axes);
         QCOMPARE(d.axes->left.bottom, first);
-        for (const auto& op : d.surface.Of(Kind::Line))
-            QVERIFY(op.y >= 60);
+        const auto lines = d.surface.Of(Kind::Line);
+        QVERIFY(std::all_of(lines.begin(), lines.end(), [](const auto& op) { return op.y >= 60; }));
+        // 3 dB louder: the part above the top runs to the frame's edge.
+        SpeakerDesign twice = design;
+        twice.m_extras.power = 2;
+        Drawing both = Draw(design, Graph::Spl);
+        DrawGraph(both.surface, twice, false, Graph::Spl, ScaleForDbPerDiv(1), 800, 600, both.axes);
+        const auto edge = both.surface.Of(Kind::Line);
+        QVERIFY(std::any_of(edge.begin(), edge.end(), [](const auto& op) {
+            return op.y == 60 && op.x > 30 && op.pen == PenSpec{PenStyle::Solid, 1, {0, 0, 255}};
+        }));
         QCOMPARE(Draw(louder, Graph::Spl).axes->left.bottom, first + 20);
+        // A louder curve widens the axes to its own; a quieter one needs nothing.
+        const auto wider = WiderAxes(*d.axes, ComputeGraphCurves(Graph::Spl, louder), 1);
+        QVERIFY(wider && wider->left.bottom == first + 20 && wider->left.step == 1);
+        QVERIFY(!WiderAxes(*wider, ComputeGraphCurves(Graph::Spl, design), 1));
+    }
+
+    // An axis holds the reference line and the curve's peak, the excursion's
+    // up to four times Xmax: at 200 W the port's 40 m/s needs 5 m/s a
+    // division; 2 mm Xmax caps the excursion's 24 mm at 8 mm, so 1 mm.
+    void axisHoldsThePeak_data() {
+        QTest::addColumn<int>("graph");
+        QTest::addColumn<double>("xmaxMm");
+        QTest::addColumn<double>("step");
+        QTest::newRow("velocity") << int(Graph::Velocity) << 6.35 << 5.0;
+        QTest::newRow("excursion, capped") << int(Graph::Excursion) << 2.0 << 1.0;
+        QTest::newRow("excursion, Xmax above") << int(Graph::Excursion) << 20.0 << 2.0;
+    }
+    void axisHoldsThePeak() {
+        QFETCH(int, graph);
+        QFETCH(double, xmaxMm);
+        SpeakerDesign d = Analysed(BoxKind::Vented);
+        d.m_extras.power = 200;
+        d.m_xmax = xmaxMm / 25.4;
+        const GraphCurves curves = ComputeGraphCurves(Graph(graph), d);
+        const LevelAxis axis = AxesForGraph(curves, 1).left;
+        QTEST(axis.step, "step");
+        const double cap = graph == int(Graph::Excursion) ? 4 * xmaxMm : 1e9;
+        QVERIFY(axis.span >= std::min(curves.series[0].largest, cap) &&
+                axis.span >= *curves.reference);
     }
 
     // What is missing, in one sentence in the plot area; no level axis; the

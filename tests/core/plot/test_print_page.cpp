@@ -26,17 +26,26 @@ private slots:
             << both + "300,480 Vas 3.00ft^3|1320,240 Vb 1.50ft^3|1320,360 Fb 52Hz";
         QTest::newRow("metric") << int(UnitSystem::Metric)
                                 << both + "300,480 Vas 84.95L|1320,240 Vb 42.48L|1320,360 Fb 52Hz";
+        // A bandpass box's second chamber and its drivers: V2 at (39k, 4k).
+        QTest::newRow("bandpass")
+            << -1
+            << "300,60 spkr\u00e9|1200,60 Bandpass6|300,240 Fs 30Hz|300,360 Qts 0.40|300,480 "
+               "Vas 3.00ft^3|1320,240 Vb 1.50ft^3|1320,360 Fb 52Hz|2340,240 V2 0.75ft^3|2340,360 "
+               "F2 80Hz|1320,480 Drivers 2";
     }
     void header() {
         QFETCH(int, units);
         SpeakerDesign d = ReferenceDriver();
         d.m_v1 = 1.5;
         d.m_f1 = 51.96;
-        d.m_boxType = "Vented";
+        d.m_boxType = units < 0 ? "Bandpass6" : "Vented";
+        d.m_v2 = 0.75;
+        d.m_f2 = 80;
+        d.m_driverCount = units < 0 ? 2 : 1;
         RecordingSurface s;
         std::vector<size_t> calls; // how many ops came before the view drew
 
-        PrintPage(s, 4800, 6600, 0, 0, "spkr\u00e9", d, UnitSystem(units), 800, 600,
+        PrintPage(s, 4800, 6600, 0, 0, "spkr\u00e9", d, UnitSystem(std::max(units, 0)), 800, 600,
                   [&](DrawSurface& surface) {
                       QCOMPARE(&surface, static_cast<DrawSurface*>(&s));
                       calls.push_back(s.ops.size());
@@ -45,10 +54,12 @@ private slots:
         for (const auto& op : s.Of(Kind::Text))
             texts << QString("%1,%2 %3").arg(op.x).arg(op.y).arg(QString::fromStdString(op.text));
         QTEST(texts.join('|'), "header");
-        QCOMPARE(calls, std::vector<size_t>{9});
-        QCOMPARE(s.ops[7].kind, Kind::Scaling);
-        QCOMPARE(s.ops[7].ext, (std::array<int, 4>{10, 10, 60, 60}));
-        QVERIFY(s.ops[8].kind == Kind::Origin && s.ops[8].x == 0 && s.ops[8].y == 480 + 16 + 60);
+        const size_t ops = s.Of(Kind::Text).size() + 2;
+        QCOMPARE(calls, std::vector<size_t>{ops});
+        QCOMPARE(s.ops[ops - 2].kind, Kind::Scaling);
+        QCOMPARE(s.ops[ops - 2].ext, (std::array<int, 4>{10, 10, 60, 60}));
+        QVERIFY(s.ops[ops - 1].kind == Kind::Origin && s.ops[ops - 1].x == 0 &&
+                s.ops[ops - 1].y == 480 + 16 + 60);
     }
 
     // The graph's origin stays 150 device pixels down while the header ends

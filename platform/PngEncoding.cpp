@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "cli/plot/PngEncoding.h"
+#include "platform/PngEncoding.h"
 
 #include <QBuffer>
 #include <QImageWriter>
