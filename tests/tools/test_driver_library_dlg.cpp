@@ -105,6 +105,8 @@ private slots:
         QCOMPARE(Column(*dlg.Model(), 2), (QStringList{"22", "27.5", "28", "33"}));
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, fs);
         QCOMPARE(Column(*dlg.Model(), 2), (QStringList{"33", "28", "27.5", "22"}));
+        dlg.Table()->sortByColumn(DriverTableModel::Maker, Qt::DescendingOrder);
+        QCOMPARE(Column(*dlg.Model(), DriverTableModel::Maker).constLast(), "Dayton Audio");
         dlg.Table()->sortByColumn(DriverTableModel::Re, Qt::AscendingOrder);
         QCOMPARE(Column(*dlg.Model(), DriverTableModel::Re), (QStringList{"6", "", "", ""}));
     }
