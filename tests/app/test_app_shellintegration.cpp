@@ -23,14 +23,11 @@ class TestShellIntegration : public QObject {
     // type, desktop entry, icons written, files removed.
     static QString Register(const QString& exe = "/opt/orvane/bin/orvane") {
         const SI::Outcome o = SI::Register(exe, false);
+        const bool on[] = {o.systemInstalled, o.claimsGlob,   o.mimeWritten,
+                           o.desktopWritten,  o.iconsWritten, o.removed};
         QString f;
-        for (const auto& [on, c] : {std::pair{o.systemInstalled, 's'},
-                                    {o.claimsGlob, 'g'},
-                                    {o.mimeWritten, 'm'},
-                                    {o.desktopWritten, 'd'},
-                                    {o.iconsWritten, 'i'},
-                                    {o.removed, 'r'}})
-            f += on ? QString(c) : QString();
+        for (int i = 0; i < 6; ++i)
+            f += on[i] ? QString(QChar("sgmdir"[i])) : QString();
         return f;
     }
 

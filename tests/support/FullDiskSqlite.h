@@ -46,6 +46,11 @@ private:
         return rc;
     }
 
+    // Passes a call on to the real file's method M.
+    template <auto M, typename Ret, typename... Args> static Ret Pass(sqlite3_file* f, Args... a) {
+        return (R(f)->pMethods->*M)(R(f), a...);
+    }
+    using M = sqlite3_io_methods;
     static constexpr sqlite3_io_methods kMethods = {
         3,
         [](sqlite3_file* f) {
@@ -53,33 +58,23 @@ private:
             f->pMethods = nullptr;
             return rc;
         },
-        [](sqlite3_file* f, void* p, int n, sqlite3_int64 o) {
-            return R(f)->pMethods->xRead(R(f), p, n, o);
-        },
+        Pass<&M::xRead>,
         [](sqlite3_file*, const void*, int, sqlite3_int64) { return Full(SQLITE_FULL); },
         [](sqlite3_file*, sqlite3_int64) { return Full(SQLITE_FULL); },
-        [](sqlite3_file* f, int flags) { return R(f)->pMethods->xSync(R(f), flags); },
-        [](sqlite3_file* f, sqlite3_int64* size) { return R(f)->pMethods->xFileSize(R(f), size); },
-        [](sqlite3_file* f, int lock) { return R(f)->pMethods->xLock(R(f), lock); },
-        [](sqlite3_file* f, int lock) { return R(f)->pMethods->xUnlock(R(f), lock); },
-        [](sqlite3_file* f, int* out) { return R(f)->pMethods->xCheckReservedLock(R(f), out); },
-        [](sqlite3_file* f, int op, void* arg) {
-            return R(f)->pMethods->xFileControl(R(f), op, arg);
-        },
-        [](sqlite3_file* f) { return R(f)->pMethods->xSectorSize(R(f)); },
-        [](sqlite3_file* f) { return R(f)->pMethods->xDeviceCharacteristics(R(f)); },
+        Pass<&M::xSync>,
+        Pass<&M::xFileSize>,
+        Pass<&M::xLock>,
+        Pass<&M::xUnlock>,
+        Pass<&M::xCheckReservedLock>,
+        Pass<&M::xFileControl>,
+        Pass<&M::xSectorSize>,
+        Pass<&M::xDeviceCharacteristics>,
         [](sqlite3_file*, int, int, int, void volatile**) { return Full(SQLITE_IOERR_SHMSIZE); },
-        [](sqlite3_file* f, int o, int n, int flags) {
-            return R(f)->pMethods->xShmLock(R(f), o, n, flags);
-        },
-        [](sqlite3_file* f) { R(f)->pMethods->xShmBarrier(R(f)); },
-        [](sqlite3_file* f, int drop) { return R(f)->pMethods->xShmUnmap(R(f), drop); },
-        [](sqlite3_file* f, sqlite3_int64 o, int n, void** p) {
-            return R(f)->pMethods->xFetch(R(f), o, n, p);
-        },
-        [](sqlite3_file* f, sqlite3_int64 o, void* p) {
-            return R(f)->pMethods->xUnfetch(R(f), o, p);
-        },
+        Pass<&M::xShmLock>,
+        Pass<&M::xShmBarrier>,
+        Pass<&M::xShmUnmap>,
+        Pass<&M::xFetch>,
+        Pass<&M::xUnfetch>,
     };
 
     static inline sqlite3_vfs* s_real = nullptr;

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <sys/stat.h>
 #include <vector>
 
 namespace orvane {
@@ -33,6 +34,12 @@ inline void WriteBytes(const QString& path, const QByteArray& bytes) {
 inline void WriteBytes(const QString& path, const std::vector<std::uint8_t>& bytes) {
     WriteBytes(path,
                QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())));
+}
+
+// A file's permission bits, -1 when it cannot be examined.
+inline int FileMode(const QString& path) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
 }
 
 // Every name in a folder, hidden ones included, sorted: a failed or finished

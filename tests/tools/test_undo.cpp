@@ -2,14 +2,6 @@
 // Undo and redo of every kind of design command, and the modified mark that
 // follows the values.
 #include "core/library/LibrarySession.h"
-#include "tools/CAlignmentDlg.h"
-#include "tools/CAnalysisDlg.h"
-#include "tools/CDriverLibraryDlg.h"
-#include "tools/CDriverParamsDlg.h"
-#include "tools/CElectricalDlg.h"
-#include "tools/CFreqRangeDlg.h"
-#include "tools/CPortCalcDlg.h"
-#include "tools/CTSParamsDlg.h"
 #include "tools/ToolCommands.h"
 
 #include "tests/support/DialogTestUtil.h"
@@ -20,26 +12,10 @@
 #include <QTemporaryDir>
 #include <QUndoStack>
 
+#include <map>
+
 using namespace orvane;
 using Field = COrvaneView::Field;
-
-namespace {
-
-// Runs one command kind through its dialog, as a user would.
-template <class Dlg> void Through(std::function<void(Dlg&)> fill, std::function<void()> command) {
-    ModalDriver<Dlg> driver(std::move(fill));
-    command();
-    QCOMPARE(driver.opened, 1);
-}
-
-void Answer(QWidget* dlg, std::initializer_list<std::pair<const char*, const char*>> values,
-            const QString& button) {
-    for (const auto& [name, text] : values)
-        Type(dlg, name, text);
-    Click(dlg, button);
-}
-
-} // namespace
 
 class TestUndo : public QObject {
     Q_OBJECT
@@ -47,17 +23,26 @@ class TestUndo : public QObject {
 
 private slots:
     void eachCommand_data() {
-        QTest::addColumn<QString>("step");
-        for (const char* step :
-             {"Plot", "Box Type", "Driver Parameters", "Electrical Parameters", "Analysis Settings",
-              "Frequency Range", "Use Driver", "Apply Alignment", "Use Ports", "Use T/S Results"})
-            QTest::newRow(step) << step;
+        QTest::addColumn<QString>("answer"); // its dialog's: field=text|...|button
+        const char* rows[][2] = {{"Plot", ""},
+                                 {"Box Type", ""},
+                                 {"Driver Parameters", "fs=25|OK"},
+                                 {"Electrical Parameters", "name=W10|re=6|OK"},
+                                 {"Analysis Settings", "power=100|OK"},
+                                 {"Frequency Range", "freqLow=10|freqHigh=500|OK"},
+                                 {"Use Driver", "Use"},
+                                 {"Apply Alignment", "Apply"},
+                                 {"Use Ports", "diameter=3|OK"},
+                                 {"Use T/S Results", "fs=30|re=6|zmax=54|f1=20|f2=45|Use Results"}};
+        for (const auto& [step, answer] : rows)
+            QTest::newRow(step) << answer;
     }
     // Each command is one step: undone, the values are the exact bits of
     // before (extension values and the F1-entered flag too) and the form
     // shows them exactly; redone, those of after.
     void eachCommand() {
-        QFETCH(QString, step);
+        QFETCH(QString, answer);
+        const QString step = QTest::currentDataTag();
         ViewHost host(Starting(WithOutputFigures(ReferenceDesign(BoxKind::Vented))));
         // The port calculator's offer is taken; nothing else asks.
         SetMessageHook([](const MessageRecord&) { return QMessageBox::Yes; });
@@ -66,61 +51,30 @@ private slots:
         QVERIFY(
             (*session.Library())->Store(Driver("SEAS", "L26RO4Y", 22), DuplicatePolicy::Replace));
         const DesignState before = view.State();
-        if (step == "Plot") {
-            host.Plot(Field::V1, "2.5");
-        } else if (step == "Box Type") {
-            view.OnBoxType(BoxKind::Bandpass4);
-        } else if (step == "Driver Parameters") {
-            Through<CDriverParamsDlg>(
-                [](auto& d) {
-                    Answer(&d, {{"fs", "25"}}, "OK");
-                },
-                [&] { ToolCommands::OnDriverParams(view); });
-        } else if (step == "Electrical Parameters") {
-            Through<CElectricalDlg>(
-                [](auto& d) {
-                    Answer(&d, {{"name", "W10"}, {"re", "6"}}, "OK");
-                },
-                [&] { ToolCommands::OnElectricalParams(view); });
-        } else if (step == "Analysis Settings") {
-            Through<CAnalysisDlg>(
-                [](auto& d) {
-                    Answer(&d, {{"power", "100"}}, "OK");
-                },
-                [&] { ToolCommands::OnAnalysisSettings(view); });
-        } else if (step == "Frequency Range") {
-            Through<CFreqRangeDlg>(
-                [](auto& d) {
-                    Answer(&d, {{"freqLow", "10"}, {"freqHigh", "500"}}, "OK");
-                },
-                [&] { ToolCommands::OnFreqRange(view); });
-        } else if (step == "Use Driver") {
-            Through<CDriverLibraryDlg>([](auto& d) { Click(&d, "Use"); },
-                                       [&] { ToolCommands::OnDriverLibrary(view, session); });
-        } else if (step == "Apply Alignment") {
-            Through<CAlignmentDlg>(
-                [](auto& d) {
-                    auto* table = Child<QTableWidget>(&d, "sealedTable");
+        const std::map<QString, std::function<void()>> commands = {
+            {"Plot", [&] { host.Plot(Field::V1, "2.5"); }},
+            {"Box Type", [&] { view.OnBoxType(BoxKind::Bandpass4); }},
+            {"Driver Parameters", [&] { ToolCommands::OnDriverParams(view); }},
+            {"Electrical Parameters", [&] { ToolCommands::OnElectricalParams(view); }},
+            {"Analysis Settings", [&] { ToolCommands::OnAnalysisSettings(view); }},
+            {"Frequency Range", [&] { ToolCommands::OnFreqRange(view); }},
+            {"Use Driver", [&] { ToolCommands::OnDriverLibrary(view, session); }},
+            {"Apply Alignment", [&] { ToolCommands::OnAlignments(view); }},
+            {"Use Ports", [&] { ToolCommands::OnPortCalc(view); }},
+            {"Use T/S Results", [&] { ToolCommands::OnTsParams(view); }}};
+        ModalDriver<QDialog> dialog([&](QDialog& d) {
+            for (const QString& item : answer.split('|')) {
+                if (item.contains('=')) {
+                    Type(&d, qPrintable(item.section('=', 0, 0)), item.section('=', 1));
+                } else if (auto* table = d.findChild<QTableWidget*>("sealedTable")) {
                     const QRect cell = table->visualRect(table->model()->index(1, 1));
                     QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
-                    Click(&d, "Apply");
-                },
-                [&] { ToolCommands::OnAlignments(view); });
-        } else if (step == "Use Ports") {
-            Through<CPortCalcDlg>(
-                [](auto& d) {
-                    Answer(&d, {{"diameter", "3"}}, "OK");
-                },
-                [&] { ToolCommands::OnPortCalc(view); });
-        } else {
-            Through<CTSParamsDlg>(
-                [](auto& d) {
-                    Answer(&d,
-                           {{"fs", "30"}, {"re", "6"}, {"zmax", "54"}, {"f1", "20"}, {"f2", "45"}},
-                           "Use Results");
-                },
-                [&] { ToolCommands::OnTsParams(view); });
-        }
+                }
+            }
+            Click(&d, answer.section('|', -1));
+        });
+        commands.at(step)();
+        QCOMPARE(dialog.opened, answer.isEmpty() ? 0 : 1);
         QUndoStack& stack = *view.UndoStack();
         QCOMPARE(stack.count(), 1);
         QCOMPARE(stack.undoText(), step);

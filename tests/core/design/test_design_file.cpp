@@ -88,6 +88,7 @@ class TestDesignFile : public QObject {
 private slots:
     // A new design is the example file; the file order differs from the
     // record's, and bytes after the record that are no block are ignored.
+    // The box types are known by their exact names.
     void recordLayout() {
         Bytes example(121, 0);
         const Bytes at32 = Doubles({20, 2000}), at56 = {6, 'S', 'e', 'a', 'l', 'e', 'd', 1};
@@ -100,10 +101,6 @@ private slots:
         QCOMPARE(DesignFile::Store(Distinct("")), expected);
         const auto back = DesignFile::Parse(expected + Bytes{0xAA, 0xFF, 0});
         QVERIFY(back && back->SameBits(Distinct("")));
-    }
-
-    // The box types by their names, which are exact.
-    void boxTypes() {
         for (const BoxKind kind :
              {BoxKind::Sealed, BoxKind::Vented, BoxKind::Bandpass4, BoxKind::Bandpass6})
             QCOMPARE(BoxType::Classify(BoxType::Name(kind)), kind);

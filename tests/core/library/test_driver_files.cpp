@@ -47,11 +47,12 @@ private slots:
     // (worked out separately). qspeakers: 0 or missing is "not given", sd before dia.
     void units() {
         ParsedDrivers csv, xml;
-        QVERIFY(!DriverCsv::Parse("maker,model,fs,qts,vas_l,xmax_mm,sd_cm2,cone_diameter_mm\n"
-                                  "M,1,30,0.4,28.316846592,6.35,214,\nM,2,30,0.4,1,,,254\n",
+        QVERIFY(!DriverCsv::Parse("maker,model,fs,qts,vas_l,xmax_mm,sd_cm2,cone_diameter_mm,re\n"
+                                  "M,1,30,0.4,28.316846592,6.35,214,,5.6\nM,2,30,0.4,1,,,254\n",
                                   csv));
         const DriverEntry &a = csv.entries.at(0), &b = csv.entries.at(1);
         QVERIFY(Near(a.vas, 1) && Near(*a.xmax, 0.25) && Near(*a.coneDiameter, 7.8297904117494035));
+        QCOMPARE(a.re, std::optional(5.6)); // a column named "re" is in ohms too
         QVERIFY(Near(*b.coneDiameter, 10) && !b.xmax);
         QVERIFY(!QspeakersXml::Parse(
             "<speakers><speaker vendor='M' model='1' fs='22' qts='0.22' vas='28.316846592' "

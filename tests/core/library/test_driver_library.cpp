@@ -85,26 +85,25 @@ private slots:
     void refusesAndStartsNew_data() {
         QTest::addColumn<QByteArray>("setup");
         QTest::addColumn<QString>("reason");
-        QTest::addColumn<bool>("replaceable");
-        QTest::addColumn<bool>("replaced");
-        QTest::newRow("text") << QByteArray("maker,") << "it is not a database" << true << true;
-        QTest::newRow("foreign") << QByteArray("CREATE TABLE songs (title TEXT)")
-                                 << "it is a database of another program" << true << true;
-        QTest::newRow("foreign id") << QByteArray("PRAGMA application_id = 42")
-                                    << "it is a database of another program" << true << true;
-        QTest::newRow("text, full disk")
-            << QByteArray("x") << "it is not a database" << true << false;
+        QTest::addColumn<bool>("replaceable"); // and replaced, but on a full disk
+        const QString text = "it is not a database", other = "it is a database of another program";
+        QTest::newRow("text") << QByteArray("maker,") << text << true;
+        QTest::newRow("foreign") << QByteArray("CREATE TABLE songs (title TEXT)") << other << true;
+        QTest::newRow("foreign id") << QByteArray("PRAGMA application_id = 42") << other << true;
+        QTest::newRow("text, full disk") << QByteArray("x") << text << true;
         QTest::newRow("newer") << QByteArray("PRAGMA application_id = 1330796108; PRAGMA "
                                              "user_version = 3")
                                << "it was written by a newer version of Orvane; this version "
                                   "will not change it"
-                               << false << false;
-        QTest::newRow("folder") << QByteArray() << "it is a folder" << false << false;
+                               << false;
+        QTest::newRow("folder") << QByteArray() << "it is a folder" << false;
     }
     void refusesAndStartsNew() {
         QFETCH(QByteArray, setup);
         QFETCH(QString, reason);
-        QFETCH(bool, replaced);
+        QFETCH(bool, replaceable);
+        const bool fullDisk = QTest::currentDataTag() == QLatin1String("text, full disk");
+        const bool replaced = replaceable && !fullDisk;
         const std::string path = Path("lib.sqlite");
         if (setup.isEmpty())
             QVERIFY(QDir().mkpath(QString::fromStdString(path)));
@@ -118,9 +117,9 @@ private slots:
         const Result<std::unique_ptr<DriverLibrary>> opened = DriverLibrary::Open(path);
         QCOMPARE(opened.Message(), LibraryReadMessage(path, reason.toStdString()));
         QCOMPARE(Files(), files);
-        QTEST(MayReplaceLibrary(opened.ErrorCode()), "replaceable");
+        QCOMPARE(MayReplaceLibrary(opened.ErrorCode()), replaceable);
         std::optional<FullDiskSqlite> full;
-        if (QTest::currentDataTag() == QLatin1String("text, full disk"))
+        if (fullDisk)
             full.emplace();
         const Result<std::string> moved = StartNewLibrary(path);
         full.reset();

@@ -144,13 +144,11 @@ private slots:
         QTest::newRow("Vented 2 88 0.25")
             << "45.00 3.00 0.00025491 0.7994 111.03 200.79"
             << QString(16, ' ') + "|Max SPL = 114dB at 201 Watts input power     ";
-        QTest::newRow("Sealed 1.5 0 0.25") << ""
-                                           << "Qtc=0.69|Max SPL = 101dB" + QString(46, ' ');
-        QTest::newRow("Sealed 1.5 88 0") << ""
-                                         << "Qtc=0.69" + na;
-        QTest::newRow("Sealed 30 88 0.25") << ""
-                                           << "Qtc=0.42" + na; // Qtc 0.42 has no k
-        QTest::newRow("Bandpass4 1 88 0.25") << "" << QString(16, ' ') + '|' + QString(67, ' ');
+        const QString none; // no figures
+        QTest::newRow("Sealed 1.5 0 0.25") << none << "Qtc=0.69|Max SPL = 101dB" + QString(46, ' ');
+        QTest::newRow("Sealed 1.5 88 0") << none << "Qtc=0.69" + na;
+        QTest::newRow("Sealed 30 88 0.25") << none << "Qtc=0.42" + na; // Qtc 0.42 has no k
+        QTest::newRow("Bandpass4 1 88 0.25") << none << QString(16, ' ') + '|' + QString(67, ' ');
     }
     void figures() {
         QFETCH(QString, figures);

@@ -68,12 +68,6 @@ private slots:
             QVERIFY(std::abs(bound - shown) <= 1e-15 * std::abs(shown));
         }
     }
-
-    void names() {
-        for (const UnitSystem s : {UnitSystem::Imperial, UnitSystem::Metric})
-            QCOMPARE(DisplayUnits::FromName(DisplayUnits::Name(s)), std::optional(s));
-        QVERIFY(!DisplayUnits::FromName("Metric") && !DisplayUnits::FromName(""));
-    }
 };
 
 QTEST_APPLESS_MAIN(TestDisplayUnits)
