@@ -54,7 +54,8 @@ std::string DesignOptionsUsage() {
     for (const FieldInfo& field : Fields::All()) {
         if (!IsDesignOption(field))
             continue;
-        const char* value = field.type == FieldType::Count    ? " N"
+        const char* value = !field.names.empty()              ? " NAME"
+                            : field.type == FieldType::Count  ? " N"
                             : field.type == FieldType::Text   ? " TEXT"
                             : field.type == FieldType::Choice ? " NAME"
                                                               : " X";
@@ -69,6 +70,12 @@ Result<std::optional<double>, int> ReadNumber(const CliArgs& args, FieldId id, U
     if (!args.Has(option))
         return std::optional<double>();
     double shown = 0;
+    if (!field.names.empty()) {
+        const Result<double> chosen = Fields::ChoiceFromName(field, args.options.at(option));
+        if (!chosen)
+            return Refused(field, chosen.Error().message);
+        return std::optional<double>(*chosen);
+    }
     if (field.type == FieldType::Count) {
         long long count = 0;
         if (!args.Integer(option, count))
