@@ -235,6 +235,7 @@ CommandRouter::Table COrvaneApp::DesignCommands(COrvaneView& target) {
     table[ID_TOOLS_PORT_CALC] = onView([](COrvaneView& v) { ToolCommands::OnPortCalc(v); });
     table[ID_TOOLS_BOX_CALC] = onView([](COrvaneView& v) { ToolCommands::OnBoxCalc(v); });
     table[ID_TOOLS_TS_PARAMS] = onView([](COrvaneView& v) { ToolCommands::OnTsParams(v); });
+    table[ID_TOOLS_BUILD] = onView([](COrvaneView& v) { ToolCommands::OnBuild(v); });
     table[ID_WINDOW_NEW] = onView([this](COrvaneView& v) { m_docs->OnWindowNew(v.GetDocument()); });
     table[ID_HELP_GETTING_STARTED] = [this] {
         CGettingStartedDlg dialog(m_frame.get());
