@@ -328,6 +328,8 @@ bool SpanAccepted(double low, double high) {
 }
 
 Result<double> ChoiceFromName(const FieldInfo& field, std::string_view name) {
+    if (field.names.empty())
+        return Failure<int>{1, "This value is no choice."};
     const std::string lower = Lower(name);
     std::string names;
     for (std::size_t i = 0; i < field.names.size(); ++i) {
