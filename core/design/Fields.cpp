@@ -217,7 +217,7 @@ constexpr FieldInfo kFields[] = {
      Between(0, 2), 1.0, InExtrasCount<&DesignExtras::portEnds>(), kPortEnds},
     {Cutout, T::Number, H::Extension, Q::Length, true,
      "cutout", "cutout", "Driver Cut-out", "Driver Cut-out (in)",
-     Between(0, 100), {}, InExtras<&DesignExtras::cutout>()},
+     ZeroOrBetween(0.1, 100), {}, InExtras<&DesignExtras::cutout>()},
     {Shape, T::Number, H::Extension, Q::None, true,
      "shape", "shape", "Shape Ratio", "Shape Ratio",
      Between(0.5, 3), 1.618, InExtras<&DesignExtras::shape>()},

@@ -5,8 +5,8 @@
 #include "core/text/NumberText.h"
 #include "tests/support/CliRun.h"
 
-#include <QtTest>
 #include <QXmlStreamReader>
+#include <QtTest>
 #include <cmath>
 #include <limits>
 
@@ -120,17 +120,18 @@ private slots:
         QTest::addColumn<int>("code");
         QTest::addColumn<QStringList>("expected"); // JSON, or words of the message
         QTest::newRow("metric") << "--units metric" << 0
-                                << QStringList{"netVolume=50.000", "inner.w=310.0",
-                                               "outer.h=537.6", "displacement.driver=1.200",
-                                               "panels.3.thickness=18.0",
-                                               "port.endCorrection=73.150"};
+                                << QStringList{
+                                       "netVolume=50.000",        "inner.w=310.0",
+                                       "outer.h=537.6",           "displacement.driver=1.200",
+                                       "panels.3.thickness=18.0", "port.endCorrection=73.150"};
         QTest::newRow("imperial") << "" << 0
                                   << QStringList{"netVolume=1.7657", "outer.w=13.622",
                                                  "displacement.bracing=0.01413"};
-        QTest::newRow("free ends") << "--units metric --port-ends free" << 0
-                                   << QStringList{"port.endCorrection=61.300"};
+        QTest::newRow("free ends")
+            << "--units metric --port-ends free" << 0 << QStringList{"port.endCorrection=61.300"};
         QTest::newRow("sheet") << "--units metric --sheet 1000x600" << 0
-                               << QStringList{"sheets.0.parts.0.x=0.0", "sheets.0.parts.0.name=Side"};
+                               << QStringList{"sheets.0.parts.0.x=0.0",
+                                              "sheets.0.parts.0.name=Side"};
         QTest::newRow("narrow") << "--units metric --outer-width 20" << 1
                                 << QStringList{"driver cut-out"};
         QTest::newRow("sheet too small") << "--sheet 10x10" << 1 << QStringList{"fit on one"};
@@ -158,8 +159,8 @@ private slots:
     // and a one-page PDF.
     void buildDrawing() {
         const QString design = Path("build.spk");
-        const CliRun r = RunCli({"build", design, "--units", "metric", "--svg", Path("b.svg"),
-                                 "--pdf", Path("b.pdf")});
+        const CliRun r = RunCli(
+            {"build", design, "--units", "metric", "--svg", Path("b.svg"), "--pdf", Path("b.pdf")});
         QCOMPARE(r.code, 0);
         const QJsonObject json = QJsonDocument::fromJson(r.out).object();
         QXmlStreamReader svg(ReadAll(Path("b.svg")));
