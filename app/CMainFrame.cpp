@@ -20,7 +20,6 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -28,6 +27,7 @@
 #include <QMimeData>
 #include <QProxyStyle>
 #include <QStatusBar>
+#include <QLineEdit>
 #include <QToolBar>
 #include <QUndoGroup>
 #include <QUrl>
@@ -233,8 +233,8 @@ void CMainFrame::CreateEditActions() {
     m_undoGroup = new QUndoGroup(this);
     // "&Undo Apply Alignment", or "&Undo" greyed when there is nothing to undo.
     m_undoAction = m_undoGroup->createUndoAction(this, QStringLiteral("&Undo"));
-    m_undoAction->setShortcuts(
-        {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)});
+    m_undoAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Z),
+                                QKeySequence(Qt::ALT | Qt::Key_Backspace)});
     m_undoAction->setStatusTip(QStringLiteral("Undo the last change to the design"));
     m_redoAction = m_undoGroup->createRedoAction(this, QStringLiteral("&Redo"));
     m_redoAction->setShortcuts(
@@ -433,8 +433,7 @@ void CMainFrame::CreateMenus() {
     designHelp->addAction(m_actions[ID_HELP_GETTING_STARTED]);
     designHelp->addSeparator();
     designHelp->addAction(m_actions[ID_APP_ABOUT]);
-    m_designMenus = {designFile, edit,    display,      driver,    box,
-                     tools,      options, m_windowMenu, designHelp};
+    m_designMenus = {designFile, edit, display, driver, box, tools, options, m_windowMenu, designHelp};
 
     SetMenuBarMenus(m_mainMenus);
 }

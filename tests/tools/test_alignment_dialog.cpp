@@ -73,10 +73,11 @@ private slots:
                      QString("0.707 %1 53.0 53.1 0.00").arg(Printf("%.2f", v1).c_str()));
             QCOMPARE(Child(&dlg, "volume")->text(), metric ? "56.633693184" : "2.");
             const Alignment::RowResult two = Alignment::Vented(kReference, 2, 0.5);
-            QCOMPARE(Label(&dlg, "ventedResult"),
-                     QString("F1 %1 Hz    f3 %2 Hz    Peak 0.50 dB").arg(Hz(two->f1), Hz(two->f3)));
-            QCOMPARE(Label(&dlg, "choice"), QString("Apply: Vented, V1 %1, F1 %2 Hz")
-                                                .arg(metric ? "56.63 L" : "2.00 ft3", Hz(two->f1)));
+            QCOMPARE(Label(&dlg, "ventedResult"), QString("F1 %1 Hz    f3 %2 Hz    Peak 0.50 dB")
+                                                      .arg(Hz(two->f1), Hz(two->f3)));
+            QCOMPARE(Label(&dlg, "choice"),
+                     QString("Apply: Vented, V1 %1, F1 %2 Hz")
+                         .arg(metric ? "56.63 L" : "2.00 ft3", Hz(two->f1)));
             // The smallest box of the table cannot keep this driver within 0.5 dB.
             QVERIFY(Row(&dlg, "ventedTable", 0).endsWith(" n/a n/a n/a"));
             QCOMPARE(ClickRow(&dlg, "ventedTable"), -1); // 2 ft3 is no row of the table

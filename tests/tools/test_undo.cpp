@@ -64,36 +64,24 @@ private slots:
         SetMessageHook([](const MessageRecord&) { return QMessageBox::Yes; });
         COrvaneView& view = *host.view;
         LibrarySession session(m_dir.filePath("lib.sqlite").toStdString());
-        QVERIFY(
-            (*session.Library())->Store(Driver("SEAS", "L26RO4Y", 22), DuplicatePolicy::Replace));
+        QVERIFY((*session.Library())->Store(Driver("SEAS", "L26RO4Y", 22), DuplicatePolicy::Replace));
         const DesignState before = view.State();
         if (step == "Plot") {
             host.Plot(Field::V1, "2.5");
         } else if (step == "Box Type") {
             view.OnBoxType(BoxKind::Bandpass4);
         } else if (step == "Driver Parameters") {
-            Through<CDriverParamsDlg>(
-                [](auto& d) {
-                    Answer(&d, {{"fs", "25"}}, "OK");
-                },
-                [&] { ToolCommands::OnDriverParams(view); });
+            Through<CDriverParamsDlg>([](auto& d) { Answer(&d, {{"fs", "25"}}, "OK"); },
+                                      [&] { ToolCommands::OnDriverParams(view); });
         } else if (step == "Electrical Parameters") {
-            Through<CElectricalDlg>(
-                [](auto& d) {
-                    Answer(&d, {{"name", "W10"}, {"re", "6"}}, "OK");
-                },
-                [&] { ToolCommands::OnElectricalParams(view); });
+            Through<CElectricalDlg>([](auto& d) { Answer(&d, {{"name", "W10"}, {"re", "6"}}, "OK"); },
+                                    [&] { ToolCommands::OnElectricalParams(view); });
         } else if (step == "Analysis Settings") {
-            Through<CAnalysisDlg>(
-                [](auto& d) {
-                    Answer(&d, {{"power", "100"}}, "OK");
-                },
-                [&] { ToolCommands::OnAnalysisSettings(view); });
+            Through<CAnalysisDlg>([](auto& d) { Answer(&d, {{"power", "100"}}, "OK"); },
+                                  [&] { ToolCommands::OnAnalysisSettings(view); });
         } else if (step == "Frequency Range") {
             Through<CFreqRangeDlg>(
-                [](auto& d) {
-                    Answer(&d, {{"freqLow", "10"}, {"freqHigh", "500"}}, "OK");
-                },
+                [](auto& d) { Answer(&d, {{"freqLow", "10"}, {"freqHigh", "500"}}, "OK"); },
                 [&] { ToolCommands::OnFreqRange(view); });
         } else if (step == "Use Driver") {
             Through<CDriverLibraryDlg>([](auto& d) { Click(&d, "Use"); },
@@ -108,17 +96,11 @@ private slots:
                 },
                 [&] { ToolCommands::OnAlignments(view); });
         } else if (step == "Use Ports") {
-            Through<CPortCalcDlg>(
-                [](auto& d) {
-                    Answer(&d, {{"diameter", "3"}}, "OK");
-                },
-                [&] { ToolCommands::OnPortCalc(view); });
+            Through<CPortCalcDlg>([](auto& d) { Answer(&d, {{"diameter", "3"}}, "OK"); },
+                                  [&] { ToolCommands::OnPortCalc(view); });
         } else if (step == "Build") {
-            Through<CBuildDlg>(
-                [](auto& d) {
-                    Answer(&d, {{"thickness", "0.5"}}, "OK");
-                },
-                [&] { ToolCommands::OnBuild(view); });
+            Through<CBuildDlg>([](auto& d) { Answer(&d, {{"thickness", "0.5"}}, "OK"); },
+                               [&] { ToolCommands::OnBuild(view); });
         } else {
             Through<CTSParamsDlg>(
                 [](auto& d) {
