@@ -415,6 +415,8 @@ void CMainFrame::CreateMenus() {
     tools->addAction(m_actions[ID_TOOLS_BOX_CALC]);
     tools->addAction(m_actions[ID_TOOLS_TS_PARAMS]);
     tools->addAction(m_actions[ID_TOOLS_DRIVER_FIT]);
+    tools->addSeparator();
+    tools->addAction(m_actions[ID_TOOLS_BUILD]);
     QMenu* options = NewMenu("&Options");
     options->addAction(m_actions[ID_FREQ_RANGE]);
     QMenu* amplitude = options->addMenu(QStringLiteral("&Amplitude (dB/div)"));

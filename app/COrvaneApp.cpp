@@ -247,6 +247,7 @@ CommandRouter::Table COrvaneApp::DesignCommands(COrvaneView& target) {
                 QStringLiteral("Response (*.frd);;Impedance (*.zma)"));
         });
     });
+    table[ID_TOOLS_BUILD] = onView([](COrvaneView& v) { ToolCommands::OnBuild(v); });
     table[ID_WINDOW_NEW] = onView([this](COrvaneView& v) { m_docs->OnWindowNew(v.GetDocument()); });
     table[ID_HELP_GETTING_STARTED] = [this] {
         CGettingStartedDlg dialog(m_frame.get());

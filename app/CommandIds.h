@@ -39,6 +39,7 @@ enum CommandId : int {
     ID_TOOLS_PORT_CALC,
     ID_TOOLS_BOX_CALC,
     ID_TOOLS_TS_PARAMS,
+    ID_TOOLS_BUILD,
     ID_FREQ_RANGE,
     ID_AMPLITUDE_1,
     ID_AMPLITUDE_2,

@@ -72,6 +72,8 @@ constexpr std::array kTexts = {
     CommandText{ID_TOOLS_TS_PARAMS, "Calculate &T/S Parameters", "",
                 "Derive Fs, Qts, and Vas from measured driver properties\nCalculate T/S "
                 "Parameters"},
+    CommandText{ID_TOOLS_BUILD, "B&uild…", "",
+                "Gross volume, panels, cut list and drawing for building the box\nBuild"},
     CommandText{ID_FREQ_RANGE, "&Frequency Range", "", "Set freqency range\nFrequency Range"},
     CommandText{ID_AMPLITUDE_1, "1", "", ""},
     CommandText{ID_AMPLITUDE_2, "2", "", ""},

@@ -54,7 +54,8 @@ std::string DesignOptionsUsage() {
     for (const FieldInfo& field : Fields::All()) {
         if (!IsDesignOption(field))
             continue;
-        const char* value = field.type == FieldType::Count    ? " N"
+        const char* value = !field.names.empty()              ? " NAME"
+                            : field.type == FieldType::Count  ? " N"
                             : field.type == FieldType::Text   ? " TEXT"
                             : field.type == FieldType::Choice ? " NAME"
                                                               : " X";
@@ -69,8 +70,14 @@ Result<std::optional<double>, int> ReadNumber(const CliArgs& args, FieldId id, U
     if (!args.Has(option))
         return std::optional<double>();
     double shown = 0;
+    // A choice by its name, or by its number like any count.
+    const Result<double> chosen = Fields::ChoiceFromName(field, args.options.at(option));
+    if (chosen)
+        return std::optional<double>(*chosen);
     if (field.type == FieldType::Count) {
         long long count = 0;
+        if (!args.Integer(option, count) && !field.names.empty())
+            return Refused(field, chosen.Error().message);
         if (!args.Integer(option, count))
             return Failure<int>{kUsage, Dashed(field) + " needs a whole number"};
         shown = static_cast<double>(count);

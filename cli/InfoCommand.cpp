@@ -25,6 +25,9 @@ std::string FieldJson(const SpeakerDesign& d, const FieldInfo& field) {
     const std::optional<double> value = field.access.number(d);
     if (!value)
         return Json::Null();
+    if (const auto i = static_cast<std::size_t>(*value);
+        !field.names.empty() && i < field.names.size())
+        return Json::String(field.names[i]);
     return field.type == FieldType::Count ? Json::Integer(static_cast<long long>(*value))
                                           : Json::Number(*value);
 }

@@ -6,6 +6,7 @@
 // its place once the command line is known to be right.
 #include "cli/CliCommand.h"
 #include "cli/PlotOptions.h"
+#include "cli/PlotPart.h"
 
 #include <cerrno>
 #include <climits>
@@ -35,11 +36,18 @@ int RunPlot(const CliArgs& args) {
     std::string error;
     if (!ReadPlotRequest(args, request, error))
         return CliUsageError(error);
+    return RunPlotPart(args.words);
+}
 
+const CliRegistration registration({"plot", kPlotUsage, RunPlot});
+
+} // namespace
+
+int RunPlotPart(const std::vector<std::string>& words) {
     const std::string part = PlotPartPath();
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(part.c_str()));
-    for (const std::string& word : args.words)
+    for (const std::string& word : words)
         argv.push_back(const_cast<char*>(word.c_str()));
     argv.push_back(nullptr);
     std::fflush(nullptr);
@@ -47,9 +55,5 @@ int RunPlot(const CliArgs& args) {
     std::fprintf(stderr, "orvane-cli: cannot start %s: %s\n", part.c_str(), std::strerror(errno));
     return 1;
 }
-
-const CliRegistration registration({"plot", kPlotUsage, RunPlot});
-
-} // namespace
 
 } // namespace orvane

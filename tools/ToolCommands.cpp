@@ -12,6 +12,7 @@
 #include "tools/CAnalysisDlg.h"
 #include "tools/CBoxCalcDlg.h"
 #include "tools/CDriverFitDlg.h"
+#include "tools/CBuildDlg.h"
 #include "tools/CDriverLibraryDlg.h"
 #include "tools/CDriverParamsDlg.h"
 #include "tools/CElectricalDlg.h"
@@ -181,6 +182,16 @@ void OnBoxCalc(COrvaneView& view) {
     CBoxCalcDlg dlg(&view);
     dlg.m_volume = view.GetDocument().Design().m_v1;
     dlg.exec();
+}
+
+void OnBuild(COrvaneView& view) {
+    SpeakerDesign& d = view.GetDocument().Design();
+    CBuildDlg dlg(d, &view);
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    const DesignState before = view.State();
+    d.m_extras = dlg.m_design.m_extras;
+    view.Commit(QStringLiteral("Build"), before);
 }
 
 void OnTsParams(COrvaneView& view) {

@@ -33,6 +33,9 @@ void OnFreqRange(COrvaneView& view);
 void OnPortCalc(COrvaneView& view);
 // "&Box Calculator": starts from V1; nothing comes back.
 void OnBoxCalc(COrvaneView& view);
+// "&Build…": the build values with the drawing and cut list shown live; OK
+// stores them with the design as one step.
+void OnBuild(COrvaneView& view);
 // "Calculate &T/S Parameters": "Use Results" stores Fs, Qts and Vas.
 void OnTsParams(COrvaneView& view);
 // "&Alignments…": refused while the driver has no alignment; Apply stores the

@@ -2,6 +2,7 @@
 // The plot part of orvane-cli: `orvane-cli plot` runs this program in its
 // place with the words after "plot", so Qt is loaded for plotting only.
 #include "cli/CliDesign.h"
+#include "cli/plot/BuildExport.h"
 #include "cli/plot/PlotExport.h"
 
 #include <QGuiApplication>
@@ -9,6 +10,7 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <string_view>
 
 namespace {
 
@@ -28,10 +30,34 @@ void HoldMessage(QtMsgType type, const QMessageLogContext&, const QString& messa
     HeldMessages() += message + '\n';
 }
 
+// Qt for drawing only: offscreen unless told otherwise, its notes held.
+std::unique_ptr<QGuiApplication> StartQt() {
+    qInstallMessageHandler(HoldMessage);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int appArgc = 1;
+    static char name[] = "orvane-cli";
+    static char* appArgv[] = {name, nullptr};
+    return std::make_unique<QGuiApplication>(appArgc, appArgv);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     using namespace orvane;
+    if (argc > 1 && std::string_view(argv[1]) == "build") {
+        // orvane-cli build has checked the line and written the numbers.
+        const CliArgs args = ParseCliArgs(argc, argv, 2);
+        if (!args.error.empty()) {
+            std::fprintf(stderr, "orvane-cli: %s\n", args.error.c_str());
+            return 2;
+        }
+        const auto app = StartQt();
+        const int code = ExportBuild(args);
+        if (code != 0)
+            std::fputs(qUtf8Printable(HeldMessages()), stderr);
+        return code;
+    }
     const CliArgs args = ParseCliArgs(argc, argv, 1);
     PlotRequest request;
     std::string error = args.error;
@@ -46,14 +72,8 @@ int main(int argc, char** argv) {
     if (!design || ReportEmptySweep(ComputeSweepRange(*design)))
         return 1;
 
-    qInstallMessageHandler(HoldMessage);
     // Rendering needs fonts, not a display.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    int appArgc = 1;
-    char name[] = "orvane-cli";
-    char* appArgv[] = {name, nullptr};
-    const auto app = std::make_unique<QGuiApplication>(appArgc, appArgv);
+    const auto app = StartQt();
 
     const int code = ExportPlot(request, *design);
     if (code != 0)

@@ -28,6 +28,21 @@ constexpr Field kFields[] = {
     {Tag::Ports, nullptr, &DesignExtras::ports},
     {Tag::Port2Diameter, &DesignExtras::port2Diameter, nullptr},
     {Tag::Ports2, nullptr, &DesignExtras::ports2},
+    {Tag::Thickness, &DesignExtras::thickness, nullptr},
+    {Tag::Kerf, &DesignExtras::kerf, nullptr},
+    {Tag::DriverDisplacement, &DesignExtras::driverDisplacement, nullptr},
+    {Tag::BracingDisplacement, &DesignExtras::bracingDisplacement, nullptr},
+    {Tag::RadiatorDisplacement, &DesignExtras::radiatorDisplacement, nullptr},
+    {Tag::Radiators, nullptr, &DesignExtras::radiators},
+    {Tag::PortWall, &DesignExtras::portWall, nullptr},
+    {Tag::PortShape, nullptr, &DesignExtras::portShape},
+    {Tag::SlotWidth, &DesignExtras::slotWidth, nullptr},
+    {Tag::SlotHeight, &DesignExtras::slotHeight, nullptr},
+    {Tag::PortEnds, nullptr, &DesignExtras::portEnds},
+    {Tag::Cutout, &DesignExtras::cutout, nullptr},
+    {Tag::Shape, &DesignExtras::shape, nullptr},
+    {Tag::OuterWidth, &DesignExtras::outerWidth, nullptr},
+    {Tag::OuterHeight, &DesignExtras::outerHeight, nullptr},
 };
 
 std::uint64_t LittleEndian(std::span<const std::uint8_t> bytes) {

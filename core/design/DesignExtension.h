@@ -42,6 +42,21 @@ enum class Tag : std::uint16_t {
     Ports = 9,
     Port2Diameter = 10,
     Ports2 = 11,
+    Thickness = 12,
+    Kerf = 13,
+    DriverDisplacement = 14,
+    BracingDisplacement = 15,
+    RadiatorDisplacement = 16,
+    Radiators = 17,
+    PortWall = 18,
+    PortShape = 19,
+    SlotWidth = 20,
+    SlotHeight = 21,
+    PortEnds = 22,
+    Cutout = 23,
+    Shape = 24,
+    OuterWidth = 25,
+    OuterHeight = 26,
 };
 
 // A loader reads at most this much after the record. A longer tail is no

@@ -72,6 +72,9 @@ constexpr FieldAccess DriverName() {
     return a;
 }
 
+constexpr std::string_view kPortShapes[] = {"round", "slot"};
+constexpr std::string_view kPortEnds[] = {"both-flanged", "one-flanged", "free"};
+
 constexpr FieldBounds kAny{};
 constexpr FieldBounds Between(double low, double high) {
     return {low, high, false};
@@ -178,6 +181,52 @@ constexpr FieldInfo kFields[] = {
     {AlignVolume, T::Number, H::Window, Q::Volume, false,
      "volume", "volume", "Box Volume", "Box Volume (ft3)",
      Between(0, 10000), {}, {}},
+    {Thickness, T::Number, H::Extension, Q::Excursion, true,
+     "thickness", "thickness", "Panel Thickness", "Panel Thickness (in)",
+     Between(0.04, 4), 0.75, InExtras<&DesignExtras::thickness>()},
+    {Kerf, T::Number, H::Extension, Q::Excursion, true,
+     "kerf", "kerf", "Saw Kerf", "Saw Kerf (in)",
+     Between(0, 1), 3 / 25.4, InExtras<&DesignExtras::kerf>()},
+    {DriverDisplacement, T::Number, H::Extension, Q::Volume, true,
+     "driverDisplacement", "driver-displacement", "Driver Displacement", "Driver Displacement (ft3)",
+     Between(0, 1000), 0.0, InExtras<&DesignExtras::driverDisplacement>()},
+    {BracingDisplacement, T::Number, H::Extension, Q::Volume, true,
+     "bracingDisplacement", "bracing-displacement", "Bracing and Other", "Bracing and Other (ft3)",
+     Between(0, 1000), 0.0, InExtras<&DesignExtras::bracingDisplacement>()},
+    {RadiatorDisplacement, T::Number, H::Extension, Q::Volume, true,
+     "radiatorDisplacement", "radiator-displacement", "Radiator Displacement",
+     "Radiator Displacement (ft3)",
+     Between(0, 1000), 0.0, InExtras<&DesignExtras::radiatorDisplacement>()},
+    {Radiators, T::Count, H::Extension, Q::None, true,
+     "radiators", "radiators", "Passive Radiators", "Passive Radiators",
+     Between(0, 100), 0.0, InExtrasCount<&DesignExtras::radiators>()},
+    {PortWall, T::Number, H::Extension, Q::Excursion, true,
+     "portWall", "port-wall", "Port Wall", "Port Wall (in)",
+     Between(0, 2), 3 / 25.4, InExtras<&DesignExtras::portWall>()},
+    {PortShape, T::Count, H::Extension, Q::None, true,
+     "portShape", "port-shape", "Port Shape", "Port Shape",
+     Between(0, 1), 0.0, InExtrasCount<&DesignExtras::portShape>(), kPortShapes},
+    {SlotWidth, T::Number, H::Extension, Q::Length, true,
+     "slotWidth", "slot-width", "Slot Width", "Slot Width (in)",
+     ZeroOrBetween(0.1, 100), {}, InExtras<&DesignExtras::slotWidth>()},
+    {SlotHeight, T::Number, H::Extension, Q::Length, true,
+     "slotHeight", "slot-height", "Slot Height", "Slot Height (in)",
+     ZeroOrBetween(0.1, 100), {}, InExtras<&DesignExtras::slotHeight>()},
+    {PortEnds, T::Count, H::Extension, Q::None, true,
+     "portEnds", "port-ends", "Port Ends", "Port Ends",
+     Between(0, 2), 1.0, InExtrasCount<&DesignExtras::portEnds>(), kPortEnds},
+    {Cutout, T::Number, H::Extension, Q::Length, true,
+     "cutout", "cutout", "Driver Cut-out", "Driver Cut-out (in)",
+     ZeroOrBetween(0.1, 100), {}, InExtras<&DesignExtras::cutout>()},
+    {Shape, T::Number, H::Extension, Q::None, true,
+     "shape", "shape", "Shape Ratio", "Shape Ratio",
+     Between(0.5, 3), 1.618, InExtras<&DesignExtras::shape>()},
+    {OuterWidth, T::Number, H::Extension, Q::Length, true,
+     "outerWidth", "outer-width", "Outer Width", "Outer Width (in)",
+     Between(0.1, 1000), {}, InExtras<&DesignExtras::outerWidth>()},
+    {OuterHeight, T::Number, H::Extension, Q::Length, true,
+     "outerHeight", "outer-height", "Outer Height", "Outer Height (in)",
+     Between(0.1, 1000), {}, InExtras<&DesignExtras::outerHeight>()},
 };
 // clang-format on
 
@@ -276,6 +325,20 @@ std::optional<std::string> Refusal(const FieldInfo& field, double shown, UnitSys
 
 bool SpanAccepted(double low, double high) {
     return high - low > kMinimumSpan;
+}
+
+Result<double> ChoiceFromName(const FieldInfo& field, std::string_view name) {
+    if (field.names.empty())
+        return Failure<int>{1, "This value is no choice."};
+    const std::string lower = Lower(name);
+    std::string names;
+    for (std::size_t i = 0; i < field.names.size(); ++i) {
+        if (field.names[i] == lower)
+            return static_cast<double>(i);
+        names += i == 0 ? "" : i + 1 == field.names.size() ? " or " : ", ";
+        names += field.names[i];
+    }
+    return Failure<int>{1, "Please choose " + names + "."};
 }
 
 std::optional<BoxKind> BoxTypeFromName(std::string_view name) {

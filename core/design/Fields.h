@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/Result.h"
 #include "core/design/SpeakerDesign.h"
 #include "core/units/DisplayUnits.h"
 
@@ -50,6 +51,22 @@ enum class FieldId : std::uint8_t {
     // Taken in by a window, not stored.
     Qtc,
     AlignVolume,
+    // The build: stored in the extension block.
+    Thickness,
+    Kerf,
+    DriverDisplacement,
+    BracingDisplacement,
+    RadiatorDisplacement,
+    Radiators,
+    PortWall,
+    PortShape,
+    SlotWidth,
+    SlotHeight,
+    PortEnds,
+    Cutout,
+    Shape,
+    OuterWidth,
+    OuterHeight,
 };
 
 enum class FieldType : std::uint8_t {
@@ -95,6 +112,9 @@ struct FieldInfo {
     FieldBounds bounds;
     std::optional<double> fallback; // what is in force while it is unset
     FieldAccess access;
+    // A count that is a choice: the names its values 0, 1, ... stand for
+    // ("round", "slot"), which orvane-cli takes and prints.
+    std::span<const std::string_view> names = {};
 };
 
 namespace Fields {
@@ -132,6 +152,10 @@ inline constexpr double kMinimumSpan = 10;
 bool SpanAccepted(double low, double high);
 inline constexpr std::string_view kSpanRefused =
     "The upper frequency must be more than 10 Hz above the lower.";
+
+// The value a choice's name stands for, in any letter case, or the sentence
+// that names the choices.
+Result<double> ChoiceFromName(const FieldInfo& field, std::string_view name);
 
 // The box type a name stands for, in any letter case; nullopt for a name
 // that is none of the types, with the sentence that names them.

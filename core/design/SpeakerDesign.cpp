@@ -21,14 +21,24 @@ bool SameExtras(const DesignExtras& a, const DesignExtras& b) {
            SameDouble(a.le, b.le) && SameDouble(a.pe, b.pe) && SameDouble(a.power, b.power) &&
            SameDouble(a.ql, b.ql) && SameDouble(a.portDiameter, b.portDiameter) &&
            a.ports == b.ports && SameDouble(a.port2Diameter, b.port2Diameter) &&
-           a.ports2 == b.ports2;
+           a.ports2 == b.ports2 && SameDouble(a.thickness, b.thickness) &&
+           SameDouble(a.kerf, b.kerf) && SameDouble(a.driverDisplacement, b.driverDisplacement) &&
+           SameDouble(a.bracingDisplacement, b.bracingDisplacement) &&
+           SameDouble(a.radiatorDisplacement, b.radiatorDisplacement) &&
+           a.radiators == b.radiators && SameDouble(a.portWall, b.portWall) &&
+           a.portShape == b.portShape && SameDouble(a.slotWidth, b.slotWidth) &&
+           SameDouble(a.slotHeight, b.slotHeight) && a.portEnds == b.portEnds &&
+           SameDouble(a.cutout, b.cutout) && SameDouble(a.shape, b.shape) &&
+           SameDouble(a.outerWidth, b.outerWidth) && SameDouble(a.outerHeight, b.outerHeight);
 }
 
 } // namespace
 
 bool DesignExtras::AnySet() const {
     return name || re || qes || le || pe || power || ql || portDiameter || ports || port2Diameter ||
-           ports2;
+           ports2 || thickness || kerf || driverDisplacement || bracingDisplacement ||
+           radiatorDisplacement || radiators || portWall || portShape || slotWidth || slotHeight ||
+           portEnds || cutout || shape || outerWidth || outerHeight;
 }
 
 bool SpeakerDesign::SameBits(const SpeakerDesign& o) const {

@@ -39,6 +39,22 @@ struct DesignExtras {
     std::optional<std::uint16_t> ports;  // chamber 1 (default 1)
     std::optional<double> port2Diameter; // inches, chamber 2 (V2/F2)
     std::optional<std::uint16_t> ports2; // chamber 2 (default 1)
+    // The build (see BuildCalc): lengths in inches, volumes in cubic feet.
+    std::optional<double> thickness;            // panels (default 0.75)
+    std::optional<double> kerf;                 // saw kerf (default 3 mm)
+    std::optional<double> driverDisplacement;   // per driver
+    std::optional<double> bracingDisplacement;  // bracing and other
+    std::optional<double> radiatorDisplacement; // per passive radiator
+    std::optional<std::uint16_t> radiators;     // passive radiators (default 0)
+    std::optional<double> portWall;             // port tube wall (default 3 mm)
+    std::optional<std::uint16_t> portShape;     // 0 round, 1 slot
+    std::optional<double> slotWidth;
+    std::optional<double> slotHeight;
+    std::optional<std::uint16_t> portEnds; // 0 both flanged, 1 one (default), 2 free
+    std::optional<double> cutout;          // driver cut-out (default 0.9 x cone)
+    std::optional<double> shape;           // r in W : H : D = 1 : r : 1/r
+    std::optional<double> outerWidth;
+    std::optional<double> outerHeight;
 
     bool AnySet() const;
 };

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -15,7 +16,7 @@ namespace DisplayUnits {
 
 // What a value measures; each has one unit per system. Only the first three
 // are shown in other units than the record's.
-enum class Quantity {
+enum class Quantity : std::uint8_t {
     Volume,     // ft3 | L
     Length,     // in | cm: cone and port diameters, port length, box dimensions
     Excursion,  // in | mm: Xmax

@@ -5,6 +5,7 @@
 #include "core/text/NumberText.h"
 #include "tests/support/CliRun.h"
 
+#include <QXmlStreamReader>
 #include <QtTest>
 #include <cmath>
 #include <limits>
@@ -109,6 +110,72 @@ private slots:
         QVERIFY(r.err.isEmpty());
         QFETCH(QStringList, expected);
         CheckJson(r.out, expected);
+    }
+
+    // build: the volumes, sizes and port of a design in the units asked
+    // for. 50 L net, an 18 mm box of 346 × 537.6 mm outside, one Ø100 mm
+    // port: k·D = 0.7315·100 mm with one flanged end, 0.613·100 mm free.
+    void build_data() {
+        QTest::addColumn<QString>("args");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QStringList>("expected"); // JSON, or words of the message
+        QTest::newRow("metric") << "--units metric" << 0
+                                << QStringList{
+                                       "netVolume=50.000",        "inner.w=310.0",
+                                       "outer.h=537.6",           "displacement.driver=1.200",
+                                       "panels.3.thickness=18.0", "port.endCorrection=73.150"};
+        QTest::newRow("imperial") << "" << 0
+                                  << QStringList{"netVolume=1.7657", "outer.w=13.622",
+                                                 "displacement.bracing=0.01413"};
+        QTest::newRow("free ends")
+            << "--units metric --port-ends free" << 0 << QStringList{"port.endCorrection=61.300"};
+        QTest::newRow("sheet") << "--units metric --sheet 1000x600" << 0
+                               << QStringList{"sheets.0.parts.0.x=0.0",
+                                              "sheets.0.parts.0.name=Side"};
+        QTest::newRow("narrow") << "--units metric --outer-width 20" << 1
+                                << QStringList{"driver cut-out"};
+        QTest::newRow("sheet too small") << "--sheet 10x10" << 1 << QStringList{"fit on one"};
+    }
+    void build() {
+        const QString design = Path("build.spk");
+        QCOMPARE(RunCli(Args("new -o " + design +
+                             " --units metric --type vented --fs 30 --qts 0.4 --vas 85 --v1 50 "
+                             "--f1 35 --port-diameter 10 --cone-diameter 25 --thickness 18 "
+                             "--driver-displacement 1.2 --bracing-displacement 0.4 "
+                             "--outer-width 34.6 --outer-height 53.76"))
+                     .code,
+                 0);
+        QFETCH(QString, args);
+        QFETCH(QStringList, expected);
+        const CliRun r = RunCli(QStringList{"build", design} + Args(args));
+        QTEST(r.code, "code");
+        if (r.code == 0)
+            CheckJson(r.out, expected);
+        else
+            QVERIFY2(r.err.contains(expected.first().toUtf8()), r.err.constData());
+    }
+
+    // The drawing is well-formed SVG carrying the JSON's numbers, rounded,
+    // and a one-page PDF.
+    void buildDrawing() {
+        const QString design = Path("build.spk");
+        const CliRun r = RunCli(
+            {"build", design, "--units", "metric", "--svg", Path("b.svg"), "--pdf", Path("b.pdf")});
+        QCOMPARE(r.code, 0);
+        const QJsonObject json = QJsonDocument::fromJson(r.out).object();
+        QXmlStreamReader svg(ReadAll(Path("b.svg")));
+        QString text;
+        while (!svg.atEnd()) {
+            if (svg.readNext() == QXmlStreamReader::Characters)
+                text += svg.text();
+        }
+        QVERIFY2(!svg.hasError(), qPrintable(svg.errorString()));
+        for (const char* key : {"w", "h", "d"}) {
+            const double mm = json["outer"][key].toDouble();
+            QVERIFY2(text.contains(QString::asprintf("%.1f mm", mm)), key);
+        }
+        QVERIFY(text.contains(QString::asprintf("gross %.2f L", json["grossVolume"].toDouble())));
+        QVERIFY(ReadAll(Path("b.pdf")).trimmed().endsWith("%%EOF"));
     }
 
     // Every design value's option takes the field's bounds: a value just
@@ -254,6 +321,7 @@ private slots:
         QTest::newRow("set") << "set D --fs 20" << 0 << false;
         QTest::newRow("ts") << "ts --fs 30 --re 6 --zmax 54 --f1 20 --f2 50" << 0 << false;
         QTest::newRow("help") << "--help" << 0 << false;
+        QTest::newRow("build") << "build D" << 1 << false; // no volume: refused
         QTest::newRow("plot to bmp") << "plot D -o P.bmp" << 2 << false;
         QTest::newRow("plot") << "plot D -o P.png" << 0 << true;
     }

@@ -12,6 +12,7 @@
 #include "tools/CAlignmentDlg.h"
 #include "tools/CAnalysisDlg.h"
 #include "tools/CDriverFitDlg.h"
+#include "tools/CBuildDlg.h"
 #include "tools/CDriverParamsDlg.h"
 #include "tools/CElectricalDlg.h"
 #include "tools/CFreqRangeDlg.h"
@@ -139,14 +140,26 @@ private slots:
         CAnalysisDlg analysis(BoxKind::Bandpass6);
         CAlignmentDlg alignments;
         alignments.m_driver = {30, 0.4, 3, 1};
+        CBuildDlg build(ReferenceDesign(BoxKind::Vented));
         for (CExchangeDialog* dlg : std::initializer_list<CExchangeDialog*>{
-                 &driver, &range, &electrical, &analysis, &alignments}) {
+                 &driver, &range, &electrical, &analysis, &alignments, &build}) {
             dlg->show();
             WalkFields(dlg, units, [&](QLineEdit*) {
                 Click(dlg, dlg == &alignments ? "Apply" : "OK");
                 dlg->show();
             });
         }
+    }
+
+    // The build window says what conflicts while the values are typed.
+    void buildConflicts() {
+        CBuildDlg dlg(ReferenceDesign(BoxKind::Vented));
+        dlg.show();
+        QVERIFY(dlg.Problem().isEmpty());
+        Type(&dlg, "outerWidth", "1");
+        QVERIFY(dlg.Problem().contains("fixed"));
+        Type(&dlg, "outerWidth", "");
+        QVERIFY(dlg.Problem().isEmpty());
     }
 
     // A new design asks for its driver once per window, after its first

@@ -33,7 +33,8 @@ private slots:
                                  {"Use Driver", "Use"},
                                  {"Apply Alignment", "Apply"},
                                  {"Use Ports", "diameter=3|OK"},
-                                 {"Use T/S Results", "fs=30|re=6|zmax=54|f1=20|f2=45|Use Results"}};
+                                 {"Use T/S Results", "fs=30|re=6|zmax=54|f1=20|f2=45|Use Results"},
+                                 {"Build", "thickness=0.5|OK"}};
         for (const auto& [step, answer] : rows)
             QTest::newRow(step) << answer;
     }
@@ -61,7 +62,8 @@ private slots:
             {"Use Driver", [&] { ToolCommands::OnDriverLibrary(view, session); }},
             {"Apply Alignment", [&] { ToolCommands::OnAlignments(view); }},
             {"Use Ports", [&] { ToolCommands::OnPortCalc(view); }},
-            {"Use T/S Results", [&] { ToolCommands::OnTsParams(view); }}};
+            {"Use T/S Results", [&] { ToolCommands::OnTsParams(view); }},
+            {"Build", [&] { ToolCommands::OnBuild(view); }}};
         ModalDriver<QDialog> dialog([&](QDialog& d) {
             for (const QString& item : answer.split('|')) {
                 if (item.contains('=')) {

@@ -77,7 +77,22 @@ SpeakerDesign AllExtras() {
                   .portDiameter = 3,
                   .ports = std::uint16_t(65535),
                   .port2Diameter = kMinusInf,
-                  .ports2 = std::uint16_t(0)};
+                  .ports2 = std::uint16_t(0),
+                  .thickness = 0.75,
+                  .kerf = 0.125,
+                  .driverDisplacement = 0.04,
+                  .bracingDisplacement = 0.01,
+                  .radiatorDisplacement = 0.02,
+                  .radiators = std::uint16_t(2),
+                  .portWall = 0.1,
+                  .portShape = std::uint16_t(1),
+                  .slotWidth = 8,
+                  .slotHeight = 2,
+                  .portEnds = std::uint16_t(2),
+                  .cutout = 9,
+                  .shape = 1.26,
+                  .outerWidth = 14,
+                  .outerHeight = 22};
     return d;
 }
 
@@ -184,12 +199,14 @@ private slots:
         const auto back = DesignFile::Parse(DesignFile::Store(all));
         QVERIFY(back && back->SameBits(all) && back->m_extras.name == all.m_extras.name);
         const std::function<void(DesignExtras&)> changes[] = {
-            [](auto& e) { e.name = ""; },     [](auto& e) { e.re.reset(); },
-            [](auto& e) { e.qes = 0.0; },     [](auto& e) { e.le = 0.0; }, // from -0
-            [](auto& e) { e.pe = 151; },      [](auto& e) { e.power.reset(); },
-            [](auto& e) { e.ql = 7; },        [](auto& e) { e.portDiameter.reset(); },
-            [](auto& e) { e.ports = 1; },     [](auto& e) { e.port2Diameter = 2; },
-            [](auto& e) { e.ports2.reset(); }};
+            [](auto& e) { e.name = ""; },      [](auto& e) { e.re.reset(); },
+            [](auto& e) { e.qes = 0.0; },      [](auto& e) { e.le = 0.0; }, // from -0
+            [](auto& e) { e.pe = 151; },       [](auto& e) { e.power.reset(); },
+            [](auto& e) { e.ql = 7; },         [](auto& e) { e.portDiameter.reset(); },
+            [](auto& e) { e.ports = 1; },      [](auto& e) { e.port2Diameter = 2; },
+            [](auto& e) { e.ports2.reset(); }, [](auto& e) { e.thickness.reset(); },
+            [](auto& e) { e.portEnds = 1; },   [](auto& e) { e.outerHeight = 21; },
+            [](auto& e) { e.radiators = 0; }};
         for (const auto& change : changes) {
             SpeakerDesign changed = all;
             change(changed.m_extras);

@@ -1,0 +1,115 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "cli/plot/BuildExport.h"
+
+#include "cli/BuildRequest.h"
+#include "core/files/AtomicWrite.h"
+#include "core/plot/BuildDrawing.h"
+#include "platform/QtDrawSurface.h"
+
+#include <QBuffer>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSvgGenerator>
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <span>
+
+namespace orvane {
+
+namespace {
+
+constexpr int kW = BuildDrawing::kPageWidth;
+constexpr int kH = BuildDrawing::kPageHeight;
+
+void DrawPage(DrawSurface& surface, const BuildCalc::Plan& plan, const BuildRequest& request) {
+    BuildDrawing::Draw(surface, plan, request.design.m_driverCount,
+                       BuildCalc::FromDesign(request.design).radiators, request.units);
+}
+
+std::optional<QByteArray> RenderSvg(const BuildCalc::Plan& plan, const BuildRequest& request) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator svg;
+    svg.setOutputDevice(&buffer);
+    svg.setSize(QSize(kW, kH));
+    svg.setViewBox(QRect(0, 0, kW, kH));
+    svg.setResolution(96);
+    svg.setTitle(QStringLiteral("Build"));
+    {
+        QPainter painter(&svg);
+        if (!painter.isActive())
+            return std::nullopt;
+        painter.fillRect(QRect(0, 0, kW, kH), Qt::white);
+        QtDrawSurface surface(painter);
+        DrawPage(surface, plan, request);
+    }
+    return bytes;
+}
+
+std::optional<QByteArray> RenderPdf(const BuildCalc::Plan& plan, const BuildRequest& request) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter pdf(&buffer);
+        pdf.setTitle(QStringLiteral("Build"));
+        pdf.setCreator("Orvane");
+        pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                      QMarginsF(6.35, 6.35, 6.35, 6.35), QPageLayout::Millimeter));
+        QPainter painter(&pdf);
+        if (!painter.isActive())
+            return std::nullopt;
+        QtDrawSurface surface(painter);
+        // The drawing's page in logical units, scaled to fit the printable area.
+        const double k = std::min(double(pdf.width()) / kW, double(pdf.height()) / kH);
+        surface.SetScaling(1000, 1000, static_cast<int>(k * 1000), static_cast<int>(k * 1000));
+        DrawPage(surface, plan, request);
+    }
+    if (!bytes.trimmed().endsWith("%%EOF"))
+        return std::nullopt;
+    return bytes;
+}
+
+int Write(const std::string& path, const std::optional<QByteArray>& bytes) {
+    if (!bytes) {
+        std::fprintf(stderr, "orvane-cli: cannot write %s: the drawing could not be made\n",
+                     path.c_str());
+        return 1;
+    }
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes->constData());
+    const AtomicWriteResult written =
+        WriteFileAtomically(path, std::span(data, static_cast<size_t>(bytes->size())));
+    if (!written) {
+        std::fprintf(stderr, "orvane-cli: cannot write %s: %s\n", path.c_str(),
+                     std::strerror(written.error));
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+int ExportBuild(const CliArgs& args) {
+    BuildRequest request;
+    if (const int failed = ReadBuildRequest(args, request))
+        return failed;
+    const Result<BuildCalc::Plan> plan =
+        BuildCalc::Compute(request.design, BuildCalc::FromDesign(request.design));
+    if (!plan) {
+        std::fprintf(stderr, "orvane-cli: %s\n", plan.Error().message.c_str());
+        return 1;
+    }
+    int code = 0;
+    if (!request.svg.empty())
+        code = std::max(code, Write(request.svg, RenderSvg(*plan, request)));
+    if (!request.pdf.empty())
+        code = std::max(code, Write(request.pdf, RenderPdf(*plan, request)));
+    return code;
+}
+
+} // namespace orvane
