@@ -20,6 +20,7 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -27,7 +28,6 @@
 #include <QMimeData>
 #include <QProxyStyle>
 #include <QStatusBar>
-#include <QLineEdit>
 #include <QToolBar>
 #include <QUndoGroup>
 #include <QUrl>
@@ -72,9 +72,9 @@ constexpr ToolSlot kToolSlots[] = {
 };
 
 constexpr CommandId kCheckable[] = {
-    ID_VIEW_TOOLBAR,  ID_VIEW_STATUS_BAR, ID_BOX_SEALED,     ID_BOX_VENTED,
-    ID_BOX_BANDPASS4, ID_BOX_BANDPASS6,   ID_AMPLITUDE_1,    ID_AMPLITUDE_2,
-    ID_AMPLITUDE_5,   ID_AMPLITUDE_10,    ID_UNITS_IMPERIAL, ID_UNITS_METRIC,
+    ID_VIEW_TOOLBAR,  ID_VIEW_STATUS_BAR,      ID_BOX_SEALED,   ID_BOX_VENTED,  ID_BOX_BANDPASS4,
+    ID_BOX_BANDPASS6, ID_BOX_PASSIVE_RADIATOR, ID_AMPLITUDE_1,  ID_AMPLITUDE_2, ID_AMPLITUDE_5,
+    ID_AMPLITUDE_10,  ID_UNITS_IMPERIAL,       ID_UNITS_METRIC,
 };
 
 // The Graph entries, in kAllGraphs order.
@@ -182,7 +182,7 @@ void CMainFrame::CreateActions() {
     m_actions[ID_VIEW_TOOLBAR]->setChecked(true);
     m_actions[ID_VIEW_STATUS_BAR]->setChecked(true);
     m_marks.box = {m_actions[ID_BOX_SEALED], m_actions[ID_BOX_VENTED], m_actions[ID_BOX_BANDPASS4],
-                   m_actions[ID_BOX_BANDPASS6]};
+                   m_actions[ID_BOX_BANDPASS6], m_actions[ID_BOX_PASSIVE_RADIATOR]};
     m_marks.amplitude = {m_actions[ID_AMPLITUDE_1], m_actions[ID_AMPLITUDE_2],
                          m_actions[ID_AMPLITUDE_5], m_actions[ID_AMPLITUDE_10]};
     m_marks.box[0]->setChecked(true);
@@ -233,8 +233,8 @@ void CMainFrame::CreateEditActions() {
     m_undoGroup = new QUndoGroup(this);
     // "&Undo Apply Alignment", or "&Undo" greyed when there is nothing to undo.
     m_undoAction = m_undoGroup->createUndoAction(this, QStringLiteral("&Undo"));
-    m_undoAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Z),
-                                QKeySequence(Qt::ALT | Qt::Key_Backspace)});
+    m_undoAction->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)});
     m_undoAction->setStatusTip(QStringLiteral("Undo the last change to the design"));
     m_redoAction = m_undoGroup->createRedoAction(this, QStringLiteral("&Redo"));
     m_redoAction->setShortcuts(
@@ -406,6 +406,7 @@ void CMainFrame::CreateMenus() {
     for (QAction* action : m_marks.box)
         box->addAction(action);
     box->addSeparator();
+    box->addAction(m_actions[ID_BOX_PR_PARAMS]);
     box->addAction(m_actions[ID_BOX_ALIGNMENTS]);
     QMenu* tools = NewMenu("&Tools");
     tools->addAction(m_actions[ID_TOOLS_PORT_CALC]);
@@ -431,7 +432,8 @@ void CMainFrame::CreateMenus() {
     designHelp->addAction(m_actions[ID_HELP_GETTING_STARTED]);
     designHelp->addSeparator();
     designHelp->addAction(m_actions[ID_APP_ABOUT]);
-    m_designMenus = {designFile, edit, display, driver, box, tools, options, m_windowMenu, designHelp};
+    m_designMenus = {designFile, edit,    display,      driver,    box,
+                     tools,      options, m_windowMenu, designHelp};
 
     SetMenuBarMenus(m_mainMenus);
 }

@@ -45,6 +45,8 @@ QString BoxPicturePath(BoxKind kind) {
         return QStringLiteral(":/box/bandpass4.svg");
     case BoxKind::Bandpass6:
         return QStringLiteral(":/box/bandpass6.svg");
+    case BoxKind::PassiveRadiator:
+        return QStringLiteral(":/box/radiator.svg");
     case BoxKind::Unknown:
         break;
     }
@@ -57,8 +59,8 @@ QString BoxPicturePath(BoxKind kind) {
 class DesignCommand : public QUndoCommand {
 public:
     DesignCommand(COrvaneView& view, const QString& what, DesignState before, DesignState after)
-        : QUndoCommand(what), m_view(view), m_before(std::move(before)),
-          m_after(std::move(after)) {}
+        : QUndoCommand(what), m_view(view), m_before(std::move(before)), m_after(std::move(after)) {
+    }
 
     void undo() override { m_view.Restore(m_before); }
     void redo() override {

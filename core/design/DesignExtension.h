@@ -42,6 +42,15 @@ enum class Tag : std::uint16_t {
     Ports = 9,
     Port2Diameter = 10,
     Ports2 = 11,
+    PrFs = 12,
+    PrVas = 13,
+    PrSd = 14,
+    PrDiameter = 15,
+    PrQms = 16,
+    PrXmax = 17,
+    PrCount = 18,
+    PrMass = 19,
+    PrTune = 20,
 };
 
 // A loader reads at most this much after the record. A longer tail is no

@@ -50,6 +50,16 @@ enum class FieldId : std::uint8_t {
     // Taken in by a window, not stored.
     Qtc,
     AlignVolume,
+    // The extension block: the passive radiators.
+    PrFs,
+    PrVas,
+    PrSd,
+    PrDiameter,
+    PrQms,
+    PrXmax,
+    PrCount,
+    PrMass,
+    PrTune,
 };
 
 enum class FieldType : std::uint8_t {

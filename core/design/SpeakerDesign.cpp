@@ -21,14 +21,19 @@ bool SameExtras(const DesignExtras& a, const DesignExtras& b) {
            SameDouble(a.le, b.le) && SameDouble(a.pe, b.pe) && SameDouble(a.power, b.power) &&
            SameDouble(a.ql, b.ql) && SameDouble(a.portDiameter, b.portDiameter) &&
            a.ports == b.ports && SameDouble(a.port2Diameter, b.port2Diameter) &&
-           a.ports2 == b.ports2;
+           a.ports2 == b.ports2 && SameDouble(a.prFs, b.prFs) && SameDouble(a.prVas, b.prVas) &&
+           SameDouble(a.prSd, b.prSd) && SameDouble(a.prDiameter, b.prDiameter) &&
+           SameDouble(a.prQms, b.prQms) && SameDouble(a.prXmax, b.prXmax) &&
+           a.prCount == b.prCount && SameDouble(a.prMass, b.prMass) &&
+           SameDouble(a.prTune, b.prTune);
 }
 
 } // namespace
 
 bool DesignExtras::AnySet() const {
     return name || re || qes || le || pe || power || ql || portDiameter || ports || port2Diameter ||
-           ports2;
+           ports2 || prFs || prVas || prSd || prDiameter || prQms || prXmax || prCount || prMass ||
+           prTune;
 }
 
 bool SpeakerDesign::SameBits(const SpeakerDesign& o) const {
@@ -58,6 +63,8 @@ BoxKind Classify(std::string_view name) {
         return BoxKind::Bandpass4;
     if (name == Bandpass6)
         return BoxKind::Bandpass6;
+    if (name == PassiveRadiator)
+        return BoxKind::PassiveRadiator;
     return BoxKind::Unknown;
 }
 
@@ -71,6 +78,8 @@ std::string_view Name(BoxKind kind) {
         return Bandpass4;
     case BoxKind::Bandpass6:
         return Bandpass6;
+    case BoxKind::PassiveRadiator:
+        return PassiveRadiator;
     case BoxKind::Unknown:
         break;
     }

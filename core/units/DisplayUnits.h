@@ -14,7 +14,7 @@ enum class UnitSystem { Imperial, Metric };
 namespace DisplayUnits {
 
 // What a value measures; each has one unit per system. Only the first three
-// are shown in other units than the record's.
+// and Area are shown in other units than the record's.
 enum class Quantity {
     Volume,     // ft3 | L
     Length,     // in | cm: cone and port diameters, port length, box dimensions
@@ -25,6 +25,7 @@ enum class Quantity {
     Resistance, // ohms
     Inductance, // mH
     Power,      // W
+    Area,       // in2 | cm2: a passive radiator's Sd
 };
 
 // Imperial shows the stored value itself, bit for bit.
