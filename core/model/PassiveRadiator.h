@@ -36,8 +36,12 @@ struct RadiatorBranch {
     double stiffness = 0;  // N/m⁵, the inverse of the compliance
 
     explicit RadiatorBranch(const RadiatorValues& r);
+    // By the plain formula: the library's guarded complex division costs more
+    // than these magnitudes ever need.
     std::complex<double> Admittance(double omega) const {
-        return 1.0 / std::complex<double>(resistance, omega * mass - stiffness / omega);
+        const double reactance = omega * mass - stiffness / omega;
+        const double scale = 1 / (resistance * resistance + reactance * reactance);
+        return {resistance * scale, -reactance * scale};
     }
 };
 
