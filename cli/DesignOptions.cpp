@@ -44,14 +44,15 @@ int ApplyDesignCommandOptions(const CliArgs& args, SpeakerDesign& design) {
         design.Kind() == BoxKind::PassiveRadiator) {
         const AnalysisResult<RadiatorValues> r = DeriveRadiatorValues(design);
         if (!r || !(design.m_v1 > 0)) {
-            std::fprintf(stderr, "--pr-tune needs the radiator's Fs, Vas, Sd (or diameter) and "
-                                 "Qms and a volume V1 above 0\n");
+            std::fprintf(stderr,
+                         "orvane-cli: --pr-tune needs the radiator's Fs, Vas, Sd (or diameter) and "
+                         "Qms and a volume V1 above 0\n");
             return 1;
         }
         const Result<double, int> mass =
             MassForTuning(*r, Acoustics::AcousticCompliance(design.m_v1), *design.m_extras.prTune);
         if (!mass) {
-            std::fprintf(stderr, "--pr-tune: %s\n", mass.Message().c_str());
+            std::fprintf(stderr, "orvane-cli: --pr-tune: %s\n", mass.Message().c_str());
             return 1;
         }
         design.m_extras.prMass = *mass;
