@@ -72,9 +72,9 @@ constexpr ToolSlot kToolSlots[] = {
 };
 
 constexpr CommandId kCheckable[] = {
-    ID_VIEW_TOOLBAR,  ID_VIEW_STATUS_BAR, ID_BOX_SEALED,     ID_BOX_VENTED,
-    ID_BOX_BANDPASS4, ID_BOX_BANDPASS6,   ID_AMPLITUDE_1,    ID_AMPLITUDE_2,
-    ID_AMPLITUDE_5,   ID_AMPLITUDE_10,    ID_UNITS_IMPERIAL, ID_UNITS_METRIC,
+    ID_VIEW_TOOLBAR,  ID_VIEW_STATUS_BAR,      ID_BOX_SEALED,   ID_BOX_VENTED,  ID_BOX_BANDPASS4,
+    ID_BOX_BANDPASS6, ID_BOX_PASSIVE_RADIATOR, ID_AMPLITUDE_1,  ID_AMPLITUDE_2, ID_AMPLITUDE_5,
+    ID_AMPLITUDE_10,  ID_UNITS_IMPERIAL,       ID_UNITS_METRIC,
 };
 
 // The Graph entries, in kAllGraphs order.
@@ -182,7 +182,7 @@ void CMainFrame::CreateActions() {
     m_actions[ID_VIEW_TOOLBAR]->setChecked(true);
     m_actions[ID_VIEW_STATUS_BAR]->setChecked(true);
     m_marks.box = {m_actions[ID_BOX_SEALED], m_actions[ID_BOX_VENTED], m_actions[ID_BOX_BANDPASS4],
-                   m_actions[ID_BOX_BANDPASS6]};
+                   m_actions[ID_BOX_BANDPASS6], m_actions[ID_BOX_PASSIVE_RADIATOR]};
     m_marks.amplitude = {m_actions[ID_AMPLITUDE_1], m_actions[ID_AMPLITUDE_2],
                          m_actions[ID_AMPLITUDE_5], m_actions[ID_AMPLITUDE_10]};
     m_marks.box[0]->setChecked(true);
@@ -409,6 +409,7 @@ void CMainFrame::CreateMenus() {
     for (QAction* action : m_marks.box)
         box->addAction(action);
     box->addSeparator();
+    box->addAction(m_actions[ID_BOX_PR_PARAMS]);
     box->addAction(m_actions[ID_BOX_ALIGNMENTS]);
     QMenu* tools = NewMenu("&Tools");
     tools->addAction(m_actions[ID_TOOLS_PORT_CALC]);

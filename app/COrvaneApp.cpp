@@ -206,10 +206,12 @@ CommandRouter::Table COrvaneApp::DesignCommands(COrvaneView& target) {
     });
     table[ID_FILE_EXPORT_GRAPH] = onView([this](COrvaneView& v) { m_docs->OnExportGraph(v); });
     table[ID_REDRAW] = onView([](COrvaneView& v) { v.OnRedraw(); });
-    const std::pair<CommandId, BoxKind> boxes[] = {{ID_BOX_SEALED, BoxKind::Sealed},
-                                                   {ID_BOX_VENTED, BoxKind::Vented},
-                                                   {ID_BOX_BANDPASS4, BoxKind::Bandpass4},
-                                                   {ID_BOX_BANDPASS6, BoxKind::Bandpass6}};
+    const std::pair<CommandId, BoxKind> boxes[] = {
+        {ID_BOX_SEALED, BoxKind::Sealed},
+        {ID_BOX_VENTED, BoxKind::Vented},
+        {ID_BOX_BANDPASS4, BoxKind::Bandpass4},
+        {ID_BOX_BANDPASS6, BoxKind::Bandpass6},
+        {ID_BOX_PASSIVE_RADIATOR, BoxKind::PassiveRadiator}};
     for (const auto& box : boxes) {
         const BoxKind kind = box.second;
         table[box.first] = onView([kind](COrvaneView& v) { v.OnBoxType(kind); });
@@ -229,6 +231,7 @@ CommandRouter::Table COrvaneApp::DesignCommands(COrvaneView& target) {
         onView([](COrvaneView& v) { ToolCommands::OnElectricalParams(v); });
     table[ID_ANALYSIS_SETTINGS] =
         onView([](COrvaneView& v) { ToolCommands::OnAnalysisSettings(v); });
+    table[ID_BOX_PR_PARAMS] = onView([](COrvaneView& v) { ToolCommands::OnRadiatorParams(v); });
     table[ID_BOX_ALIGNMENTS] = onView([](COrvaneView& v) { ToolCommands::OnAlignments(v); });
     table[ID_DRIVER_PARAMS] = onView([](COrvaneView& v) { ToolCommands::OnDriverParams(v); });
     table[ID_DRIVER_LIBRARY] =

@@ -62,6 +62,11 @@ constexpr std::array kTexts = {
                 "chamber"},
     CommandText{ID_BOX_BANDPASS6, "&6th order Bandpass", "",
                 "Use a 6th order bandpass enclosure i.e. vented front and rear chambers"},
+    CommandText{ID_BOX_PASSIVE_RADIATOR, "&Passive Radiator", "",
+                "Use a box with passive radiators in place of a port"},
+    CommandText{ID_BOX_PR_PARAMS, "Passive &Radiator Parameters…", "",
+                "Enter the passive radiators' values and find the mass for a tuning\nPassive "
+                "Radiator Parameters"},
     CommandText{ID_BOX_ALIGNMENTS, "&Alignments…", "",
                 "Find the sealed box volume or vented tuning for the driver\nAlignments"},
     CommandText{ID_TOOLS_PORT_CALC, "&Port Calculator", "",

@@ -16,8 +16,8 @@ class BenchAnalysis : public QObject {
 private slots:
     void allQuantities_data() {
         QTest::addColumn<int>("kind");
-        for (const BoxKind kind :
-             {BoxKind::Sealed, BoxKind::Vented, BoxKind::Bandpass4, BoxKind::Bandpass6})
+        for (const BoxKind kind : {BoxKind::Sealed, BoxKind::Vented, BoxKind::Bandpass4,
+                                   BoxKind::Bandpass6, BoxKind::PassiveRadiator})
             QTest::newRow(BoxType::Name(kind).data()) << int(kind);
     }
     void allQuantities() {

@@ -40,10 +40,10 @@ private slots:
         d.m_freqHigh = 20010;
         QObject owner;
         ViewMarks marks;
-        for (auto* actions : {&marks.box, &marks.amplitude}) {
-            for (auto& a : *actions)
-                a = new QAction(&owner);
-        }
+        for (auto& a : marks.box)
+            a = new QAction(&owner);
+        for (auto& a : marks.amplitude)
+            a = new QAction(&owner);
         COrvaneView view(doc, marks);
         view.resize(1920, 1080);
         view.show();

@@ -33,6 +33,8 @@ Table PrintTable(const Analysis& analysis, SweepRange sweep) {
     const bool port2 = analysis.Has(Analysis::kPort2).Ok();
     const bool impedance = analysis.Has(Analysis::kImpedance).Ok();
     const bool maximum = analysis.Has(Analysis::kMaximum).Ok();
+    // Only a passive-radiator box has the radiators' column.
+    const bool radiator = analysis.Has(Analysis::kRadiator).Ok();
     // A quantity the design lacks is an empty cell.
     const auto cell = [](ChunkedOutput& out, bool has, double value) {
         out.Char(',');
@@ -42,7 +44,8 @@ Table PrintTable(const Analysis& analysis, SweepRange sweep) {
 
     ChunkedOutput out(stdout);
     out.Text("frequency_hz,spl_db,excursion_mm,port1_velocity_m_s,port2_velocity_m_s,"
-             "impedance_ohm,impedance_phase_deg,group_delay_ms,max_power_w,max_spl_db\n");
+             "impedance_ohm,impedance_phase_deg,group_delay_ms,max_power_w,max_spl_db");
+    out.Text(radiator ? ",pr_excursion_mm\n" : "\n");
     std::vector<AnalysisRow> rows(kBlock);
     for (int64_t first = sweep.first; first < sweep.last; first += static_cast<int64_t>(kBlock)) {
         const auto count = static_cast<std::size_t>(std::min<int64_t>(sweep.last - first, kBlock));
@@ -65,13 +68,15 @@ Table PrintTable(const Analysis& analysis, SweepRange sweep) {
             cell(out, true, r.delay);
             cell(out, maximum, r.maxPower);
             cell(out, maximum, r.maxSpl);
+            if (radiator)
+                cell(out, true, r.radiator);
             out.Char('\n');
         }
     }
     return out.Finish() ? Table::Written : Table::WriteFailed;
 }
 
-void PrintSummary(const Analysis& analysis) {
+void PrintSummary(const Analysis& analysis, const SpeakerDesign& design) {
     using Json::Number;
     const DriverValues& d = analysis.Driver();
     Json::Object out;
@@ -90,6 +95,19 @@ void PrintSummary(const Analysis& analysis) {
         .Add("ql", Number(analysis.Ql()))
         .Add("f1", Number(analysis.F1()))
         .Add("f2", Number(analysis.F2()));
+    if (const std::optional<RadiatorValues>& r = analysis.Radiators()) {
+        const RadiatorTuning t = TuningOf(*r, analysis.BoxCompliance());
+        std::string mass = Json::Null();
+        if (const std::optional<double> target = design.m_extras.prTune; IsGiven(target)) {
+            if (const Result<double, int> grams =
+                    MassForTuning(*r, analysis.BoxCompliance(), *target))
+                mass = Number(*grams);
+        }
+        out.Add("fb", Number(t.fb))
+            .Add("fp", Number(t.fp))
+            .Add("delta", Number(t.delta))
+            .Add("prMassForTuning", mass);
+    }
     std::printf("%s\n", out.Str().c_str());
 }
 
@@ -112,7 +130,7 @@ int RunAnalyze(const CliArgs& args) {
         return 1;
     }
     if (args.Has("summary")) {
-        PrintSummary(*analysis);
+        PrintSummary(*analysis, *loaded);
         return 0;
     }
     const std::optional<SweepRange> sweep = ListedSweepOrReport(*loaded);

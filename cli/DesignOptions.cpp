@@ -3,7 +3,11 @@
 
 #include "cli/DriverOption.h"
 #include "cli/FieldOptions.h"
+#include "core/model/Acoustics.h"
+#include "core/model/PassiveRadiator.h"
 #include "core/units/DisplayUnits.h"
+
+#include <cstdio>
 
 #include <iterator>
 
@@ -34,6 +38,25 @@ int ApplyDesignCommandOptions(const CliArgs& args, SpeakerDesign& design) {
     if (const Result<void, int> applied = FieldOptions::ApplyDesignOptions(args, *units, design);
         !applied)
         return FieldOptions::Report(applied.Error());
+    // A target tuning sets the mass added to each radiator of a
+    // passive-radiator box; another type only keeps it.
+    if (args.Has("pr-tune") && design.m_extras.prTune.value_or(0) > 0 &&
+        design.Kind() == BoxKind::PassiveRadiator) {
+        const AnalysisResult<RadiatorValues> r = DeriveRadiatorValues(design);
+        if (!r || !(design.m_v1 > 0)) {
+            std::fprintf(stderr,
+                         "orvane-cli: --pr-tune needs the radiator's Fs, Vas, Sd (or diameter) and "
+                         "Qms and a volume V1 above 0\n");
+            return 1;
+        }
+        const Result<double, int> mass =
+            MassForTuning(*r, Acoustics::AcousticCompliance(design.m_v1), *design.m_extras.prTune);
+        if (!mass) {
+            std::fprintf(stderr, "orvane-cli: --pr-tune: %s\n", mass.Message().c_str());
+            return 1;
+        }
+        design.m_extras.prMass = *mass;
+    }
     return 0;
 }
 

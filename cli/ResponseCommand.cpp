@@ -27,8 +27,8 @@ int RunResponse(const CliArgs& args) {
         return 1;
     SpeakerDesign& design = *loaded;
     if (design.Kind() == BoxKind::Unknown) {
-        std::fprintf(stderr, "The response knows only the box types Sealed, Vented, Bandpass4 "
-                             "and Bandpass6.\n");
+        std::fprintf(stderr, "The response knows only the box types Sealed, Vented, Bandpass4, "
+                             "Bandpass6 and PassiveRadiator.\n");
         return 1;
     }
     ApplyOpeningAutomaticValues(design);

@@ -18,6 +18,7 @@
 #include "tools/CElectricalDlg.h"
 #include "tools/CFreqRangeDlg.h"
 #include "tools/CPortCalcDlg.h"
+#include "tools/CRadiatorDlg.h"
 #include "tools/CTSParamsDlg.h"
 #include "view/COrvaneView.h"
 
@@ -110,6 +111,34 @@ void OnAnalysisSettings(COrvaneView& view) {
     x.port2Diameter = dlg.m_port2Diameter;
     StoreIfChanged<std::uint16_t>(x.ports2, static_cast<std::uint16_t>(dlg.m_ports2), 1);
     ExtrasChanged(view, QStringLiteral("Analysis Settings"), before);
+}
+
+void OnRadiatorParams(COrvaneView& view) {
+    SpeakerDesign& d = view.GetDocument().Design();
+    DesignExtras& x = d.m_extras;
+    CRadiatorDlg dlg(d, &view);
+    dlg.m_fs = x.prFs;
+    dlg.m_vas = x.prVas;
+    dlg.m_sd = x.prSd;
+    dlg.m_diameter = x.prDiameter;
+    dlg.m_qms = x.prQms;
+    dlg.m_xmax = x.prXmax;
+    dlg.m_count = x.prCount.value_or(1);
+    dlg.m_mass = x.prMass.value_or(0);
+    dlg.m_tune = x.prTune;
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    const DesignState before = view.State();
+    x.prFs = dlg.m_fs;
+    x.prVas = dlg.m_vas;
+    x.prSd = dlg.m_sd;
+    x.prDiameter = dlg.m_diameter;
+    x.prQms = dlg.m_qms;
+    x.prXmax = dlg.m_xmax;
+    StoreIfChanged<std::uint16_t>(x.prCount, static_cast<std::uint16_t>(dlg.m_count), 1);
+    StoreIfChanged(x.prMass, dlg.m_mass, 0.0);
+    x.prTune = dlg.m_tune;
+    ExtrasChanged(view, QStringLiteral("Passive Radiator Parameters"), before);
 }
 
 void OnFreqRange(COrvaneView& view) {

@@ -27,6 +27,9 @@ void OnAnalysisSettings(COrvaneView& view);
 // "&Frequency Range": applies the span only when upper - lower > 10 Hz, then
 // erases and redraws the view whatever the outcome.
 void OnFreqRange(COrvaneView& view);
+
+// Box ▸ Passive Radiator Parameters: the radiators' values, one undo step.
+void OnRadiatorParams(COrvaneView& view);
 // "&Port Calculator": refused for Sealed designs and for a V1 or F1 that is not
 // positive. Closed with OK and a port diameter, it offers the diameter and
 // number of ports as the chamber's ports for the analysis.

@@ -49,6 +49,8 @@ QString BoxPicturePath(BoxKind kind) {
         return QStringLiteral(":/box/bandpass4.svg");
     case BoxKind::Bandpass6:
         return QStringLiteral(":/box/bandpass6.svg");
+    case BoxKind::PassiveRadiator:
+        return QStringLiteral(":/box/radiator.svg");
     case BoxKind::Unknown:
         break;
     }

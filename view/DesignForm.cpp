@@ -261,7 +261,8 @@ void DesignForm::SetFieldStates(BoxKind kind) {
     if (kind == BoxKind::Unknown)
         return;
     const bool bandpass = kind == BoxKind::Bandpass4 || kind == BoxKind::Bandpass6;
-    FieldEdit(Field::F1)->setEnabled(kind != BoxKind::Sealed);
+    // A passive-radiator box shows its tuning; the radiators' mass sets it.
+    FieldEdit(Field::F1)->setEnabled(kind != BoxKind::Sealed && kind != BoxKind::PassiveRadiator);
     FieldEdit(Field::V2)->setEnabled(bandpass);
     FieldEdit(Field::F2)->setEnabled(kind == BoxKind::Bandpass6);
 }

@@ -15,14 +15,14 @@ namespace orvane {
 // recent choice made in any window (the Graph mark: the active window's
 // graph). A test host builds its own actions.
 struct ViewMarks {
-    // Sealed, Vented, Bandpass4, Bandpass6, in BoxKind order.
-    std::array<QAction*, 4> box{};
+    // Sealed, Vented, Bandpass4, Bandpass6, PassiveRadiator, in BoxKind order.
+    std::array<QAction*, 5> box{};
     // 1, 2, 5 and 10 dB per division.
     std::array<QAction*, 4> amplitude{};
     // The graphs, in kAllGraphs order.
     std::array<QAction*, kAllGraphs.size()> graph{};
 
-    // Clears all four Box marks, then checks the entry of a known type.
+    // Clears all five Box marks, then checks the entry of a known type.
     void SetBoxMark(BoxKind kind) const;
     // Checks the entry of dbPerDiv and clears the other three.
     void SetAmplitudeMark(int dbPerDiv) const;

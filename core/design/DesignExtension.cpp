@@ -43,6 +43,15 @@ constexpr Field kFields[] = {
     {Tag::Shape, &DesignExtras::shape, nullptr},
     {Tag::OuterWidth, &DesignExtras::outerWidth, nullptr},
     {Tag::OuterHeight, &DesignExtras::outerHeight, nullptr},
+    {Tag::PrFs, &DesignExtras::prFs, nullptr},
+    {Tag::PrVas, &DesignExtras::prVas, nullptr},
+    {Tag::PrSd, &DesignExtras::prSd, nullptr},
+    {Tag::PrDiameter, &DesignExtras::prDiameter, nullptr},
+    {Tag::PrQms, &DesignExtras::prQms, nullptr},
+    {Tag::PrXmax, &DesignExtras::prXmax, nullptr},
+    {Tag::PrCount, nullptr, &DesignExtras::prCount},
+    {Tag::PrMass, &DesignExtras::prMass, nullptr},
+    {Tag::PrTune, &DesignExtras::prTune, nullptr},
 };
 
 std::uint64_t LittleEndian(std::span<const std::uint8_t> bytes) {

@@ -57,6 +57,15 @@ enum class Tag : std::uint16_t {
     Shape = 24,
     OuterWidth = 25,
     OuterHeight = 26,
+    PrFs = 27,
+    PrVas = 28,
+    PrSd = 29,
+    PrDiameter = 30,
+    PrQms = 31,
+    PrXmax = 32,
+    PrCount = 33,
+    PrMass = 34,
+    PrTune = 35,
 };
 
 // A loader reads at most this much after the record. A longer tail is no

@@ -227,6 +227,33 @@ constexpr FieldInfo kFields[] = {
     {OuterHeight, T::Number, H::Extension, Q::Length, true,
      "outerHeight", "outer-height", "Outer Height", "Outer Height (in)",
      Between(0.1, 1000), {}, InExtras<&DesignExtras::outerHeight>()},
+    {PrFs, T::Number, H::Extension, Q::Frequency, true,
+     "prFs", "pr-fs", "Radiator Fs", "Radiator Fs (Hz)",
+     Between(1, 20000), {}, InExtras<&DesignExtras::prFs>()},
+    {PrVas, T::Number, H::Extension, Q::Volume, true,
+     "prVas", "pr-vas", "Radiator Vas", "Radiator Vas (ft3)",
+     Between(0, 10000), {}, InExtras<&DesignExtras::prVas>()},
+    {PrSd, T::Number, H::Extension, Q::Area, true,
+     "prSd", "pr-sd", "Radiator Sd", "Radiator Sd (in2)",
+     ZeroOrBetween(0.01, 100000), {}, InExtras<&DesignExtras::prSd>()},
+    {PrDiameter, T::Number, H::Extension, Q::Length, true,
+     "prDiameter", "pr-diameter", "Radiator Diameter", "Radiator Diameter (in)",
+     ZeroOrBetween(0.1, 1000), {}, InExtras<&DesignExtras::prDiameter>()},
+    {PrQms, T::Number, H::Extension, Q::None, true,
+     "prQms", "pr-qms", "Radiator Qms", "Radiator Qms",
+     Between(0.1, 10000), {}, InExtras<&DesignExtras::prQms>()},
+    {PrXmax, T::Number, H::Extension, Q::Excursion, true,
+     "prXmax", "pr-xmax", "Radiator Xmax", "Radiator Xmax (in)",
+     Between(0, 100), {}, InExtras<&DesignExtras::prXmax>()},
+    {PrCount, T::Count, H::Extension, Q::None, true,
+     "prs", "prs", "Radiators", "Radiators",
+     Between(1, 100), 1.0, InExtrasCount<&DesignExtras::prCount>()},
+    {PrMass, T::Number, H::Extension, Q::None, true,
+     "prMass", "pr-mass", "Added Mass", "Added Mass (g)",
+     Between(0, 100000), 0.0, InExtras<&DesignExtras::prMass>()},
+    {PrTune, T::Number, H::Extension, Q::Frequency, true,
+     "prTune", "pr-tune", "Target Fb", "Target Fb (Hz)",
+     ZeroOrBetween(1, 20000), {}, InExtras<&DesignExtras::prTune>()},
 };
 // clang-format on
 
@@ -238,7 +265,7 @@ std::string Lower(std::string_view text) {
 }
 
 constexpr BoxKind kTypes[] = {BoxKind::Sealed, BoxKind::Vented, BoxKind::Bandpass4,
-                              BoxKind::Bandpass6};
+                              BoxKind::Bandpass6, BoxKind::PassiveRadiator};
 
 } // namespace
 

@@ -67,6 +67,16 @@ enum class FieldId : std::uint8_t {
     Shape,
     OuterWidth,
     OuterHeight,
+    // The extension block: the passive radiators.
+    PrFs,
+    PrVas,
+    PrSd,
+    PrDiameter,
+    PrQms,
+    PrXmax,
+    PrCount,
+    PrMass,
+    PrTune,
 };
 
 enum class FieldType : std::uint8_t {

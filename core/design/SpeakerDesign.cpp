@@ -29,7 +29,12 @@ bool SameExtras(const DesignExtras& a, const DesignExtras& b) {
            a.portShape == b.portShape && SameDouble(a.slotWidth, b.slotWidth) &&
            SameDouble(a.slotHeight, b.slotHeight) && a.portEnds == b.portEnds &&
            SameDouble(a.cutout, b.cutout) && SameDouble(a.shape, b.shape) &&
-           SameDouble(a.outerWidth, b.outerWidth) && SameDouble(a.outerHeight, b.outerHeight);
+           SameDouble(a.outerWidth, b.outerWidth) && SameDouble(a.outerHeight, b.outerHeight) &&
+           SameDouble(a.prFs, b.prFs) && SameDouble(a.prVas, b.prVas) &&
+           SameDouble(a.prSd, b.prSd) && SameDouble(a.prDiameter, b.prDiameter) &&
+           SameDouble(a.prQms, b.prQms) && SameDouble(a.prXmax, b.prXmax) &&
+           a.prCount == b.prCount && SameDouble(a.prMass, b.prMass) &&
+           SameDouble(a.prTune, b.prTune);
 }
 
 } // namespace
@@ -38,7 +43,8 @@ bool DesignExtras::AnySet() const {
     return name || re || qes || le || pe || power || ql || portDiameter || ports || port2Diameter ||
            ports2 || thickness || kerf || driverDisplacement || bracingDisplacement ||
            radiatorDisplacement || radiators || portWall || portShape || slotWidth || slotHeight ||
-           portEnds || cutout || shape || outerWidth || outerHeight;
+           portEnds || cutout || shape || outerWidth || outerHeight || prFs || prVas || prSd ||
+           prDiameter || prQms || prXmax || prCount || prMass || prTune;
 }
 
 bool SpeakerDesign::SameBits(const SpeakerDesign& o) const {
@@ -68,6 +74,8 @@ BoxKind Classify(std::string_view name) {
         return BoxKind::Bandpass4;
     if (name == Bandpass6)
         return BoxKind::Bandpass6;
+    if (name == PassiveRadiator)
+        return BoxKind::PassiveRadiator;
     return BoxKind::Unknown;
 }
 
@@ -81,6 +89,8 @@ std::string_view Name(BoxKind kind) {
         return Bandpass4;
     case BoxKind::Bandpass6:
         return Bandpass6;
+    case BoxKind::PassiveRadiator:
+        return PassiveRadiator;
     case BoxKind::Unknown:
         break;
     }

@@ -12,13 +12,14 @@ namespace orvane {
 // The enclosure types, held in the record as their names. Names are compared
 // exactly (case-sensitive, whole string); anything else is an unknown type
 // that can only come from a design file.
-enum class BoxKind { Sealed, Vented, Bandpass4, Bandpass6, Unknown };
+enum class BoxKind { Sealed, Vented, Bandpass4, Bandpass6, PassiveRadiator, Unknown };
 
 namespace BoxType {
 inline constexpr std::string_view Sealed = "Sealed";
 inline constexpr std::string_view Vented = "Vented";
 inline constexpr std::string_view Bandpass4 = "Bandpass4";
 inline constexpr std::string_view Bandpass6 = "Bandpass6";
+inline constexpr std::string_view PassiveRadiator = "PassiveRadiator";
 
 BoxKind Classify(std::string_view name);
 std::string_view Name(BoxKind kind); // empty for Unknown
@@ -55,6 +56,16 @@ struct DesignExtras {
     std::optional<double> shape;           // r in W : H : D = 1 : r : 1/r
     std::optional<double> outerWidth;
     std::optional<double> outerHeight;
+    // The passive radiators of a PassiveRadiator box, each of them alike.
+    std::optional<double> prFs;           // Hz, free resonance without added mass
+    std::optional<double> prVas;          // cubic feet
+    std::optional<double> prSd;           // square inches; else from prDiameter
+    std::optional<double> prDiameter;     // inches, nominal (effective radius rule)
+    std::optional<double> prQms;          // mechanical Q
+    std::optional<double> prXmax;         // inches
+    std::optional<std::uint16_t> prCount; // radiators (default 1)
+    std::optional<double> prMass;         // grams added to each (default 0)
+    std::optional<double> prTune;         // Hz, the tuning the added mass was chosen for
 
     bool AnySet() const;
 };

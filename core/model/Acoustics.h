@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/units/Units.h"
+
 #include <cmath>
 #include <numbers>
 
@@ -19,6 +21,12 @@ inline constexpr double kDistance = 1.0;            // m, radiating into half sp
 inline double HalfSpaceLevel() {
     return 10 * std::log10(kAirDensity * kSpeedOfSound /
                            (2 * std::numbers::pi * kReferencePressure * kReferencePressure));
+}
+
+// The acoustic compliance of a volume of air, m⁵/N: V/(ρ0·c²).
+inline double AcousticCompliance(double cubicFeet) {
+    return cubicFeet * Units::kCubicMetresPerCubicFoot /
+           (kAirDensity * kSpeedOfSound * kSpeedOfSound);
 }
 
 } // namespace orvane::Acoustics

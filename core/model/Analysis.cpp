@@ -12,6 +12,7 @@
 #include <initializer_list>
 #include <limits>
 #include <numbers>
+#include <vector>
 
 namespace orvane {
 
@@ -22,12 +23,6 @@ constexpr double kPi = std::numbers::pi;
 
 // Half a step of the group delay's phase difference, relative to f.
 constexpr double kDelayStep = 1e-5;
-
-double AcousticCompliance(double cubicFeet) {
-    using namespace Acoustics;
-    return cubicFeet * Units::kCubicMetresPerCubicFoot /
-           (kAirDensity * kSpeedOfSound * kSpeedOfSound);
-}
 
 // The sweep forms several of these at every point; the library's complex
 // division and magnitude guard against overflow at a cost that these
@@ -83,6 +78,13 @@ AnalysisResult<Analysis> Analysis::Prepare(const SpeakerDesign& stored) {
         return Missing(AnalysisProblem::NoVolume2);
     if (vented2 && !IsGiven(design.m_f2))
         return Missing(AnalysisProblem::NoTuning2);
+    if (kind == BoxKind::PassiveRadiator) {
+        AnalysisResult<RadiatorValues> radiators = DeriveRadiatorValues(design);
+        if (!radiators)
+            return radiators.Error();
+        a.m_radiatorValues = *radiators;
+        a.m_radiators.emplace(*radiators);
+    }
 
     const DesignExtras& extras = design.m_extras;
     a.m_power = *Fields::Number(design, FieldId::Power);
@@ -119,7 +121,10 @@ AnalysisResult<Analysis> Analysis::Prepare(const SpeakerDesign& stored) {
         }
         return c;
     };
-    a.m_chambers[0] = chamber(design.m_v1, vented1, design.m_f1, extras.portDiameter, extras.ports);
+    // Radiators have no port; the leak is still taken at the tuning.
+    const bool radiators = kind == BoxKind::PassiveRadiator;
+    a.m_chambers[0] = chamber(design.m_v1, vented1, design.m_f1,
+                              radiators ? std::nullopt : extras.portDiameter, extras.ports);
     if (needs2)
         a.m_chambers[1] =
             chamber(design.m_v2, vented2, design.m_f2, extras.port2Diameter, extras.ports2);
@@ -146,7 +151,7 @@ AnalysisResult<Analysis> Analysis::Prepare(const SpeakerDesign& stored) {
     if (!usable)
         return Missing(AnalysisProblem::TooExtreme);
     a.m_available = kSpl | kExcursion | kDelay;
-    for (const Quantity q : {kPort1, kPort2, kImpedance, kMaximum}) {
+    for (const Quantity q : {kPort1, kPort2, kImpedance, kMaximum, kRadiator}) {
         if (a.Has(q))
             a.m_available |= q;
     }
@@ -173,6 +178,8 @@ AnalysisResult<void> Analysis::Has(Quantity quantity) const {
         const ChamberCircuit& c = m_chambers[quantity == kPort1 ? 0 : 1];
         if (c.vented && c.portArea > 0)
             return {};
+        if (m_radiators)
+            return Missing(AnalysisProblem::NoPort);
         // A vented chamber lacks only its port's size, which the user can give.
         return Failure<AnalysisProblem>{
             AnalysisProblem::NoPort,
@@ -183,8 +190,12 @@ AnalysisResult<void> Analysis::Has(Quantity quantity) const {
         if (!m_driver.re)
             return Missing(AnalysisProblem::NoRe);
         return {};
+    case kRadiator:
+        if (!m_radiators)
+            return Missing(AnalysisProblem::NoRadiator);
+        return {};
     case kMaximum:
-        if (m_xmax <= 0 && m_thermal <= 0)
+        if (m_xmax <= 0 && m_thermal <= 0 && !(m_radiatorValues && m_radiatorValues->xmax > 0))
             return Missing(AnalysisProblem::NoLimit);
         return {};
     default:
@@ -198,7 +209,8 @@ bool Analysis::Finite(const AnalysisRow& row) const {
            (!has(kPort1) || std::isfinite(row.port[0])) &&
            (!has(kPort2) || std::isfinite(row.port[1])) &&
            (!has(kImpedance) || (std::isfinite(row.ohms) && std::isfinite(row.degrees))) &&
-           (!has(kMaximum) || (std::isfinite(row.maxPower) && std::isfinite(row.maxSpl)));
+           (!has(kMaximum) || (std::isfinite(row.maxPower) && std::isfinite(row.maxSpl))) &&
+           (!has(kRadiator) || std::isfinite(row.radiator));
 }
 
 void Analysis::Rows(int64_t first, std::span<AnalysisRow> rows, unsigned quantities) const {
@@ -259,6 +271,15 @@ Analysis::State Analysis::At(double frequency) const {
         radiatedShare = st.chamber[0] * port1 - st.chamber[1] * port2;
         break;
     }
+    case BoxKind::PassiveRadiator: {
+        // As the vented box, with the radiators in place of the port.
+        const ChamberCircuit& c = m_chambers[0];
+        st.radiators = m_radiators->Admittance(w);
+        st.chamber[0] = Inverse(st.radiators + c.leakConductance + Complex(0, w * c.compliance));
+        box = st.chamber[0];
+        radiatedShare = Complex(0, w * c.compliance) * st.chamber[0];
+        break;
+    }
     case BoxKind::Unknown:
         break;
     }
@@ -312,7 +333,7 @@ Complex Analysis::ImpedanceAt(double frequency) const {
 
 AnalysisRow Analysis::RowOf(int32_t frequency, unsigned quantities) const {
     constexpr double nan = std::numeric_limits<double>::quiet_NaN();
-    AnalysisRow row{frequency, nan, nan, {nan, nan}, nan, nan, nan, nan, nan};
+    AnalysisRow row{frequency, nan, nan, {nan, nan}, nan, nan, nan, nan, nan, nan};
     const auto f = static_cast<double>(frequency);
     const State st = At(f);
     if ((quantities & kSpl) != 0)
@@ -329,6 +350,15 @@ AnalysisRow Analysis::RowOf(int32_t frequency, unsigned quantities) const {
                                  Complex(0, -c.inversePortMass / st.omega);
         row.port[i] = std::sqrt(2.0) * Magnitude(portFlow) / c.portArea * m_rootPower;
     }
+    // Each radiator's share of the flow through the radiators' branch.
+    double radiator = 0;
+    if ((quantities & (kRadiator | kMaximum)) != 0 && m_radiators) {
+        const Complex flow = m_count * m_driver.sd * st.coneVelocity * st.chamber[0] * st.radiators;
+        radiator = std::sqrt(2.0) * Magnitude(flow) /
+                   (m_radiatorValues->count * m_radiatorValues->sd * st.omega) * 1000;
+    }
+    if ((quantities & kRadiator) != 0)
+        row.radiator = radiator * m_rootPower;
     if ((quantities & kImpedance) != 0) {
         const Complex z = ImpedanceOf(st);
         row.ohms = Magnitude(z);
@@ -347,10 +377,49 @@ AnalysisRow Analysis::RowOf(int32_t frequency, unsigned quantities) const {
             const double ratio = m_xmax / excursion;
             power = std::min(power, ratio * ratio);
         }
+        if (m_radiatorValues && m_radiatorValues->xmax > 0) {
+            const double ratio = m_radiatorValues->xmax / radiator;
+            power = std::min(power, ratio * ratio);
+        }
         row.maxPower = power;
         row.maxSpl = SplOf(st, power);
     }
     return row;
+}
+
+std::optional<AnalysisRow> RowAtF3(const Analysis& a, std::optional<double> loudest) {
+    constexpr std::size_t kBlock = 4096;
+    std::vector<AnalysisRow> rows(kBlock);
+    const SweepRange sweep = a.Sweep();
+    const auto each = [&](unsigned quantities, auto take) {
+        for (int64_t first = sweep.first; first < sweep.last; first += kBlock) {
+            const auto count = static_cast<std::size_t>(
+                std::min<int64_t>(sweep.last - first, static_cast<int64_t>(kBlock)));
+            a.Rows(first, std::span(rows.data(), count), quantities);
+            for (std::size_t i = 0; i < count; ++i) {
+                if (!take(rows[i]))
+                    return;
+            }
+        }
+    };
+    if (!loudest) {
+        double highest = -std::numeric_limits<double>::infinity();
+        each(Analysis::kSpl, [&](const AnalysisRow& r) {
+            if (std::isfinite(r.spl))
+                highest = std::max(highest, r.spl);
+            return true;
+        });
+        loudest = highest;
+    }
+    std::optional<AnalysisRow> found;
+    each(Analysis::kSpl | Analysis::kMaximum, [&](const AnalysisRow& r) {
+        if (r.spl >= *loudest - 3 && std::isfinite(r.maxSpl)) {
+            found = r;
+            return false;
+        }
+        return true;
+    });
+    return found;
 }
 
 } // namespace orvane

@@ -4,10 +4,12 @@
 #include "core/design/SpeakerDesign.h"
 #include "core/model/AnalysisProblem.h"
 #include "core/model/DriverValues.h"
+#include "core/model/PassiveRadiator.h"
 #include "core/model/ResponseModel.h"
 
 #include <complex>
 #include <cstdint>
+#include <optional>
 #include <span>
 
 namespace orvane {
@@ -22,8 +24,10 @@ struct AnalysisRow {
     double ohms = 0;         // one driver's input impedance: magnitude
     double degrees = 0;      // and phase, -180 to 180
     double delay = 0;        // ms, group delay of the sound pressure
-    double maxPower = 0;     // W, all drivers: the smaller of N·Pe and the power that reaches Xmax
-    double maxSpl = 0;       // dB SPL at that power
+    double maxPower = 0; // W, all drivers: the smaller of N·Pe and the power that reaches Xmax (the
+                         // radiators' too)
+    double maxSpl = 0;   // dB SPL at that power
+    double radiator = 0; // mm, peak excursion of each passive radiator
 };
 
 // The chambers of a box: V1/F1, and V2/F2 of a bandpass box.
@@ -46,7 +50,8 @@ public:
         kImpedance = 1U << 4,
         kDelay = 1U << 5,
         kMaximum = 1U << 6,
-        kAll = (1U << 7) - 1,
+        kRadiator = 1U << 7,
+        kAll = (1U << 8) - 1,
     };
 
     // The analysis of a design, or the first thing missing or wrong.
@@ -58,10 +63,14 @@ public:
     double F1() const { return m_f1; } // Hz, after the automatic values
     double F2() const { return m_f2; }
     SweepRange Sweep() const { return m_sweep; }
+    // A passive-radiator box's radiators and box compliance (m⁵/N).
+    const std::optional<RadiatorValues>& Radiators() const { return m_radiatorValues; }
+    double BoxCompliance() const { return m_chambers[0].compliance; }
 
     // Whether the design has what a quantity needs: a vented chamber with a
     // port diameter for its port velocity (NoPort), Re for the impedance
-    // (NoRe), Pe or Xmax for the maximum output (NoLimit).
+    // (NoRe), Pe or Xmax for the maximum output (NoLimit), passive radiators
+    // for their excursion (NoRadiator).
     AnalysisResult<void> Has(Quantity quantity) const;
 
     // The rows at the whole frequencies first, first + 1, …, one per row.
@@ -96,6 +105,7 @@ private:
         std::complex<double> radiated;       // m³/s, what leaves the box
         std::complex<double> chamber[2];     // acoustic impedance of each vented chamber
         std::complex<double> mechanicalLoad; // Zm + N·Sd²·Zb, one driver
+        std::complex<double> radiators;      // acoustic admittance of the passive radiators
     };
 
     Analysis() = default;
@@ -120,7 +130,17 @@ private:
     double m_thermal = 0;     // W, N·Pe; 0 when Pe is not given
     unsigned m_available = 0; // the quantities the design has
     ChamberCircuit m_chambers[2];
+    // A passive-radiator box: its radiators, in place of chamber 1's port.
+    std::optional<RadiatorValues> m_radiatorValues;
+    std::optional<RadiatorBranch> m_radiators;
     SweepRange m_sweep;
 };
+
+// The row (with kSpl and kMaximum) at f3, where the level at the input power
+// first comes within 3 dB of its highest (`loudest` when the caller knows
+// it), with a finite maximum SPL: what the box can play at the low end of its
+// passband. Nothing when no row qualifies.
+std::optional<AnalysisRow> RowAtF3(const Analysis& analysis,
+                                   std::optional<double> loudest = std::nullopt);
 
 } // namespace orvane

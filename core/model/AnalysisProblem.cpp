@@ -29,6 +29,9 @@ std::string AnalysisProblemText(AnalysisProblem problem) {
         return "The analysis needs a volume V2 above 0.";
     case AnalysisProblem::NoTuning2:
         return "The analysis needs a tuning F2 above 0.";
+    case AnalysisProblem::NoRadiator:
+        return "The analysis needs the passive radiator's Fs, Vas, Sd (or diameter) and Qms: "
+               "enter them in Box \u25b8 Passive Radiator Parameters.";
     case AnalysisProblem::NoPower:
         return "The analysis needs an input power above 0.";
     case AnalysisProblem::NoQl:

@@ -20,6 +20,7 @@ enum class AnalysisProblem {
     NoTuning1,
     NoVolume2,
     NoTuning2,
+    NoRadiator, // a passive radiator's Fs, Vas, Sd or Qms
     NoPower,    // input power not above 0
     NoQl,       // leakage Q not above 0
     EmptySweep, // the frequency range holds no whole hertz above 0 Hz

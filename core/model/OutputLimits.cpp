@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/model/OutputLimits.h"
 
+#include "core/model/Acoustics.h"
+#include "core/model/Analysis.h"
+#include "core/model/PassiveRadiator.h"
 #include "core/text/Printf.h"
 #include "core/units/Units.h"
 
@@ -18,6 +21,34 @@ std::string MaxSplLine(double maxSpl, double k, double inputPower) {
         return Printf("Max SPL = %.0fdB at %.0f Watts input power", maxSpl, inputPower) +
                std::string(5, ' ');
     return Printf("Max SPL = %.0fdB", maxSpl) + std::string(46, ' ');
+}
+
+// A passive-radiator box has no closed-form limit: its tuning, and the
+// analysis' maximum SPL at f3 where the analysis can run. The texts are
+// padded as the other types' are, to wipe what an earlier plot left.
+FigureTexts RadiatorLines(const SpeakerDesign& design) {
+    constexpr std::size_t kWidth = 68;
+    const auto padded = [](std::string text) {
+        if (text.size() < kWidth)
+            text.append(kWidth - text.size(), ' ');
+        return text;
+    };
+    std::string line1;
+    if (const AnalysisResult<RadiatorValues> r = DeriveRadiatorValues(design);
+        r && design.m_v1 > 0) {
+        const RadiatorTuning t = TuningOf(*r, Acoustics::AcousticCompliance(design.m_v1));
+        line1 = Printf("Fb=%.1f Hz  Fp=%.1f Hz", t.fb, t.fp);
+        if (const std::string warning = RadiatorDisplacementWarning(design); !warning.empty())
+            line1 += "  " + warning;
+    }
+    std::string line2;
+    if (const AnalysisResult<Analysis> a = Analysis::Prepare(design);
+        a && a->Has(Analysis::kMaximum)) {
+        if (const std::optional<AnalysisRow> row = RowAtF3(*a))
+            line2 = Printf("Max SPL = %.0fdB at f3 %d Hz (%.0f W)", row->maxSpl, row->frequency,
+                           row->maxPower);
+    }
+    return {padded(line1), padded(line2)};
 }
 
 } // namespace
@@ -89,6 +120,8 @@ std::optional<FigureTexts> FigureLines(const SpeakerDesign& design,
         return FigureTexts{blank16, std::string(67, ' ')};
     case BoxKind::Bandpass6:
         return FigureTexts{blank16, std::string(68, ' ')};
+    case BoxKind::PassiveRadiator:
+        return RadiatorLines(design);
     case BoxKind::Unknown:
         break;
     }

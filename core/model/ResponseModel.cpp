@@ -1,10 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/model/ResponseModel.h"
 
+#include "core/design/Fields.h"
+
+#include "core/model/Acoustics.h"
+#include "core/model/PassiveRadiator.h"
 #include "core/numeric/Saturate.h"
 #include "core/numeric/VectorState.h"
 
 #include <cmath>
+#include <complex>
+#include <numbers>
 
 namespace orvane {
 
@@ -66,6 +72,9 @@ public:
             m_tuningSpread = std::fabs(f1sq - f2sq);
             break;
         }
+        case BoxKind::PassiveRadiator:
+            PrepareRadiators(d);
+            break;
         case BoxKind::Unknown:
             break;
         }
@@ -111,6 +120,8 @@ public:
             const double m = std::sqrt(re * re + im * im);
             return 20 * std::log10(p.f4 * m_tuningSpread / m);
         }
+        case BoxKind::PassiveRadiator:
+            return RadiatorLevel(f);
         case BoxKind::Unknown:
             break;
         }
@@ -118,12 +129,44 @@ public:
     }
 
 private:
+    // The radiators' box as a lumped circuit in acoustic terms: the N drivers
+    // (their electrical damping folded into Qts) drive the box compliance,
+    // the leak and the radiators in parallel; what leaves the box is equal
+    // and opposite to what the compliance takes in. Divided by its passband
+    // asymptote N·pg/(jω·Mas), it is the level relative to the passband.
+    void PrepareRadiators(const SpeakerDesign& d) {
+        const AnalysisResult<RadiatorValues> r = DeriveRadiatorValues(d);
+        if (!r)
+            return;
+        const double ws = 2 * std::numbers::pi * d.m_fs;
+        m_cas = Acoustics::AcousticCompliance(d.m_vas);
+        m_mas = 1 / (ws * ws * m_cas);
+        m_ras = ws * m_mas / d.m_qts;
+        m_cab = Acoustics::AcousticCompliance(d.m_v1);
+        m_leak = 2 * std::numbers::pi * d.m_f1 * m_cab / *Fields::Number(d, FieldId::Ql);
+        m_count = d.m_driverCount;
+        m_radiators.emplace(*r);
+    }
+    double RadiatorLevel(double f) const {
+        if (!m_radiators)
+            return std::numeric_limits<double>::quiet_NaN();
+        using Complex = std::complex<double>;
+        const double w = 2 * std::numbers::pi * f;
+        const Complex zd(m_ras, w * m_mas - 1 / (w * m_cas));
+        const Complex zb = 1.0 / (m_radiators->Admittance(w) + m_leak + Complex(0, w * m_cab));
+        const Complex relative =
+            Complex(0, w * m_mas) * Complex(0, w * m_cab) * zb / (zd + m_count * zb);
+        return 10 * std::log10(std::norm(relative));
+    }
+
     BoxKind m_kind;
     double m_fs, m_qts, m_f1, m_f2;
     double m_fc = 0, m_qtc = 0;                // sealed
     double m_a = 0, m_b = 0, m_g = 0, m_e = 0; // vented
     double m_t = 0, m_s = 0;                   // bandpass 4
     double m_p0 = 0, m_p1 = 0, m_p2 = 0, m_p3 = 0, m_p4 = 0, m_p5 = 0, m_tuningSpread = 0;
+    std::optional<RadiatorBranch> m_radiators; // passive radiator, when its values are given
+    double m_cas = 0, m_mas = 0, m_ras = 0, m_cab = 0, m_leak = 0, m_count = 1;
 };
 
 } // namespace
@@ -160,6 +203,14 @@ AutoValue ApplyAutomaticValues(SpeakerDesign& design, bool f1Entered) {
     case BoxKind::Bandpass4:
         design.m_f2 = design.m_v2 > 0 ? Storable(design.m_fs * std::sqrt(1 + w / design.m_v2)) : 0;
         return {AutoEntry::F2, design.m_f2};
+    case BoxKind::PassiveRadiator: {
+        // The radiators' mass and the box set the tuning; it is never entered.
+        const AnalysisResult<RadiatorValues> r = DeriveRadiatorValues(design);
+        design.m_f1 = r && design.m_v1 > 0
+                          ? Storable(TuningOf(*r, Acoustics::AcousticCompliance(design.m_v1)).fb)
+                          : 0;
+        return {AutoEntry::F1, design.m_f1};
+    }
     case BoxKind::Bandpass6:
     case BoxKind::Unknown:
         break;

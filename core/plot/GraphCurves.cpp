@@ -114,6 +114,8 @@ const char* Wanted(AnalysisProblem problem) {
         return "a vented chamber with a port diameter";
     case AnalysisProblem::NoLimit:
         return "Pe or Xmax";
+    case AnalysisProblem::NoRadiator:
+        return "the passive radiator's Fs, Vas, Sd (or diameter) and Qms";
     case AnalysisProblem::None:
     case AnalysisProblem::UnknownBoxType:
     case AnalysisProblem::EmptySweep:
@@ -274,6 +276,9 @@ double Degrees(const AnalysisRow& r) {
 double Delay(const AnalysisRow& r) {
     return r.delay;
 }
+double Radiator(const AnalysisRow& r) {
+    return r.radiator;
+}
 
 // The series of a graph the design has, and the quantities they read.
 void AddSeries(GraphCurves& c, const Analysis& a) {
@@ -298,6 +303,14 @@ void AddSeries(GraphCurves& c, const Analysis& a) {
     case Graph::Excursion:
         c.series.push_back(SeriesOf(style, Excursion));
         c.quantities = Analysis::kExcursion;
+        if (a.Has(Analysis::kRadiator)) {
+            c.series.back().label = "(driver)";
+            GraphSeries s = SeriesOf(style, Radiator);
+            s.dashed = true;
+            s.label = "(radiator)";
+            c.series.push_back(std::move(s));
+            c.quantities |= Analysis::kRadiator;
+        }
         break;
     case Graph::Velocity:
         for (const bool second : {false, true}) {
@@ -367,22 +380,21 @@ void Summarise(GraphCurves& c, const Analysis& a, const SpeakerDesign& design) {
     case Graph::MaxSpl:
         // What the box can play at the low end of its passband: at f3, where
         // the level at the input power first comes within 3 dB of its highest.
-        ForEachBlock(a, quantities, [&](const AnalysisRow* rows, std::size_t count) {
-            for (std::size_t i = 0; i < count; ++i) {
-                if (rows[i].spl >= loudest.value - 3 && std::isfinite(rows[i].maxSpl)) {
-                    c.figure = Printf("Maximum SPL %.1f dB at f3 %d Hz (%.0f W; lumped model, "
-                                      "thermal and excursion limits)",
-                                      rows[i].maxSpl, rows[i].frequency, rows[i].maxPower);
-                    return false;
-                }
-            }
-            return true;
-        });
+        if (const std::optional<AnalysisRow> row = RowAtF3(a, loudest.value))
+            c.figure = Printf("Maximum SPL %.1f dB at f3 %d Hz (%.0f W; lumped model, "
+                              "thermal and excursion limits)",
+                              row->maxSpl, row->frequency, row->maxPower);
         break;
     case Graph::Excursion:
         c.figure = Printf("Peak excursion %.1f mm at %d Hz", peak.value, peak.frequency);
         if (IsGiven(design.m_xmax))
             c.figure += Printf(" (Xmax %.2f mm)", design.m_xmax * Units::kMillimetresPerInch);
+        if (peaks.size() > 1 && peaks[1].found) {
+            c.figure += Printf("; radiator %.1f mm at %d Hz", peaks[1].value, peaks[1].frequency);
+            if (IsGiven(design.m_extras.prXmax))
+                c.figure +=
+                    Printf(" (Xmax %.2f mm)", *design.m_extras.prXmax * Units::kMillimetresPerInch);
+        }
         c.figure += " at " + PowerText(a.Power());
         break;
     case Graph::Velocity: {

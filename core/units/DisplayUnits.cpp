@@ -20,6 +20,8 @@ double Factor(UnitSystem system, Quantity quantity) {
         return Units::kCentimetresPerInch;
     case Quantity::Excursion:
         return Units::kMillimetresPerInch;
+    case Quantity::Area:
+        return Units::kCentimetresPerInch * Units::kCentimetresPerInch;
     default:
         return 1;
     }
@@ -60,6 +62,8 @@ std::string_view Label(UnitSystem system, Quantity quantity) {
         return "mH";
     case Quantity::Power:
         return "W";
+    case Quantity::Area:
+        return metric ? "cm2" : "in2";
     }
     return {};
 }

@@ -15,7 +15,7 @@ enum class UnitSystem { Imperial, Metric };
 namespace DisplayUnits {
 
 // What a value measures; each has one unit per system. Only the first three
-// are shown in other units than the record's.
+// and Area are shown in other units than the record's.
 enum class Quantity : std::uint8_t {
     Volume,     // ft3 | L
     Length,     // in | cm: cone and port diameters, port length, box dimensions
@@ -26,6 +26,7 @@ enum class Quantity : std::uint8_t {
     Resistance, // ohms
     Inductance, // mH
     Power,      // W
+    Area,       // in2 | cm2: a passive radiator's Sd
 };
 
 // Imperial shows the stored value itself, bit for bit.

@@ -15,6 +15,7 @@
 #include "tools/CElectricalDlg.h"
 #include "tools/CFreqRangeDlg.h"
 #include "tools/CPortCalcDlg.h"
+#include "tools/CRadiatorDlg.h"
 #include "tools/CTSParamsDlg.h"
 
 #include <QApplication>
@@ -117,6 +118,27 @@ bool SaveDriverFit(const QDir& folder) {
     return Save(fit, folder, "driver-from-impedance");
 }
 
+// The passive-radiator example, plotted, as its response and its excursion.
+bool SaveRadiatorWindows(const QDir& folder) {
+    bool ok = true;
+    for (const Graph graph : {Graph::Response, Graph::Excursion}) {
+        SpeakerDesign d = AnalysedDesign(BoxKind::PassiveRadiator);
+        d.m_freqLow = 10;
+        d.m_freqHigh = 500;
+        ViewHost host(Starting(d));
+        host.view->OnGraph(graph);
+        host.Plot(COrvaneView::Field::V1, QStringLiteral("2"));
+        host.Edit(COrvaneView::Field::V1)->clearFocus();
+        host.view->repaint();
+        const QString path = folder.filePath(
+            QStringLiteral("radiator-%1.png").arg(QString::fromLatin1(GraphName(graph).data())));
+        const bool saved = host.view->grab().save(path);
+        std::printf("%s %s\n", saved ? "wrote" : "failed", qPrintable(path));
+        ok = saved && ok;
+    }
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -185,8 +207,21 @@ int main(int argc, char** argv) {
     analysis.m_ports2 = 2;
     ok = Save(analysis, folder, "analysis-settings") && ok;
 
+    const SpeakerDesign radiated = AnalysedDesign(BoxKind::PassiveRadiator);
+    CRadiatorDlg radiator(radiated);
+    const DesignExtras& x = radiated.m_extras;
+    radiator.m_fs = x.prFs;
+    radiator.m_vas = x.prVas;
+    radiator.m_sd = x.prSd;
+    radiator.m_qms = x.prQms;
+    radiator.m_xmax = x.prXmax;
+    radiator.m_count = 2;
+    radiator.m_tune = 28;
+    ok = Save(radiator, folder, "passive-radiator") && ok;
+
     ok = SaveDesignWindow(folder) && ok;
     ok = SaveDriverFit(folder) && ok;
+    ok = SaveRadiatorWindows(folder) && ok;
 
     return ok ? 0 : 1;
 }

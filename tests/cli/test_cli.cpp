@@ -56,6 +56,9 @@ QString Text(std::string_view s) {
 }
 
 const QString kDriver = "--fs 30 --qts 0.4 --vas 3 --xmax 0.25 --cone-diameter 10 --efficiency 88 ";
+// Two radiators on V1 2: Fb 27.1 Hz without added mass.
+const QString kRadiators = kDriver + "--v1 2 --pr-fs 14.36 --pr-vas 2.55 --pr-sd 36.44 "
+                                     "--pr-qms 9.4 --prs 2 ";
 
 } // namespace
 
@@ -89,6 +92,11 @@ private slots:
             << "new --name Woofer --re 6.5 --ql 10 --port-diameter 3 --ports 2 --ports2 100"
             << QStringList{"extended.name=Woofer", "extended.re=6.5",  "extended.qes=null",
                            "extended.ql=10",       "extended.ports=2", "extended.ports2=100"};
+        // The mass --pr-tune adds tunes the box to the target.
+        QTest::newRow("radiator tuned")
+            << "new --type passiveradiator " + kRadiators + "--pr-tune 24"
+            << QStringList{"record.boxType=PassiveRadiator", "afterAuto.f1=24.00",
+                           "extended.prTune=24"};
         QTest::newRow("port") << "port --vb 2 --fb 35 --diameter 3 --ports 2 --cone-diameter 10 "
                                  "--xmax 0.25"
                               << QStringList{"portLength=12.45", "minDiameter=3.53"};
@@ -225,6 +233,10 @@ private slots:
             << "--freq-low 2000 --freq-high 1000" << Text(Fields::kSpanRefused);
         QTest::newRow("Fs") << "--fs 1e308"
                             << "--fs: Please enter a number between 10. and 20000.";
+        QTest::newRow("radiator tuning") << "--type PassiveRadiator " + kRadiators + "--pr-tune 28"
+                                         << "--pr-tune: A tuning of 28.0 Hz needs less than the "
+                                            "radiator's own mass: the highest these radiators "
+                                            "reach on this box is 27.1 Hz.";
         QTest::newRow("type") << "--type Horn"
                               << Text(Fields::BoxTypeRefusal()).prepend("--type: ");
     }

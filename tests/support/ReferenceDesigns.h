@@ -17,12 +17,23 @@ inline SpeakerDesign ReferenceDriver() {
 
 // The reference box of each type around that driver: sealed V1 1.5; vented
 // V1 2 (tuning chosen by the program); 4th-order bandpass V1 1 at 60 Hz with
-// V2 1; 6th-order bandpass V1 1 at 40 Hz with V2 1.5 at 90 Hz.
+// V2 1; 6th-order bandpass V1 1 at 40 Hz with V2 1.5 at 90 Hz; passive
+// radiators V1 2 with two radiators of Fs 14.36 Hz, Vas 2.55 ft3, Sd 36.44
+// in2, Qms 9.4, Xmax 0.4 in.
 inline SpeakerDesign ReferenceDesign(BoxKind kind) {
     SpeakerDesign d = ReferenceDriver();
     d.m_boxType = std::string(BoxType::Name(kind));
     const bool bandpass = kind == BoxKind::Bandpass4 || kind == BoxKind::Bandpass6;
-    d.m_v1 = kind == BoxKind::Sealed ? 1.5 : kind == BoxKind::Vented ? 2 : bandpass ? 1 : 0;
+    const bool radiators = kind == BoxKind::PassiveRadiator;
+    d.m_v1 = kind == BoxKind::Sealed                ? 1.5
+             : kind == BoxKind::Vented || radiators ? 2
+             : bandpass                             ? 1
+                                                    : 0;
+    if (radiators) {
+        DesignExtras& x = d.m_extras;
+        x.prFs = 14.36, x.prVas = 2.55, x.prSd = 36.44, x.prQms = 9.4, x.prXmax = 0.4;
+        x.prCount = 2;
+    }
     d.m_f1 = kind == BoxKind::Bandpass4 ? 60 : kind == BoxKind::Bandpass6 ? 40 : 0;
     d.m_v2 = kind == BoxKind::Bandpass4 ? 1 : kind == BoxKind::Bandpass6 ? 1.5 : 0;
     d.m_f2 = kind == BoxKind::Bandpass6 ? 90 : 0;

@@ -29,9 +29,10 @@ public:
         if (setup)
             setup(doc.Design());
         doc.SetModified(false); // the design as set up counts as saved
-        for (auto* actions : {&marks.box, &marks.amplitude})
-            for (auto& action : *actions)
-                (action = new QAction(&actionOwner))->setCheckable(true);
+        for (auto& action : marks.box)
+            (action = new QAction(&actionOwner))->setCheckable(true);
+        for (auto& action : marks.amplitude)
+            (action = new QAction(&actionOwner))->setCheckable(true);
         marks.amplitude[0]->setChecked(true); // as the menu is built
         view = std::make_unique<COrvaneView>(doc, marks);
         view->resize(800, 600);

@@ -92,7 +92,16 @@ SpeakerDesign AllExtras() {
                   .cutout = 9,
                   .shape = 1.26,
                   .outerWidth = 14,
-                  .outerHeight = 22};
+                  .outerHeight = 22,
+                  .prFs = 14.36,
+                  .prVas = 2.55,
+                  .prSd = 36.44,
+                  .prDiameter = -0.0,
+                  .prQms = 9.4,
+                  .prXmax = 0.6,
+                  .prCount = std::uint16_t(2),
+                  .prMass = 28.15,
+                  .prTune = 28};
     return d;
 }
 
@@ -199,14 +208,18 @@ private slots:
         const auto back = DesignFile::Parse(DesignFile::Store(all));
         QVERIFY(back && back->SameBits(all) && back->m_extras.name == all.m_extras.name);
         const std::function<void(DesignExtras&)> changes[] = {
-            [](auto& e) { e.name = ""; },      [](auto& e) { e.re.reset(); },
-            [](auto& e) { e.qes = 0.0; },      [](auto& e) { e.le = 0.0; }, // from -0
-            [](auto& e) { e.pe = 151; },       [](auto& e) { e.power.reset(); },
-            [](auto& e) { e.ql = 7; },         [](auto& e) { e.portDiameter.reset(); },
-            [](auto& e) { e.ports = 1; },      [](auto& e) { e.port2Diameter = 2; },
-            [](auto& e) { e.ports2.reset(); }, [](auto& e) { e.thickness.reset(); },
-            [](auto& e) { e.portEnds = 1; },   [](auto& e) { e.outerHeight = 21; },
-            [](auto& e) { e.radiators = 0; }};
+            [](auto& e) { e.name = ""; },        [](auto& e) { e.re.reset(); },
+            [](auto& e) { e.qes = 0.0; },        [](auto& e) { e.le = 0.0; }, // from -0
+            [](auto& e) { e.pe = 151; },         [](auto& e) { e.power.reset(); },
+            [](auto& e) { e.ql = 7; },           [](auto& e) { e.portDiameter.reset(); },
+            [](auto& e) { e.ports = 1; },        [](auto& e) { e.port2Diameter = 2; },
+            [](auto& e) { e.ports2.reset(); },   [](auto& e) { e.thickness.reset(); },
+            [](auto& e) { e.portEnds = 1; },     [](auto& e) { e.outerHeight = 21; },
+            [](auto& e) { e.radiators = 0; },    [](auto& e) { e.prFs = 15; },
+            [](auto& e) { e.prVas.reset(); },    [](auto& e) { e.prSd = 1; },
+            [](auto& e) { e.prDiameter = 0.0; }, [](auto& e) { e.prQms = 9; },
+            [](auto& e) { e.prXmax.reset(); },   [](auto& e) { e.prCount = 1; },
+            [](auto& e) { e.prMass = 0; },       [](auto& e) { e.prTune.reset(); }};
         for (const auto& change : changes) {
             SpeakerDesign changed = all;
             change(changed.m_extras);
