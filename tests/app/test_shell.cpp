@@ -201,7 +201,6 @@ private slots:
         QVERIFY(m_messages.size() == 1 && !QFile::exists(m_dir->filePath("graph.txt")));
     }
 
-
     // Designs are numbered and never give a number back; a second window of
     // a design is numbered after a colon; after "Use" in the driver library
     // each window of the design carries the driver's name. Closing the last

@@ -90,8 +90,8 @@ private slots:
         QTest::newRow("commas") << Lines(", ") << 5 << "";
         QTest::newRow("semicolons") << Lines(";") << 5 << "";
         QTest::newRow("comments, headers, BOM")
-            << "\xEF\xBB\xBF* Orvane\n# x\n; 1 2 3\n\"Freq\";\"Ohm\"\nFreq Hz Ohm\n\n" + Lines(" ") << 5
-            << "";
+            << "\xEF\xBB\xBF* Orvane\n# x\n; 1 2 3\n\"Freq\";\"Ohm\"\nFreq Hz Ohm\n\n" + Lines(" ")
+            << 5 << "";
         QTest::newRow("no phase") << QByteArray("1 5\n2 6\n3 7\n4 6\n5 5\n") << 5 << "";
         QTest::newRow("no ohms") << "1 5 0\n2\n" + Lines(" ") << -1 << "Line 2:";
         QTest::newRow("bad phase") << "1 5 x\n" + Lines(" ") << -1 << "Line 1:";
