@@ -210,6 +210,7 @@ int Autosaver::Recover(QWidget* parent) {
     int recovered = 0;
     if (!orphans.empty()) {
         std::vector<CRecoverDlg::Row> rows;
+        rows.reserve(orphans.size());
         for (const Autosave::Entry& entry : orphans)
             rows.push_back(RowOf(entry));
         CRecoverDlg dialog(std::move(rows), parent);

@@ -20,6 +20,13 @@ namespace orvane::Autosave {
 
 namespace {
 
+// folder/name followed by a suffix.
+std::string PathOf(const std::string& folder, const std::string& name, std::string_view suffix) {
+    std::string path = folder;
+    path.append("/").append(name).append(suffix);
+    return path;
+}
+
 constexpr std::string_view kFirstLine = "Orvane autosave 1";
 constexpr std::string_view kDesignSuffix = ".spk";
 constexpr std::string_view kDescriptionSuffix = ".info";
@@ -197,7 +204,7 @@ FileResult Write(const std::string& folder, const std::string& name,
           std::pair{kDescriptionSuffix,
                     std::span(reinterpret_cast<const std::uint8_t*>(description.data()),
                               description.size())}}) {
-        const std::string path = folder + "/" + name + std::string(suffix);
+        const std::string path = PathOf(folder, name, suffix);
         if (const AtomicWriteResult written = WriteFileAtomically(path, bytes, kPrivateFile);
             !written)
             return FileResult::Fail(written.error, "autosave " + path + " not written: " +
@@ -208,7 +215,7 @@ FileResult Write(const std::string& folder, const std::string& name,
 
 void Remove(const std::string& folder, const std::string& name) {
     for (const std::string_view suffix : {kDesignSuffix, kDescriptionSuffix})
-        ::unlink((folder + "/" + name + std::string(suffix)).c_str());
+        ::unlink(PathOf(folder, name, suffix).c_str());
 }
 
 std::vector<Entry> List(const std::string& folder) {
@@ -222,15 +229,15 @@ std::vector<Entry> List(const std::string& folder) {
         Entry entry;
         entry.name = name;
         entry.owner = name.substr(0, name.find('.'));
-        const std::string base = folder + "/" + name;
         std::string text;
-        if (ReadWholeFile(base + std::string(kDescriptionSuffix), kMaxDescriptionBytes, text) == 0)
+        if (ReadWholeFile(PathOf(folder, name, kDescriptionSuffix), kMaxDescriptionBytes, text) ==
+            0)
             entry.description = ParseDescription(text);
         COrvaneDoc doc;
         const bool hasDesign =
             std::find(suffixes.begin(), suffixes.end(), kDesignSuffix) != suffixes.end();
         if (hasDesign) {
-            if (const FileResult loaded = doc.Load(base + std::string(kDesignSuffix)); loaded)
+            if (const FileResult loaded = doc.Load(PathOf(folder, name, kDesignSuffix)); loaded)
                 entry.design = doc.Design();
             else
                 entry.problem = loaded.Message();
