@@ -36,21 +36,21 @@ QRect DluRect(int x, int y, int w, int h) {
 }
 
 struct FieldLayout {
-    FieldId id;
-    QRect edit;     // dialog units
-    QPoint labelAt; // dialog units
-    bool enabled;
-    int column;         // V1 and F1, V2 and F2, Drivers and Plot
     const char* widest; // the longest text the field must show whole
+    QRect edit;         // dialog units
+    QPoint labelAt;     // dialog units
+    int column;         // V1 and F1, V2 and F2, Drivers and Plot
+    FieldId id;
+    bool enabled;
 };
 
 // In tab order: V1, F1, V2, F2, Drivers.
 const FieldLayout kFields[] = {
-    {FieldId::V1, {43, 2, 32, 12}, {78, 4}, true, 0, "10000."},
-    {FieldId::F1, {43, 17, 32, 12}, {78, 18}, false, 0, "20000."},
-    {FieldId::V2, {112, 2, 32, 12}, {147, 4}, false, 1, "10000."},
-    {FieldId::F2, {112, 16, 32, 12}, {147, 18}, false, 1, "20000."},
-    {FieldId::Drivers, {183, 2, 21, 12}, {207, 5}, true, 2, "65535"},
+    {"10000.", {43, 2, 32, 12}, {78, 4}, 0, FieldId::V1, true},
+    {"20000.", {43, 17, 32, 12}, {78, 18}, 0, FieldId::F1, false},
+    {"10000.", {112, 2, 32, 12}, {147, 4}, 1, FieldId::V2, false},
+    {"20000.", {112, 16, 32, 12}, {147, 18}, 1, FieldId::F2, false},
+    {"65535", {183, 2, 21, 12}, {207, 5}, 2, FieldId::Drivers, true},
 };
 // A volume field in litres shows the largest V1 whole ("283168.47").
 constexpr const char* kWidestMetricVolume = "283168.";
