@@ -123,8 +123,10 @@ void OnRadiatorParams(COrvaneView& view) {
     dlg.m_diameter = x.prDiameter;
     dlg.m_qms = x.prQms;
     dlg.m_xmax = x.prXmax;
-    dlg.m_count = x.prCount.value_or(1);
-    dlg.m_mass = x.prMass.value_or(0);
+    const double count = *Fields::Info(FieldId::PrCount).fallback;
+    const double mass = *Fields::Info(FieldId::PrMass).fallback;
+    dlg.m_count = static_cast<int>(x.prCount.value_or(static_cast<std::uint16_t>(count)));
+    dlg.m_mass = x.prMass.value_or(mass);
     dlg.m_tune = x.prTune;
     if (dlg.exec() != QDialog::Accepted)
         return;
@@ -135,8 +137,9 @@ void OnRadiatorParams(COrvaneView& view) {
     x.prDiameter = dlg.m_diameter;
     x.prQms = dlg.m_qms;
     x.prXmax = dlg.m_xmax;
-    StoreIfChanged<std::uint16_t>(x.prCount, static_cast<std::uint16_t>(dlg.m_count), 1);
-    StoreIfChanged(x.prMass, dlg.m_mass, 0.0);
+    StoreIfChanged<std::uint16_t>(x.prCount, static_cast<std::uint16_t>(dlg.m_count),
+                                  static_cast<std::uint16_t>(count));
+    StoreIfChanged(x.prMass, dlg.m_mass, mass);
     x.prTune = dlg.m_tune;
     ExtrasChanged(view, QStringLiteral("Passive Radiator Parameters"), before);
 }

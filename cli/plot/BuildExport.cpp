@@ -4,14 +4,9 @@
 #include "cli/BuildRequest.h"
 #include "core/files/AtomicWrite.h"
 #include "core/plot/BuildDrawing.h"
-#include "platform/QtDrawSurface.h"
+#include "core/plot/DrawSurface.h"
+#include "platform/GraphImage.h"
 
-#include <QBuffer>
-#include <QPageLayout>
-#include <QPageSize>
-#include <QPainter>
-#include <QPdfWriter>
-#include <QSvgGenerator>
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -31,48 +26,17 @@ void DrawPage(DrawSurface& surface, const BuildCalc::Plan& plan, const BuildRequ
 }
 
 std::optional<QByteArray> RenderSvg(const BuildCalc::Plan& plan, const BuildRequest& request) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QSvgGenerator svg;
-    svg.setOutputDevice(&buffer);
-    svg.setSize(QSize(kW, kH));
-    svg.setViewBox(QRect(0, 0, kW, kH));
-    svg.setResolution(96);
-    svg.setTitle(QStringLiteral("Build"));
-    {
-        QPainter painter(&svg);
-        if (!painter.isActive())
-            return std::nullopt;
-        painter.fillRect(QRect(0, 0, kW, kH), Qt::white);
-        QtDrawSurface surface(painter);
-        DrawPage(surface, plan, request);
-    }
-    return bytes;
+    return GraphImage::Svg(kW, kH, QStringLiteral("Build"),
+                           [&](DrawSurface& surface) { DrawPage(surface, plan, request); });
 }
 
 std::optional<QByteArray> RenderPdf(const BuildCalc::Plan& plan, const BuildRequest& request) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    {
-        QPdfWriter pdf(&buffer);
-        pdf.setTitle(QStringLiteral("Build"));
-        pdf.setCreator("Orvane");
-        pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                      QMarginsF(6.35, 6.35, 6.35, 6.35), QPageLayout::Millimeter));
-        QPainter painter(&pdf);
-        if (!painter.isActive())
-            return std::nullopt;
-        QtDrawSurface surface(painter);
+    return GraphImage::Pdf(QStringLiteral("Build"), [&](DrawSurface& surface, int w, int h) {
         // The drawing's page in logical units, scaled to fit the printable area.
-        const double k = std::min(double(pdf.width()) / kW, double(pdf.height()) / kH);
+        const double k = std::min(double(w) / kW, double(h) / kH);
         surface.SetScaling(1000, 1000, static_cast<int>(k * 1000), static_cast<int>(k * 1000));
         DrawPage(surface, plan, request);
-    }
-    if (!bytes.trimmed().endsWith("%%EOF"))
-        return std::nullopt;
-    return bytes;
+    });
 }
 
 int Write(const std::string& path, const std::optional<QByteArray>& bytes) {
