@@ -14,7 +14,9 @@
 #include "core/measure/ImpedanceCurve.h"
 #include "core/model/Acoustics.h"
 #include "core/model/Analysis.h"
+#include "core/plot/FitPlot.h"
 #include "core/units/Units.h"
+#include "tests/support/RecordingSurface.h"
 #include "tests/support/TestFiles.h"
 
 #include <QTemporaryDir>
@@ -260,6 +262,42 @@ private slots:
         o.pointsPerOctave = 12;
         QVERIFY(ExportCurveFile(path, d, o) && ReadImpedanceFile(path));
         QVERIFY(!ExportCurveFile(dir.filePath("none/out.frd").toStdString(), d, o));
+    }
+    // The fit window's picture: the curve spans the frame from its lowest to
+    // its highest frequency; where the model lies 19 % above the curve the
+    // residual stands at 19/20 of the way from the zero line to "+20 %", and
+    // the dashed model above the curve; elsewhere they coincide on zero.
+    void fitPlot() {
+        ResonanceFit fit;
+        fit.fs = 30, fit.re = 6, fit.zmax = 81, fit.qms = 5, fit.qes = 0.4;
+        ImpedanceCurve curve;
+        for (const double f : {10.0, 30.0, 1000.0})
+            curve.points.push_back({f, std::abs(ModelImpedance(fit, f)), 0});
+        curve.points[1].ohms /= 1.19;
+        RecordingSurface s;
+        const FitTrace trace{&curve, &fit};
+        DrawImpedanceFit(s, 800, 1200, std::span(&trace, 1));
+        const auto& o = s.ops;
+        // Two frames drawn first, each a move and four lines from its top left.
+        const int left = o[0].x, right = o[1].x, top = o[0].y, split = o[2].y;
+        const double lowTop = o[5].y, bottom = o[7].y, zero = (lowTop + bottom) / 2;
+        QVERIFY(left < right && top < split && split < lowTop && lowTop < bottom);
+        std::vector<RecordingSurface::Op> lines; // |Z|, residual, model: three points each
+        for (std::size_t i = 10; i < o.size(); ++i)
+            if (o[i].kind != RecordingSurface::Kind::Text &&
+                (o[i].pen->style == PenStyle::Solid || o[i].pen->color.red == 200))
+                lines.push_back(o[i]);
+        QCOMPARE(lines.size(), std::size_t(9));
+        // The highest point a tenth below the top of the frame.
+        QVERIFY(lines[0].x == left && lines[2].x == right &&
+                std::abs(lines[1].y - (split - (split - top) / 1.1)) <= 0.5);
+        QCOMPARE(lines[3].y, qRound(zero));
+        QVERIFY(std::fabs(lines[4].y - (zero - 0.95 * (bottom - lowTop) / 2)) <= 0.5);
+        QVERIFY(lines[6].y == lines[0].y && lines[8].y == lines[2].y && lines[7].y < lines[1].y);
+        QStringList texts;
+        for (const auto& op : s.Of(RecordingSurface::Kind::Text))
+            texts << QString::fromStdString(op.text);
+        QVERIFY2(texts.join('|').startsWith("10|100|1k|"), qPrintable(texts.join('|')));
     }
 };
 
