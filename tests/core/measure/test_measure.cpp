@@ -23,6 +23,7 @@
 #include <QtTest>
 #include <cmath>
 #include <numbers>
+#include <numeric>
 #include <random>
 
 using namespace orvane;
@@ -188,6 +189,49 @@ private slots:
         // Bl = √(2πFs·Mms·Re/Qes) = 10.4014 T·m; η0 = 4π²Fs³Vas/(c³Qes) = 0.32447 %.
         QVERIFY(fit->bl && Near(*fit->bl, 10.4014, 2e-3));
         QVERIFY(fit->eta0 && Near(*fit->eta0, 0.00324471, 2e-3));
+    }
+
+    // What the fit says beside its values, and second curves that give no size.
+    void notes_data() {
+        QTest::addColumn<double>("le");  // mH
+        QTest::addColumn<double>("top"); // Hz, where the curve is cut; 0: whole
+        QTest::addColumn<bool>("reGiven");
+        QTest::addColumn<int>("second");      // SecondMeasurement
+        QTest::addColumn<double>("secondFs"); // Hz, of the second curve
+        QTest::addColumn<QString>("note");    // in a warning, or the refusal
+        QTest::newRow("Re off the curve") << 0.0 << 0.0 << false << 0 << 0.0 << "least |Z|";
+        QTest::newRow("cut below 4 f2") << 0.0 << 160.0 << true << 0 << 0.0 << "Le needs";
+        QTest::newRow("lopsided") << 20.0 << 150.0 << true << 0 << 0.0 << "lopsided";
+        QTest::newRow("no Sd") << 0.0 << 0.0 << true << 1 << 24.0 << "need Sd";
+        QTest::newRow("mass taken off") << 0.0 << 0.0 << true << 1 << 33.0 << "not below Fs 30";
+        QTest::newRow("box of no size") << 0.0 << 0.0 << true << 2 << 30.0 << "gives no Vas";
+    }
+    void notes() {
+        QFETCH(double, le);
+        QFETCH(double, top);
+        QFETCH(bool, reGiven);
+        QFETCH(int, second);
+        QFETCH(double, secondFs);
+        QFETCH(QString, note);
+        ImpedanceCurve curve = Curve(Driver(le));
+        if (top > 0)
+            std::erase_if(curve.points, [top](const ImpedancePoint& p) { return p.frequency > top; });
+        const ImpedanceCurve other = Curve(Driver(0, secondFs > 0 ? secondFs : 30));
+        FitRequest request;
+        if (reGiven)
+            request.re = 6;
+        request.second = SecondMeasurement(second);
+        request.addedMass = request.testBox = 0.02;
+        request.secondCurve = &other;
+        const Result<DriverFit, FitProblem> fit = FitDriver(curve, request);
+        const QString said = QString::fromStdString(
+            fit ? std::accumulate(fit->warnings.begin(), fit->warnings.end(), std::string())
+                : fit.Message());
+        QVERIFY2(said.contains(note), qPrintable(said));
+        QCOMPARE(bool(fit), !note.startsWith("not") && !note.startsWith("gives"));
+        QVERIFY(!fit || fit->freeAir.le.has_value() == (top == 0));
+        if (!reGiven) // the least |Z| below the peak, here the curve's first point
+            QCOMPARE(fit->freeAir.re, curve.points.front().ohms);
     }
 
     // Curves without a usable resonance are refused with a sentence.
