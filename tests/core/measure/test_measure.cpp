@@ -215,7 +215,8 @@ private slots:
         QFETCH(QString, note);
         ImpedanceCurve curve = Curve(Driver(le));
         if (top > 0)
-            std::erase_if(curve.points, [top](const ImpedancePoint& p) { return p.frequency > top; });
+            std::erase_if(curve.points,
+                          [top](const ImpedancePoint& p) { return p.frequency > top; });
         const ImpedanceCurve other = Curve(Driver(0, secondFs > 0 ? secondFs : 30));
         FitRequest request;
         if (reGiven)

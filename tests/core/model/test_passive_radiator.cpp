@@ -5,6 +5,7 @@
 #include "core/model/Acoustics.h"
 #include "core/model/Analysis.h"
 #include "core/model/PassiveRadiator.h"
+#include "core/plot/GraphCurves.h"
 #include "core/units/Units.h"
 #include "tests/support/ReferenceDesigns.h"
 
@@ -155,6 +156,43 @@ private slots:
                          qPrintable(QString::number(p.frequency)));
             }
         }
+    }
+
+    // The build rule: the radiators should displace twice what the drivers do
+    // at Xmax. Driver 220 cm² × 10 mm = 220 cm³; two radiators of 235.1 cm²
+    // × 10 mm = 470.2 cm³ (2.14x), × 8 mm 376.2 cm³ (1.71x). An Sd given as
+    // a cone diameter under the effective-radius rule judges the same.
+    void displacementRule_data() {
+        QTest::addColumn<double>("radiatorXmax"); // mm; 0: not given
+        QTest::addColumn<bool>("byDiameter");
+        QTest::addColumn<QString>("warning");
+        QTest::newRow("enough") << 10.0 << false << "";
+        QTest::newRow("short") << 8.0 << false << "radiators displace 1.7x the drivers (want 2x)";
+        QTest::newRow("short, by diameter")
+            << 8.0 << true << "radiators displace 1.7x the drivers (want 2x)";
+        QTest::newRow("no Xmax") << 0.0 << false << "";
+    }
+    void displacementRule() {
+        QFETCH(double, radiatorXmax);
+        QFETCH(bool, byDiameter);
+        SpeakerDesign d = Example();
+        d.m_xmax = 10 / Units::kMillimetresPerInch;
+        if (radiatorXmax > 0)
+            d.m_extras.prXmax = radiatorXmax / Units::kMillimetresPerInch;
+        if (byDiameter) {
+            d.m_extras.prDiameter =
+                std::sqrt(*d.m_extras.prSd / kPi) / Units::kEffectiveRadiusShare;
+            d.m_extras.prSd.reset();
+        }
+        QTEST(QString::fromStdString(RadiatorDisplacementWarning(d)), "warning");
+        // The excursion graph draws the radiators' own, dashed, from the analysis.
+        const GraphCurves c = ComputeGraphCurves(Graph::Excursion, d);
+        QVERIFY(c.series.size() == 2 && c.series[1].dashed && c.series[1].label == "(radiator)");
+        QVERIFY(QString::fromStdString(c.figure).contains("; radiator"));
+        std::vector<double> values;
+        c.Values(20, 1, values);
+        QCOMPARE(values[1], Prepared(d).Row(20, Analysis::kRadiator).radiator);
+        QCOMPARE(QString::fromStdString(c.figure).contains(" (Xmax 8.00 mm)"), radiatorXmax == 8);
     }
 };
 
