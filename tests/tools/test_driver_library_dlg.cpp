@@ -251,8 +251,8 @@ private slots:
         const QString path = m_dir->filePath("lib.sqlite");
         fault == 0 ? WriteBytes(path, "not a database") : Fill();
         m_session = std::make_unique<LibrarySession>(path.toStdString()); // the old one closes
-        if (fault == 1)                                                   // user_version 3
-            WriteBytes(path, ReadBytes(path).replace(60, 4, QByteArray("\0\0\0\3", 4)));
+        if (fault == 1)                                                   // user_version 4
+            WriteBytes(path, ReadBytes(path).replace(60, 4, QByteArray("\0\0\0\4", 4)));
         std::optional<FullDiskSqlite> full;
         if (fault == 2)
             full.emplace();
