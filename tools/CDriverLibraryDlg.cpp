@@ -92,6 +92,7 @@ CDriverLibraryDlg::CDriverLibraryDlg(LibrarySession& session, QWidget* parent, D
     m_count->setObjectName(QStringLiteral("count"));
 
     m_model = new DriverTableModel(this);
+    m_model->SetRadiators(radiators);
     m_table = new QTableView;
     m_table->setObjectName(QStringLiteral("drivers"));
     m_table->setModel(m_model);
@@ -109,6 +110,10 @@ CDriverLibraryDlg::CDriverLibraryDlg(LibrarySession& session, QWidget* parent, D
     header->setStretchLastSection(true);
     header->setSectionsMovable(false);
     const QFontMetrics metrics = m_table->fontMetrics();
+    // A radiator has no motor: no electrical values to show.
+    for (const int column :
+         {DriverTableModel::Re, DriverTableModel::Pe, DriverTableModel::Efficiency})
+        m_table->setColumnHidden(column, radiators);
 
     m_use = DialogRows::MakeButton(this, QStringLiteral("&Use"), true);
     m_add = DialogRows::MakeButton(this,
@@ -275,6 +280,8 @@ void CDriverLibraryDlg::FitColumns() {
         metrics.averageCharWidth() * 2 +
         m_table->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, m_table) * 2;
     for (int column = 0; column < DriverTableModel::ColumnCount; ++column) {
+        if (m_table->isColumnHidden(column))
+            continue;
         const QStringList texts = m_model->WidestTexts(column);
         // The title, with room for the sort arrow.
         int width = bold.horizontalAdvance(texts.front()) + metrics.height();
@@ -455,7 +462,9 @@ void CDriverLibraryDlg::OnEdit() {
     std::optional<DriverEntry> selected = ReadSelected();
     if (!selected)
         return;
-    CDriverEntryDlg dlg(QStringLiteral("Edit Driver"), this);
+    CDriverEntryDlg dlg(m_pick == DriverKind::Radiator ? QStringLiteral("Edit Radiator")
+                                                       : QStringLiteral("Edit Driver"),
+                        this);
     dlg.m_entry = std::move(*selected);
     if (dlg.exec() != QDialog::Accepted)
         return;
