@@ -77,6 +77,7 @@ private slots:
                  "3wal1330796108");
         const std::string path = Path("old.sqlite");
         const std::string re = version >= 2 ? ", re REAL, qes REAL, le REAL, pe REAL" : "";
+        const std::optional<double> oldRe = version >= 2 ? std::optional(5.5) : std::nullopt;
         Sql(path, "CREATE TABLE drivers (id INTEGER PRIMARY KEY, maker TEXT COLLATE NOCASE, model "
                   "TEXT COLLATE NOCASE, fs REAL, qts REAL, vas REAL, cone_diameter REAL, xmax "
                   "REAL, efficiency REAL, notes TEXT, created TEXT, modified TEXT" +
@@ -85,13 +86,13 @@ private slots:
                       "qts, vas, xmax, notes, created, modified) VALUES (7, 'SEAS', 'L26', "
                       "22, 0.39, 4.9, 0.32, 'old', 'then', 'then'); PRAGMA application_id = "
                       "1330796108; PRAGMA user_version = " +
-                      std::to_string(version));
+                      std::to_string(version) + (oldRe ? "; UPDATE drivers SET re = 5.5" : ""));
         std::optional<FailingFileSystem> seam;
         if (readOnly)
             seam.emplace(FailingFileSystem::Step::Access, EROFS);
         auto library = OpenOrDie(path);
         DriverEntry e = **library->FindById(7);
-        QVERIFY(e.kind == DriverKind::Driver && !e.re && !e.mms && e.xmax == 0.32);
+        QVERIFY(e.kind == DriverKind::Driver && e.re == oldRe && !e.mms && e.xmax == 0.32);
         QCOMPARE(Sql(path, "PRAGMA user_version").toInt(), readOnly ? version : 3);
         if (readOnly)
             return;
