@@ -231,7 +231,8 @@ CommandRouter::Table COrvaneApp::DesignCommands(COrvaneView& target) {
         onView([](COrvaneView& v) { ToolCommands::OnElectricalParams(v); });
     table[ID_ANALYSIS_SETTINGS] =
         onView([](COrvaneView& v) { ToolCommands::OnAnalysisSettings(v); });
-    table[ID_BOX_PR_PARAMS] = onView([](COrvaneView& v) { ToolCommands::OnRadiatorParams(v); });
+    table[ID_BOX_PR_PARAMS] =
+        onView([this](COrvaneView& v) { ToolCommands::OnRadiatorParams(v, m_library.get()); });
     table[ID_BOX_ALIGNMENTS] = onView([](COrvaneView& v) { ToolCommands::OnAlignments(v); });
     table[ID_DRIVER_PARAMS] = onView([](COrvaneView& v) { ToolCommands::OnDriverParams(v); });
     table[ID_DRIVER_LIBRARY] =
@@ -240,8 +241,8 @@ CommandRouter::Table COrvaneApp::DesignCommands(COrvaneView& target) {
     table[ID_TOOLS_PORT_CALC] = onView([](COrvaneView& v) { ToolCommands::OnPortCalc(v); });
     table[ID_TOOLS_BOX_CALC] = onView([](COrvaneView& v) { ToolCommands::OnBoxCalc(v); });
     table[ID_TOOLS_TS_PARAMS] = onView([](COrvaneView& v) { ToolCommands::OnTsParams(v); });
-    table[ID_TOOLS_DRIVER_FIT] =
-        onView([](COrvaneView& v) { ToolCommands::OnDriverFromImpedance(v); });
+    table[ID_TOOLS_DRIVER_FIT] = onView(
+        [this](COrvaneView& v) { ToolCommands::OnDriverFromImpedance(v, {}, m_library.get()); });
     table[ID_FILE_EXPORT_CURVES] = onView([](COrvaneView& v) {
         ToolCommands::OnExportCurves(v, [&v] {
             return QFileDialog::getSaveFileName(

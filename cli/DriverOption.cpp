@@ -44,6 +44,8 @@ int ApplyDriverOption(const CliArgs& args, SpeakerDesign& design) {
         if (*numbered)
             found.push_back(**numbered);
     }
+    // A passive radiator has no motor: it is no driver for a design.
+    std::erase_if(found, [](const DriverEntry& e) { return e.kind != DriverKind::Driver; });
     if (found.empty()) {
         std::fprintf(stderr, "There is no driver %s in the library.\n", wanted.c_str());
         return 1;

@@ -5,6 +5,7 @@
 #include "platform/UnitChoice.h"
 #include "tools/DialogRows.h"
 
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -36,12 +37,21 @@ CDriverEntryDlg::CDriverEntryDlg(const QString& title, QWidget* parent) : CExcha
     auto* names = new QGridLayout;
     m_makerEdit = DialogRows::AddEntry(names, 0, 0, QStringLiteral("Maker"), "maker", 24);
     m_modelEdit = DialogRows::AddEntry(names, 1, 0, QStringLiteral("Model"), "model", 24);
+    m_kindChoice = new QComboBox;
+    m_kindChoice->setObjectName(QStringLiteral("kind"));
+    m_kindChoice->addItems({QStringLiteral("Driver"), QStringLiteral("Passive radiator")});
+    m_kindChoice->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    auto* kindLabel = new QLabel(QStringLiteral("Kind"));
+    kindLabel->setBuddy(m_kindChoice);
+    names->addWidget(m_kindChoice, 2, 0, Qt::AlignLeft);
+    names->addWidget(kindLabel, 2, 1);
     names->setColumnStretch(1, 1);
 
     auto* required = new QGroupBox(QStringLiteral("Required"));
     auto* requiredGrid = new QGridLayout(required);
     m_fsEdit = DialogRows::AddEntry(requiredGrid, 0, 0, QStringLiteral("Fs (Hz)"), "fs", kDigits);
     m_qtsEdit = DialogRows::AddEntry(requiredGrid, 1, 0, QStringLiteral("Qts"), "qts", kDigits);
+    m_qLabel = qobject_cast<QLabel*>(requiredGrid->itemAtPosition(1, 1)->widget());
     m_vasEdit =
         DialogRows::AddEntry(requiredGrid, 2, 0, WithUnit("Vas", Quantity::Volume), "vas", kDigits);
     requiredGrid->setRowStretch(3, 1);
@@ -59,6 +69,9 @@ CDriverEntryDlg::CDriverEntryDlg(const QString& title, QWidget* parent) : CExcha
     m_qesEdit = DialogRows::AddEntry(optionalGrid, 1, 2, QStringLiteral("Qes"), "qes", kDigits);
     m_leEdit = DialogRows::AddEntry(optionalGrid, 2, 2, QStringLiteral("Le (mH)"), "le", kDigits);
     m_peEdit = DialogRows::AddEntry(optionalGrid, 3, 2, QStringLiteral("Pe (W)"), "pe", kDigits);
+    m_mmsEdit = DialogRows::AddEntry(optionalGrid, 3, 0, QStringLiteral("Mms (g)"), "mms", kDigits);
+    m_displacementEdit = DialogRows::AddEntry(
+        optionalGrid, 4, 0, WithUnit("Displacement", Quantity::Volume), "displacement", kDigits);
     optionalGrid->setColumnStretch(1, 1);
     optionalGrid->setColumnStretch(3, 1);
 
@@ -82,9 +95,18 @@ CDriverEntryDlg::CDriverEntryDlg(const QString& title, QWidget* parent) : CExcha
     layout->addWidget(m_notesEdit);
     layout->addLayout(buttons.layout);
     layout->setSizeConstraint(QLayout::SetFixedSize);
-    DialogRows::SetTabOrder({m_makerEdit, m_modelEdit, m_fsEdit, m_qtsEdit, m_vasEdit,
-                             m_coneDiameterEdit, m_xmaxEdit, m_efficiencyEdit, m_reEdit, m_qesEdit,
-                             m_leEdit, m_peEdit, m_notesEdit, buttons.ok, buttons.cancel});
+    DialogRows::SetTabOrder({m_makerEdit, m_modelEdit, m_kindChoice, m_fsEdit, m_qtsEdit, m_vasEdit,
+                             m_coneDiameterEdit, m_xmaxEdit, m_efficiencyEdit, m_mmsEdit,
+                             m_displacementEdit, m_reEdit, m_qesEdit, m_leEdit, m_peEdit,
+                             m_notesEdit, buttons.ok, buttons.cancel});
+    connect(m_kindChoice, &QComboBox::currentIndexChanged, this, &CDriverEntryDlg::ShowKind);
+}
+
+void CDriverEntryDlg::ShowKind() {
+    const bool radiator = m_kindChoice->currentIndex() == 1;
+    m_qLabel->setText(radiator ? QStringLiteral("Qms") : QStringLiteral("Qts"));
+    for (QLineEdit* edit : {m_efficiencyEdit, m_reEdit, m_qesEdit, m_leEdit, m_peEdit})
+        edit->setEnabled(!radiator);
 }
 
 QLineEdit* CDriverEntryDlg::InitialEntry() const {
@@ -114,14 +136,22 @@ bool CDriverEntryDlg::DoDataExchange(DataExchange::Direction direction) {
         .OptionalNumber(m_reEdit, e.re)
         .OptionalNumber(m_qesEdit, e.qes)
         .OptionalNumber(m_leEdit, e.le)
-        .OptionalNumber(m_peEdit, e.pe);
+        .OptionalNumber(m_peEdit, e.pe)
+        .OptionalNumber(m_mmsEdit, e.mms)
+        .OptionalNumber(m_displacementEdit, e.displacement, Quantity::Volume);
     if (!dx.Reading()) {
+        m_kindChoice->setCurrentIndex(e.kind == DriverKind::Radiator ? 1 : 0);
+        ShowKind();
         m_notesEdit->setPlainText(QString::fromStdString(e.notes));
         return true;
     }
     if (!dx.Ok())
         return false;
     e.notes = m_notesEdit->toPlainText().toStdString();
+    e.kind = m_kindChoice->currentIndex() == 1 ? DriverKind::Radiator : DriverKind::Driver;
+    // A radiator has no motor: what was typed for one is not kept.
+    if (e.kind == DriverKind::Radiator)
+        e.efficiency = e.re = e.qes = e.le = e.pe = std::nullopt;
     if (const std::optional<std::string> reason = NormaliseDriver(e)) {
         ShowMessage(this, QStringLiteral("This driver cannot be stored: %1.")
                               .arg(QString::fromStdString(*reason)));

@@ -6,16 +6,18 @@
 
 #include <functional>
 
+class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 
 namespace orvane {
 
 // One driver of the library, for "Add Current Driver…" and "Edit…": maker,
-// model, the values and notes. Works on its own copy; OK checks the entry as
-// the library will (NormaliseDriver), then asks the caller's confirmation,
-// and closes only when both pass: otherwise the dialog stays with what was
-// typed.
+// model, its kind (a driver or a passive radiator, which has a Qms in place of
+// the Qts and no electrical values), the values and notes. Works on its own copy; OK checks the
+// entry as the library will (NormaliseDriver), then asks the caller's confirmation, and closes only
+// when both pass: otherwise the dialog stays with what was typed.
 class CDriverEntryDlg : public CExchangeDialog {
     Q_OBJECT
 public:
@@ -33,6 +35,11 @@ protected:
     bool DoDataExchange(DataExchange::Direction direction) override;
 
 private:
+    // The Q's name and the electrical values follow the kind.
+    void ShowKind();
+
+    QComboBox* m_kindChoice;
+    QLabel* m_qLabel;
     QLineEdit* m_makerEdit;
     QLineEdit* m_modelEdit;
     QLineEdit* m_fsEdit;
@@ -45,6 +52,8 @@ private:
     QLineEdit* m_qesEdit;
     QLineEdit* m_leEdit;
     QLineEdit* m_peEdit;
+    QLineEdit* m_mmsEdit;
+    QLineEdit* m_displacementEdit;
     QPlainTextEdit* m_notesEdit;
     Confirm m_confirm;
 };

@@ -122,7 +122,16 @@ CDriverFitDlg::CDriverFitDlg(QWidget* parent) : CExchangeDialog(parent) {
     QPushButton* cancel = DialogRows::MakeButton(this, QStringLiteral("Cancel"), false);
     connect(m_use, &QPushButton::clicked, this, &CDriverFitDlg::accept);
     connect(cancel, &QPushButton::clicked, this, &CDriverFitDlg::reject);
+    m_addToLibrary = DialogRows::MakeButton(this, QStringLiteral("Add to &Library…"), false);
+    m_addToLibrary->setObjectName("addToLibrary");
+    m_addToLibrary->setEnabled(false);
+    m_addToLibrary->hide();
+    connect(m_addToLibrary, &QPushButton::clicked, this, [this] {
+        if (m_fit && m_add)
+            m_add(FittedEntry());
+    });
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_addToLibrary);
     buttons->addStretch(1);
     buttons->addWidget(m_use);
     buttons->addWidget(cancel);
@@ -223,6 +232,32 @@ void CDriverFitDlg::Refit() {
     m_results->setPlainText(text);
     m_chart->SetTraces(std::move(traces));
     m_use->setEnabled(m_fit.has_value());
+    m_addToLibrary->setEnabled(m_fit.has_value());
+}
+
+void CDriverFitDlg::SetAddToLibrary(AddToLibrary add) {
+    m_add = std::move(add);
+    m_addToLibrary->setVisible(static_cast<bool>(m_add));
+}
+
+DriverEntry CDriverFitDlg::FittedEntry() const {
+    DriverEntry e;
+    if (!m_fit)
+        return e;
+    const ResonanceFit& r = m_fit->freeAir;
+    e.fs = r.fs;
+    e.qts = r.qts;
+    e.qes = r.qes;
+    e.re = r.re;
+    if (r.le && *r.le > 0)
+        e.le = *r.le * 1000;
+    if (m_fit->vas)
+        e.vas = *m_fit->vas / Units::kCubicMetresPerCubicFoot;
+    if (m_fit->mms)
+        e.mms = *m_fit->mms * 1000;
+    if (m_coneDiameter && *m_coneDiameter > 0)
+        e.coneDiameter = m_coneDiameter;
+    return e;
 }
 
 QLineEdit* CDriverFitDlg::InitialEntry() const {

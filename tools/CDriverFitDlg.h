@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/library/DriverEntry.h"
 #include "core/measure/DriverFit.h"
 #include "core/plot/FitPlot.h"
 #include "platform/CExchangeDialog.h"
@@ -33,7 +34,8 @@ private:
 
 // "Driver from Impedance": a driver's Thiele/Small values fitted to a
 // measured impedance curve, with its size from a second curve (added mass or
-// test box). The fit follows every change; "Use" closes it with the values.
+// test box). The fit follows every change; "Use" closes it with the values,
+// "Add to Library…" hands them to the library and keeps the dialog open.
 class CDriverFitDlg : public CExchangeDialog {
     Q_OBJECT
 public:
@@ -56,6 +58,14 @@ public:
     bool LoadCurve(int which, const QString& path);
     // The last fit; empty while there is none.
     const std::optional<DriverFit>& Fit() const { return m_fit; }
+    // The last fit as a library entry without maker and model: Fs, Qts, Qes,
+    // Re, Le when fitted, Vas and Mms when the second curve gave them, the
+    // cone diameter when entered. Only while there is a fit.
+    DriverEntry FittedEntry() const;
+
+    // "Add to Library…" (shown only with it) calls this with FittedEntry.
+    using AddToLibrary = std::function<void(const DriverEntry& fitted)>;
+    void SetAddToLibrary(AddToLibrary add);
 
 protected:
     QLineEdit* InitialEntry() const override;
@@ -76,6 +86,8 @@ private:
     QPlainTextEdit* m_results;
     ImpedanceFitChart* m_chart;
     QPushButton* m_use;
+    QPushButton* m_addToLibrary;
+    AddToLibrary m_add;
 };
 
 } // namespace orvane

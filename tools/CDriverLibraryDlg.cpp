@@ -75,10 +75,11 @@ QString ImportSummary(const QString& file, const ImportReport& report) {
 
 } // namespace
 
-CDriverLibraryDlg::CDriverLibraryDlg(LibrarySession& session, QWidget* parent)
-    : QDialog(parent), m_session(session),
+CDriverLibraryDlg::CDriverLibraryDlg(LibrarySession& session, QWidget* parent, DriverKind pick)
+    : QDialog(parent), m_session(session), m_pick(pick),
       m_installedQspeakers(Decode(InstalledQspeakersDatabase())) {
-    setWindowTitle(kCaption);
+    const bool radiators = pick == DriverKind::Radiator;
+    setWindowTitle(radiators ? kCaption + QStringLiteral(": Passive Radiators") : kCaption);
     setModal(true);
 
     m_search = new QLineEdit;
@@ -91,6 +92,7 @@ CDriverLibraryDlg::CDriverLibraryDlg(LibrarySession& session, QWidget* parent)
     m_count->setObjectName(QStringLiteral("count"));
 
     m_model = new DriverTableModel(this);
+    m_model->SetRadiators(radiators);
     m_table = new QTableView;
     m_table->setObjectName(QStringLiteral("drivers"));
     m_table->setModel(m_model);
@@ -108,9 +110,16 @@ CDriverLibraryDlg::CDriverLibraryDlg(LibrarySession& session, QWidget* parent)
     header->setStretchLastSection(true);
     header->setSectionsMovable(false);
     const QFontMetrics metrics = m_table->fontMetrics();
+    // A radiator has no motor: no electrical values to show.
+    for (const int column :
+         {DriverTableModel::Re, DriverTableModel::Pe, DriverTableModel::Efficiency})
+        m_table->setColumnHidden(column, radiators);
 
     m_use = DialogRows::MakeButton(this, QStringLiteral("&Use"), true);
-    m_add = DialogRows::MakeButton(this, QStringLiteral("&Add Current Driver…"), false);
+    m_add = DialogRows::MakeButton(this,
+                                   radiators ? QStringLiteral("&Add Current Radiator…")
+                                             : QStringLiteral("&Add Current Driver…"),
+                                   false);
     m_edit = DialogRows::MakeButton(this, QStringLiteral("&Edit…"), false);
     m_delete = DialogRows::MakeButton(this, QStringLiteral("&Delete"), false);
     m_import = DialogRows::MakeButton(this, QStringLiteral("&Import…"), false);
@@ -237,7 +246,12 @@ void CDriverLibraryDlg::Reload(std::int64_t id) {
     if (m_library != nullptr) {
         // As stored: the table sorts them its own way.
         FileResult read = m_library->ForEach(
-            {}, [&](const DriverEntry& e) { rows.Add(e); }, DriverLibrary::Order::Stored);
+            {},
+            [&](const DriverEntry& e) {
+                if (e.kind == m_pick)
+                    rows.Add(e);
+            },
+            DriverLibrary::Order::Stored);
         if (const Result<std::vector<std::int64_t>> order = m_library->IdsByName(); order)
             rows.SetNameOrder(*order);
         else if (read)
@@ -266,6 +280,8 @@ void CDriverLibraryDlg::FitColumns() {
         metrics.averageCharWidth() * 2 +
         m_table->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, m_table) * 2;
     for (int column = 0; column < DriverTableModel::ColumnCount; ++column) {
+        if (m_table->isColumnHidden(column))
+            continue;
         const QStringList texts = m_model->WidestTexts(column);
         // The title, with room for the sort arrow.
         int width = bold.horizontalAdvance(texts.front()) + metrics.height();
@@ -330,8 +346,10 @@ void CDriverLibraryDlg::UpdateState() {
     m_export->setEnabled(open);
     m_check->setEnabled(open);
     m_search->setEnabled(open);
-    m_count->setText(
-        QStringLiteral("%1 of %2 drivers").arg(m_model->ShownCount()).arg(m_model->TotalCount()));
+    m_count->setText((m_pick == DriverKind::Radiator ? QStringLiteral("%1 of %2 radiators")
+                                                     : QStringLiteral("%1 of %2 drivers"))
+                         .arg(m_model->ShownCount())
+                         .arg(m_model->TotalCount()));
 }
 
 bool CDriverLibraryDlg::Report(const FileResult& result) {
@@ -381,26 +399,21 @@ void CDriverLibraryDlg::OnUse() {
     }
 }
 
-void CDriverLibraryDlg::OnAddCurrent() {
-    if (m_library == nullptr)
-        return;
-    CDriverEntryDlg dlg(QStringLiteral("Add Current Driver"), this);
-    dlg.m_entry = m_currentDriver;
-    // A name from the library reads "MAKER MODEL": offer it split at the
-    // first blank, which the user may move.
-    if (m_currentName) {
-        const std::string& name = *m_currentName;
-        const size_t blank = name.find(' ');
-        dlg.m_entry.maker = name.substr(0, blank);
-        dlg.m_entry.model = blank == std::string::npos ? std::string() : name.substr(blank + 1);
-    }
+std::optional<std::int64_t> CDriverLibraryDlg::AddEntry(QWidget* parent, DriverLibrary& library,
+                                                        DriverEntry entry, const QString& title) {
+    CDriverEntryDlg dlg(title, parent);
+    dlg.m_entry = std::move(entry);
+    const auto report = [&dlg](const Failure<int>& failure) {
+        ShowMessage(&dlg, Local(failure.message));
+        return false;
+    };
     // A name that is taken is replaced only when the user says so; "No"
     // goes back to the dialog with what was typed.
-    dlg.SetConfirm([this, &dlg](const DriverEntry& entry) {
+    dlg.SetConfirm([&](const DriverEntry& typed) {
         const Result<std::optional<DriverEntry>> existing =
-            m_library->FindByName(entry.maker, entry.model);
+            library.FindByName(typed.maker, typed.model);
         if (!existing)
-            return Report(FileResult(existing.Error()));
+            return report(existing.Error());
         if (!*existing)
             return true;
         const QString question =
@@ -410,29 +423,48 @@ void CDriverLibraryDlg::OnAddCurrent() {
                            QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
     });
     if (dlg.exec() != QDialog::Accepted)
-        return;
-    const DriverEntry& entry = dlg.m_entry;
-    if (const Result<StoreOutcome> done = m_library->Store(entry, DuplicatePolicy::Replace);
-        !done) {
-        Report(FileResult(done.Error()));
-        return;
+        return std::nullopt;
+    const DriverEntry& typed = dlg.m_entry;
+    if (const Result<StoreOutcome> done = library.Store(typed, DuplicatePolicy::Replace); !done) {
+        ShowMessage(parent, Local(done.Message()));
+        return std::nullopt;
     }
+    const Result<std::optional<DriverEntry>> stored = library.FindByName(typed.maker, typed.model);
+    return stored && *stored ? (*stored)->id : 0;
+}
+
+void CDriverLibraryDlg::OnAddCurrent() {
+    if (m_library == nullptr)
+        return;
+    DriverEntry entry = m_currentDriver;
+    entry.kind = m_pick;
+    // A name from the library reads "MAKER MODEL": offer it split at the
+    // first blank, which the user may move.
+    if (m_currentName) {
+        const std::string& name = *m_currentName;
+        const size_t blank = name.find(' ');
+        entry.maker = name.substr(0, blank);
+        entry.model = blank == std::string::npos ? std::string() : name.substr(blank + 1);
+    }
+    const std::optional<std::int64_t> id =
+        AddEntry(this, *m_library, std::move(entry),
+                 m_pick == DriverKind::Radiator ? QStringLiteral("Add Current Radiator")
+                                                : QStringLiteral("Add Current Driver"));
+    if (!id)
+        return;
     m_lastImport = StoreChanges{};
-    const Result<std::optional<DriverEntry>> stored =
-        m_library->FindByName(entry.maker, entry.model);
-    if (stored && *stored) {
+    if (*id != 0)
         m_search->clear(); // so that the new entry shows
-        Reload((*stored)->id);
-    } else {
-        Reload();
-    }
+    Reload(*id);
 }
 
 void CDriverLibraryDlg::OnEdit() {
     std::optional<DriverEntry> selected = ReadSelected();
     if (!selected)
         return;
-    CDriverEntryDlg dlg(QStringLiteral("Edit Driver"), this);
+    CDriverEntryDlg dlg(m_pick == DriverKind::Radiator ? QStringLiteral("Edit Radiator")
+                                                       : QStringLiteral("Edit Driver"),
+                        this);
     dlg.m_entry = std::move(*selected);
     if (dlg.exec() != QDialog::Accepted)
         return;

@@ -36,7 +36,10 @@ public:
     // Returns the path chosen, or an empty string when the user cancelled.
     using FileDialog = std::function<QString(FileChoice choice)>;
 
-    explicit CDriverLibraryDlg(LibrarySession& session, QWidget* parent = nullptr);
+    // Shows and picks the entries of one kind: drivers for a design's driver,
+    // passive radiators for its radiators.
+    explicit CDriverLibraryDlg(LibrarySession& session, QWidget* parent = nullptr,
+                               DriverKind pick = DriverKind::Driver);
     ~CDriverLibraryDlg() override;
 
     // Why the library cannot be used, or empty.
@@ -52,7 +55,15 @@ public:
     QTableView* Table() const { return m_table; }
     DriverTableModel* Model() const { return m_model; }
 
-    // In: the design's driver and name, for "Add Current Driver…".
+    // Opens the entry dialog on `entry` ("Add Current Driver…", "Add to
+    // Library…") and stores what it gives, asking before it replaces an entry
+    // of the same name: the new entry's number, or nothing when the user
+    // cancelled or storing failed (after the message).
+    static std::optional<std::int64_t> AddEntry(QWidget* parent, DriverLibrary& library,
+                                                DriverEntry entry, const QString& title);
+
+    // In: the design's driver and name, for "Add Current Driver…" (its
+    // radiator, when picking radiators).
     DriverEntry m_currentDriver;
     std::optional<std::string> m_currentName;
     // Out: the driver "Use" chose.
@@ -91,6 +102,7 @@ private:
     bool Report(const FileResult& result);
 
     LibrarySession& m_session;
+    DriverKind m_pick;
     DriverLibrary* m_library = nullptr;
     QString m_problem;
     StoreChanges m_lastImport; // what Undo Import takes back; empty after any other change

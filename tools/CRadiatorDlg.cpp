@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/CRadiatorDlg.h"
 
+#include "core/library/DriverUnits.h"
 #include "core/model/Acoustics.h"
 #include "core/model/PassiveRadiator.h"
 #include "core/text/Printf.h"
@@ -52,13 +53,18 @@ CRadiatorDlg::CRadiatorDlg(const SpeakerDesign& design, QWidget* parent)
         connect(edit, &QLineEdit::textChanged, this, &CRadiatorDlg::ShowFigures);
 
     const DialogRows::OkCancelButtons buttons = DialogRows::OkCancel(this);
+    m_libraryButton = DialogRows::MakeButton(this, QStringLiteral("&Library…"), false);
+    m_libraryButton->setObjectName(QStringLiteral("library"));
+    m_libraryButton->hide();
+    connect(m_libraryButton, &QPushButton::clicked, this, &CRadiatorDlg::OnLibrary);
+    buttons.layout->insertWidget(0, m_libraryButton);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(radiator);
     layout->addWidget(tuning);
     layout->addLayout(buttons.layout);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     DialogRows::SetTabOrder({m_fsEdit, m_vasEdit, m_sdEdit, m_diameterEdit, m_qmsEdit, m_xmaxEdit,
-                             m_countEdit, m_massEdit, m_tuneEdit, find, buttons.ok,
+                             m_countEdit, m_massEdit, m_tuneEdit, find, m_libraryButton, buttons.ok,
                              buttons.cancel});
     // Wide enough for the longest figures, so that the dialog keeps its size.
     m_figures->setMinimumWidth(m_figures->fontMetrics().horizontalAdvance(
@@ -145,6 +151,49 @@ void CRadiatorDlg::FindMass() {
         return;
     }
     m_massEdit->setText(NumericText::FormatNumber(std::round(*mass * 100) / 100));
+}
+
+void CRadiatorDlg::SetLibraryPick(LibraryPick pick) {
+    m_libraryPick = std::move(pick);
+    m_libraryButton->setVisible(static_cast<bool>(m_libraryPick));
+}
+
+void CRadiatorDlg::OnLibrary() {
+    if (!m_libraryPick)
+        return;
+    // What is typed, so that "Add Current Radiator…" offers it.
+    const DesignExtras typed = Typed().m_extras;
+    DriverEntry current;
+    current.kind = DriverKind::Radiator;
+    current.fs = typed.prFs.value_or(0);
+    current.vas = typed.prVas.value_or(0);
+    current.qts = typed.prQms.value_or(0);
+    current.xmax = typed.prXmax;
+    if (typed.prSd)
+        current.coneDiameter = DriverUnits::ConeDiameterFromSd(*typed.prSd * Units::kMetresPerInch *
+                                                               Units::kMetresPerInch);
+    else
+        current.coneDiameter = typed.prDiameter;
+    if (const std::optional<DriverEntry> chosen = m_libraryPick(current))
+        UseEntry(*chosen);
+}
+
+void CRadiatorDlg::UseEntry(const DriverEntry& entry) {
+    // The library keeps the cone diameter; Sd is its effective area, so both
+    // give the same radiator.
+    std::optional<double> fs = entry.fs, vas = entry.vas, qms = entry.qts, xmax = entry.xmax;
+    std::optional<double> diameter = entry.coneDiameter, sd;
+    if (diameter)
+        sd = DriverUnits::SdFromConeDiameter(*diameter) /
+             (Units::kMetresPerInch * Units::kMetresPerInch);
+    DataExchange dx(DataExchange::Direction::Display, this);
+    dx.Field(m_fsEdit, FieldId::PrFs, fs)
+        .Field(m_vasEdit, FieldId::PrVas, vas)
+        .Field(m_sdEdit, FieldId::PrSd, sd)
+        .Field(m_diameterEdit, FieldId::PrDiameter, diameter)
+        .Field(m_qmsEdit, FieldId::PrQms, qms)
+        .Field(m_xmaxEdit, FieldId::PrXmax, xmax);
+    ShowFigures();
 }
 
 } // namespace orvane

@@ -2,24 +2,37 @@
 #pragma once
 
 #include "core/design/SpeakerDesign.h"
+#include "core/library/DriverEntry.h"
 #include "platform/CExchangeDialog.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 class QLabel;
 class QLineEdit;
+class QPushButton;
 
 namespace orvane {
 
 // "Passive Radiator Parameters": each radiator's Fs, Vas, Sd (or its
 // diameter), Qms and Xmax, their number and the mass added to each; a target
 // tuning and the mass that reaches it; and the tuning and build-rule figures
-// of the values as typed, on the design's box.
+// of the values as typed, on the design's box. "Library…" fills Fs, Vas, Sd,
+// Qms and Xmax from a radiator of the driver library; they are kept only on
+// OK, as what is typed.
 class CRadiatorDlg : public CExchangeDialog {
     Q_OBJECT
 public:
     explicit CRadiatorDlg(const SpeakerDesign& design, QWidget* parent = nullptr);
+
+    // Picks a radiator from the library, offered the values as typed (for
+    // adding them); nothing when the user picked none. Without it there is
+    // no "Library…" button.
+    using LibraryPick = std::function<std::optional<DriverEntry>(const DriverEntry& typed)>;
+    void SetLibraryPick(LibraryPick pick);
+    // Fills the radiator's values from a library entry.
+    void UseEntry(const DriverEntry& entry);
 
     std::optional<double> m_fs;
     std::optional<double> m_vas;      // ft3
@@ -40,6 +53,7 @@ private:
     SpeakerDesign Typed() const;
     void ShowFigures();
     void FindMass();
+    void OnLibrary();
 
     SpeakerDesign m_design;
     QLineEdit* m_fsEdit;
@@ -52,6 +66,8 @@ private:
     QLineEdit* m_massEdit;
     QLineEdit* m_tuneEdit;
     QLabel* m_figures;
+    QPushButton* m_libraryButton;
+    LibraryPick m_libraryPick;
 };
 
 } // namespace orvane

@@ -326,6 +326,8 @@ QVariant DriverTableModel::data(const QModelIndex& index, int role) const {
 QVariant DriverTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
+    if (m_radiators && section == Qts)
+        return QStringLiteral("Qms");
     return Header(section);
 }
 

@@ -61,6 +61,8 @@ public:
     void SetRows(DriverRows rows);
     // Shows the drivers the query matches (DriverQuery).
     void SetFilter(const QString& query);
+    // Passive radiators: their Q is the mechanical one, headed "Qms".
+    void SetRadiators(bool radiators) { m_radiators = radiators; }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -105,6 +107,7 @@ private:
     // the last is the one shown.
     std::vector<Search> m_searches;
     int m_sortColumn = Maker;
+    bool m_radiators = false;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
 };
 

@@ -4,6 +4,7 @@
 #include "core/design/COrvaneDoc.h"
 #include "core/design/Fields.h"
 #include "core/library/DriverDesign.h"
+#include "core/library/LibrarySession.h"
 #include "core/measure/CurveExport.h"
 #include "core/model/Acoustics.h"
 #include "core/units/Units.h"
@@ -113,10 +114,21 @@ void OnAnalysisSettings(COrvaneView& view) {
     ExtrasChanged(view, QStringLiteral("Analysis Settings"), before);
 }
 
-void OnRadiatorParams(COrvaneView& view) {
+void OnRadiatorParams(COrvaneView& view, LibrarySession* session) {
     SpeakerDesign& d = view.GetDocument().Design();
     DesignExtras& x = d.m_extras;
     CRadiatorDlg dlg(d, &view);
+    if (session != nullptr) {
+        dlg.SetLibraryPick([session, &dlg](const DriverEntry& typed) -> std::optional<DriverEntry> {
+            CDriverLibraryDlg library(*session, &dlg, DriverKind::Radiator);
+            if (!library.LibraryProblem().isEmpty())
+                ShowMessage(&dlg, library.LibraryProblem());
+            library.m_currentDriver = typed;
+            if (library.exec() != QDialog::Accepted)
+                return std::nullopt;
+            return library.m_chosen;
+        });
+    }
     dlg.m_fs = x.prFs;
     dlg.m_vas = x.prVas;
     dlg.m_sd = x.prSd;
@@ -287,9 +299,25 @@ void OnDriverLibrary(COrvaneView& view, LibrarySession& session) {
     view.Commit(QStringLiteral("Use Driver"), before);
 }
 
-void OnDriverFromImpedance(COrvaneView& view, const std::function<void(CDriverFitDlg&)>& prepare) {
+void OnDriverFromImpedance(COrvaneView& view, const std::function<void(CDriverFitDlg&)>& prepare,
+                           LibrarySession* session) {
     SpeakerDesign& d = view.GetDocument().Design();
     CDriverFitDlg dlg(&view);
+    if (session != nullptr) {
+        dlg.SetAddToLibrary([session, &dlg](const DriverEntry& fitted) {
+            const Result<DriverLibrary*> library = session->Library();
+            if (!library) {
+                ShowMessage(&dlg, QString::fromStdString(library.Message()));
+                return;
+            }
+            if (!(*library)->ReadOnlyReason().empty()) {
+                ShowMessage(&dlg, QString::fromStdString(LibraryWriteMessage(
+                                      session->Path(), (*library)->ReadOnlyReason())));
+                return;
+            }
+            CDriverLibraryDlg::AddEntry(&dlg, **library, fitted, QStringLiteral("Add to Library"));
+        });
+    }
     dlg.m_re = d.m_extras.re;
     if (d.m_coneDiameter > 0)
         dlg.m_coneDiameter = d.m_coneDiameter;

@@ -29,7 +29,8 @@ void OnAnalysisSettings(COrvaneView& view);
 void OnFreqRange(COrvaneView& view);
 
 // Box ▸ Passive Radiator Parameters: the radiators' values, one undo step.
-void OnRadiatorParams(COrvaneView& view);
+// With a library, "Library…" picks a radiator from it.
+void OnRadiatorParams(COrvaneView& view, LibrarySession* session = nullptr);
 // "&Port Calculator": refused for Sealed designs and for a V1 or F1 that is not
 // positive. Closed with OK and a port diameter, it offers the diameter and
 // number of ports as the chamber's ports for the analysis.
@@ -47,18 +48,21 @@ void OnAlignments(COrvaneView& view);
 
 // "Driver from &Impedance…": fits the driver to measured impedance curves;
 // "Use" stores Fs, Qts, Qes, Re, Le when fitted, Vas when a second curve gave
-// it and the cone diameter entered. `prepare` runs on the dialog before it
-// shows (tests load curves and answer it there).
+// it and the cone diameter entered. With a library, "Add to Library…" adds the
+// fitted driver through the library's entry dialog. `prepare` runs on the
+// dialog before it shows (tests load curves and answer it there).
 void OnDriverFromImpedance(COrvaneView& view,
-                           const std::function<void(CDriverFitDlg&)>& prepare = {});
+                           const std::function<void(CDriverFitDlg&)>& prepare = {},
+                           LibrarySession* session = nullptr);
 // "Export &Curves…": the design's predicted sound pressure (.frd) or one
 // driver's impedance (.zma, by the name's ending) at 48 points an octave from
 // 10 Hz to 20 kHz, at the analysis power, 1 m, half space. `askPath` chooses
 // the file; a failure is shown.
 void OnExportCurves(COrvaneView& view, const std::function<QString()>& askPath);
 
-// "&Library…": the driver library dialog. "Use" puts the chosen driver's
-// values and name into the design, marks it changed and draws it afresh. A
+// "&Library…": the driver library dialog, its drivers only. "Use" puts the
+// chosen driver's values and name (and its displacement, when it has one)
+// into the design, marks it changed and draws it afresh. A
 // library that cannot be read is reported first; the dialog then offers to
 // start a new one.
 void OnDriverLibrary(COrvaneView& view, LibrarySession& session);

@@ -24,6 +24,9 @@ enum class Quantity {
     Qes,
     Le,
     Pe,
+    Kind,
+    Mms,
+    Displacement,
     Notes,
     Count
 };
@@ -57,12 +60,17 @@ constexpr Column kColumns[] = {
     {"qes", Quantity::Qes, 1},
     {"le_mh", Quantity::Le, 1},
     {"pe_w", Quantity::Pe, 1},
+    {"kind", Quantity::Kind, 1},
+    {"mms_g", Quantity::Mms, 1},
+    {"displacement_ft3", Quantity::Displacement, 1},
+    {"displacement_l", Quantity::Displacement, DriverUnits::kLitresPerCubicFoot},
     {"notes", Quantity::Notes, 1},
 };
 
 // The header this program writes, in the record's units.
 constexpr const char* kExportHeader =
-    "maker,model,fs,qts,vas_ft3,cone_diameter_in,xmax_in,efficiency_db,re_ohm,qes,le_mh,pe_w,notes";
+    "maker,model,kind,fs,qts,vas_ft3,cone_diameter_in,xmax_in,efficiency_db,re_ohm,qes,le_mh,pe_w,"
+    "mms_g,displacement_ft3,notes";
 
 struct Record {
     std::vector<std::string> cells;
@@ -281,12 +289,20 @@ std::optional<std::string> ReadRow(const Record& row, const Layout& layout, Driv
     entry.maker = Unguarded(cell(Quantity::Maker));
     entry.model = Unguarded(cell(Quantity::Model));
     entry.notes = Unguarded(cell(Quantity::Notes));
+    // A file without the column, or a row without a kind, holds drivers.
+    if (const std::string_view kind = Trim(cell(Quantity::Kind)); !kind.empty()) {
+        const std::optional<DriverKind> named = KindNamed(kind);
+        if (!named)
+            return "kind must be driver or radiator, not " + Quoted(kind);
+        entry.kind = *named;
+    }
 
     std::array<std::optional<double>, static_cast<std::size_t>(Quantity::Count)> values{};
     for (std::size_t q = 0; q < values.size(); ++q) {
         const Column* column = layout.column[q];
         if (column == nullptr || column->quantity == Quantity::Maker ||
-            column->quantity == Quantity::Model || column->quantity == Quantity::Notes)
+            column->quantity == Quantity::Model || column->quantity == Quantity::Notes ||
+            column->quantity == Quantity::Kind)
             continue;
         if (std::optional<std::string> error = ReadNumber(cell(column->quantity), values[q]))
             return column->name + (" " + *error);
@@ -317,6 +333,8 @@ std::optional<std::string> ReadRow(const Record& row, const Layout& layout, Driv
     entry.qes = value(Quantity::Qes);
     entry.le = value(Quantity::Le);
     entry.pe = value(Quantity::Pe);
+    entry.mms = value(Quantity::Mms);
+    entry.displacement = value(Quantity::Displacement);
     return std::nullopt;
 }
 
@@ -374,10 +392,11 @@ std::string Header() {
 }
 
 void AppendRow(std::string& text, const DriverEntry& e) {
-    text += Cell(e.maker) + ',' + Cell(e.model) + ',' + Number(e.fs) + ',' + Number(e.qts) + ',' +
-            Number(e.vas) + ',' + Number(e.coneDiameter) + ',' + Number(e.xmax) + ',' +
-            Number(e.efficiency) + ',' + Number(e.re) + ',' + Number(e.qes) + ',' + Number(e.le) +
-            ',' + Number(e.pe) + ',' + Cell(e.notes) + '\n';
+    text += Cell(e.maker) + ',' + Cell(e.model) + ',' + KindName(e.kind) + ',' + Number(e.fs) +
+            ',' + Number(e.qts) + ',' + Number(e.vas) + ',' + Number(e.coneDiameter) + ',' +
+            Number(e.xmax) + ',' + Number(e.efficiency) + ',' + Number(e.re) + ',' + Number(e.qes) +
+            ',' + Number(e.le) + ',' + Number(e.pe) + ',' + Number(e.mms) + ',' +
+            Number(e.displacement) + ',' + Cell(e.notes) + '\n';
 }
 
 std::string Write(std::span<const DriverEntry> entries) {

@@ -18,6 +18,9 @@ namespace orvane {
 //   cone_diameter_in, _cm, _mm   optional; sd_m2 or sd_cm2 (a datasheet's
 //                                Sd) gives the cone diameter instead
 //   xmax_in or xmax_mm, efficiency_db, re_ohm (or re), qes, le_mh, pe_w, notes
+//   kind                         driver or radiator (a radiator's qts is its
+//                                Qms); without it, or empty, a driver
+//   mms_g, displacement_ft3 or displacement_l
 // An empty cell is a value not given. Fields follow RFC 4180 (quotes, doubled
 // quotes, line breaks inside quotes); numbers are read in the C locale. A
 // maker, model or notes that a spreadsheet would run as a formula (starting

@@ -24,6 +24,9 @@ void UseDriver(const DriverEntry& entry, SpeakerDesign& design) {
     extras.qes = entry.qes;
     extras.le = entry.le;
     extras.pe = entry.pe;
+    // A build value of the design: only a driver that knows it changes it.
+    if (entry.displacement)
+        extras.driverDisplacement = entry.displacement;
 }
 
 DriverEntry DriverFromDesign(const SpeakerDesign& design) {
@@ -39,6 +42,7 @@ DriverEntry DriverFromDesign(const SpeakerDesign& design) {
     entry.qes = extras.qes;
     entry.le = extras.le;
     entry.pe = extras.pe;
+    entry.displacement = extras.driverDisplacement;
     return entry;
 }
 

@@ -121,6 +121,18 @@ std::optional<std::string> CheckOptional(const std::optional<double>& value, con
 
 } // namespace
 
+const char* KindName(DriverKind kind) {
+    return kind == DriverKind::Radiator ? "radiator" : "driver";
+}
+
+std::optional<DriverKind> KindNamed(std::string_view name) {
+    for (const DriverKind kind : {DriverKind::Driver, DriverKind::Radiator}) {
+        if (CompareNoCase(name, KindName(kind)) == 0)
+            return kind;
+    }
+    return std::nullopt;
+}
+
 std::optional<std::string> NormaliseDriver(DriverEntry& entry) {
     entry.maker = Trimmed(entry.maker);
     entry.model = Trimmed(entry.model);
@@ -131,6 +143,7 @@ std::optional<std::string> NormaliseDriver(DriverEntry& entry) {
         CheckOptional(entry.xmax, "xmax"), CheckOptional(entry.efficiency, "efficiency", true),
         CheckOptional(entry.re, "re"),     CheckOptional(entry.qes, "qes"),
         CheckOptional(entry.le, "le"),     CheckOptional(entry.pe, "pe"),
+        CheckOptional(entry.mms, "mms"),   CheckOptional(entry.displacement, "displacement"),
     };
     for (const std::optional<std::string>& reason : reasons) {
         if (reason)

@@ -9,13 +9,25 @@
 
 namespace orvane {
 
+// What a library entry is: a driver, or a passive radiator (a cone and its
+// suspension without a motor).
+enum class DriverKind { Driver, Radiator };
+
+// "driver" or "radiator", as the library, CSV files and orvane-cli name them.
+const char* KindName(DriverKind kind);
+// The kind a name gives (without case), or nothing for any other text.
+std::optional<DriverKind> KindNamed(std::string_view name);
+
 // One driver of the library, in the record's units (cubic feet, inches), so
 // that using it copies the values unchanged. Fs, Qts and Vas are what every
-// design needs; the rest may be unknown.
+// design needs; the rest may be unknown. A passive radiator has no motor, so
+// its total Q is its mechanical Q: `qts` holds its Qms, and the electrical
+// values stay empty.
 struct DriverEntry {
     std::int64_t id = 0; // the library's number; 0 until stored
     std::string maker;
     std::string model;
+    DriverKind kind = DriverKind::Driver;
     double fs = 0;                      // Hz
     double qts = 0;                     //
     double vas = 0;                     // ft³
@@ -26,6 +38,8 @@ struct DriverEntry {
     std::optional<double> qes;          //
     std::optional<double> le;           // mH
     std::optional<double> pe;           // W
+    std::optional<double> mms;          // g, the moving mass
+    std::optional<double> displacement; // ft³, what the driver takes of a box's air
     std::string notes;
     std::string created;  // UTC, "YYYY-MM-DDTHH:MM:SSZ", set by the library
     std::string modified; // likewise

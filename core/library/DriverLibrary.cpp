@@ -20,7 +20,14 @@ namespace {
 // Each step brings the schema from version i to i + 1. A new library runs
 // them all, so the path an old library takes is the one every library took.
 // Version 1 held the record's six driver values; version 2 adds Re, Qes, Le
-// and Pe.
+// and Pe; version 3 the kind (driver or passive radiator), the moving mass
+// and the driver's displacement.
+//
+// A step that only adds columns would still read in an older build, which
+// names the columns it selects. Version 3 raises the version all the same: an
+// older build would take a radiator for a driver and put it into a design, so
+// it must refuse the library as a newer version's rather than misread it.
+// Only a step whose rows an older build reads rightly could leave it as it was.
 constexpr const char* kSchemaSteps[] = {
     "CREATE TABLE drivers ("
     " id INTEGER PRIMARY KEY,"
@@ -41,26 +48,32 @@ constexpr const char* kSchemaSteps[] = {
     "ALTER TABLE drivers ADD COLUMN qes REAL;"
     "ALTER TABLE drivers ADD COLUMN le REAL;" // mH
     "ALTER TABLE drivers ADD COLUMN pe REAL", // W
+
+    "ALTER TABLE drivers ADD COLUMN kind TEXT NOT NULL DEFAULT 'driver'"
+    " CHECK (kind IN ('driver', 'radiator'));"
+    "ALTER TABLE drivers ADD COLUMN mms REAL;"          // g
+    "ALTER TABLE drivers ADD COLUMN displacement REAL", // ft³
 };
 static_assert(std::size(kSchemaSteps) == DriverLibrary::kSchemaVersion);
 
-// The values of an entry as ?1 .. ?13, in the order BindValues binds them.
+// The values of an entry as ?1 .. ?13 and ?18 .. ?20, in the order BindValues
+// binds them (?14 .. ?17 are the statements' own).
 constexpr const char* kValueNames = "maker, model, fs, qts, vas, cone_diameter, xmax, efficiency, "
-                                    "re, qes, le, pe, notes";
+                                    "re, qes, le, pe, notes, kind, mms, displacement";
+constexpr const char* kValueParameters =
+    "?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?18, ?19, ?20";
 
 // Adds an entry unless its maker and model are there (then changes nothing);
 // ?14 is the time.
-constexpr const char* kInsertSql =
-    "INSERT INTO drivers (maker, model, fs, qts, vas, cone_diameter, xmax, efficiency, re, qes, "
-    "le, pe, notes, created, modified) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, "
-    "?13, ?14, ?14) ON CONFLICT (maker, model) DO NOTHING";
+std::string InsertSql() {
+    return std::string("INSERT INTO drivers (") + kValueNames + ", created, modified) VALUES (" +
+           kValueParameters + ", ?14, ?14) ON CONFLICT (maker, model) DO NOTHING";
+}
 
 // Sets every value of the entries that `where` selects; ?14 is the time.
 std::string UpdateSql(const char* where) {
-    return std::string("UPDATE drivers SET maker = ?1, model = ?2, fs = ?3, qts = ?4, vas = ?5, "
-                       "cone_diameter = ?6, xmax = ?7, efficiency = ?8, re = ?9, qes = ?10, "
-                       "le = ?11, pe = ?12, notes = ?13, modified = ?14 WHERE ") +
-           where;
+    return std::string("UPDATE drivers SET (") + kValueNames + ", modified) = (" +
+           kValueParameters + ", ?14) WHERE " + where;
 }
 
 // SQLite says through its log when it recovers a write-ahead log or journal
@@ -134,7 +147,7 @@ private:
     int m_rc = SQLITE_ERROR;
 };
 
-// Binds the values of an entry to ?1 .. ?13 in the order of kValueNames.
+// Binds the values of an entry to kValueParameters.
 void BindValues(Statement& s, const DriverEntry& e) {
     s.Bind(1, e.maker);
     s.Bind(2, e.model);
@@ -149,6 +162,9 @@ void BindValues(Statement& s, const DriverEntry& e) {
     s.Bind(11, e.le);
     s.Bind(12, e.pe);
     s.Bind(13, e.notes);
+    s.Bind(18, std::string(KindName(e.kind)));
+    s.Bind(19, e.mms);
+    s.Bind(20, e.displacement);
 }
 
 // A row of Columns() into `e`, reusing its texts' room.
@@ -169,6 +185,10 @@ void ReadEntry(const Statement& s, DriverEntry& e) {
     s.Text(13, e.notes);
     s.Text(14, e.created);
     s.Text(15, e.modified);
+    e.kind =
+        s.Text(16) == KindName(DriverKind::Radiator) ? DriverKind::Radiator : DriverKind::Driver;
+    e.mms = s.OptionalDouble(17);
+    e.displacement = s.OptionalDouble(18);
 }
 
 // Steps a look-up by a unique key: the entry of its row, if it has one. The
@@ -551,11 +571,12 @@ Failure<int> DriverLibrary::ReadFailure() const {
 }
 
 std::string DriverLibrary::Columns() const {
-    // A library of the first schema that could not be brought up to date (it
-    // is read-only) has no Re, Qes, Le and Pe.
+    // A library of an older schema that could not be brought up to date (it
+    // is read-only) lacks the newer columns: they read as not given.
     return std::string("id, maker, model, fs, qts, vas, cone_diameter, xmax, efficiency, ") +
            (m_version >= 2 ? "re, qes, le, pe" : "NULL, NULL, NULL, NULL") +
-           ", notes, created, modified";
+           ", notes, created, modified, " +
+           (m_version >= 3 ? "kind, mms, displacement" : "'driver', NULL, NULL");
 }
 
 template <typename Work> std::optional<Failure<int>> DriverLibrary::InTransaction(Work&& work) {
@@ -737,7 +758,7 @@ Result<StoreCounts> DriverLibrary::StoreAll(std::span<const DriverEntry> entries
                                             DuplicatePolicy policy, StoreChanges* changes) {
     // The statements are prepared once for the whole batch: that is what
     // makes ten thousand rows a matter of milliseconds.
-    Statement insert(m_db, kInsertSql);
+    Statement insert(m_db, InsertSql());
     Statement replace(m_db, UpdateSql("maker = ?1 AND model = ?2"));
     Statement before(m_db, "SELECT " + Columns() + " FROM drivers WHERE maker = ?1 AND model = ?2");
     if (!insert.Ok() || !replace.Ok() || !before.Ok())
@@ -791,9 +812,8 @@ FileResult DriverLibrary::Undo(const StoreChanges& changes) {
         Statement remove(m_db,
                          "DELETE FROM drivers WHERE id = ?1 AND created = ?2 AND modified = ?2");
         Statement restore(m_db, std::string("UPDATE drivers SET (") + kValueNames +
-                                    ", created, modified) = (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, "
-                                    "?10, ?11, ?12, ?13, ?14, ?15) WHERE id = ?16 AND "
-                                    "modified = ?17");
+                                    ", created, modified) = (" + kValueParameters +
+                                    ", ?14, ?15) WHERE id = ?16 AND modified = ?17");
         if (!remove.Ok() || !restore.Ok())
             return false;
         for (const std::int64_t id : changes.added) {

@@ -83,7 +83,7 @@ LibraryAccess ChooseLibraryAccess(const LibraryPlace& place);
 class DriverLibrary {
 public:
     // The schema this build writes; PRAGMA user_version holds it.
-    static constexpr int kSchemaVersion = 2;
+    static constexpr int kSchemaVersion = 3;
     // PRAGMA application_id of a driver library: "ORVL".
     static constexpr int kApplicationId = 0x4F52564C;
 

@@ -112,6 +112,7 @@ bool SaveDriverFit(const QDir& folder) {
     fit.m_coneDiameter = 7.9;
     fit.m_addedMass = 20;
     fit.m_second = SecondMeasurement::AddedMass;
+    fit.SetAddToLibrary([](const DriverEntry&) {});
     fit.show();
     fit.LoadCurve(0, free);
     fit.LoadCurve(1, mass);
@@ -217,6 +218,7 @@ int main(int argc, char** argv) {
     radiator.m_xmax = x.prXmax;
     radiator.m_count = 2;
     radiator.m_tune = 28;
+    radiator.SetLibraryPick([](const DriverEntry&) { return std::optional<DriverEntry>(); });
     ok = Save(radiator, folder, "passive-radiator") && ok;
 
     ok = SaveDesignWindow(folder) && ok;

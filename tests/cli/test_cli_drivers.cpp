@@ -46,16 +46,30 @@ private slots:
                 .array();
         QCOMPARE(list.size(), 1);
         QVERIFY(list[0]["vas"].toDouble() == 139 / 28.316846592 && list[0]["qes"].isNull());
-        QCOMPARE(Run({"drivers", "list", "--search", "dayton"}).out,
-                 QByteArray("id\tmaker\tmodel\tfs\tqts\tvas_ft3\txmax_in\tre_ohm\tpe_w\tefficiency_"
-                            "db\n3\tDayton\tAudio RS225-8\t40\t0.5\t0.353147\t\t\t\t\n"
-                            "2\tDayton Audio\tRS225-8\t27.5\t0.3\t1.99881\t\t6.1\t\t\n"));
+        QCOMPARE(
+            Run({"drivers", "list", "--search", "dayton"}).out,
+            QByteArray("id\tmaker\tmodel\tfs\tqts\tvas_ft3\txmax_in\tre_ohm\tpe_w\tefficiency_"
+                       "db\tkind\n3\tDayton\tAudio RS225-8\t40\t0.5\t0.353147\t\t\t\t\tdriver\n"
+                       "2\tDayton Audio\tRS225-8\t27.5\t0.3\t1.99881\t\t6.1\t\t\tdriver\n"));
         QVERIFY(Run({"drivers", "export", "-o", File("out.csv")}).code == 0 &&
                 ReadBytes(File("out.csv")).count('\n') == 4);
         QCOMPARE(Run({"drivers", "remove", "seas", "l26ro4y"}).code, 0);
         r = Run({"drivers", "remove", "SEAS", "L26RO4Y"});
         QVERIFY(r.code == 1 && r.err == "There is no driver SEAS L26RO4Y in the library.\n");
         QCOMPARE(Run({"drivers", "list", "--json", "--search", "seas"}).out, QByteArray("[]\n"));
+        // A radiator: its Qms, metric units, listed by kind, never a design's driver.
+        const QStringList pr = {"drivers", "add",    "SEAS",  "PR",           "--kind", "radiator",
+                                "--fs",    "14.4",   "--vas", "28.316846592", "--xmax", "25.4",
+                                "--units", "metric", "--mms", "132"};
+        QVERIFY(Run(pr + QStringList{"--qts", "9"}).code == 2 && Run(pr).code == 2);
+        QVERIFY(Run(pr + QStringList{"--qms", "9.4"}).code == 0 &&
+                Run(pr + QStringList{"--qms", "9.4"}).code == 1);
+        const QJsonObject shown =
+            QJsonDocument::fromJson(Run({"drivers", "show", "seas", "pr"}).out).object();
+        QVERIFY(shown["kind"] == "radiator" && shown["qts"] == 9.4 && shown["vas"] == 1.0 &&
+                shown["xmax"] == 1.0 && shown["mms"] == 132);
+        QCOMPARE(Run({"drivers", "list", "--kind", "radiator"}).out.count('\n'), 2);
+        QCOMPARE(Run({"new", "-o", File("pr.spk"), "--driver", "SEAS PR"}).code, 1);
     }
 
     // A name that came in some other way prints without control characters.
@@ -67,7 +81,7 @@ private slots:
         QCOMPARE(
             Run({"drivers", "list"}).out.split('\n').value(1),
             QByteArray("1\t\xEF\xBF\xBD]0;pwned\xEF\xBF\xBD\tM\xEF\xBF\xBDX\xEF\xBF\xBD\t30\t0.4\t"
-                       "3\t\t\t\t"));
+                       "3\t\t\t\t\tdriver"));
     }
 
     // A design is never written over the library (exports: test_driver_files);

@@ -50,8 +50,8 @@ expect "B.SPK a.spk sub" plot -o x.png ""
 expect "--db-per-div --graph --size" plot a.spk -o x.png ""
 # Subcommands, then each one's options; nothing for remove's maker and
 # model, an unknown subcommand or an unknown command.
-expect "export import list remove" drivers ""
-expect "--json --library" drivers list --search x --
+expect "add export import list remove show" drivers ""
+expect "--json --kind --library" drivers list --search x --
 expect "" drivers remove ""
 expect "" drivers frobnicate ""
 expect "" frobnicate ""

@@ -4,6 +4,7 @@
 #include "tools/CDriverEntryDlg.h"
 #include "tools/CDriverLibraryDlg.h"
 #include "tools/CImportDriversDlg.h"
+#include "tools/CRadiatorDlg.h"
 #include "tools/DriverTableModel.h"
 #include "tools/ToolCommands.h"
 
@@ -20,6 +21,7 @@
 #include <QScopeGuard>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QUndoStack>
 
 using namespace orvane;
 
@@ -147,6 +149,42 @@ private slots:
         QTRY_VERIFY(draws >= (how == "Close" ? 0 : 1));
     }
 
+    // Driver ▸ Library lists and uses drivers only, their displacement with
+    // them, in one step; the radiator dialog's Library… radiators only, into
+    // its fields, kept on OK.
+    void picksOneKind() {
+        Fill();
+        DriverEntry radiator = Driver("SEAS", "PR26", 14.4, 9.4, 2.55);
+        std::tie(radiator.kind, radiator.coneDiameter, radiator.xmax) =
+            std::tuple(DriverKind::Radiator, 10.0, 0.5);
+        DriverEntry woofer = **Library().FindByName("SEAS", "L26RO4Y");
+        woofer.displacement = 0.05;
+        QVERIFY(Library().Store(radiator, DuplicatePolicy::Skip) && Library().Update(woofer));
+        ViewHost host(Starting(ReferenceDesign(BoxKind::PassiveRadiator)));
+        QStringList counts;
+        ModalDriver<CDriverLibraryDlg> library([&](CDriverLibraryDlg& dlg) {
+            counts << dlg.findChild<QLabel*>("count")->text();
+            QTest::keyClicks(dlg.SearchEdit(), "seas");
+            Click(&dlg, "Use");
+        });
+        ToolCommands::OnDriverLibrary(*host.view, *m_session);
+        QVERIFY(host.doc.Design().m_extras.driverDisplacement == 0.05 &&
+                host.doc.Design().m_fs == 22.0);
+        host.view->UndoStack()->undo();
+        QVERIFY(host.doc.Design().m_extras.driverDisplacement != 0.05);
+        ModalDriver<CRadiatorDlg> dialog([&](CRadiatorDlg& dlg) {
+            Click(&dlg, "Library…");
+            counts << Child(&dlg, "prFs")->text() + " " + Child(&dlg, "prQms")->text();
+            Click(&dlg, "OK");
+        });
+        ToolCommands::OnRadiatorParams(*host.view, m_session.get());
+        QCOMPARE(counts.join(", "), "4 of 4 drivers, 1 of 1 radiators, 14.4 9.4");
+        const DesignExtras& x = host.doc.Design().m_extras;
+        QVERIFY(x.prFs == 14.4 && x.prVas == 2.55 && x.prXmax == 0.5 && x.prDiameter == 10.0);
+        // The area of the effective radius, to the digits the field shows.
+        QVERIFY(std::fabs(*x.prSd / (std::pow(0.415 * 10, 2) * M_PI) - 1) < 1e-3);
+    }
+
     // Add Current Driver offers the design's driver; a name taken is replaced
     // on Yes, while No goes back to the dialog as typed.
     void addCurrentDriver_data() {
@@ -251,8 +289,8 @@ private slots:
         const QString path = m_dir->filePath("lib.sqlite");
         fault == 0 ? WriteBytes(path, "not a database") : Fill();
         m_session = std::make_unique<LibrarySession>(path.toStdString()); // the old one closes
-        if (fault == 1)                                                   // user_version 3
-            WriteBytes(path, ReadBytes(path).replace(60, 4, QByteArray("\0\0\0\3", 4)));
+        if (fault == 1)                                                   // user_version 4
+            WriteBytes(path, ReadBytes(path).replace(60, 4, QByteArray("\0\0\0\4", 4)));
         std::optional<FullDiskSqlite> full;
         if (fault == 2)
             full.emplace();

@@ -5,6 +5,7 @@
 #include "core/calc/BoxCalc.h"
 #include "core/calc/PortCalc.h"
 #include "core/calc/TsCalc.h"
+#include "core/library/LibrarySession.h"
 #include "core/measure/CurveExport.h"
 #include "core/text/Printf.h"
 #include "platform/NumericText.h"
@@ -12,6 +13,7 @@
 #include "tools/CAlignmentDlg.h"
 #include "tools/CAnalysisDlg.h"
 #include "tools/CBuildDlg.h"
+#include "tools/CDriverEntryDlg.h"
 #include "tools/CDriverFitDlg.h"
 #include "tools/CDriverParamsDlg.h"
 #include "tools/CElectricalDlg.h"
@@ -369,6 +371,7 @@ private slots:
     // A known driver's impedance (Fs 30 Hz, Qms 5, Qes 0.4, Re 6 Ω, as the
     // analysis gives it in a box too large to matter) fitted and used is one
     // step that undo takes back; its curves export to a file that reads back.
+    // Add to Library stores the fitted driver under the name typed.
     void driverFromImpedance() {
         QTemporaryDir dir;
         SpeakerDesign known = ReferenceDriver();
@@ -379,14 +382,27 @@ private slots:
         zmaOptions.format = CurveFormat::Zma;
         QVERIFY(ExportCurveFile(zma.toStdString(), known, zmaOptions));
         ViewHost host(Starting(WithOutputFigures(ReferenceDesign(BoxKind::Sealed))));
-        ToolCommands::OnDriverFromImpedance(*host.view, [&](CDriverFitDlg& dlg) {
-            dlg.m_re = 6;
-            QTimer::singleShot(0, &dlg, [&] {
-                QVERIFY(!dlg.LoadCurve(0, dir.filePath("none.zma")) && host.messages.size() == 1);
-                QVERIFY(dlg.LoadCurve(0, zma));
-                Child<QPushButton>(&dlg, "use")->click();
-            });
+        LibrarySession session(dir.filePath("lib.sqlite").toStdString());
+        ModalDriver<CDriverEntryDlg> entry([](CDriverEntryDlg& e) { // Vas: no second curve
+            Type(&e, "maker", "Known"), Type(&e, "model", "Driver"), Type(&e, "vas", "1.5");
+            Click(&e, "OK");
+            e.isVisible() ? e.reject() : void();
         });
+        ToolCommands::OnDriverFromImpedance(
+            *host.view,
+            [&](CDriverFitDlg& dlg) {
+                dlg.m_re = 6;
+                QTimer::singleShot(0, &dlg, [&] {
+                    QVERIFY(!dlg.LoadCurve(0, dir.filePath("none.zma")) &&
+                            host.messages.size() == 1);
+                    QVERIFY(dlg.LoadCurve(0, zma));
+                    Child<QPushButton>(&dlg, "addToLibrary")->click();
+                    Child<QPushButton>(&dlg, "use")->click();
+                });
+            },
+            &session);
+        const DriverEntry added = **(*session.Library())->FindByName("Known", "Driver");
+        QVERIFY(std::fabs(added.fs / 30 - 1) < 1e-3 && added.re == 6.0);
         const SpeakerDesign& d = host.doc.Design();
         QVERIFY(std::fabs(d.m_fs / 30 - 1) < 1e-3 && std::fabs(d.m_qts / (2 / 5.4) - 1) < 1e-3);
         QVERIFY(d.m_extras.re == 6.0 && std::fabs(*d.m_extras.qes / 0.4 - 1) < 1e-3);

@@ -27,7 +27,8 @@ QStringList Read(const QByteArray& text, bool xml = false) {
         return {QString::fromStdString(*error)};
     QStringList list;
     for (size_t i = 0; i < got.entries.size(); ++i)
-        list << QString::number(got.lines[i]) + ": " + got.entries[i].Name().c_str();
+        list << QString::number(got.lines[i]) + ": " + got.entries[i].Name().c_str() +
+                    (got.entries[i].kind == DriverKind::Radiator ? " (radiator)" : "");
     for (const RefusedRow& r : got.refused)
         list << QString::number(r.line) + ": " + r.reason.c_str();
     return list;
@@ -95,6 +96,10 @@ private slots:
             << "5: A 3 | 2: maker contains a control character | 3: model is "
                "not valid UTF-8 | 4: maker contains a control character | 6: "
                "notes contain a control character";
+        QTest::newRow("csv kind") << QByteArray("maker,model,fs,qts,vas_l,kind\nA,1,9,9,9,driver\n"
+                                                "A,2,9,9,9,\nA,3,9,9,9, Radiator \nA,4,9,9,9,pr\n")
+                                  << "2: A 1 | 3: A 2 | 4: A 3 (radiator) | 5: kind must be "
+                                     "driver or radiator, not 'pr'";
         QTest::newRow("csv no vas") << QByteArray("maker,model,fs,qts\n")
                                     << "its header row has no vas_ft3 or vas_l column";
         QTest::newRow("xml") << QByteArray(
@@ -139,11 +144,15 @@ private slots:
         entries[0].notes = "says \"hi\", twice\nthen a second line";
         entries[1].notes = "\tthen =cmd";
         entries[2].notes = "\r\nstarts with a line break";
+        std::tie(entries[3].kind, entries[3].mms, entries[4].displacement) =
+            std::tuple(DriverKind::Radiator, 132.5, 0.1 + 0.2);
         const std::string text = DriverCsv::Write(entries);
-        QVERIFY(text.starts_with("maker,model,fs,qts,vas_ft3,cone_diameter_in,xmax_in,"
-                                 "efficiency_db,re_ohm,qes,le_mh,pe_w,notes\n"));
-        for (const char* guarded : {",\"'=HYPERLINK(\"\"x\"\")\",", ",''=1+1,", "\n'@SUM(A1),'-2,",
-                                    "\n'plain,'+3,", ",'\tthen =cmd\n", ",\"'\r\nstarts"})
+        QVERIFY(text.starts_with("maker,model,kind,fs,qts,vas_ft3,cone_diameter_in,xmax_in,"
+                                 "efficiency_db,re_ohm,qes,le_mh,pe_w,mms_g,displacement_ft3,"
+                                 "notes\n"));
+        for (const char* guarded :
+             {",\"'=HYPERLINK(\"\"x\"\")\",", ",''=1+1,", "\n'@SUM(A1),'-2,radiator,",
+              "\n'plain,'+3,driver,", ",'\tthen =cmd\n", ",\"'\r\nstarts"})
             QVERIFY2(text.find(guarded) != std::string::npos, guarded);
         ParsedDrivers parsed;
         QVERIFY(!DriverCsv::Parse(text, parsed) && parsed.entries.size() == entries.size());

@@ -57,27 +57,55 @@ class TestDriverLibrary : public QObject {
 private slots:
     void init() { m_dir = std::make_unique<QTemporaryDir>(); }
 
-    // A new library: folder made, schema stamped, log in use; one of the first
-    // schema brought up to date, its drivers kept.
+    // A new library: folder made, schema stamped, log in use. One of an older
+    // schema is brought up to date in place, its drivers kept (read as they
+    // are while it cannot be written); then it holds radiators.
+    void createsAndMigrates_data() {
+        QTest::addColumn<int>("version");
+        QTest::addColumn<bool>("readOnly");
+        QTest::newRow("1") << 1 << false;
+        QTest::newRow("2") << 2 << false;
+        QTest::newRow("2, read-only") << 2 << true;
+    }
     void createsAndMigrates() {
+        QFETCH(int, version);
+        QFETCH(bool, readOnly);
         const std::string fresh = Path("new/folder/drivers.sqlite");
         QVERIFY(LibraryNames(*OpenOrDie(fresh)).empty());
         QCOMPARE(Sql(fresh, "PRAGMA user_version") + Sql(fresh, "PRAGMA journal_mode") +
                      Sql(fresh, "PRAGMA application_id"),
-                 "2wal1330796108");
-        const std::string path = Path("v1.sqlite");
+                 "3wal1330796108");
+        const std::string path = Path("old.sqlite");
+        const std::string re = version >= 2 ? ", re REAL, qes REAL, le REAL, pe REAL" : "";
+        const std::optional<double> oldRe = version >= 2 ? std::optional(5.5) : std::nullopt;
         Sql(path, "CREATE TABLE drivers (id INTEGER PRIMARY KEY, maker TEXT COLLATE NOCASE, model "
                   "TEXT COLLATE NOCASE, fs REAL, qts REAL, vas REAL, cone_diameter REAL, xmax "
-                  "REAL, efficiency REAL, notes TEXT, created TEXT, modified TEXT, UNIQUE (maker, "
-                  "model)); INSERT INTO drivers VALUES (7, 'SEAS', 'L26', 22, 0.39, 4.9, 8.5, "
-                  "0.32, 88.5, 'old', 'then', 'then'); PRAGMA application_id = 1330796108; "
-                  "PRAGMA user_version = 1;");
+                  "REAL, efficiency REAL, notes TEXT, created TEXT, modified TEXT" +
+                      re +
+                      ", UNIQUE (maker, model)); INSERT INTO drivers (id, maker, model, fs, "
+                      "qts, vas, xmax, notes, created, modified) VALUES (7, 'SEAS', 'L26', "
+                      "22, 0.39, 4.9, 0.32, 'old', 'then', 'then'); PRAGMA application_id = "
+                      "1330796108; PRAGMA user_version = " +
+                      std::to_string(version) + (oldRe ? "; UPDATE drivers SET re = 5.5" : ""));
+        std::optional<FailingFileSystem> seam;
+        if (readOnly)
+            seam.emplace(FailingFileSystem::Step::Access, EROFS);
         auto library = OpenOrDie(path);
         DriverEntry e = **library->FindById(7);
+        QVERIFY(e.kind == DriverKind::Driver && e.re == oldRe && !e.mms && e.xmax == 0.32);
+        QCOMPARE(Sql(path, "PRAGMA user_version").toInt(), readOnly ? version : 3);
+        if (readOnly)
+            return;
         e.re = 5.6;
         QVERIFY(library->Update(e));
+        DriverEntry radiator = Driver("SEAS", "PR", 14.4, 9.4, 2.55);
+        std::tie(radiator.kind, radiator.mms, radiator.displacement) =
+            std::tuple(DriverKind::Radiator, 132.0, 0.04);
+        QVERIFY(library->Store(radiator, kSkip));
         const DriverEntry after = **library->FindById(7);
+        const DriverEntry pr = **library->FindByName("seas", "pr");
         QVERIFY(after.re == 5.6 && after.xmax == 0.32 && after.created == "then");
+        QVERIFY(pr.kind == DriverKind::Radiator && pr.mms == 132.0 && pr.displacement == 0.04);
     }
 
     // What is not a library of ours is refused, untouched; only what positively
@@ -92,7 +120,7 @@ private slots:
         QTest::newRow("foreign id") << QByteArray("PRAGMA application_id = 42") << other << true;
         QTest::newRow("text, full disk") << QByteArray("x") << text << true;
         QTest::newRow("newer") << QByteArray("PRAGMA application_id = 1330796108; PRAGMA "
-                                             "user_version = 3")
+                                             "user_version = 4")
                                << "it was written by a newer version of Orvane; this version "
                                   "will not change it"
                                << false;
