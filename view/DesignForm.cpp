@@ -216,7 +216,9 @@ bool DesignForm::DoDataExchange(bool reading) {
         .Field(FieldEdit(Field::Drivers), FieldId::Drivers, m_formDrivers)
         .Field(FieldEdit(Field::F2), FieldId::F2, m_formF2)
         .Field(FieldEdit(Field::V2), FieldId::V2, m_formV2);
-    if (m_radiatorsShown)
+    // Shown for every design (the box type may change before a Plot), read
+    // only while the field is there to type in.
+    if (!reading || m_radiatorsShown)
         dx.Field(FieldEdit(Field::Radiators), FieldId::PrCount, m_formRadiators);
     return dx.Ok();
 }

@@ -148,7 +148,7 @@ int PanelNumber(const Plan& p, const std::string& name) {
 // The sheets side by side in the rest of the page, as large as they fit:
 // each part outlined with its number in the cut list, the waste hatched.
 void DrawSheets(DrawSurface& s, const Plan& p, UnitSystem units, int top, int left, int right,
-                int bottom, int line, PenHandle solid, PenHandle thin, PenHandle hidden) {
+                int bottom, int line, PenHandle solid, PenHandle thin, PenHandle hatch) {
     const int n = static_cast<int>(p.sheets.size());
     const int gap = 16;
     int columns = 1;
@@ -176,7 +176,7 @@ void DrawSheets(DrawSurface& s, const Plan& p, UnitSystem units, int top, int le
                          Length(p.sheetLength, units).c_str(), Length(p.sheetWidth, units).c_str(),
                          100 * BuildCalc::Waste(sheet, p.sheetLength, p.sheetWidth)));
         const View v{x, y + line + 4, scale};
-        s.SelectPen(hidden);
+        s.SelectPen(hatch);
         for (const BuildCalc::PlacedPart& o :
              BuildCalc::Offcuts(sheet, p.kerf, p.sheetLength, p.sheetWidth))
             Hatch(s, v.X(o.x), v.Y(o.y), v.X(o.x + o.length), v.Y(o.y + o.width));
@@ -240,6 +240,7 @@ void Draw(DrawSurface& s, const Plan& p, int drivers, int radiators, UnitSystem 
     const PenHandle solid = s.CreatePen({PenStyle::Solid, 2, {0, 0, 0}});
     const PenHandle thin = s.CreatePen({PenStyle::Solid, 1, {0, 0, 0}});
     const PenHandle hidden = s.CreatePen({PenStyle::Dash, 1, {90, 90, 90}});
+    const PenHandle hatch = s.CreatePen({PenStyle::Solid, 1, {150, 150, 150}});
     const FontHandle titleFont = s.CreateFont({"Arial", 18, 700});
     const FontHandle font = s.CreateFont({"Arial", 12, 400});
     const PenHandle oldPen = s.SelectPen(solid);
@@ -348,13 +349,14 @@ void Draw(DrawSurface& s, const Plan& p, int drivers, int radiators, UnitSystem 
                   Length(p.kerf, units) + " on every part");
     if (!p.sheets.empty())
         DrawSheets(s, p, units, y + 2 * line, margin, width - margin, height - margin / 2, line,
-                   solid, thin, hidden);
+                   solid, thin, hatch);
 
     s.SelectPen(oldPen);
     s.SelectFont(oldFont);
     s.DeletePen(solid);
     s.DeletePen(thin);
     s.DeletePen(hidden);
+    s.DeletePen(hatch);
     s.DeleteFont(titleFont);
     s.DeleteFont(font);
 }

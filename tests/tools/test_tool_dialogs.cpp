@@ -162,6 +162,14 @@ private slots:
         QVERIFY(dlg.Problem().contains("fixed"));
         Type(&dlg, "outerWidth", "");
         QVERIFY(dlg.Problem().isEmpty());
+        // Export… writes the drawing as SVG or PDF, else says why not.
+        QTemporaryDir dir;
+        MessageCapture messages;
+        QVERIFY(dlg.ExportTo(dir.filePath("b.svg")) && dlg.ExportTo(dir.filePath("b.pdf")));
+        QVERIFY(!dlg.ExportTo(dir.filePath("b.png")) && !dlg.ExportTo(dir.filePath("no/b.svg")));
+        QCOMPARE(messages.texts.size(), 2);
+        QFile svg(dir.filePath("b.svg"));
+        QVERIFY(svg.open(QIODevice::ReadOnly) && svg.readAll().contains("Cut list"));
     }
 
     // A new design asks for its driver once per window, after its first
