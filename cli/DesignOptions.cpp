@@ -66,6 +66,8 @@ Result<void, int> ApplyPair(const CliArgs& args, std::string_view option, FieldI
     return {};
 }
 
+constexpr std::string_view kShapeUsage = "--shape needs a ratio R or W:H:D, three numbers above 0";
+
 // --shape R (W : H : D = 1 : R : 1/R) or a custom W:H:D, kept as H/W and D/W.
 Result<void, int> ApplyShape(const CliArgs& args, UnitSystem units, SpeakerDesign& design) {
     const std::string& text = args.options.at("shape");
@@ -73,6 +75,8 @@ Result<void, int> ApplyShape(const CliArgs& args, UnitSystem units, SpeakerDesig
     if (parts.size() == 1) {
         const Result<double, int> ratio =
             FieldOptions::ReadShown(Fields::Info(FieldId::Shape), "shape", text, units);
+        if (!ratio && ratio.ErrorCode() == FieldOptions::kUsage)
+            return Failure<int>{FieldOptions::kUsage, std::string(kShapeUsage)};
         if (!ratio)
             return ratio.Error();
         Fields::SetNumber(design, FieldId::Shape, *ratio);
@@ -86,8 +90,7 @@ Result<void, int> ApplyShape(const CliArgs& args, UnitSystem units, SpeakerDesig
             whd[0] = 0;
     }
     if (parts.size() != 3 || !(whd[0] > 0))
-        return Failure<int>{FieldOptions::kUsage,
-                            "--shape needs a ratio R or W:H:D, three numbers above 0"};
+        return Failure<int>{FieldOptions::kUsage, std::string(kShapeUsage)};
     const std::pair<FieldId, double> ratios[] = {{FieldId::ShapeHeight, whd[1] / whd[0]},
                                                  {FieldId::ShapeDepth, whd[2] / whd[0]}};
     for (const auto& [id, ratio] : ratios) {
