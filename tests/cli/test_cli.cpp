@@ -412,6 +412,12 @@ private slots:
             << "new -o y.spk --radiators 2"
             << "--radiators is now --prs, the number of passive radiators, which the build's "
                "radiator displacement counts too";
+        QTest::newRow("radiators of a vented box")
+            << "align --fs 30 --qts 0.4 --vas 3 --type Vented --volume 2 --prs 2"
+            << "--prs goes with --type PassiveRadiator";
+        QTest::newRow("radiator table")
+            << "align --fs 30 --qts 0.4 --vas 3 --type PassiveRadiator --table"
+            << "--table goes with --type Vented";
         QTest::newRow("set nothing") << "set y.spk"
                                      << "set needs a value to change";
         QTest::newRow("info option") << "info a.spk --x 1"
