@@ -244,14 +244,17 @@ CommandRouter::Table COrvaneApp::DesignCommands(COrvaneView& target) {
     table[ID_TOOLS_DRIVER_FIT] = onView(
         [this](COrvaneView& v) { ToolCommands::OnDriverFromImpedance(v, {}, m_library.get()); });
     table[ID_FILE_EXPORT_CURVES] = onView([](COrvaneView& v) {
-        ToolCommands::OnExportCurves(v, [&v] {
+        ToolCommands::OnExportCurves(v, [&v](CurveFormat format) {
+            const bool zma = format == CurveFormat::Zma;
             return QFileDialog::getSaveFileName(
                 &v, QStringLiteral("Export Curves"),
-                QString::fromStdString(v.GetDocument().Title()) + QStringLiteral(".frd"),
-                QStringLiteral("Response (*.frd);;Impedance (*.zma)"));
+                QString::fromStdString(v.GetDocument().Title()) +
+                    (zma ? QStringLiteral(".zma") : QStringLiteral(".frd")),
+                zma ? QStringLiteral("Impedance (*.zma)") : QStringLiteral("Response (*.frd)"));
         });
     });
-    table[ID_TOOLS_BUILD] = onView([](COrvaneView& v) { ToolCommands::OnBuild(v); });
+    table[ID_TOOLS_BUILD] =
+        onView([this](COrvaneView& v) { ToolCommands::OnBuild(v, &Printer()); });
     table[ID_WINDOW_NEW] = onView([this](COrvaneView& v) { m_docs->OnWindowNew(v.GetDocument()); });
     table[ID_HELP_GETTING_STARTED] = [this] {
         CGettingStartedDlg dialog(m_frame.get());

@@ -56,8 +56,7 @@ std::string PortJson(const Port& p, const Units& u) {
         .Str();
 }
 
-std::string PlanJson(const Plan& plan, const std::vector<Sheet>& sheets, double sheetArea,
-                     const Units& u) {
+std::string PlanJson(const Plan& plan, const Units& u) {
     Json::Object out;
     out.Add("units", Json::String(DisplayUnits::Name(u.system)));
     out.Add("grossVolume", u.Volume(plan.grossVolume));
@@ -92,11 +91,9 @@ std::string PlanJson(const Plan& plan, const std::vector<Sheet>& sheets, double 
                              .Str());
     out.Add("panels", Array(panels));
     std::vector<std::string> sheetJson;
-    for (const Sheet& s : sheets) {
+    for (const Sheet& s : plan.sheets) {
         std::vector<std::string> parts;
-        double used = 0;
         for (const PlacedPart& p : s.parts) {
-            used += p.length * p.width;
             parts.push_back(Json::Object()
                                 .Add("name", Json::String(p.name))
                                 .Add("x", u.Length(p.x))
@@ -106,10 +103,11 @@ std::string PlanJson(const Plan& plan, const std::vector<Sheet>& sheets, double 
                                 .Str());
         }
         // The waste as a share of the sheet: what no part covers.
-        sheetJson.push_back(Json::Object()
-                                .Add("parts", Array(parts))
-                                .Add("waste", Json::Number(1 - used / sheetArea))
-                                .Str());
+        sheetJson.push_back(
+            Json::Object()
+                .Add("parts", Array(parts))
+                .Add("waste", Json::Number(Waste(s, plan.sheetLength, plan.sheetWidth)))
+                .Str());
     }
     out.Add("sheets", Array(sheetJson));
     return out.Str();
@@ -124,18 +122,7 @@ int RunBuild(const CliArgs& args) {
         std::fprintf(stderr, "orvane-cli: %s\n", plan.Error().message.c_str());
         return 1;
     }
-    std::vector<Sheet> sheets;
-    if (request.sheetLength) {
-        Result<std::vector<Sheet>> laid =
-            LayOut(plan->panels, plan->kerf, *request.sheetLength, *request.sheetWidth);
-        if (!laid) {
-            std::fprintf(stderr, "orvane-cli: %s\n", laid.Error().message.c_str());
-            return 1;
-        }
-        sheets = std::move(*laid);
-    }
-    const double sheetArea = request.sheetLength ? *request.sheetLength * *request.sheetWidth : 1;
-    std::puts(PlanJson(*plan, sheets, sheetArea, Units{request.units}).c_str());
+    std::puts(PlanJson(*plan, Units{request.units}).c_str());
     for (const Port& port : plan->ports) {
         if (port.resonanceNearTuning)
             std::fprintf(stderr, "orvane-cli: %s\n", ResonanceWarning(port).c_str());

@@ -10,13 +10,12 @@
 
 namespace orvane {
 
-// orvane-cli build FILE [design options] [--sheet WxH] [--svg OUT] [--pdf OUT]:
+// orvane-cli build FILE [design options] [--svg OUT] [--pdf OUT]:
 // what both orvane-cli (the numbers) and its plot part (the drawing) read.
 struct BuildRequest {
     std::string path;
     SpeakerDesign design; // with the options of this run applied, not saved
     UnitSystem units = UnitSystem::Imperial;
-    std::optional<double> sheetLength, sheetWidth; // inches
     std::string svg, pdf;
 };
 

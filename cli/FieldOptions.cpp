@@ -4,6 +4,9 @@
 #include "core/design/DesignExtension.h"
 #include "core/design/DesignFile.h"
 
+#include "core/text/NumberText.h"
+
+#include <cmath>
 #include <cstdio>
 
 namespace orvane::FieldOptions {
@@ -19,7 +22,7 @@ std::string Dashed(const FieldInfo& field) {
 }
 
 Failure<int> Refused(const FieldInfo& field, const std::string& sentence) {
-    return {kRefused, Dashed(field) + ": " + sentence};
+    return FieldOptions::Refused(field.option, sentence);
 }
 
 Result<void, int> ApplyText(const CliArgs& args, const FieldInfo& field, SpeakerDesign& design) {
@@ -39,6 +42,20 @@ Result<void, int> ApplyText(const CliArgs& args, const FieldInfo& field, Speaker
 }
 
 } // namespace
+
+Failure<int> Refused(std::string_view option, const std::string& sentence) {
+    return {kRefused, "--" + std::string(option) + ": " + sentence};
+}
+
+Result<double, int> ReadShown(const FieldInfo& field, std::string_view option,
+                              std::string_view text, UnitSystem units) {
+    double shown = 0;
+    if (!ReadNumberText(text, shown) || !std::isfinite(shown))
+        return Failure<int>{kUsage, "--" + std::string(option) + " needs finite numbers"};
+    if (const std::optional<std::string> refusal = Fields::Refusal(field, shown, units))
+        return Refused(option, std::string(field.name) + ": " + *refusal);
+    return DisplayUnits::FromDisplay(units, field.quantity, shown);
+}
 
 std::vector<std::string_view> DesignOptionNames() {
     std::vector<std::string_view> names;

@@ -26,6 +26,14 @@ std::string DesignOptionsUsage();
 // when the option is absent.
 Result<std::optional<double>, int> ReadNumber(const CliArgs& args, FieldId id, UnitSystem units);
 
+// One value of a field given as `text` within the option `option` (which
+// may hold several values, as "--slot WxH"), checked by the field's rules
+// and converted from `units` to the record's.
+Result<double, int> ReadShown(const FieldInfo& field, std::string_view option,
+                              std::string_view text, UnitSystem units);
+// A value a field does not take, refused in the words of its option.
+Failure<int> Refused(std::string_view option, const std::string& sentence);
+
 // The design options given, into `design`, in the table's order; then the
 // rules between fields (the plotted range's span). On failure the design is
 // partly changed and the message says which option and why.

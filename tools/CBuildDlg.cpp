@@ -2,7 +2,11 @@
 #include "tools/CBuildDlg.h"
 
 #include "core/calc/BuildCalc.h"
+#include "core/design/FileErrorMessage.h"
+#include "core/files/AtomicWrite.h"
 #include "core/plot/BuildDrawing.h"
+#include "platform/GraphImage.h"
+#include "platform/Message.h"
 #include "platform/NumericText.h"
 #include "platform/QtDrawSurface.h"
 #include "platform/UnitChoice.h"
@@ -10,12 +14,16 @@
 #include "tools/PrintfText.h"
 
 #include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -82,8 +90,8 @@ QComboBox* Choices(const FieldInfo& field, const char* const* labels) {
 
 } // namespace
 
-CBuildDlg::CBuildDlg(const SpeakerDesign& design, QWidget* parent)
-    : CExchangeDialog(parent), m_design(design) {
+CBuildDlg::CBuildDlg(const SpeakerDesign& design, QWidget* parent, QPrinter* printer)
+    : CExchangeDialog(parent), m_design(design), m_printer(printer) {
     setWindowTitle(QStringLiteral("Build"));
     setModal(true);
 
@@ -103,11 +111,13 @@ CBuildDlg::CBuildDlg(const SpeakerDesign& design, QWidget* parent)
     };
     QGridLayout* grid = nullptr;
     using enum FieldId;
-    QGroupBox* panels = group(QStringLiteral("Panels and Shape"),
-                              {Thickness, Kerf, Shape, OuterWidth, OuterHeight, Cutout}, grid);
+    QGroupBox* panels = group(
+        QStringLiteral("Panels and Shape"),
+        {Thickness, Kerf, Shape, ShapeHeight, ShapeDepth, OuterWidth, OuterHeight, Cutout}, grid);
+    QGroupBox* sheets = group(QStringLiteral("Sheets"), {SheetLength, SheetWidth}, grid);
     QGroupBox* volumes =
         group(QStringLiteral("Displacement"),
-              {DriverDisplacement, BracingDisplacement, RadiatorDisplacement, Radiators}, grid);
+              {DriverDisplacement, BracingDisplacement, RadiatorDisplacement}, grid);
     QGroupBox* ports = group(QStringLiteral("Ports"), {PortWall, SlotWidth, SlotHeight}, grid);
     const char* shapes[] = {"Round", "Slot"};
     const char* ends[] = {"Both ends flanged", "One end flanged", "Both ends free"};
@@ -126,10 +136,38 @@ CBuildDlg::CBuildDlg(const SpeakerDesign& design, QWidget* parent)
     m_preview = new BuildPreview(this);
 
     const DialogRows::OkCancelButtons buttons = DialogRows::OkCancel(this);
+    m_print = new QPushButton(QStringLiteral("&Print…"));
+    m_print->setObjectName(QStringLiteral("print"));
+    m_print->setAutoDefault(false);
+    m_export = new QPushButton(QStringLiteral("&Export…"));
+    m_export->setObjectName(QStringLiteral("export"));
+    m_export->setAutoDefault(false);
+    buttons.layout->insertWidget(0, m_print);
+    buttons.layout->insertWidget(1, m_export);
+    connect(m_print, &QPushButton::clicked, this, &CBuildDlg::OnPrint);
+    connect(m_export, &QPushButton::clicked, this, &CBuildDlg::OnExport);
+    m_askExportPath = [this](const QString& proposed) {
+        QFileDialog dialog(this, QStringLiteral("Export Build Drawing"));
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setNameFilters(
+            {QStringLiteral("SVG Drawings (*.svg)"), QStringLiteral("PDF Pages (*.pdf)")});
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        // The ending follows the type chosen.
+        connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& f) {
+            dialog.setDefaultSuffix(f.section(QLatin1String("*."), 1).chopped(1));
+        });
+        dialog.setDefaultSuffix(QStringLiteral("svg"));
+        dialog.selectFile(proposed);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return QString();
+        return dialog.selectedFiles().constFirst();
+    };
     auto* entries = new QVBoxLayout;
     entries->addWidget(panels);
     entries->addWidget(volumes);
     entries->addWidget(ports);
+    entries->addWidget(sheets);
     entries->addWidget(m_problem);
     entries->addStretch(1);
     auto* columns = new QHBoxLayout;
@@ -196,12 +234,81 @@ void CBuildDlg::UpdatePreview() {
             if (port.resonanceNearTuning)
                 problem = QString::fromStdString(BuildCalc::ResonanceWarning(port));
         }
+        m_plan = *plan;
+        m_drivers = trial.m_driverCount;
+        m_radiators = in.radiators;
         m_preview->Show(std::move(*plan), trial.m_driverCount, in.radiators);
     } else {
         problem = QString::fromStdString(plan.Error().message);
+        m_plan.reset();
         m_preview->Show(std::nullopt, 0, 0);
     }
     m_problem->setText(problem);
+    m_print->setEnabled(m_plan && m_printer != nullptr);
+    m_export->setEnabled(m_plan.has_value());
+}
+
+void CBuildDlg::OnPrint() {
+    if (!m_plan || m_printer == nullptr)
+        return;
+    m_printer->setFromTo(1, 1);
+    QPrintDialog dialog(m_printer, this);
+    dialog.setMinMax(1, 1);
+    if (dialog.exec() != QDialog::Accepted || !m_plan)
+        return;
+    m_printer->setDocName(QStringLiteral("Build"));
+    QPainter painter;
+    if (!painter.begin(m_printer))
+        return; // the printer refused the job; Qt has already said why
+    QtDrawSurface surface(painter);
+    BuildDrawing::DrawPage(surface, m_printer->width(), m_printer->height(), *m_plan, m_drivers,
+                           m_radiators, UnitChoice::Current());
+}
+
+void CBuildDlg::OnExport() {
+    if (!m_plan)
+        return;
+    const QString path = m_askExportPath(QStringLiteral("build.svg"));
+    if (!path.isEmpty())
+        ExportTo(path);
+}
+
+bool CBuildDlg::ExportTo(const QString& path) {
+    const QString ending = QFileInfo(path).suffix().toLower();
+    if (ending != QLatin1String("svg") && ending != QLatin1String("pdf")) {
+        ShowMessage(this, QStringLiteral("Export writes SVG and PDF files: end the name in .svg "
+                                         "or .pdf."));
+        return false;
+    }
+    if (!m_plan)
+        return false;
+    const BuildCalc::Plan plan = *m_plan;
+    const UnitSystem units = UnitChoice::Current();
+    const std::optional<QByteArray> bytes =
+        ending == QLatin1String("svg")
+            ? GraphImage::Svg(BuildDrawing::kPageWidth, BuildDrawing::kPageHeight,
+                              QStringLiteral("Build"),
+                              [&](DrawSurface& surface) {
+                                  BuildDrawing::Draw(surface, plan, m_drivers, m_radiators, units);
+                              })
+            : GraphImage::Pdf(QStringLiteral("Build"), [&](DrawSurface& surface, int w, int h) {
+                  BuildDrawing::DrawPage(surface, w, h, plan, m_drivers, m_radiators, units);
+              });
+    if (!bytes) {
+        ShowMessage(this, QStringLiteral("The drawing could not be made into %1.").arg(path));
+        return false;
+    }
+    const std::string full = QFile::encodeName(QFileInfo(path).absoluteFilePath()).toStdString();
+    const AtomicWriteResult written = WriteFileAtomically(
+        full, std::string_view(bytes->constData(), static_cast<std::size_t>(bytes->size())));
+    if (!written) {
+        const FilePhase phase =
+            written.stage == WriteStage::Open ? FilePhase::Open : FilePhase::Transfer;
+        ShowMessage(this, QString::fromStdString(
+                              FileErrorMessage(written.error, FileDirection::Save, phase, full)));
+        return false;
+    }
+    return true;
 }
 
 QString CBuildDlg::Problem() const {

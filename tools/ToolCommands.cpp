@@ -17,6 +17,7 @@
 #include "tools/CDriverLibraryDlg.h"
 #include "tools/CDriverParamsDlg.h"
 #include "tools/CElectricalDlg.h"
+#include "tools/CExportCurvesDlg.h"
 #include "tools/CFreqRangeDlg.h"
 #include "tools/CPortCalcDlg.h"
 #include "tools/CRadiatorDlg.h"
@@ -228,9 +229,9 @@ void OnBoxCalc(COrvaneView& view) {
     dlg.exec();
 }
 
-void OnBuild(COrvaneView& view) {
+void OnBuild(COrvaneView& view, QPrinter* printer) {
     SpeakerDesign& d = view.GetDocument().Design();
-    CBuildDlg dlg(d, &view);
+    CBuildDlg dlg(d, &view, printer);
     if (dlg.exec() != QDialog::Accepted)
         return;
     const DesignState before = view.State();
@@ -342,14 +343,22 @@ void OnDriverFromImpedance(COrvaneView& view, const std::function<void(CDriverFi
     view.Commit(QStringLiteral("Use Fitted Driver"), before);
 }
 
-void OnExportCurves(COrvaneView& view, const std::function<QString()>& askPath) {
-    const QString path = askPath();
+void OnExportCurves(COrvaneView& view, const std::function<QString(CurveFormat)>& askPath,
+                    const std::function<void(CExportCurvesDlg&)>& prepare) {
+    const COrvaneDoc& doc = view.GetDocument();
+    CExportCurvesDlg dlg(*Fields::Number(doc.Design(), FieldId::Power), &view);
+    if (prepare)
+        prepare(dlg);
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    CurveExportOptions options = dlg.m_options;
+    QString path = askPath(options.format);
     if (path.isEmpty())
         return;
-    const COrvaneDoc& doc = view.GetDocument();
-    CurveExportOptions options;
-    options.format = path.endsWith(QStringLiteral(".zma"), Qt::CaseInsensitive) ? CurveFormat::Zma
-                                                                                : CurveFormat::Frd;
+    // A name typed without an ending gets the format's.
+    if (!QFileInfo(path).fileName().contains(QLatin1Char('.')))
+        path +=
+            options.format == CurveFormat::Zma ? QStringLiteral(".zma") : QStringLiteral(".frd");
     options.designName = doc.Title();
     const FileResult written =
         ExportCurveFile(QFile::encodeName(path).toStdString(), doc.Design(), options);

@@ -1,12 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/measure/CurveExport.h"
+
 #include <QString>
 #include <functional>
+
+class QPrinter;
 
 namespace orvane {
 
 class CDriverFitDlg;
+class CExportCurvesDlg;
 class COrvaneView;
 class LibrarySession;
 
@@ -38,8 +43,8 @@ void OnPortCalc(COrvaneView& view);
 // "&Box Calculator": starts from V1; nothing comes back.
 void OnBoxCalc(COrvaneView& view);
 // "&Build…": the build values with the drawing and cut list shown live; OK
-// stores them with the design as one step.
-void OnBuild(COrvaneView& view);
+// stores them with the design as one step. Print… prints on `printer`.
+void OnBuild(COrvaneView& view, QPrinter* printer = nullptr);
 // "Calculate &T/S Parameters": "Use Results" stores Fs, Qts and Vas.
 void OnTsParams(COrvaneView& view);
 // "&Alignments…": refused while the driver has no alignment; Apply stores the
@@ -55,10 +60,13 @@ void OnDriverFromImpedance(COrvaneView& view,
                            const std::function<void(CDriverFitDlg&)>& prepare = {},
                            LibrarySession* session = nullptr);
 // "Export &Curves…": the design's predicted sound pressure (.frd) or one
-// driver's impedance (.zma, by the name's ending) at 48 points an octave from
-// 10 Hz to 20 kHz, at the analysis power, 1 m, half space. `askPath` chooses
-// the file; a failure is shown.
-void OnExportCurves(COrvaneView& view, const std::function<QString()>& askPath);
+// driver's impedance (.zma): the Export Curves window takes the format, the
+// points per octave, the range, the drive, the distance and the space (48
+// points an octave from 10 Hz to 20 kHz, at the analysis power, 1 m, half
+// space unless changed); then `askPath` chooses the file for that format.
+// A failure is shown. `prepare` runs on the window before it shows.
+void OnExportCurves(COrvaneView& view, const std::function<QString(CurveFormat)>& askPath,
+                    const std::function<void(CExportCurvesDlg&)>& prepare = {});
 
 // "&Library…": the driver library dialog, its drivers only. "Use" puts the
 // chosen driver's values and name (and its displacement, when it has one)

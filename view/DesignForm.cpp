@@ -44,13 +44,14 @@ struct FieldLayout {
     bool enabled;
 };
 
-// In tab order: V1, F1, V2, F2, Drivers.
+// As DesignForm::Field: V1, F1, V2, F2, Drivers, the radiators (at V2's place).
 const FieldLayout kFields[] = {
     {"10000.", {43, 2, 32, 12}, {78, 4}, 0, FieldId::V1, true},
     {"20000.", {43, 17, 32, 12}, {78, 18}, 0, FieldId::F1, false},
     {"10000.", {112, 2, 32, 12}, {147, 4}, 1, FieldId::V2, false},
     {"20000.", {112, 16, 32, 12}, {147, 18}, 1, FieldId::F2, false},
     {"65535", {183, 2, 21, 12}, {207, 5}, 2, FieldId::Drivers, true},
+    {"100", {112, 2, 32, 12}, {147, 4}, 1, FieldId::PrCount, true},
 };
 // A volume field in litres shows the largest V1 whole ("283168.47").
 constexpr const char* kWidestMetricVolume = "283168.";
@@ -129,13 +130,15 @@ void DesignForm::Build() {
     m_plotButton->setAutoDefault(true); // Enter on the focused button plots too
     connect(m_plotButton, &QPushButton::clicked, this, &DesignForm::plotRequested);
 
-    QWidget* previous = m_edits[0];
-    for (std::size_t i = 1; i < m_edits.size(); ++i) {
-        setTabOrder(previous, m_edits[i]);
-        previous = m_edits[i];
+    QWidget* previous = nullptr;
+    for (const Field field :
+         {Field::V1, Field::F1, Field::V2, Field::F2, Field::Radiators, Field::Drivers}) {
+        if (previous != nullptr)
+            setTabOrder(previous, FieldEdit(field));
+        previous = FieldEdit(field);
     }
     setTabOrder(previous, m_plotButton);
-    Layout();
+    ShowRadiators(false);
 }
 
 void DesignForm::Layout() {
@@ -146,7 +149,7 @@ void DesignForm::Layout() {
         // The fields of a column share the width the widest text needs.
         int columnWidth = 0;
         for (std::size_t i = 0; i < m_edits.size(); ++i) {
-            if (kFields[i].column == column)
+            if (kFields[i].column == column && !m_edits[i]->isHidden())
                 columnWidth = std::max(columnWidth, EntryWidth(m_edits[i], WidestText(kFields[i])));
         }
         for (std::size_t i = 0; i < m_edits.size(); ++i) {
@@ -163,7 +166,9 @@ void DesignForm::Layout() {
             label->adjustSize();
             label->move(std::max(DluX(layout.labelAt.x()) + shift, edit->x() + width + labelGap),
                         DluY(layout.labelAt.y()));
-            labelsEnd = std::max(labelsEnd, label->x() + label->width());
+            // A field hidden for this box type takes no room.
+            if (!label->isHidden())
+                labelsEnd = std::max(labelsEnd, label->x() + label->width());
         }
         if (column == kColumns - 1) {
             m_plotButton->setGeometry(kPlotButton.x() + shift, kPlotButton.y(),
@@ -187,8 +192,10 @@ void DesignForm::Layout() {
         shift = std::max(shift, labelsEnd + kLabelGap - nextLeft);
     }
     QRect used = m_plotButton->geometry();
-    for (std::size_t i = 0; i < m_edits.size(); ++i)
-        used |= m_edits[i]->geometry() | m_labels[i]->geometry();
+    for (std::size_t i = 0; i < m_edits.size(); ++i) {
+        if (!m_edits[i]->isHidden())
+            used |= m_edits[i]->geometry() | m_labels[i]->geometry();
+    }
     resize(used.right() + 1, used.bottom() + 1);
     updateGeometry();
 }
@@ -209,6 +216,10 @@ bool DesignForm::DoDataExchange(bool reading) {
         .Field(FieldEdit(Field::Drivers), FieldId::Drivers, m_formDrivers)
         .Field(FieldEdit(Field::F2), FieldId::F2, m_formF2)
         .Field(FieldEdit(Field::V2), FieldId::V2, m_formV2);
+    // Shown for every design (the box type may change before a Plot), read
+    // only while the field is there to type in.
+    if (!reading || m_radiatorsShown)
+        dx.Field(FieldEdit(Field::Radiators), FieldId::PrCount, m_formRadiators);
     return dx.Ok();
 }
 
@@ -218,6 +229,7 @@ void DesignForm::Fill(const SpeakerDesign& design) {
     m_formF2 = design.m_f2;
     m_formV2 = design.m_v2;
     m_formDrivers = design.m_driverCount;
+    m_formRadiators = static_cast<int32_t>(Fields::Number(design, FieldId::PrCount).value_or(1));
     m_unitsShown = UnitChoice::Current();
     DoDataExchange(false);
     RememberShown(Field::F1, m_formF1);
@@ -252,6 +264,16 @@ bool DesignForm::ReadInto(SpeakerDesign& design) {
         design.m_driverCount = static_cast<std::uint16_t>(m_formDrivers);
     else
         m_formDrivers = design.m_driverCount;
+    // The radiators' count is stored once it differs from what is in force,
+    // so a design nobody changed keeps its bytes.
+    const FieldBounds& radiators = Fields::Info(FieldId::PrCount).bounds;
+    const std::optional<double> inForce = Fields::Number(design, FieldId::PrCount);
+    if (m_radiatorsShown && m_formRadiators >= radiators.low && m_formRadiators <= radiators.high) {
+        if (m_formRadiators != inForce)
+            Fields::SetNumber(design, FieldId::PrCount, m_formRadiators);
+    } else {
+        m_formRadiators = static_cast<int32_t>(inForce.value_or(1));
+    }
     return ok;
 }
 
@@ -265,6 +287,18 @@ void DesignForm::SetFieldStates(BoxKind kind) {
     FieldEdit(Field::F1)->setEnabled(kind != BoxKind::Sealed && kind != BoxKind::PassiveRadiator);
     FieldEdit(Field::V2)->setEnabled(bandpass);
     FieldEdit(Field::F2)->setEnabled(kind == BoxKind::Bandpass6);
+    ShowRadiators(kind == BoxKind::PassiveRadiator);
+}
+
+void DesignForm::ShowRadiators(bool shown) {
+    m_radiatorsShown = shown;
+    for (const Field field : {Field::V2, Field::F2}) {
+        FieldEdit(field)->setVisible(!shown);
+        FieldLabel(field)->setVisible(!shown);
+    }
+    FieldEdit(Field::Radiators)->setVisible(shown);
+    FieldLabel(Field::Radiators)->setVisible(shown);
+    Layout();
 }
 
 void DesignForm::ShowAutoValue(const AutoValue& value) {

@@ -19,22 +19,24 @@ namespace orvane {
 
 // The entry strip along the top of a design window: V1, F1, V2, F2, the
 // number of drivers and the Plot button, at the places the form has always
-// had. It keeps its own copies of the five values and, for a field still
+// had; a passive-radiator box shows the number of radiators in place of V2
+// and F2. It keeps its own copies of the values and, for a field still
 // showing what the program wrote into it, the exact value behind the text.
 // It paints nothing itself: the window's drawing shows through.
 class DesignForm : public QWidget {
     Q_OBJECT
 public:
-    // The five entry fields, in tab order.
-    enum class Field { V1, F1, V2, F2, Drivers };
+    // The entry fields; the radiators' comes after F2 in tab order.
+    enum class Field { V1, F1, V2, F2, Drivers, Radiators };
 
     explicit DesignForm(QWidget* parent = nullptr);
 
     // Shows the record's values (no change notifications).
     void Fill(const SpeakerDesign& design);
-    // Reads the fields and copies F1, V1, F2, V2 and a count in range into
-    // the design, also after a refused field (whose message has been
-    // shown); false when the exchange stopped at a field.
+    // Reads the fields and copies F1, V1, F2, V2 and the counts in range
+    // into the design (the radiators' only while their field is shown), also
+    // after a refused field (whose message has been shown); false when the
+    // exchange stopped at a field.
     bool ReadInto(SpeakerDesign& design);
     // Which fields the user can type in for a box type; an unknown type
     // leaves them as they are.
@@ -78,6 +80,7 @@ private:
     void Layout();
     bool DoDataExchange(bool reading);
     void RememberShown(Field field, double value);
+    void ShowRadiators(bool shown);
     std::optional<double> ShownExactly(Field field) const;
 
     double m_formF1 = 0;
@@ -85,9 +88,13 @@ private:
     int32_t m_formDrivers = 0;
     double m_formF2 = 0;
     double m_formV2 = 0;
-    std::array<QLineEdit*, 5> m_edits{};
-    std::array<QLabel*, 5> m_labels{};
-    std::array<std::optional<ShownValue>, 5> m_shown{};
+    int32_t m_formRadiators = 1;
+    // A passive-radiator box: the radiators' field in place of V2 and F2.
+    bool m_radiatorsShown = false;
+    static constexpr std::size_t kFieldCount = 6;
+    std::array<QLineEdit*, kFieldCount> m_edits{};
+    std::array<QLabel*, kFieldCount> m_labels{};
+    std::array<std::optional<ShownValue>, kFieldCount> m_shown{};
     QPushButton* m_plotButton = nullptr;
     // The units the volume fields show.
     UnitSystem m_unitsShown;

@@ -32,10 +32,8 @@ std::optional<QByteArray> RenderSvg(const BuildCalc::Plan& plan, const BuildRequ
 
 std::optional<QByteArray> RenderPdf(const BuildCalc::Plan& plan, const BuildRequest& request) {
     return GraphImage::Pdf(QStringLiteral("Build"), [&](DrawSurface& surface, int w, int h) {
-        // The drawing's page in logical units, scaled to fit the printable area.
-        const double k = std::min(double(w) / kW, double(h) / kH);
-        surface.SetScaling(1000, 1000, static_cast<int>(k * 1000), static_cast<int>(k * 1000));
-        DrawPage(surface, plan, request);
+        BuildDrawing::DrawPage(surface, w, h, plan, request.design.m_driverCount,
+                               BuildCalc::FromDesign(request.design).radiators, request.units);
     });
 }
 

@@ -3,7 +3,10 @@
 
 #include "core/design/Fields.h"
 #include "core/design/SpeakerDesign.h"
+#include "core/model/Acoustics.h"
+#include "core/model/PassiveRadiator.h"
 #include "core/model/ResponseModel.h"
+#include "core/text/Printf.h"
 
 #include <algorithm>
 #include <cmath>
@@ -92,12 +95,15 @@ template <typename F> double GoldenExtreme(double lo, double hi, bool maximum, F
     return std::exp(bestX);
 }
 
-// One vented box of fixed volume, its response examined through the
-// program's response model at any tuning.
-class VentedBox {
+// One vented or passive-radiator box of fixed volume, its response examined
+// through the program's response model at any tuning.
+class TunedBox {
 public:
-    VentedBox(const Driver& driver, double volume) {
-        m_design.m_boxType = std::string(BoxType::Vented);
+    TunedBox(const Driver& driver, double volume, BoxKind kind = BoxKind::Vented,
+             const DesignExtras& extras = {}) {
+        m_design.m_boxType = std::string(BoxType::Name(kind));
+        m_design.m_extras = extras;
+        m_design.m_extras.prMass.reset();
         m_design.m_fs = driver.fs;
         m_design.m_qts = driver.qts;
         m_design.m_vas = driver.vas;
@@ -114,7 +120,25 @@ public:
         m_grid.push_back(top);
     }
 
+    // The radiators of a passive-radiator box without added mass, or a
+    // failure when their values do not make any.
+    AnalysisResult<RadiatorValues> Radiators() const { return DeriveRadiatorValues(m_design); }
+
+    // The mass per radiator that tunes the box to f1, in grams.
+    Result<double, int> MassFor(double f1) const {
+        const AnalysisResult<RadiatorValues> r = Radiators();
+        if (!r)
+            return Failure<int>{1, r.Message()};
+        return MassForTuning(*r, Acoustics::AcousticCompliance(m_design.m_v1), f1);
+    }
+
     Figures Evaluate(double f1) {
+        if (m_design.Kind() == BoxKind::PassiveRadiator) {
+            const Result<double, int> mass = MassFor(f1);
+            if (!mass)
+                return {};
+            m_design.m_extras.prMass = *mass;
+        }
         m_design.m_f1 = f1;
         const std::vector<double> levels = LevelsAt(m_design, SealedAlignment{}, m_grid);
         if (levels.size() != m_grid.size() ||
@@ -197,7 +221,7 @@ struct Sample {
 // its neighbours, until the bracket is within the tolerance. Works alike for
 // a smooth minimum of f3, the edge of the tunings that meet the ripple, and
 // the jump of f3 where a dip of the response touches -3 dB.
-Sample Refine(VentedBox& box, Sample lo, Sample best, Sample hi, double ripple) {
+Sample Refine(TunedBox& box, Sample lo, Sample best, Sample hi, double ripple) {
     for (int pass = 0; pass < 64 && hi.f1 / lo.f1 - 1 > kTuningTolerance; ++pass) {
         std::array<Sample, kInnerPoints + 2> points;
         points.front() = lo;
@@ -228,81 +252,21 @@ Failure<Problem> Fail(Problem problem) {
     return {problem, ProblemText(problem)};
 }
 
-} // namespace
-
-std::string ProblemText(Problem problem) {
-    switch (problem) {
-    case Problem::None:
-        break;
-    case Problem::BadDriver:
-        return "The driver needs an Fs from 1 Hz to 1 MHz, a Qts and a Vas above zero, and 1 to "
-               "65535 drivers.";
-    case Problem::QtcOutOfRange: {
-        const FieldBounds& b = Fields::Info(FieldId::Qtc).bounds;
-        return Fields::RangeSentence(b.low, b.high, b.zeroAllowed);
-    }
-    case Problem::QtcNotAboveQts:
-        return "The target Qtc must be above the driver's Qts.";
-    case Problem::BadVolume:
-        return "The box volume must be above zero.";
-    case Problem::BadRipple:
-        return "The ripple must be zero or more.";
-    case Problem::NoTuning:
-        return "No tuning keeps the response of this box within the ripple.";
-    }
-    return {};
-}
-
-Result<void, Problem> CheckDriver(const Driver& driver) {
-    const bool ok = driver.fs >= 1 && driver.fs <= 1e6 && driver.qts > 0 &&
-                    std::isfinite(driver.qts) && driver.vas > 0 && std::isfinite(driver.vas) &&
-                    driver.count >= 1 && driver.count <= 65535;
-    if (!ok)
-        return Fail(Problem::BadDriver);
-    return {};
-}
-
-RowResult Sealed(const Driver& driver, double qtc) {
+// The driver, the volume and the ripple of a search, or what is wrong.
+Result<void, Problem> Checked(const Driver& driver, double volume, double ripple) {
     if (Result<void, Problem> checked = CheckDriver(driver); !checked)
-        return checked.Error();
-    if (const FieldBounds& b = Fields::Info(FieldId::Qtc).bounds; !(qtc >= b.low && qtc <= b.high))
-        return Fail(Problem::QtcOutOfRange);
-    if (!(qtc > driver.qts))
-        return Fail(Problem::QtcNotAboveQts);
-    // The closed box raises the driver's Q and resonance by the same factor.
-    const double ratio = qtc / driver.qts;
-    Row row;
-    row.v1 = driver.count * driver.vas / (ratio * ratio - 1);
-    row.f1 = driver.fs * ratio;
-    // |H|^2 = x^2 / ((1 - x)^2 + x / Q^2) with x = (f / fc)^2 equals L at f3:
-    // (1 - L) x^2 + L (2 - 1/Q^2) x - L = 0, whose one positive root is taken
-    // in the form free of cancellation.
-    const double l = std::pow(10.0, kF3Level / 10);
-    const double b = l * (2 - 1 / (qtc * qtc));
-    const double root = std::sqrt(b * b + 4 * l * (1 - l));
-    const double x = b >= 0 ? 2 * l / (b + root) : (root - b) / (2 * (1 - l));
-    row.f3 = row.f1 * std::sqrt(x);
-    // Above Q^2 = 1/2 the response peaks at 4 Q^4 / (4 Q^2 - 1); below it
-    // rises towards the passband level and never passes it.
-    row.peak =
-        qtc * qtc > 0.5 ? 20 * std::log10(qtc) - 10 * std::log10(1 - 1 / (4 * qtc * qtc)) : 0.0;
-    if (!(row.v1 > 0) || !std::isfinite(row.v1) || !std::isfinite(row.f1) || !std::isfinite(row.f3))
-        return Fail(Problem::QtcNotAboveQts);
-    return row;
-}
-
-RowResult Vented(const Driver& driver, double volume, double ripple) {
-    if (Result<void, Problem> checked = CheckDriver(driver); !checked)
-        return checked.Error();
+        return checked;
     if (!(volume > 0) || !std::isfinite(volume))
         return Fail(Problem::BadVolume);
     if (!(ripple >= 0) || !std::isfinite(ripple))
         return Fail(Problem::BadRipple);
+    return {};
+}
 
-    VentedBox box(driver, volume);
+// The tuning in [lowest, highest] with the lowest f3 that meets the ripple.
+RowResult Search(TunedBox& box, double volume, double lowest, double highest, double ripple) {
     // First pass: equal ratios over the whole tuning range.
-    const double lowest = driver.fs * kLowestTuningRatio;
-    const double span = std::log(kHighestTuningRatio / kLowestTuningRatio);
+    const double span = std::log(highest / lowest);
     std::vector<Sample> pass(kTuningSteps + 1);
     for (int i = 0; i <= kTuningSteps; ++i) {
         const double f1 = lowest * std::exp(span * i / kTuningSteps);
@@ -355,6 +319,111 @@ RowResult Vented(const Driver& driver, double volume, double ripple) {
     if (!Meets(best.figures, ripple))
         return Fail(Problem::NoTuning);
     return RowOf(volume, best);
+}
+
+} // namespace
+
+std::string ProblemText(Problem problem) {
+    switch (problem) {
+    case Problem::None:
+        break;
+    case Problem::BadDriver:
+        return "The driver needs an Fs from 1 Hz to 1 MHz, a Qts and a Vas above zero, and 1 to "
+               "65535 drivers.";
+    case Problem::QtcOutOfRange: {
+        const FieldBounds& b = Fields::Info(FieldId::Qtc).bounds;
+        return Fields::RangeSentence(b.low, b.high, b.zeroAllowed);
+    }
+    case Problem::QtcNotAboveQts:
+        return "The target Qtc must be above the driver's Qts.";
+    case Problem::BadVolume:
+        return "The box volume must be above zero.";
+    case Problem::BadRipple:
+        return "The ripple must be zero or more.";
+    case Problem::NoTuning:
+        return "No tuning keeps the response of this box within the ripple.";
+    case Problem::NoRadiator:
+        return "The radiators need an Fs, a Vas, an Sd (or a diameter) and a Qms above 0.";
+    case Problem::NoMass:
+        return "No added mass of 0 g or more tunes this box within the range searched.";
+    }
+    return {};
+}
+
+Result<void, Problem> CheckDriver(const Driver& driver) {
+    const bool ok = driver.fs >= 1 && driver.fs <= 1e6 && driver.qts > 0 &&
+                    std::isfinite(driver.qts) && driver.vas > 0 && std::isfinite(driver.vas) &&
+                    driver.count >= 1 && driver.count <= 65535;
+    if (!ok)
+        return Fail(Problem::BadDriver);
+    return {};
+}
+
+RowResult Sealed(const Driver& driver, double qtc) {
+    if (Result<void, Problem> checked = CheckDriver(driver); !checked)
+        return checked.Error();
+    if (const FieldBounds& b = Fields::Info(FieldId::Qtc).bounds; !(qtc >= b.low && qtc <= b.high))
+        return Fail(Problem::QtcOutOfRange);
+    if (!(qtc > driver.qts))
+        return Fail(Problem::QtcNotAboveQts);
+    // The closed box raises the driver's Q and resonance by the same factor.
+    const double ratio = qtc / driver.qts;
+    Row row;
+    row.v1 = driver.count * driver.vas / (ratio * ratio - 1);
+    row.f1 = driver.fs * ratio;
+    // |H|^2 = x^2 / ((1 - x)^2 + x / Q^2) with x = (f / fc)^2 equals L at f3:
+    // (1 - L) x^2 + L (2 - 1/Q^2) x - L = 0, whose one positive root is taken
+    // in the form free of cancellation.
+    const double l = std::pow(10.0, kF3Level / 10);
+    const double b = l * (2 - 1 / (qtc * qtc));
+    const double root = std::sqrt(b * b + 4 * l * (1 - l));
+    const double x = b >= 0 ? 2 * l / (b + root) : (root - b) / (2 * (1 - l));
+    row.f3 = row.f1 * std::sqrt(x);
+    // Above Q^2 = 1/2 the response peaks at 4 Q^4 / (4 Q^2 - 1); below it
+    // rises towards the passband level and never passes it.
+    row.peak =
+        qtc * qtc > 0.5 ? 20 * std::log10(qtc) - 10 * std::log10(1 - 1 / (4 * qtc * qtc)) : 0.0;
+    if (!(row.v1 > 0) || !std::isfinite(row.v1) || !std::isfinite(row.f1) || !std::isfinite(row.f3))
+        return Fail(Problem::QtcNotAboveQts);
+    return row;
+}
+
+RowResult Vented(const Driver& driver, double volume, double ripple) {
+    if (Result<void, Problem> checked = Checked(driver, volume, ripple); !checked)
+        return checked.Error();
+    TunedBox box(driver, volume);
+    return Search(box, volume, driver.fs * kLowestTuningRatio, driver.fs * kHighestTuningRatio,
+                  ripple);
+}
+
+RowResult PassiveRadiator(const Driver& driver, const DesignExtras& radiators, double volume,
+                          double ripple) {
+    if (Result<void, Problem> checked = Checked(driver, volume, ripple); !checked)
+        return checked.Error();
+    TunedBox box(driver, volume, BoxKind::PassiveRadiator, radiators);
+    const AnalysisResult<RadiatorValues> bare = box.Radiators();
+    if (!bare)
+        return Fail(Problem::NoRadiator);
+    // Mass lowers the tuning: the bare radiators give the highest one.
+    const double bareTuning = TuningOf(*bare, Acoustics::AcousticCompliance(volume)).fb;
+    const double highest = std::min(driver.fs * kHighestTuningRatio, bareTuning);
+    const double lowest = driver.fs * kLowestTuningRatio;
+    if (!(highest > lowest))
+        return Failure<Problem>{
+            Problem::NoMass,
+            Printf("Without added mass these radiators tune this box to %.1f Hz, below the "
+                   "lowest tuning searched (%.1f Hz): no mass of 0 g or more works.",
+                   highest, lowest)};
+    RowResult row = Search(box, volume, lowest, highest, ripple);
+    if (row) {
+        const Result<double, int> mass = box.MassFor(row->f1);
+        if (!mass)
+            return Fail(Problem::NoMass);
+        // At the bare tuning (to the search's tolerance) no mass is added,
+        // whatever the rounding says.
+        row->prMass = row->f1 >= bareTuning * (1 - kTuningTolerance) ? 0 : *mass;
+    }
+    return row;
 }
 
 std::array<double, kTableRows> TableVolumes(const Driver& driver) {

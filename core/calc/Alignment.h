@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/Result.h"
+#include "core/design/SpeakerDesign.h"
 
 #include <array>
 #include <cstdint>
@@ -28,10 +29,11 @@ struct Driver {
 // One alignment. A sealed box's F1 is its resonance fc. Levels are in dB
 // relative to the passband (the response's high-frequency level).
 struct Row {
-    double v1 = 0;   // ft3
-    double f1 = 0;   // Hz
-    double f3 = 0;   // Hz, the lowest frequency above which the level stays >= -3 dB
-    double peak = 0; // dB, the highest level
+    double v1 = 0;     // ft3
+    double f1 = 0;     // Hz
+    double f3 = 0;     // Hz, the lowest frequency above which the level stays >= -3 dB
+    double peak = 0;   // dB, the highest level
+    double prMass = 0; // g added to each passive radiator (their alignment only)
 };
 
 enum class Problem {
@@ -42,6 +44,8 @@ enum class Problem {
     BadVolume,      // the vented box volume is not above zero
     BadRipple,      // the ripple bound is negative or not a number
     NoTuning,       // no vented tuning keeps the response within the ripple
+    NoRadiator,     // the radiators lack Fs, Vas, Sd (or a diameter) or Qms
+    NoMass,         // no added mass of 0 g or more tunes the box into the range searched
 };
 
 // An alignment, or why there is none, in one sentence.
@@ -74,6 +78,15 @@ RowResult Sealed(const Driver& driver, double qtc);
 // The tuning F1 in [0.1 Fs, 20 Fs] with the lowest f3 whose response stays at
 // or below +ripple dB between 1 Hz and 20 Fs; f3 and peak over that band.
 RowResult Vented(const Driver& driver, double volume, double ripple);
+
+// The passive-radiator box of the same search: the tuning is the box's Fb,
+// set by the mass added to each radiator, so only the tunings a mass of 0 g
+// or more reaches are searched (at most the radiators' bare Fb). `radiators`
+// holds their values as a design stores them (prFs, prVas, prSd or
+// prDiameter, prQms, prCount) and the box losses QL; prMass and prTune are
+// not read. F1 is the resulting Fb, prMass the mass per radiator in grams.
+RowResult PassiveRadiator(const Driver& driver, const DesignExtras& radiators, double volume,
+                          double ripple);
 
 // The volumes of the vented table, smallest first.
 std::array<double, kTableRows> TableVolumes(const Driver& driver);

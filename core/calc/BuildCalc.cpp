@@ -102,10 +102,21 @@ Result<Box> InnerBox(double volume, double divider, const Inputs& in) {
     const bool fixH = in.outerHeight.has_value();
     if ((fixW && !(w > 0)) || (fixH && !(h > divider)))
         return Refusal("The fixed outer dimensions leave no room inside two panels.");
+    // A custom shape W : H : D = 1 : ch : cd.
+    const bool custom = in.shapeHeight && in.shapeDepth;
+    const double ch = custom ? *in.shapeHeight : 0;
+    const double cd = custom ? *in.shapeDepth : 0;
     // The box for a free scale s; its volume grows with s.
     const auto shaped = [&](double s) {
         if (fixW && fixH)
             return Box{w, h, s};
+        if (custom) {
+            if (fixW)
+                return Box{w, ch / cd * s, s};
+            if (fixH)
+                return Box{s / cd, h, s};
+            return Box{s, ch * s, cd * s};
+        }
         if (fixW)
             return Box{w, r * r * s, s};
         if (fixH)
@@ -121,6 +132,12 @@ Result<Box> InnerBox(double volume, double divider, const Inputs& in) {
         // Closed forms, so that the net volume comes back to the last bits.
         if (fixW && fixH)
             s = v / (w * h);
+        else if (custom && fixW)
+            s = std::sqrt(v / (w * ch / cd));
+        else if (custom && fixH)
+            s = std::sqrt(v * cd / h);
+        else if (custom)
+            s = std::cbrt(v / (ch * cd));
         else if (fixW)
             s = std::sqrt(v / (w * r * r));
         else if (fixH)
@@ -174,7 +191,10 @@ Inputs FromDesign(const SpeakerDesign& design) {
     in.driverDisplacement = Value(design, FieldId::DriverDisplacement, 0);
     in.bracingDisplacement = Value(design, FieldId::BracingDisplacement, 0);
     in.radiatorDisplacement = Value(design, FieldId::RadiatorDisplacement, 0);
-    in.radiators = static_cast<int>(Value(design, FieldId::Radiators, 0));
+    // Only a passive-radiator box has radiators; its count is theirs.
+    in.radiators = design.Kind() == BoxKind::PassiveRadiator
+                       ? static_cast<int>(Value(design, FieldId::PrCount, 1))
+                       : 0;
     in.portWall = Value(design, FieldId::PortWall, in.portWall);
     in.portShape = Value(design, FieldId::PortShape, 0) == 1 ? PortShape::Slot : PortShape::Round;
     in.slotWidth = Value(design, FieldId::SlotWidth, 0);
@@ -184,6 +204,10 @@ Inputs FromDesign(const SpeakerDesign& design) {
     in.ratio = Value(design, FieldId::Shape, in.ratio);
     in.outerWidth = Fields::Number(design, FieldId::OuterWidth);
     in.outerHeight = Fields::Number(design, FieldId::OuterHeight);
+    in.shapeHeight = Fields::Number(design, FieldId::ShapeHeight);
+    in.shapeDepth = Fields::Number(design, FieldId::ShapeDepth);
+    in.sheetLength = Fields::Number(design, FieldId::SheetLength);
+    in.sheetWidth = Fields::Number(design, FieldId::SheetWidth);
     return in;
 }
 
@@ -195,7 +219,8 @@ Result<Plan> Compute(const SpeakerDesign& design, const Inputs& in) {
     if (!(design.m_v1 > 0) || (bandpass && !(design.m_v2 > 0)))
         return Refusal(bandpass ? "Both chambers need a volume above 0."
                                 : "The box needs a volume above 0.");
-    if (!(in.thickness > 0) || !(in.ratio > 0))
+    if (!(in.thickness > 0) || !(in.ratio > 0) ||
+        (in.shapeHeight && in.shapeDepth && !(*in.shapeHeight > 0 && *in.shapeDepth > 0)))
         return Refusal("The panel thickness and the shape's ratio must be above 0.");
     Plan plan;
     plan.thickness = in.thickness;
@@ -204,6 +229,9 @@ Result<Plan> Compute(const SpeakerDesign& design, const Inputs& in) {
     plan.portShape = in.portShape;
     plan.slotWidth = in.slotWidth;
     plan.slotHeight = in.slotHeight;
+    plan.customShape = in.shapeHeight && in.shapeDepth;
+    plan.shapeHeight = in.shapeHeight.value_or(0);
+    plan.shapeDepth = in.shapeDepth.value_or(0);
     plan.cutout = in.cutout.value_or(0.9 * design.m_coneDiameter);
     plan.netVolume = design.m_v1 + (bandpass ? design.m_v2 : 0);
 
@@ -270,6 +298,15 @@ Result<Plan> Compute(const SpeakerDesign& design, const Inputs& in) {
         plan.woodVolume += Area(p) * p.thickness / kCubicInches;
         plan.sheetArea += p.count * (p.length + in.kerf) * (p.width + in.kerf);
     }
+    if (in.sheetLength && in.sheetWidth) {
+        Result<std::vector<Sheet>> laid =
+            LayOut(plan.panels, in.kerf, *in.sheetLength, *in.sheetWidth);
+        if (!laid)
+            return laid.Error();
+        plan.sheets = std::move(*laid);
+        plan.sheetLength = *in.sheetLength;
+        plan.sheetWidth = *in.sheetWidth;
+    }
     return plan;
 }
 
@@ -313,6 +350,41 @@ Result<std::vector<Sheet>> LayOut(const std::vector<Panel>& panels, double kerf,
         x += l;
     }
     return sheets;
+}
+
+std::vector<PlacedPart> Offcuts(const Sheet& sheet, double kerf, double sheetLength,
+                                double sheetWidth) {
+    std::vector<PlacedPart> offcuts;
+    // The rows in the order laid: parts of one row share their y.
+    double rowY = 0, rowEnd = 0, rowWidth = 0;
+    const auto closeRow = [&] {
+        if (rowWidth > 0 && rowEnd < sheetLength)
+            offcuts.push_back({"", rowEnd, rowY, sheetLength - rowEnd, rowWidth});
+    };
+    for (std::size_t i = 0; i < sheet.parts.size(); ++i) {
+        const PlacedPart& p = sheet.parts[i];
+        if (i == 0 || p.y != rowY) {
+            closeRow();
+            rowY = p.y;
+            rowWidth = std::min(p.width + kerf, sheetWidth - p.y);
+        }
+        if (p.width + kerf < rowWidth)
+            offcuts.push_back({"", p.x, p.y + p.width + kerf,
+                               std::min(p.length + kerf, sheetLength - p.x),
+                               rowWidth - p.width - kerf});
+        rowEnd = std::min(p.x + p.length + kerf, sheetLength);
+    }
+    closeRow();
+    if (rowY + rowWidth < sheetWidth)
+        offcuts.push_back({"", 0, rowY + rowWidth, sheetLength, sheetWidth - rowY - rowWidth});
+    return offcuts;
+}
+
+double Waste(const Sheet& sheet, double sheetLength, double sheetWidth) {
+    double used = 0;
+    for (const PlacedPart& p : sheet.parts)
+        used += p.length * p.width;
+    return 1 - used / (sheetLength * sheetWidth);
 }
 
 std::string ResonanceWarning(const Port& port) {

@@ -37,13 +37,17 @@ struct Inputs {
     double driverDisplacement = 0;   // per driver
     double bracingDisplacement = 0;  // total
     double radiatorDisplacement = 0; // per radiator
-    int radiators = 0;               // passive radiators
+    int radiators = 0;               // passive radiators: prCount of a passive-radiator box
     double portWall = 3 / 25.4;      // port tube wall
     PortShape portShape = PortShape::Round;
     double slotWidth = 0, slotHeight = 0; // a slot port's inner opening
     PortEnds portEnds = PortEnds::OneFlanged;
-    std::optional<double> cutout;     // driver cut-out; 0.9 × cone diameter when unset
-    double ratio = 1.618;             // W : H : D = 1 : r : 1/r on the inner box
+    std::optional<double> cutout; // driver cut-out; 0.9 × cone diameter when unset
+    double ratio = 1.618;         // W : H : D = 1 : r : 1/r on the inner box
+    // A custom W : H : D = 1 : h : d on the inner box, in force over `ratio`.
+    std::optional<double> shapeHeight, shapeDepth;
+    // The sheets the panels are laid out on, when both are given.
+    std::optional<double> sheetLength, sheetWidth;
     std::optional<double> outerWidth; // fixed outer dimensions
     std::optional<double> outerHeight;
 };
@@ -89,6 +93,13 @@ struct Sheet {
     std::vector<PlacedPart> parts;
 };
 
+// What of a sheet no part covers, rectangle by rectangle: beside and below
+// the parts of each row and below the last row (the saw's kerfs aside).
+std::vector<PlacedPart> Offcuts(const Sheet& sheet, double kerf, double sheetLength,
+                                double sheetWidth);
+// The share of a sheet's area no part covers.
+double Waste(const Sheet& sheet, double sheetLength, double sheetWidth);
+
 struct Plan {
     double netVolume = 0;
     double grossVolume = 0;
@@ -102,9 +113,15 @@ struct Plan {
     double thickness = 0, kerf = 0, cutout = 0, ratio = 0;
     PortShape portShape = PortShape::Round;
     double slotWidth = 0, slotHeight = 0;
+    bool customShape = false; // W : H : D as given; else 1 : ratio : 1/ratio
+    double shapeHeight = 0, shapeDepth = 0;
+    // The layout, when a sheet size was given.
+    std::vector<Sheet> sheets;
+    double sheetLength = 0, sheetWidth = 0;
 };
 
-// The plan, or a refusal that names the conflict (code 1).
+// The plan, or a refusal that names the conflict (code 1); with a sheet
+// size, also a refusal of the layout.
 Result<Plan> Compute(const SpeakerDesign& design, const Inputs& in);
 
 // Lays the panels on sheets of sheetLength × sheetWidth by rows

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/design/DesignExtension.h"
 
+#include "core/design/Fields.h"
+
 #include <algorithm>
 #include <bit>
 #include <limits>
@@ -33,7 +35,6 @@ constexpr Field kFields[] = {
     {Tag::DriverDisplacement, &DesignExtras::driverDisplacement, nullptr},
     {Tag::BracingDisplacement, &DesignExtras::bracingDisplacement, nullptr},
     {Tag::RadiatorDisplacement, &DesignExtras::radiatorDisplacement, nullptr},
-    {Tag::Radiators, nullptr, &DesignExtras::radiators},
     {Tag::PortWall, &DesignExtras::portWall, nullptr},
     {Tag::PortShape, nullptr, &DesignExtras::portShape},
     {Tag::SlotWidth, &DesignExtras::slotWidth, nullptr},
@@ -52,6 +53,10 @@ constexpr Field kFields[] = {
     {Tag::PrCount, nullptr, &DesignExtras::prCount},
     {Tag::PrMass, &DesignExtras::prMass, nullptr},
     {Tag::PrTune, &DesignExtras::prTune, nullptr},
+    {Tag::ShapeHeight, &DesignExtras::shapeHeight, nullptr},
+    {Tag::ShapeDepth, &DesignExtras::shapeDepth, nullptr},
+    {Tag::SheetLength, &DesignExtras::sheetLength, nullptr},
+    {Tag::SheetWidth, &DesignExtras::sheetWidth, nullptr},
 };
 
 std::uint64_t LittleEndian(std::span<const std::uint8_t> bytes) {
@@ -111,6 +116,21 @@ bool ReadKnown(Tag tag, std::span<const std::uint8_t> value, DesignExtras& extra
     return true;
 }
 
+// The build's radiator count of an earlier version is the radiator count
+// now, when the file does not state that too and it is a count prCount
+// takes; the entry then leaves the unknown ones. Anything else stays as read.
+void AdoptLegacyRadiators(std::vector<std::uint8_t>& unknown, std::size_t at,
+                          DesignExtras& extras) {
+    const auto count = static_cast<std::uint16_t>(
+        LittleEndian(std::span<const std::uint8_t>(unknown).subspan(at + 4, 2)));
+    const FieldBounds& takes = Fields::Info(FieldId::PrCount).bounds;
+    if (extras.prCount || count < takes.low || count > takes.high)
+        return;
+    extras.prCount = count;
+    unknown.erase(unknown.begin() + static_cast<std::ptrdiff_t>(at),
+                  unknown.begin() + static_cast<std::ptrdiff_t>(at + 6));
+}
+
 // A well-formed block spanning all of `tail`, or false. `unknown` collects
 // the entries with unknown tags; it never grows beyond the tail's size.
 bool ReadBlock(std::span<const std::uint8_t> tail, DesignExtras& extras,
@@ -122,6 +142,9 @@ bool ReadBlock(std::span<const std::uint8_t> tail, DesignExtras& extras,
     if (payloadSize != tail.size() - kHeaderSize)
         return false;
     std::span<const std::uint8_t> rest = tail.subspan(kHeaderSize);
+    // Where the one legacy radiator count sits among the unknown entries.
+    std::optional<std::size_t> legacyAt;
+    int legacyEntries = 0;
     while (!rest.empty()) {
         if (rest.size() < 4)
             return false;
@@ -132,10 +155,14 @@ bool ReadBlock(std::span<const std::uint8_t> tail, DesignExtras& extras,
         bool known = false;
         if (!ReadKnown(tag, rest.subspan(4, size), extras, known))
             return false;
+        if (!known && tag == Tag::LegacyRadiators && size == 2 && legacyEntries++ == 0)
+            legacyAt = unknown.size();
         if (!known)
             unknown.insert(unknown.end(), rest.begin(), rest.begin() + 4 + size);
         rest = rest.subspan(4 + size);
     }
+    if (legacyAt && legacyEntries == 1)
+        AdoptLegacyRadiators(unknown, *legacyAt, extras);
     return true;
 }
 

@@ -47,7 +47,10 @@ enum class Tag : std::uint16_t {
     DriverDisplacement = 14,
     BracingDisplacement = 15,
     RadiatorDisplacement = 16,
-    Radiators = 17,
+    // Written by an earlier version: the passive radiators the build counted,
+    // now prCount. Read into prCount when that is not given and the count is
+    // one it takes; otherwise kept verbatim as an unknown entry.
+    LegacyRadiators = 17,
     PortWall = 18,
     PortShape = 19,
     SlotWidth = 20,
@@ -66,6 +69,10 @@ enum class Tag : std::uint16_t {
     PrCount = 33,
     PrMass = 34,
     PrTune = 35,
+    ShapeHeight = 36,
+    ShapeDepth = 37,
+    SheetLength = 38,
+    SheetWidth = 39,
 };
 
 // A loader reads at most this much after the record. A longer tail is no

@@ -74,6 +74,8 @@ constexpr FieldAccess DriverName() {
 
 constexpr std::string_view kPortShapes[] = {"round", "slot"};
 constexpr std::string_view kPortEnds[] = {"both-flanged", "one-flanged", "free"};
+constexpr std::string_view kCurveFormats[] = {"frd", "zma"};
+constexpr std::string_view kSpaces[] = {"half", "full"};
 
 constexpr FieldBounds kAny{};
 constexpr FieldBounds Between(double low, double high) {
@@ -197,9 +199,6 @@ constexpr FieldInfo kFields[] = {
      "radiatorDisplacement", "radiator-displacement", "Radiator Displacement",
      "Radiator Displacement (ft3)",
      Between(0, 1000), 0.0, InExtras<&DesignExtras::radiatorDisplacement>()},
-    {Radiators, T::Count, H::Extension, Q::None, true,
-     "radiators", "radiators", "Passive Radiators", "Passive Radiators",
-     Between(0, 100), 0.0, InExtrasCount<&DesignExtras::radiators>()},
     {PortWall, T::Number, H::Extension, Q::Excursion, true,
      "portWall", "port-wall", "Port Wall", "Port Wall (in)",
      Between(0, 2), 3 / 25.4, InExtras<&DesignExtras::portWall>()},
@@ -207,10 +206,10 @@ constexpr FieldInfo kFields[] = {
      "portShape", "port-shape", "Port Shape", "Port Shape",
      Between(0, 1), 0.0, InExtrasCount<&DesignExtras::portShape>(), kPortShapes},
     {SlotWidth, T::Number, H::Extension, Q::Length, true,
-     "slotWidth", "slot-width", "Slot Width", "Slot Width (in)",
+     "slotWidth", "", "Slot Width", "Slot Width (in)",
      ZeroOrBetween(0.1, 100), {}, InExtras<&DesignExtras::slotWidth>()},
     {SlotHeight, T::Number, H::Extension, Q::Length, true,
-     "slotHeight", "slot-height", "Slot Height", "Slot Height (in)",
+     "slotHeight", "", "Slot Height", "Slot Height (in)",
      ZeroOrBetween(0.1, 100), {}, InExtras<&DesignExtras::slotHeight>()},
     {PortEnds, T::Count, H::Extension, Q::None, true,
      "portEnds", "port-ends", "Port Ends", "Port Ends",
@@ -219,7 +218,7 @@ constexpr FieldInfo kFields[] = {
      "cutout", "cutout", "Driver Cut-out", "Driver Cut-out (in)",
      ZeroOrBetween(0.1, 100), {}, InExtras<&DesignExtras::cutout>()},
     {Shape, T::Number, H::Extension, Q::None, true,
-     "shape", "shape", "Shape Ratio", "Shape Ratio",
+     "shape", "", "Shape Ratio", "Shape Ratio",
      Between(0.5, 3), 1.618, InExtras<&DesignExtras::shape>()},
     {OuterWidth, T::Number, H::Extension, Q::Length, true,
      "outerWidth", "outer-width", "Outer Width", "Outer Width (in)",
@@ -254,6 +253,39 @@ constexpr FieldInfo kFields[] = {
     {PrTune, T::Number, H::Extension, Q::Frequency, true,
      "prTune", "pr-tune", "Target Fb", "Target Fb (Hz)",
      ZeroOrBetween(1, 20000), {}, InExtras<&DesignExtras::prTune>()},
+    {ShapeHeight, T::Number, H::Extension, Q::None, true,
+     "shapeHeight", "", "Custom H/W", "Custom H/W",
+     Between(0.1, 10), {}, InExtras<&DesignExtras::shapeHeight>()},
+    {ShapeDepth, T::Number, H::Extension, Q::None, true,
+     "shapeDepth", "", "Custom D/W", "Custom D/W",
+     Between(0.1, 10), {}, InExtras<&DesignExtras::shapeDepth>()},
+    {SheetLength, T::Number, H::Extension, Q::Excursion, true,
+     "sheetLength", "", "Sheet Length", "Sheet Length (in)",
+     Between(1, 1000), {}, InExtras<&DesignExtras::sheetLength>()},
+    {SheetWidth, T::Number, H::Extension, Q::Excursion, true,
+     "sheetWidth", "", "Sheet Width", "Sheet Width (in)",
+     Between(1, 1000), {}, InExtras<&DesignExtras::sheetWidth>()},
+    {ExportFormat, T::Count, H::Window, Q::None, false,
+     "format", "format", "Format", "Format",
+     Between(0, 1), 0.0, {}, kCurveFormats},
+    {ExportPoints, T::Number, H::Window, Q::None, false,
+     "pointsPerOctave", "points-per-octave", "Points per Octave", "Points per Octave",
+     Between(1, 1000), 48.0, {}},
+    {ExportFrom, T::Number, H::Window, Q::Frequency, false,
+     "from", "from", "From", "From (Hz)",
+     Between(1, 100000), 10.0, {}},
+    {ExportTo, T::Number, H::Window, Q::Frequency, false,
+     "to", "to", "To", "To (Hz)",
+     Between(1, 100000), 20000.0, {}},
+    {ExportVoltage, T::Number, H::Window, Q::None, true,
+     "voltage", "voltage", "Voltage", "Voltage (V)",
+     Between(0.001, 10000), {}, {}},
+    {ExportDistance, T::Number, H::Window, Q::None, false,
+     "distance", "distance", "Distance", "Distance (m)",
+     Between(0.01, 1000), 1.0, {}},
+    {ExportSpace, T::Count, H::Window, Q::None, false,
+     "space", "space", "Space", "Space",
+     Between(0, 1), 0.0, {}, kSpaces},
 };
 // clang-format on
 

@@ -57,7 +57,6 @@ enum class FieldId : std::uint8_t {
     DriverDisplacement,
     BracingDisplacement,
     RadiatorDisplacement,
-    Radiators,
     PortWall,
     PortShape,
     SlotWidth,
@@ -77,6 +76,19 @@ enum class FieldId : std::uint8_t {
     PrCount,
     PrMass,
     PrTune,
+    // The build again: a custom shape and the sheets the panels are cut from.
+    ShapeHeight,
+    ShapeDepth,
+    SheetLength,
+    SheetWidth,
+    // Taken in by the curve export, not stored.
+    ExportFormat,
+    ExportPoints,
+    ExportFrom,
+    ExportTo,
+    ExportVoltage,
+    ExportDistance,
+    ExportSpace,
 };
 
 enum class FieldType : std::uint8_t {

@@ -25,16 +25,17 @@ bool SameExtras(const DesignExtras& a, const DesignExtras& b) {
            SameDouble(a.kerf, b.kerf) && SameDouble(a.driverDisplacement, b.driverDisplacement) &&
            SameDouble(a.bracingDisplacement, b.bracingDisplacement) &&
            SameDouble(a.radiatorDisplacement, b.radiatorDisplacement) &&
-           a.radiators == b.radiators && SameDouble(a.portWall, b.portWall) &&
-           a.portShape == b.portShape && SameDouble(a.slotWidth, b.slotWidth) &&
-           SameDouble(a.slotHeight, b.slotHeight) && a.portEnds == b.portEnds &&
-           SameDouble(a.cutout, b.cutout) && SameDouble(a.shape, b.shape) &&
-           SameDouble(a.outerWidth, b.outerWidth) && SameDouble(a.outerHeight, b.outerHeight) &&
-           SameDouble(a.prFs, b.prFs) && SameDouble(a.prVas, b.prVas) &&
-           SameDouble(a.prSd, b.prSd) && SameDouble(a.prDiameter, b.prDiameter) &&
-           SameDouble(a.prQms, b.prQms) && SameDouble(a.prXmax, b.prXmax) &&
-           a.prCount == b.prCount && SameDouble(a.prMass, b.prMass) &&
-           SameDouble(a.prTune, b.prTune);
+           SameDouble(a.portWall, b.portWall) && a.portShape == b.portShape &&
+           SameDouble(a.slotWidth, b.slotWidth) && SameDouble(a.slotHeight, b.slotHeight) &&
+           a.portEnds == b.portEnds && SameDouble(a.cutout, b.cutout) &&
+           SameDouble(a.shape, b.shape) && SameDouble(a.outerWidth, b.outerWidth) &&
+           SameDouble(a.outerHeight, b.outerHeight) && SameDouble(a.prFs, b.prFs) &&
+           SameDouble(a.prVas, b.prVas) && SameDouble(a.prSd, b.prSd) &&
+           SameDouble(a.prDiameter, b.prDiameter) && SameDouble(a.prQms, b.prQms) &&
+           SameDouble(a.prXmax, b.prXmax) && a.prCount == b.prCount &&
+           SameDouble(a.prMass, b.prMass) && SameDouble(a.prTune, b.prTune) &&
+           SameDouble(a.shapeHeight, b.shapeHeight) && SameDouble(a.shapeDepth, b.shapeDepth) &&
+           SameDouble(a.sheetLength, b.sheetLength) && SameDouble(a.sheetWidth, b.sheetWidth);
 }
 
 } // namespace
@@ -42,9 +43,10 @@ bool SameExtras(const DesignExtras& a, const DesignExtras& b) {
 bool DesignExtras::AnySet() const {
     return name || re || qes || le || pe || power || ql || portDiameter || ports || port2Diameter ||
            ports2 || thickness || kerf || driverDisplacement || bracingDisplacement ||
-           radiatorDisplacement || radiators || portWall || portShape || slotWidth || slotHeight ||
-           portEnds || cutout || shape || outerWidth || outerHeight || prFs || prVas || prSd ||
-           prDiameter || prQms || prXmax || prCount || prMass || prTune;
+           radiatorDisplacement || portWall || portShape || slotWidth || slotHeight || portEnds ||
+           cutout || shape || outerWidth || outerHeight || prFs || prVas || prSd || prDiameter ||
+           prQms || prXmax || prCount || prMass || prTune || shapeHeight || shapeDepth ||
+           sheetLength || sheetWidth;
 }
 
 bool SpeakerDesign::SameBits(const SpeakerDesign& o) const {

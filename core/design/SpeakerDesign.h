@@ -45,8 +45,7 @@ struct DesignExtras {
     std::optional<double> kerf;                 // saw kerf (default 3 mm)
     std::optional<double> driverDisplacement;   // per driver
     std::optional<double> bracingDisplacement;  // bracing and other
-    std::optional<double> radiatorDisplacement; // per passive radiator
-    std::optional<std::uint16_t> radiators;     // passive radiators (default 0)
+    std::optional<double> radiatorDisplacement; // per passive radiator (prCount of them)
     std::optional<double> portWall;             // port tube wall (default 3 mm)
     std::optional<std::uint16_t> portShape;     // 0 round, 1 slot
     std::optional<double> slotWidth;
@@ -66,6 +65,12 @@ struct DesignExtras {
     std::optional<std::uint16_t> prCount; // radiators (default 1)
     std::optional<double> prMass;         // grams added to each (default 0)
     std::optional<double> prTune;         // Hz, the tuning the added mass was chosen for
+    // A custom shape W : H : D = 1 : shapeHeight : shapeDepth of the inner
+    // box, in force over `shape` when both are given; the sheets' size, inches.
+    std::optional<double> shapeHeight;
+    std::optional<double> shapeDepth;
+    std::optional<double> sheetLength;
+    std::optional<double> sheetWidth;
 
     bool AnySet() const;
 };

@@ -2,6 +2,7 @@
 #include "core/measure/CurveExport.h"
 
 #include "core/Version.h"
+#include "core/design/Fields.h"
 #include "core/design/FileErrorMessage.h"
 #include "core/files/AtomicWrite.h"
 #include "core/measure/ImpedanceCurve.h"
@@ -39,26 +40,45 @@ std::string BoxLine(const SpeakerDesign& d, const Analysis& a) {
     return line + Printf(", %u driver(s)\n", static_cast<unsigned>(d.m_driverCount));
 }
 
+// The points from `from` to at most `to` at the density asked for.
+double PointCount(const CurveExportOptions& o) {
+    return std::floor(std::log2(o.to / o.from) * o.pointsPerOctave + 1e-9) + 1;
+}
+
 } // namespace
+
+Result<void, ExportProblem> CheckExportOptions(const CurveExportOptions& o) {
+    // The bounds of the export window's fields.
+    const FieldBounds& points = Fields::Info(FieldId::ExportPoints).bounds;
+    const FieldBounds& range = Fields::Info(FieldId::ExportFrom).bounds;
+    const FieldBounds& distance = Fields::Info(FieldId::ExportDistance).bounds;
+    const FieldBounds& power = Fields::Info(FieldId::Power).bounds;
+    const FieldBounds& voltage = Fields::Info(FieldId::ExportVoltage).bounds;
+    const auto within = [](const FieldBounds& b, double v) { return v >= b.low && v <= b.high; };
+    if (!within(points, o.pointsPerOctave))
+        return BadOption(
+            Printf("The points per octave must be %g to %g.", points.low, points.high));
+    if (!(within(range, o.from) && within(Fields::Info(FieldId::ExportTo).bounds, o.to) &&
+          o.to > o.from))
+        return BadOption(Printf("The range needs %g Hz <= from < to <= %g Hz.", range.low,
+                                Fields::Info(FieldId::ExportTo).bounds.high));
+    if (PointCount(o) > static_cast<double>(kMaxCurvePoints))
+        return BadOption(
+            Printf("The range at that density gives more than %zu points.", kMaxCurvePoints));
+    if (!within(distance, o.distance))
+        return BadOption(Printf("The distance must be %g to %g m.", distance.low, distance.high));
+    if (o.power && o.voltage)
+        return BadOption(std::string(kPowerOrVoltage));
+    if ((o.power && !within(power, *o.power)) || (o.voltage && !within(voltage, *o.voltage)))
+        return BadOption(Printf("The power must be %g to %g W, the voltage %g to %g V.", power.low,
+                                power.high, voltage.low, voltage.high));
+    return {};
+}
 
 Result<std::string, ExportProblem> CurveFileText(const SpeakerDesign& stored,
                                                  const CurveExportOptions& o) {
-    if (!(o.pointsPerOctave >= 1 && o.pointsPerOctave <= 1000))
-        return BadOption("The points per octave must be 1 to 1000.");
-    if (!(o.from > 0 && o.to > o.from && std::isfinite(o.to)))
-        return BadOption("The range needs 0 < from < to.");
-    const double count = std::floor(std::log2(o.to / o.from) * o.pointsPerOctave + 1e-9) + 1;
-    if (count > static_cast<double>(kMaxCurvePoints))
-        return BadOption(
-            Printf("The range at that density gives more than %zu points.", kMaxCurvePoints));
-    if (!(o.distance > 0 && std::isfinite(o.distance)))
-        return BadOption("The distance must be above 0 m.");
-    if (o.power && o.voltage)
-        return BadOption("Give the power or the voltage, not both.");
-    if ((o.power && !(*o.power > 0 && std::isfinite(*o.power))) ||
-        (o.voltage && !(*o.voltage > 0 && std::isfinite(*o.voltage))))
-        return BadOption("The power and the voltage must be above 0.");
-
+    if (Result<void, ExportProblem> checked = CheckExportOptions(o); !checked)
+        return checked.Error();
     SpeakerDesign design = stored;
     if (o.power)
         design.m_extras.power = *o.power;
@@ -95,7 +115,7 @@ Result<std::string, ExportProblem> CurveFileText(const SpeakerDesign& stored,
     // The analysis radiates into half space at 1 m; pressure falls with
     // distance and halves in full space.
     const double scale = 1 / o.distance * (o.fullSpace ? 0.5 : 1);
-    const auto n = static_cast<long>(count);
+    const auto n = static_cast<long>(PointCount(o));
     for (long i = 0; i < n; ++i) {
         const double f = o.from * std::exp2(static_cast<double>(i) / o.pointsPerOctave);
         std::complex<double> value;

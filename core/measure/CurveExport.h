@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace orvane {
 
@@ -28,8 +29,15 @@ struct CurveExportOptions {
     std::string designName; // for the header
 };
 
+// The options give both drives.
+inline constexpr std::string_view kPowerOrVoltage = "Give the power or the voltage, not both.";
+
 // Why no curve file: the options, or what the design lacks for the analysis.
 enum class ExportProblem { Options, Design };
+
+// The options by the rules of the export window's fields, and between them
+// (from below to, the power or the voltage); the failure says which.
+Result<void, ExportProblem> CheckExportOptions(const CurveExportOptions& options);
 
 // The text of the file: comment lines starting with "*" (program, design, box,
 // drive, distance, space), then "frequency value degrees" a line, frequencies

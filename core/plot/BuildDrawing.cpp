@@ -126,6 +126,74 @@ void FrontParts(DrawSurface& s, const View& v, const Plan& p, int drivers, int r
     }
 }
 
+// Diagonal hatching across a rectangle of the page: the waste of a sheet.
+void Hatch(DrawSurface& s, int x0, int y0, int x1, int y1) {
+    constexpr int kPitch = 6;
+    const int w = x1 - x0, h = y1 - y0;
+    for (int k = kPitch; k < w + h; k += kPitch) {
+        s.MoveTo(x0 + std::min(k, w), y0 + std::max(0, k - w));
+        s.LineTo(x0 + std::max(0, k - h), y0 + std::min(k, h));
+    }
+}
+
+// The panel's number in the cut list, from 1.
+int PanelNumber(const Plan& p, const std::string& name) {
+    for (std::size_t i = 0; i < p.panels.size(); ++i) {
+        if (p.panels[i].name == name)
+            return static_cast<int>(i) + 1;
+    }
+    return 0;
+}
+
+// The sheets side by side in the rest of the page, as large as they fit:
+// each part outlined with its number in the cut list, the waste hatched.
+void DrawSheets(DrawSurface& s, const Plan& p, UnitSystem units, int top, int left, int right,
+                int bottom, int line, PenHandle solid, PenHandle thin, PenHandle hatch) {
+    const int n = static_cast<int>(p.sheets.size());
+    const int gap = 16;
+    int columns = 1;
+    double scale = 0;
+    for (int c = 1; c <= n; ++c) {
+        const int rows = (n + c - 1) / c;
+        const double k =
+            std::min((right - left - (c - 1) * gap) / (c * p.sheetLength),
+                     (bottom - top - rows * (line + 4) - (rows - 1) * gap) / (rows * p.sheetWidth));
+        if (k > scale) {
+            scale = k;
+            columns = c;
+        }
+    }
+    if (!(scale > 0))
+        return;
+    const int cellWidth = Round(p.sheetLength * scale) + gap;
+    const int cellHeight = line + 4 + Round(p.sheetWidth * scale) + gap;
+    for (int i = 0; i < n; ++i) {
+        const BuildCalc::Sheet& sheet = p.sheets[static_cast<std::size_t>(i)];
+        const int x = left + (i % columns) * cellWidth;
+        const int y = top + (i / columns) * cellHeight;
+        s.TextOut(x, y,
+                  Printf("Sheet %d of %d: %s × %s, waste %.0f %%", i + 1, n,
+                         Length(p.sheetLength, units).c_str(), Length(p.sheetWidth, units).c_str(),
+                         100 * BuildCalc::Waste(sheet, p.sheetLength, p.sheetWidth)));
+        const View v{x, y + line + 4, scale};
+        s.SelectPen(hatch);
+        for (const BuildCalc::PlacedPart& o :
+             BuildCalc::Offcuts(sheet, p.kerf, p.sheetLength, p.sheetWidth))
+            Hatch(s, v.X(o.x), v.Y(o.y), v.X(o.x + o.length), v.Y(o.y + o.width));
+        s.SelectPen(thin);
+        for (const BuildCalc::PlacedPart& part : sheet.parts) {
+            Rect(s, v.X(part.x), v.Y(part.y), v.X(part.x + part.length), v.Y(part.y + part.width));
+            const std::string number = std::to_string(PanelNumber(p, part.name));
+            const TextExtent e = s.MeasureText(number);
+            if (e.right - e.left < part.length * scale && e.height < part.width * scale)
+                CentredText(s, v.X(part.x + part.length / 2),
+                            v.Y(part.y + part.width / 2) - e.height / 2, number);
+        }
+        s.SelectPen(solid);
+        Rect(s, v.X(0), v.Y(0), v.X(p.sheetLength), v.Y(p.sheetWidth));
+    }
+}
+
 } // namespace
 
 std::string Length(double inches, UnitSystem units) {
@@ -172,6 +240,7 @@ void Draw(DrawSurface& s, const Plan& p, int drivers, int radiators, UnitSystem 
     const PenHandle solid = s.CreatePen({PenStyle::Solid, 2, {0, 0, 0}});
     const PenHandle thin = s.CreatePen({PenStyle::Solid, 1, {0, 0, 0}});
     const PenHandle hidden = s.CreatePen({PenStyle::Dash, 1, {90, 90, 90}});
+    const PenHandle hatch = s.CreatePen({PenStyle::Solid, 1, {150, 150, 150}});
     const FontHandle titleFont = s.CreateFont({"Arial", 18, 700});
     const FontHandle font = s.CreateFont({"Arial", 12, 400});
     const PenHandle oldPen = s.SelectPen(solid);
@@ -186,7 +255,7 @@ void Draw(DrawSurface& s, const Plan& p, int drivers, int radiators, UnitSystem 
     const int top = 60;
     const int left = margin + 90;
     const int gap = 70;
-    const int viewsBottom = height * 11 / 20;
+    const int viewsBottom = height * (p.sheets.empty() ? 11 : 9) / 20;
     const double scale = std::min((width - left - margin - gap) / (p.outer.width + p.outer.depth),
                                   (viewsBottom - top - 40) / p.outer.height);
     const double t = p.thickness;
@@ -262,8 +331,12 @@ void Draw(DrawSurface& s, const Plan& p, int drivers, int radiators, UnitSystem 
     y += line;
     s.MoveTo(margin, y), s.LineTo(width - margin, y);
     y += 3;
+    // With sheets, the panels are numbered as the layout marks them.
+    int number = 0;
     for (const BuildCalc::Panel& panel : p.panels) {
-        s.TextOut(columns[0], y, panel.name);
+        ++number;
+        s.TextOut(columns[0], y,
+                  p.sheets.empty() ? panel.name : std::to_string(number) + "  " + panel.name);
         s.TextOut(columns[1], y, std::to_string(panel.count));
         s.TextOut(columns[2], y, Length(panel.length, units));
         s.TextOut(columns[3], y, Length(panel.width, units));
@@ -274,14 +347,25 @@ void Draw(DrawSurface& s, const Plan& p, int drivers, int radiators, UnitSystem 
     s.TextOut(margin, y,
               "Sheet area " + Area(p.sheetArea, units) + " with a kerf of " +
                   Length(p.kerf, units) + " on every part");
+    if (!p.sheets.empty())
+        DrawSheets(s, p, units, y + 2 * line, margin, width - margin, height - margin / 2, line,
+                   solid, thin, hatch);
 
     s.SelectPen(oldPen);
     s.SelectFont(oldFont);
     s.DeletePen(solid);
     s.DeletePen(thin);
     s.DeletePen(hidden);
+    s.DeletePen(hatch);
     s.DeleteFont(titleFont);
     s.DeleteFont(font);
+}
+
+void DrawPage(DrawSurface& surface, int pageWidth, int pageHeight, const Plan& plan, int drivers,
+              int radiators, UnitSystem units) {
+    const double k = std::min(double(pageWidth) / kPageWidth, double(pageHeight) / kPageHeight);
+    surface.SetScaling(1000, 1000, static_cast<int>(k * 1000), static_cast<int>(k * 1000));
+    Draw(surface, plan, drivers, radiators, units);
 }
 
 } // namespace orvane::BuildDrawing

@@ -34,6 +34,11 @@ std::vector<std::string> Summary(const BuildCalc::Plan& plan, int drivers, int r
 void Draw(DrawSurface& surface, const BuildCalc::Plan& plan, int drivers, int radiators,
           UnitSystem units, int width = kPageWidth, int height = kPageHeight);
 
+// The drawing on a printed or exported page of pageWidth × pageHeight device
+// units, scaled to fit and keeping its proportions.
+void DrawPage(DrawSurface& surface, int pageWidth, int pageHeight, const BuildCalc::Plan& plan,
+              int drivers, int radiators, UnitSystem units);
+
 } // namespace BuildDrawing
 
 } // namespace orvane

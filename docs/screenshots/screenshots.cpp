@@ -10,9 +10,11 @@
 #include "tools/CAlignmentDlg.h"
 #include "tools/CAnalysisDlg.h"
 #include "tools/CBoxCalcDlg.h"
+#include "tools/CBuildDlg.h"
 #include "tools/CDriverFitDlg.h"
 #include "tools/CDriverParamsDlg.h"
 #include "tools/CElectricalDlg.h"
+#include "tools/CExportCurvesDlg.h"
 #include "tools/CFreqRangeDlg.h"
 #include "tools/CPortCalcDlg.h"
 #include "tools/CRadiatorDlg.h"
@@ -220,6 +222,15 @@ int main(int argc, char** argv) {
     radiator.m_tune = 28;
     radiator.SetLibraryPick([](const DriverEntry&) { return std::optional<DriverEntry>(); });
     ok = Save(radiator, folder, "passive-radiator") && ok;
+
+    SpeakerDesign built = AnalysedDesign(BoxKind::Vented);
+    built.m_extras.sheetLength = 48;
+    built.m_extras.sheetWidth = 24;
+    CBuildDlg build(built);
+    ok = Save(build, folder, "build") && ok;
+
+    CExportCurvesDlg curves(1);
+    ok = Save(curves, folder, "export-curves") && ok;
 
     ok = SaveDesignWindow(folder) && ok;
     ok = SaveDriverFit(folder) && ok;

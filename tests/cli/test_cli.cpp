@@ -5,6 +5,7 @@
 #include "core/text/NumberText.h"
 #include "tests/support/CliRun.h"
 
+#include <QJsonArray>
 #include <QXmlStreamReader>
 #include <QtTest>
 #include <cmath>
@@ -143,6 +144,17 @@ private slots:
         QTest::newRow("narrow") << "--units metric --outer-width 20" << 1
                                 << QStringList{"driver cut-out"};
         QTest::newRow("sheet too small") << "--sheet 10x10" << 1 << QStringList{"fit on one"};
+        // A slot's hydraulic diameter 2·100·50/150 mm, one flanged end.
+        QTest::newRow("slot") << "--units metric --port-shape slot --slot 10x5" << 0
+                              << QStringList{"port.endCorrection=48.767"};
+        QTest::newRow("slot too thin") << "--units metric --slot 0.01x5" << 1
+                                       << QStringList{"--slot: Slot Width: Please enter 0 or"};
+        QTest::newRow("slot of one") << "--slot 3" << 2 << QStringList{"WIDTHxHEIGHT"};
+        QTest::newRow("old slot") << "--slot-width 3" << 2 << QStringList{"now --slot"};
+        QTest::newRow("custom too tall")
+            << "--shape 1:20:1" << 1
+            << QStringList{"--shape: Custom H/W: Please enter a number between 0.1 and 10."};
+        QTest::newRow("shape of two") << "--shape 1:2" << 2 << QStringList{"W:H:D"};
     }
     void build() {
         const QString design = Path("build.spk");
@@ -164,11 +176,11 @@ private slots:
     }
 
     // The drawing is well-formed SVG carrying the JSON's numbers, rounded,
-    // and a one-page PDF.
+    // each sheet of the layout numbered with its waste, and a one-page PDF.
     void buildDrawing() {
         const QString design = Path("build.spk");
-        const CliRun r = RunCli(
-            {"build", design, "--units", "metric", "--svg", Path("b.svg"), "--pdf", Path("b.pdf")});
+        const CliRun r = RunCli({"build", design, "--units", "metric", "--sheet", "1000x600",
+                                 "--svg", Path("b.svg"), "--pdf", Path("b.pdf")});
         QCOMPARE(r.code, 0);
         const QJsonObject json = QJsonDocument::fromJson(r.out).object();
         QXmlStreamReader svg(ReadAll(Path("b.svg")));
@@ -183,6 +195,12 @@ private slots:
             QVERIFY2(text.contains(QString::asprintf("%.1f mm", mm)), key);
         }
         QVERIFY(text.contains(QString::asprintf("gross %.2f L", json["grossVolume"].toDouble())));
+        const QJsonArray sheets = json["sheets"].toArray();
+        QVERIFY(sheets.size() > 1);
+        for (qsizetype i = 0; i < sheets.size(); ++i)
+            QVERIFY(text.contains(
+                QString::asprintf("Sheet %d of %d: 1000.0 mm × 600.0 mm, waste %.0f %%", int(i + 1),
+                                  int(sheets.size()), 100 * sheets[i]["waste"].toDouble())));
         QVERIFY(ReadAll(Path("b.pdf")).trimmed().endsWith("%%EOF"));
     }
 
@@ -386,6 +404,16 @@ private slots:
             << "new -o y.spk --name " + QString(65536, 'n') << "--name is longer than 65535 bytes";
         QTest::newRow("units") << "new -o y.spk --units furlongs"
                                << "--units needs imperial or metric";
+        QTest::newRow("retired radiators")
+            << "new -o y.spk --radiators 2"
+            << "--radiators is now --prs, the number of passive radiators, which the build's "
+               "radiator displacement counts too";
+        QTest::newRow("radiators of a vented box")
+            << "align --fs 30 --qts 0.4 --vas 3 --type Vented --volume 2 --prs 2"
+            << "--prs goes with --type PassiveRadiator";
+        QTest::newRow("radiator table")
+            << "align --fs 30 --qts 0.4 --vas 3 --type PassiveRadiator --table"
+            << "--table goes with --type Vented";
         QTest::newRow("set nothing") << "set y.spk"
                                      << "set needs a value to change";
         QTest::newRow("info option") << "info a.spk --x 1"

@@ -37,10 +37,10 @@ done
 # option (align --table) an option again.
 expect "--cone-diameter --diameter --ports --xmax" port --vb 2 --fb 30 --
 expect "--ratio" box --volume 2 --r
-expect "--drivers --qtc --ripple --volume" align --fs 30 --qts 0.4 --vas 3 --type Vented --table --
+expect "--drivers --pr-diameter --pr-fs --pr-qms --pr-sd --pr-vas --prs --ql --qtc --ripple --volume" align --fs 30 --qts 0.4 --vas 3 --type Vented --table --
 # Values: a choice, a number (a suggestion or nothing), any file for an
 # output or an import; a design file is *.spk in any case or a folder.
-expect "Sealed Vented" align --type ""
+expect "PassiveRadiator Sealed Vented" align --type ""
 expect "1.414" box --volume 2 --ratio 1.4
 expect "" ts --fs ""
 expect "delay excursion impedance maxspl response spl velocity" plot a.spk -o x.png --graph ""

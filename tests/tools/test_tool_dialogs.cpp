@@ -17,6 +17,7 @@
 #include "tools/CDriverFitDlg.h"
 #include "tools/CDriverParamsDlg.h"
 #include "tools/CElectricalDlg.h"
+#include "tools/CExportCurvesDlg.h"
 #include "tools/CFreqRangeDlg.h"
 #include "tools/CPortCalcDlg.h"
 #include "tools/CTSParamsDlg.h"
@@ -82,7 +83,7 @@ void WalkFields(QWidget* window, UnitSystem units, const std::function<void(QLin
     MessageCapture messages;
     for (const FieldInfo& f : Fields::All()) {
         auto* edit = window->findChild<QLineEdit*>(QString::fromLatin1(f.key.data(), f.key.size()));
-        if (edit == nullptr)
+        if (edit == nullptr || edit->isHidden())
             continue;
         QVERIFY2(edit->cursorPosition() == 0, f.key.data());
         QVERIFY2(HasLabel(window, QString::fromStdString(Fields::Label(f, units))), f.key.data());
@@ -143,8 +144,9 @@ private slots:
         CAlignmentDlg alignments;
         alignments.m_driver = {30, 0.4, 3, 1};
         CBuildDlg build(ReferenceDesign(BoxKind::Vented));
+        CExportCurvesDlg curves(1);
         for (CExchangeDialog* dlg : std::initializer_list<CExchangeDialog*>{
-                 &driver, &range, &electrical, &analysis, &alignments, &build}) {
+                 &driver, &range, &electrical, &analysis, &alignments, &build, &curves}) {
             dlg->show();
             WalkFields(dlg, units, [&](QLineEdit*) {
                 Click(dlg, dlg == &alignments ? "Apply" : "OK");
@@ -162,6 +164,14 @@ private slots:
         QVERIFY(dlg.Problem().contains("fixed"));
         Type(&dlg, "outerWidth", "");
         QVERIFY(dlg.Problem().isEmpty());
+        // Export… writes the drawing as SVG or PDF, else says why not.
+        QTemporaryDir dir;
+        MessageCapture messages;
+        QVERIFY(dlg.ExportTo(dir.filePath("b.svg")) && dlg.ExportTo(dir.filePath("b.pdf")));
+        QVERIFY(!dlg.ExportTo(dir.filePath("b.png")) && !dlg.ExportTo(dir.filePath("no/b.svg")));
+        QCOMPARE(messages.texts.size(), 2);
+        QFile svg(dir.filePath("b.svg"));
+        QVERIFY(svg.open(QIODevice::ReadOnly) && svg.readAll().contains("Cut list"));
     }
 
     // A new design asks for its driver once per window, after its first
@@ -408,12 +418,41 @@ private slots:
         QVERIFY(d.m_extras.re == 6.0 && std::fabs(*d.m_extras.qes / 0.4 - 1) < 1e-3);
         host.view->UndoStack()->undo();
         QCOMPARE(d.m_qts, 0.4);
+    }
 
-        const QString frd = dir.filePath("out.frd");
-        ToolCommands::OnExportCurves(*host.view, [&] { return frd; });
-        QVERIFY(ReadImpedanceFile(frd.toStdString()));
-        ToolCommands::OnExportCurves(*host.view, [&] { return dir.filePath("no/out.zma"); });
-        QCOMPARE(host.messages.size(), 2);
+    // Export Curves: what the window takes reaches the file, which gets the
+    // format's ending; a refused value or pair writes nothing.
+    void exportCurves_data() {
+        QTest::addColumn<QStringList>("typed"); // points per octave, from, to, power, voltage
+        QTest::addColumn<int>("points");        // lines of data written; 0: refused
+        QTest::newRow("defaults") << QStringList{} << 527;
+        QTest::newRow("12 an octave 100 to 1000") << QStringList{"12", "100", "1000"} << 40;
+        QTest::newRow("points 0") << QStringList{"0"} << 0;
+        QTest::newRow("from above to") << QStringList{"48", "2000", "1000"} << 0;
+        QTest::newRow("power and voltage") << QStringList{"48", "10", "20000", "2", "2.83"} << 0;
+    }
+    void exportCurves() {
+        QFETCH(QStringList, typed);
+        QFETCH(int, points);
+        ViewHost host(Starting(WithOutputFigures(ReferenceDesign(BoxKind::Sealed))));
+        QTemporaryDir dir;
+        const QString path = dir.filePath("out");
+        const auto ask = [&](CurveFormat f) { return f == CurveFormat::Frd ? path : QString(); };
+        ToolCommands::OnExportCurves(*host.view, ask, [&](CExportCurvesDlg& dlg) {
+            QTimer::singleShot(0, &dlg, [&] {
+                const char* keys[] = {"pointsPerOctave", "from", "to", "power", "voltage"};
+                for (int i = 0; i < typed.size(); ++i)
+                    Child<QLineEdit>(&dlg, keys[i])->setText(typed[i]);
+                dlg.accept();
+                if (dlg.isVisible())
+                    dlg.reject();
+            });
+        });
+        QVERIFY2(host.messages.size() == (points ? 0 : 1), qPrintable(host.messages.join("|")));
+        QFile file(path + ".frd");
+        QCOMPARE(file.open(QIODevice::ReadOnly), points > 0);
+        const QStringList lines = QString(file.readAll()).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.filter(QRegularExpression("^[^*]")).size(), points);
     }
 
     void tsResults() {

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QUndoStack>
 
 using namespace orvane;
 using Field = COrvaneView::Field;
@@ -75,9 +76,11 @@ private slots:
                                           "Max SPL = 120dB at 1000 Watts input power"));
         QVERIFY(hint.height() >= 480 && minimum.height() >= 150);
         for (const QWidget* child : host.view->Form()->findChildren<QWidget*>()) {
+            if (child->isHidden())
+                continue; // a field of another box type
             QVERIFY(QRect(QPoint(), minimum).contains(child->geometry()));
             for (const QLabel* label : host.view->Form()->findChildren<QLabel*>())
-                QVERIFY(qobject_cast<const QLabel*>(child) ||
+                QVERIFY(qobject_cast<const QLabel*>(child) || label->isHidden() ||
                         !label->geometry().intersects(child->geometry()));
         }
     }
@@ -205,6 +208,25 @@ private slots:
         QVERIFY(BluePixels(first, host.view->BackingImage()) > 300);
         host.view->OnAmplitude(5);
         QVERIFY(ViewHost::Checked(host.marks.amplitude) == 2 && host.view->Scale().bottom == -50);
+    }
+
+    // A passive-radiator box takes its radiators' count in place of V2 and
+    // F2; Plot stores a new count (more radiators tune higher) as one step.
+    void radiatorCount() {
+        ViewHost host(Starting(ReferenceDesign(BoxKind::PassiveRadiator)));
+        const QWidget* form = host.view->Form();
+        QVERIFY(host.Edit(Field::Radiators)->isVisibleTo(form) &&
+                !host.Edit(Field::V2)->isVisibleTo(form));
+        QCOMPARE(host.Edit(Field::Radiators)->text(), QString("2"));
+        const double f1 = host.doc.Design().m_f1;
+        host.Plot(Field::Radiators, "3");
+        QVERIFY(host.doc.Design().m_extras.prCount == 3 && host.doc.Design().m_f1 > f1 * 1.01);
+        host.view->UndoStack()->undo();
+        QVERIFY(host.doc.Design().m_extras.prCount == 2 &&
+                host.Edit(Field::Radiators)->text() == "2");
+        host.view->OnBoxType(BoxKind::Vented);
+        QVERIFY(!host.Edit(Field::Radiators)->isVisibleTo(form) &&
+                host.Edit(Field::V2)->isVisibleTo(form));
     }
 
     // A new design's form; a box command switches fields, mark and picture

@@ -64,18 +64,27 @@ private slots:
         QTest::addColumn<double>("ratio");
         QTest::addColumn<double>("outerWidth"); // 0: free
         QTest::addColumn<double>("outerHeight");
-        QTest::newRow("golden") << 1.618 << 0.0 << 0.0;
-        QTest::newRow("root 2") << 1.414 << 0.0 << 0.0;
-        QTest::newRow("width") << 1.26 << 14.0 << 0.0;
-        QTest::newRow("height") << 1.618 << 0.0 << 24.0;
-        QTest::newRow("both") << 1.618 << 14.0 << 24.0;
+        QTest::addColumn<double>("customHeight"); // W : H : D = 1 : h : d; 0: none
+        QTest::addColumn<double>("customDepth");
+        QTest::newRow("golden") << 1.618 << 0.0 << 0.0 << 0.0 << 0.0;
+        QTest::newRow("root 2") << 1.414 << 0.0 << 0.0 << 0.0 << 0.0;
+        QTest::newRow("width") << 1.26 << 14.0 << 0.0 << 0.0 << 0.0;
+        QTest::newRow("height") << 1.618 << 0.0 << 24.0 << 0.0 << 0.0;
+        QTest::newRow("both") << 1.618 << 14.0 << 24.0 << 0.0 << 0.0;
+        QTest::newRow("custom") << 1.618 << 0.0 << 0.0 << 1.5 << 0.8;
+        QTest::newRow("custom width") << 1.618 << 14.0 << 0.0 << 1.5 << 0.8;
+        QTest::newRow("custom height") << 1.618 << 0.0 << 24.0 << 2.0 << 0.5;
     }
     void shapes() {
         QFETCH(double, ratio);
         QFETCH(double, outerWidth);
         QFETCH(double, outerHeight);
+        QFETCH(double, customHeight);
+        QFETCH(double, customDepth);
         Inputs in;
         in.ratio = ratio;
+        if (customHeight > 0)
+            in.shapeHeight = customHeight, in.shapeDepth = customDepth;
         if (outerWidth > 0)
             in.outerWidth = outerWidth;
         if (outerHeight > 0)
@@ -89,11 +98,13 @@ private slots:
             QCOMPARE(b.width, outerWidth - 1.5);
         if (outerHeight > 0)
             QCOMPARE(b.height, outerHeight - 1.5);
-        // What is not fixed keeps W : H : D = 1 : r : 1/r.
+        // What is not fixed keeps W : H : D = 1 : r : 1/r, or the custom one.
+        const double h = customHeight > 0 ? customHeight : ratio;
+        const double depth = customHeight > 0 ? customDepth : 1 / ratio;
         if (outerHeight == 0)
-            QVERIFY(std::abs(b.height / b.depth - ratio * ratio) < 1e-12);
+            QVERIFY(std::abs(b.height / b.depth / (h / depth) - 1) < 1e-12);
         if (outerWidth == 0)
-            QVERIFY(std::abs(b.width / b.depth - ratio) < 1e-12);
+            QVERIFY(std::abs(b.width / b.depth * depth - 1) < 1e-12);
         QCOMPARE(plan->outer.depth, b.depth + 1.5);
     }
 
@@ -242,18 +253,26 @@ private slots:
         int wanted = 0;
         for (const Panel& p : plan->panels)
             wanted += p.count;
+        // The parts with their kerf and the offcuts tile each sheet: inside
+        // it, apart from each other, and adding up to its area.
         for (const Sheet& s : *sheets) {
-            for (std::size_t i = 0; i < s.parts.size(); ++i) {
-                const PlacedPart& a = s.parts[i];
-                ++placed;
-                QVERIFY(a.x >= 0 && a.y >= 0 && a.x + a.length + kerf <= sheetLength &&
-                        a.y + a.width + kerf <= sheetWidth);
+            std::vector<PlacedPart> tiles = Offcuts(s, kerf, sheetLength, sheetWidth);
+            placed += int(s.parts.size());
+            for (PlacedPart p : s.parts)
+                tiles.push_back({p.name, p.x, p.y, p.length + kerf, p.width + kerf});
+            double area = 0;
+            for (std::size_t i = 0; i < tiles.size(); ++i) {
+                const PlacedPart& a = tiles[i];
+                area += a.length * a.width;
+                QVERIFY(a.x >= 0 && a.y >= 0 && a.x + a.length <= sheetLength + 1e-9 &&
+                        a.y + a.width <= sheetWidth + 1e-9);
                 for (std::size_t j = 0; j < i; ++j) {
-                    const PlacedPart& b = s.parts[j];
-                    QVERIFY(a.x >= b.x + b.length + kerf || b.x >= a.x + a.length + kerf ||
-                            a.y >= b.y + b.width + kerf || b.y >= a.y + a.width + kerf);
+                    const PlacedPart& b = tiles[j];
+                    QVERIFY(a.x >= b.x + b.length - 1e-9 || b.x >= a.x + a.length - 1e-9 ||
+                            a.y >= b.y + b.width - 1e-9 || b.y >= a.y + a.width - 1e-9);
                 }
             }
+            QVERIFY(std::abs(area / (sheetLength * sheetWidth) - 1) < 1e-12);
         }
         QCOMPARE(placed, wanted);
         QVERIFY(!LayOut(plan->panels, kerf, 10, 10)); // a panel larger than the sheet

@@ -9,6 +9,7 @@
 #include <QtTest>
 #include <cmath>
 #include <limits>
+#include <numbers>
 
 using namespace orvane;
 using Alignment::Driver;
@@ -39,6 +40,13 @@ std::vector<double> Band(const Driver& driver, int points) {
     for (int i = 0; i <= points; ++i)
         band.push_back(std::pow(Alignment::kTopRatio * driver.fs, double(i) / points));
     return band;
+}
+
+// Radiators of Sd 36.44 in².
+DesignExtras Radiators(double fs, double vas, double qms) {
+    DesignExtras x;
+    x.prFs = fs, x.prVas = vas, x.prSd = 36.44, x.prQms = qms;
+    return x;
 }
 
 } // namespace
@@ -212,6 +220,47 @@ private slots:
             if (*std::max_element(v.begin(), v.end()) <= ripple && v.back() >= Alignment::kF3Level)
                 QVERIFY2(scan[k] >= r->f3 * (1 - 0.005), qPrintable(QString::number(d.m_f1)));
         }
+    }
+
+    // The radiators' search. The tuning found is the Fb its mass gives, by
+    // Small's relations worked here from the values: Cmp = Vas/(ρc²·Sd²),
+    // Mmp = 1/((2π·Fs)²·Cmp), Fp = 1/(2π·√((Mmp + m)·Cmp)), δ = Np·Vas/Vb,
+    // Fb = Fp·√(1 + δ); its response keeps the ripple. Radiators of next to
+    // no stiffness and loss are a port: the vented search's answer. Radiators
+    // too heavy to reach 0.1 Fs bare leave no mass to add.
+    void radiator() {
+        DesignExtras x = Radiators(25, 2.55, 9.4);
+        x.prCount = 2;
+        const Alignment::RowResult r = Alignment::PassiveRadiator(kReference, x, 2.0, 0.5);
+        QVERIFY(r && r->v1 == 2.0 && r->prMass > 0);
+        const double sd = 36.44 * 0.0254 * 0.0254, vas = 2.55 * 0.028316846592;
+        const double cmp = vas / (1.18 * 345 * 345 * sd * sd);
+        const double mmp = 1 / (std::pow(2 * std::numbers::pi * 25, 2) * cmp);
+        const double fb = std::sqrt(1 + 2 * 2.55 / 2.0) /
+                          (2 * std::numbers::pi * std::sqrt((mmp + r->prMass * 1e-3) * cmp));
+        QVERIFY2(std::fabs(r->f1 / fb - 1) < 1e-9, qPrintable(QString::number(r->f1)));
+        SpeakerDesign d = DesignOf(kReference, "PassiveRadiator", 2.0, r->f1);
+        d.m_extras = x;
+        d.m_extras.prMass = r->prMass;
+        const std::vector<double> levels = LevelsAt(d, SealedAlignment{}, Band(kReference, 4000));
+        QVERIFY(*std::max_element(levels.begin(), levels.end()) <= 0.5 + 1e-9);
+        QVERIFY(std::fabs(LevelsAt(d, SealedAlignment{}, std::span(&r->f3, 1))[0] + 3) < 1e-6);
+
+        const DesignExtras port = Radiators(1, 1e9, 1e9);
+        const Alignment::RowResult asPort = Alignment::PassiveRadiator(kReference, port, 2, 0.5);
+        const Alignment::RowResult vented = Alignment::Vented(kReference, 2, 0.5);
+        QVERIFY(asPort && vented && std::fabs(asPort->f3 / vented->f3 - 1) < 1e-5 &&
+                std::fabs(asPort->f1 / vented->f1 - 1) < 1e-5);
+
+        // Heavier ones whose bare tuning is below the best: their own mass.
+        x.prFs = 14.36;
+        const Alignment::RowResult bare = Alignment::PassiveRadiator(kReference, x, 2.0, 0.5);
+        QVERIFY(bare && bare->prMass == 0 && bare->f1 < vented->f1);
+        const DesignExtras heavy = Radiators(1, 0.01, 9.4);
+        const Alignment::RowResult none = Alignment::PassiveRadiator(kReference, heavy, 2, 0.5);
+        QCOMPARE(none.ErrorCode(), Alignment::Problem::NoMass);
+        QCOMPARE(Alignment::PassiveRadiator(kReference, {}, 2, 0.5).ErrorCode(),
+                 Alignment::Problem::NoRadiator);
     }
 
     // Nine volumes from N Vas / 4 to 4 N Vas in steps of sqrt 2; each row its

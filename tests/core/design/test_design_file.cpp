@@ -83,7 +83,6 @@ SpeakerDesign AllExtras() {
                   .driverDisplacement = 0.04,
                   .bracingDisplacement = 0.01,
                   .radiatorDisplacement = 0.02,
-                  .radiators = std::uint16_t(2),
                   .portWall = 0.1,
                   .portShape = std::uint16_t(1),
                   .slotWidth = 8,
@@ -101,7 +100,11 @@ SpeakerDesign AllExtras() {
                   .prXmax = 0.6,
                   .prCount = std::uint16_t(2),
                   .prMass = 28.15,
-                  .prTune = 28};
+                  .prTune = 28,
+                  .shapeHeight = 1.5,
+                  .shapeDepth = 0.8,
+                  .sheetLength = 96,
+                  .sheetWidth = 48};
     return d;
 }
 
@@ -215,11 +218,12 @@ private slots:
             [](auto& e) { e.ports = 1; },        [](auto& e) { e.port2Diameter = 2; },
             [](auto& e) { e.ports2.reset(); },   [](auto& e) { e.thickness.reset(); },
             [](auto& e) { e.portEnds = 1; },     [](auto& e) { e.outerHeight = 21; },
-            [](auto& e) { e.radiators = 0; },    [](auto& e) { e.prFs = 15; },
+            [](auto& e) { e.prCount.reset(); },  [](auto& e) { e.prFs = 15; },
             [](auto& e) { e.prVas.reset(); },    [](auto& e) { e.prSd = 1; },
             [](auto& e) { e.prDiameter = 0.0; }, [](auto& e) { e.prQms = 9; },
             [](auto& e) { e.prXmax.reset(); },   [](auto& e) { e.prCount = 1; },
-            [](auto& e) { e.prMass = 0; },       [](auto& e) { e.prTune.reset(); }};
+            [](auto& e) { e.prMass = 0; },       [](auto& e) { e.prTune.reset(); },
+            [](auto& e) { e.shapeDepth = 1; },   [](auto& e) { e.sheetWidth.reset(); }};
         for (const auto& change : changes) {
             SpeakerDesign changed = all;
             change(changed.m_extras);
@@ -246,6 +250,33 @@ private slots:
         QCOMPARE(saved, kRecord + Block(Entry(5, Doubles({100})) + unknown));
         const auto again = DesignFile::Parse(saved);
         QVERIFY(again && again->SameBits(*d) && again->m_keptExtension.unknownEntries == unknown);
+    }
+
+    // An earlier version's radiator count (tag 17) becomes prCount when the
+    // file does not give that and it is a count prCount takes; otherwise it
+    // is kept verbatim.
+    void legacyRadiators_data() {
+        QTest::addColumn<Bytes>("payload");
+        QTest::addColumn<int>("prCount"); // 0: unset
+        QTest::addColumn<Bytes>("kept");
+        const Bytes two = Entry(17, {2, 0}), zero = Entry(17, {0, 0}), prs = Entry(33, {3, 0});
+        QTest::newRow("adopted") << two << 2 << Bytes{};
+        QTest::newRow("none") << zero << 0 << zero;
+        QTest::newRow("over 100") << Entry(17, {101, 0}) << 0 << Entry(17, {101, 0});
+        QTest::newRow("prCount given") << prs + two << 3 << two;
+        QTest::newRow("twice") << two + two << 0 << two + two;
+        QTest::newRow("4 bytes") << Entry(17, {2, 0, 0, 0}) << 0 << Entry(17, {2, 0, 0, 0});
+    }
+    void legacyRadiators() {
+        QFETCH(Bytes, payload);
+        QFETCH(int, prCount);
+        QFETCH(Bytes, kept);
+        const auto d = DesignFile::Parse(kRecord + Block(payload));
+        QVERIFY(d);
+        QCOMPARE(d->m_extras.prCount.value_or(0), prCount);
+        QCOMPARE(d->m_keptExtension.unknownEntries, kept);
+        const auto again = DesignFile::Parse(DesignFile::Store(*d));
+        QVERIFY(again && again->SameBits(*d) && again->m_keptExtension.unknownEntries == kept);
     }
 
     // What is no block is not read and goes back verbatim, until an extra
