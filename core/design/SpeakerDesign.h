@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/chain/SignalChain.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -66,6 +68,7 @@ struct DesignExtras {
     std::optional<std::uint16_t> prCount; // radiators (default 1)
     std::optional<double> prMass;         // grams added to each (default 0)
     std::optional<double> prTune;         // Hz, the tuning the added mass was chosen for
+    SignalChain chain;                    // filters, amplifier, wiring, voice coils, room gain
 
     bool AnySet() const;
 };

@@ -1,0 +1,344 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/chain/Stages.h"
+
+#include "core/text/NumberText.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+namespace orvane {
+
+namespace {
+
+using Complex = std::complex<double>;
+
+// The denominators of the low-pass Butterworth alignments in the normalised
+// variable p = s/ωc: the second-order sections p² + k·p + 1 with
+// k = 2·sin((2i−1)π/2n), and a first-order p + 1 for odd orders.
+Complex Butterworth(int order, Complex p) {
+    constexpr double k2 = std::numbers::sqrt2;
+    const double k4a = 2 * std::sin(std::numbers::pi / 8);
+    const double k4b = 2 * std::sin(3 * std::numbers::pi / 8);
+    switch (order) {
+    case 1:
+        return p + 1.0;
+    case 2:
+        return p * p + k2 * p + 1.0;
+    case 3:
+        return (p + 1.0) * (p * p + p + 1.0);
+    default:
+        return (p * p + k4a * p + 1.0) * (p * p + k4b * p + 1.0);
+    }
+}
+
+// A low-pass's denominator in p; the high-pass of the same alignment is the
+// low-pass at 1/p.
+Complex PassDenominator(const FilterStage& st, Complex p) {
+    switch (st.shape) {
+    case StageShape::Butterworth:
+        return Butterworth(st.order, p);
+    case StageShape::LinkwitzRiley: {
+        // The square of a Butterworth of half the order: in phase at the
+        // corner, with no inversion for the second order.
+        const Complex half = Butterworth(st.order / 2, p);
+        return half * half;
+    }
+    case StageShape::SecondOrderQ:
+        return p * p + p / st.q + 1.0;
+    }
+    return 1.0;
+}
+
+std::string Bounds(double low, double high) {
+    return ShortestText(low) + " and " + ShortestText(high);
+}
+
+} // namespace
+
+Complex StageResponse(const FilterStage& st, double frequency) {
+    const Complex s(0, frequency / st.frequency); // normalised to the stage's frequency
+    switch (st.kind) {
+    case StageKind::HighPass:
+        return 1.0 / PassDenominator(st, 1.0 / s);
+    case StageKind::LowPass:
+        return 1.0 / PassDenominator(st, s);
+    case StageKind::LinkwitzTransform: {
+        // (s² + (ω0/Q0)s + ω0²)/(s² + (ωp/Qp)s + ωp²), here with s/ω0.
+        const double r = st.targetFrequency / st.frequency;
+        return (s * s + s / st.q + 1.0) / (s * s + r / st.targetQ * s + r * r);
+    }
+    case StageKind::Peak: {
+        const double a = std::pow(10.0, st.gainDb / 40);
+        return (s * s + s * (a / st.q) + 1.0) / (s * s + s / (a * st.q) + 1.0);
+    }
+    case StageKind::LowShelf: {
+        const double a = std::pow(10.0, st.gainDb / 40);
+        const double b = std::sqrt(a) / st.q;
+        return a * (s * s + b * s + a) / (a * s * s + b * s + 1.0);
+    }
+    case StageKind::HighShelf: {
+        const double a = std::pow(10.0, st.gainDb / 40);
+        const double b = std::sqrt(a) / st.q;
+        return a * (a * s * s + b * s + 1.0) / (s * s + b * s + a);
+    }
+    case StageKind::Gain:
+        return std::pow(10.0, st.gainDb / 20);
+    }
+    return 1.0;
+}
+
+Complex ChainResponse(std::span<const FilterStage> stages, double frequency) {
+    Complex h = 1.0;
+    for (const FilterStage& st : stages)
+        h *= StageResponse(st, frequency);
+    return h;
+}
+
+double RoomGainDb(const SignalChain& chain, double frequency) {
+    if (!chain.roomGainFc || !(*chain.roomGainFc > 0))
+        return 0;
+    const double x = *chain.roomGainFc / frequency;
+    return std::min(chain.roomGainMax.value_or(kDefaultRoomGainMax),
+                    10 * std::log10(1 + x * x * x * x));
+}
+
+namespace {
+
+// A stage's values as the parser reads and the printer writes them, in order.
+struct ValueRule {
+    const char* name;
+    double FilterStage::*member;
+    double low, high;
+};
+
+constexpr ValueRule kFrequency{"the frequency", &FilterStage::frequency, kStageLowFrequency,
+                               kStageHighFrequency};
+constexpr ValueRule kQ{"the Q", &FilterStage::q, kStageLowQ, kStageHighQ};
+constexpr ValueRule kGain{"the gain", &FilterStage::gainDb, -kStageMaxGain, kStageMaxGain};
+constexpr ValueRule kF0{"f0", &FilterStage::frequency, kStageLowFrequency, kStageHighFrequency};
+constexpr ValueRule kQ0{"Q0", &FilterStage::q, kStageLowQ, kStageHighQ};
+constexpr ValueRule kFp{"fp", &FilterStage::targetFrequency, kStageLowFrequency,
+                        kStageHighFrequency};
+constexpr ValueRule kQp{"Qp", &FilterStage::targetQ, kStageLowQ, kStageHighQ};
+
+std::vector<ValueRule> RulesOf(const FilterStage& st) {
+    switch (st.kind) {
+    case StageKind::HighPass:
+    case StageKind::LowPass:
+        if (st.shape == StageShape::SecondOrderQ)
+            return {kFrequency, kQ};
+        return {kFrequency};
+    case StageKind::LinkwitzTransform:
+        return {kF0, kQ0, kFp, kQp};
+    case StageKind::Peak:
+    case StageKind::LowShelf:
+    case StageKind::HighShelf:
+        return {kFrequency, kQ, kGain};
+    case StageKind::Gain:
+        return {kGain};
+    }
+    return {};
+}
+
+struct KindName {
+    StageKind kind;
+    const char* name;
+    const char* format; // the values after the name (and the shape)
+};
+constexpr KindName kKinds[] = {
+    {StageKind::HighPass, "hp", ""},
+    {StageKind::LowPass, "lp", ""},
+    {StageKind::LinkwitzTransform, "lt", "lt:F0:Q0:FP:QP"},
+    {StageKind::Peak, "peak", "peak:F:Q:DB"},
+    {StageKind::LowShelf, "lowshelf", "lowshelf:F:Q:DB"},
+    {StageKind::HighShelf, "highshelf", "highshelf:F:Q:DB"},
+    {StageKind::Gain, "gain", "gain:DB"},
+};
+
+std::string Lower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+std::vector<std::string_view> Split(std::string_view text) {
+    std::vector<std::string_view> parts;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t colon = text.find(':', start);
+        parts.push_back(text.substr(start, colon - start));
+        if (colon == std::string_view::npos)
+            return parts;
+        start = colon + 1;
+    }
+}
+
+std::string ShapeText(const FilterStage& st) {
+    switch (st.shape) {
+    case StageShape::Butterworth:
+        return "bw" + std::to_string(st.order);
+    case StageShape::LinkwitzRiley:
+        return "lr" + std::to_string(st.order);
+    case StageShape::SecondOrderQ:
+        return "q";
+    }
+    return {};
+}
+
+Result<void> CheckValue(const FilterStage& st, const ValueRule& rule) {
+    const double v = st.*rule.member;
+    if (v >= rule.low && v <= rule.high)
+        return {};
+    return Failure<int>{1, std::string(rule.name) + " must be a number between " +
+                               Bounds(rule.low, rule.high)};
+}
+
+} // namespace
+
+Result<void> CheckStage(const FilterStage& st) {
+    const bool pass = st.kind == StageKind::HighPass || st.kind == StageKind::LowPass;
+    if (std::none_of(std::begin(kKinds), std::end(kKinds),
+                     [&](const KindName& k) { return k.kind == st.kind; }))
+        return Failure<int>{1, "the kind of stage is unknown"};
+    if (pass) {
+        const bool fits =
+            (st.shape == StageShape::Butterworth && st.order >= 1 && st.order <= 4) ||
+            (st.shape == StageShape::LinkwitzRiley && (st.order == 2 || st.order == 4)) ||
+            (st.shape == StageShape::SecondOrderQ && st.order == 2);
+        if (!fits)
+            return Failure<int>{1, "the response must be bw1 to bw4, lr2, lr4 or q"};
+    }
+    for (const ValueRule& rule : RulesOf(st)) {
+        if (Result<void> checked = CheckValue(st, rule); !checked)
+            return checked;
+    }
+    return {};
+}
+
+Result<FilterStage> ParseStage(std::string_view text) {
+    const auto refused = [text](const std::string& why) {
+        return Failure<int>{1, "filter \"" + std::string(text) + "\": " + why};
+    };
+    const std::vector<std::string_view> parts = Split(text);
+    const std::string kindName = Lower(parts[0]);
+    const auto kind = std::find_if(std::begin(kKinds), std::end(kKinds),
+                                   [&](const KindName& k) { return kindName == k.name; });
+    if (kind == std::end(kKinds))
+        return refused("the kind must be hp, lp, lt, peak, lowshelf, highshelf or gain");
+    FilterStage st;
+    st.kind = kind->kind;
+    std::size_t next = 1;
+    std::string format = kind->format;
+    if (st.kind == StageKind::HighPass || st.kind == StageKind::LowPass) {
+        const std::string shape = parts.size() > 1 ? Lower(parts[1]) : std::string();
+        if (shape.size() == 3 && shape[0] == 'b' && shape[1] == 'w') {
+            st.shape = StageShape::Butterworth;
+            st.order = static_cast<std::uint8_t>(shape[2] - '0');
+        } else if (shape.size() == 3 && shape[0] == 'l' && shape[1] == 'r') {
+            st.shape = StageShape::LinkwitzRiley;
+            st.order = static_cast<std::uint8_t>(shape[2] - '0');
+        } else if (shape == "q") {
+            st.shape = StageShape::SecondOrderQ;
+            st.order = 2;
+        } else {
+            st.order = 0;
+        }
+        if (Result<void> checked = CheckStage(st);
+            !checked && checked.Message().starts_with("the response"))
+            return refused(checked.Message());
+        format = std::string(kind->name) + ":" + ShapeText(st) +
+                 (st.shape == StageShape::SecondOrderQ ? ":F:Q" : ":F");
+        next = 2;
+    }
+    const std::vector<ValueRule> rules = RulesOf(st);
+    if (parts.size() != next + rules.size())
+        return refused("expected " + format);
+    for (std::size_t i = 0; i < rules.size(); ++i) {
+        double value = 0;
+        if (!ReadNumberText(parts[next + i], value))
+            return refused(std::string(rules[i].name) + " must be a number between " +
+                           Bounds(rules[i].low, rules[i].high));
+        st.*rules[i].member = value;
+    }
+    if (Result<void> checked = CheckStage(st); !checked)
+        return refused(checked.Message());
+    return st;
+}
+
+std::string StageText(const FilterStage& st) {
+    const auto kind = std::find_if(std::begin(kKinds), std::end(kKinds),
+                                   [&](const KindName& k) { return k.kind == st.kind; });
+    if (kind == std::end(kKinds))
+        return "?";
+    std::string text = kind->name;
+    if (st.kind == StageKind::HighPass || st.kind == StageKind::LowPass)
+        text += ":" + ShapeText(st);
+    for (const ValueRule& rule : RulesOf(st))
+        text += ":" + ShortestText(st.*rule.member);
+    return text;
+}
+
+Result<Wiring> ParseWiring(std::string_view text, unsigned drivers) {
+    const std::string lower = Lower(text);
+    if (lower == "parallel")
+        return Wiring{WiringKind::Parallel, 1, 1};
+    if (lower == "series")
+        return Wiring{WiringKind::Series, 1, 1};
+    const std::size_t x = lower.find('x');
+    double s = 0, p = 0;
+    if (x == std::string::npos || !ReadNumberText(lower.substr(0, x), s) ||
+        !ReadNumberText(lower.substr(x + 1), p) || s != std::floor(s) || p != std::floor(p) ||
+        s < 1 || p < 1 || s > 65535 || p > 65535)
+        return Failure<int>{1, "the wiring must be parallel, series or SxP (for example 2x2)"};
+    if (s * p != drivers)
+        return Failure<int>{1, "the wiring " + lower + " needs " + ShortestText(s * p) +
+                                   " drivers, not " + std::to_string(drivers)};
+    return Wiring{WiringKind::Grid, static_cast<std::uint16_t>(s), static_cast<std::uint16_t>(p)};
+}
+
+std::string WiringText(const Wiring& w) {
+    switch (w.kind) {
+    case WiringKind::Parallel:
+        return "parallel";
+    case WiringKind::Series:
+        return "series";
+    case WiringKind::Grid:
+        return std::to_string(w.series) + "x" + std::to_string(w.strings);
+    }
+    return {};
+}
+
+Result<WiredCounts> CountsOf(const std::optional<Wiring>& wiring, unsigned drivers) {
+    if (!wiring || wiring->kind == WiringKind::Parallel)
+        return WiredCounts{1, drivers};
+    if (wiring->kind == WiringKind::Series)
+        return WiredCounts{drivers, 1};
+    if (wiring->kind == WiringKind::Grid &&
+        static_cast<unsigned>(wiring->series) * wiring->strings == drivers)
+        return WiredCounts{wiring->series, wiring->strings};
+    return Failure<int>{1, "The wiring " + WiringText(*wiring) + " does not fit " +
+                               std::to_string(drivers) + " drivers: choose it again."};
+}
+
+Result<RoomGain> ParseRoomGain(std::string_view text) {
+    const std::size_t colon = text.find(':');
+    RoomGain gain;
+    double max = 0;
+    if (!ReadNumberText(text.substr(0, colon), gain.fc) || gain.fc < kStageLowFrequency ||
+        gain.fc > kStageHighFrequency ||
+        (colon != std::string_view::npos &&
+         (!ReadNumberText(text.substr(colon + 1), max) || max < 0 || max > kStageMaxGain)))
+        return Failure<int>{1, "the room gain must be FC[:GMAX], a corner between " +
+                                   Bounds(kStageLowFrequency, kStageHighFrequency) +
+                                   " Hz and a largest gain between 0 and " +
+                                   ShortestText(kStageMaxGain) + " dB"};
+    if (colon != std::string_view::npos)
+        gain.max = max;
+    return gain;
+}
+
+} // namespace orvane
