@@ -77,6 +77,16 @@ enum class FieldId : std::uint8_t {
     PrCount,
     PrMass,
     PrTune,
+    // The extension block: the signal chain's values (its wiring and filter
+    // stages are no single number and live beside the table).
+    Voltage,
+    SeriesResistance,
+    AmpPower,
+    AmpVoltage,
+    Coils,
+    CoilWiring,
+    RoomGainFc,
+    RoomGainMax,
 };
 
 enum class FieldType : std::uint8_t {
