@@ -120,6 +120,8 @@ const char* Wanted(AnalysisProblem problem) {
     case AnalysisProblem::UnknownBoxType:
     case AnalysisProblem::EmptySweep:
     case AnalysisProblem::TooExtreme:
+    case AnalysisProblem::BadChain:
+    case AnalysisProblem::ChainNeedsRe:
         break;
     }
     return "";
