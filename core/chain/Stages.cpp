@@ -15,94 +15,137 @@ namespace {
 
 using Complex = std::complex<double>;
 
-// The denominators of the low-pass Butterworth alignments in the normalised
-// variable p = s/ωc: the second-order sections p² + k·p + 1 with
-// k = 2·sin((2i−1)π/2n), and a first-order p + 1 for odd orders.
-Complex Butterworth(int order, Complex p) {
-    constexpr double k2 = std::numbers::sqrt2;
-    const double k4a = 2 * std::sin(std::numbers::pi / 8);
-    const double k4b = 2 * std::sin(3 * std::numbers::pi / 8);
-    switch (order) {
-    case 1:
-        return p + 1.0;
-    case 2:
-        return p * p + k2 * p + 1.0;
-    case 3:
-        return (p + 1.0) * (p * p + p + 1.0);
-    default:
-        return (p * p + k4a * p + 1.0) * (p * p + k4b * p + 1.0);
-    }
-}
-
-// A low-pass's denominator in p; the high-pass of the same alignment is the
-// low-pass at 1/p.
-Complex PassDenominator(const FilterStage& st, Complex p) {
-    switch (st.shape) {
-    case StageShape::Butterworth:
-        return Butterworth(st.order, p);
-    case StageShape::LinkwitzRiley: {
-        // The square of a Butterworth of half the order: in phase at the
-        // corner, with no inversion for the second order.
-        const Complex half = Butterworth(st.order / 2, p);
-        return half * half;
-    }
-    case StageShape::SecondOrderQ:
-        return p * p + p / st.q + 1.0;
-    }
-    return 1.0;
-}
-
 std::string Bounds(double low, double high) {
     return ShortestText(low) + " and " + ShortestText(high);
 }
 
 } // namespace
 
-Complex StageResponse(const FilterStage& st, double frequency) {
-    const Complex s(0, frequency / st.frequency); // normalised to the stage's frequency
-    switch (st.kind) {
-    case StageKind::HighPass:
-        return 1.0 / PassDenominator(st, 1.0 / s);
-    case StageKind::LowPass:
-        return 1.0 / PassDenominator(st, s);
-    case StageKind::LinkwitzTransform: {
-        // (s² + (ω0/Q0)s + ω0²)/(s² + (ωp/Qp)s + ωp²), here with s/ω0.
-        const double r = st.targetFrequency / st.frequency;
-        return (s * s + s / st.q + 1.0) / (s * s + r / st.targetQ * s + r * r);
-    }
-    case StageKind::Peak: {
-        const double a = std::pow(10.0, st.gainDb / 40);
-        return (s * s + s * (a / st.q) + 1.0) / (s * s + s / (a * st.q) + 1.0);
-    }
-    case StageKind::LowShelf: {
+ChainFilter::ChainFilter(std::span<const FilterStage> stages) {
+    // Each stage in p = s/ωc (its own frequency's), as sections; a high-pass
+    // is the low-pass at 1/p, which turns 1/(p² + k·p + 1) into
+    // p²/(p² + k·p + 1) and 1/(p + 1) into p/(p + 1).
+    const auto pass = [this](const FilterStage& st, double k) {
+        const bool high = st.kind == StageKind::HighPass;
+        if (k == 0) // first order
+            Add({high ? 0.0 : 1.0, high ? 1.0 : 0.0, 0, 1, 1, 0}, st.frequency);
+        else
+            Add({high ? 0.0 : 1.0, 0, high ? 1.0 : 0.0, 1, k, 1}, st.frequency);
+    };
+    // The Butterworth sections p² + k·p + 1, k = 2·sin((2i − 1)π/2n), and
+    // p + 1 for odd orders (k = 0 here).
+    const auto butterworth = [&](const FilterStage& st, int order) {
+        switch (order) {
+        case 1:
+            pass(st, 0);
+            break;
+        case 2:
+            pass(st, std::numbers::sqrt2);
+            break;
+        case 3:
+            pass(st, 0);
+            pass(st, 1);
+            break;
+        default:
+            pass(st, 2 * std::sin(std::numbers::pi / 8));
+            pass(st, 2 * std::sin(3 * std::numbers::pi / 8));
+            break;
+        }
+    };
+    for (const FilterStage& st : stages) {
         const double a = std::pow(10.0, st.gainDb / 40);
         const double b = std::sqrt(a) / st.q;
-        return a * (s * s + b * s + a) / (a * s * s + b * s + 1.0);
+        switch (st.kind) {
+        case StageKind::HighPass:
+        case StageKind::LowPass:
+            if (st.shape == StageShape::SecondOrderQ) {
+                pass(st, 1 / st.q);
+            } else {
+                // Linkwitz–Riley: the Butterworth of half the order, twice, so
+                // in phase at the corner and with no inversion.
+                const bool squared = st.shape == StageShape::LinkwitzRiley;
+                for (int i = 0; i < (squared ? 2 : 1); ++i)
+                    butterworth(st, squared ? st.order / 2 : st.order);
+            }
+            break;
+        case StageKind::LinkwitzTransform: {
+            // (s² + (ω0/Q0)s + ω0²)/(s² + (ωp/Qp)s + ωp²), here in s/ω0.
+            const double r = st.targetFrequency / st.frequency;
+            Add({1, 1 / st.q, 1, r * r, r / st.targetQ, 1}, st.frequency);
+            break;
+        }
+        case StageKind::Peak:
+            Add({1, a / st.q, 1, 1, 1 / (a * st.q), 1}, st.frequency);
+            break;
+        case StageKind::LowShelf:
+            m_gain *= a;
+            Add({a, b, 1, 1, b, a}, st.frequency);
+            break;
+        case StageKind::HighShelf:
+            m_gain *= a;
+            Add({1, b, a, a, b, 1}, st.frequency);
+            break;
+        case StageKind::Gain:
+            m_gain *= std::pow(10.0, st.gainDb / 20);
+            break;
+        }
     }
-    case StageKind::HighShelf: {
-        const double a = std::pow(10.0, st.gainDb / 40);
-        const double b = std::sqrt(a) / st.q;
-        return a * (a * s * s + b * s + 1.0) / (s * s + b * s + a);
-    }
-    case StageKind::Gain:
-        return std::pow(10.0, st.gainDb / 20);
-    }
-    return 1.0;
 }
 
-Complex ChainResponse(std::span<const FilterStage> stages, double frequency) {
-    Complex h = 1.0;
-    for (const FilterStage& st : stages)
-        h *= StageResponse(st, frequency);
-    return h;
+void ChainFilter::Add(Section n, double frequency) {
+    // From p = s/fc to s in hertz: the coefficient of p^k over fc^k.
+    const double f2 = frequency * frequency;
+    m_sections.push_back({n.b0, n.b1 / frequency, n.b2 / f2, n.a0, n.a1 / frequency, n.a2 / f2});
+}
+
+ChainFilter::Point ChainFilter::At(double frequency) const {
+    // Numerators and denominators multiplied apart, in two chains each so
+    // that they overlap, and divided once; the phase slopes of two sections
+    // at a time put over one division.
+    const double x = frequency, x2 = frequency * frequency;
+    double nr[2] = {1, 1}, ni[2] = {0, 0}, dr[2] = {1, 1}, di[2] = {0, 0};
+    double slope = 0; // dφ/df, rad/Hz
+    const auto times = [](double& re, double& im, double r, double i) {
+        const double t = re * r - im * i;
+        im = re * i + im * r;
+        re = t;
+    };
+    double over[2] = {0, 1}; // one section's slope as a fraction
+    for (std::size_t k = 0; k < m_sections.size(); ++k) {
+        const Section& c = m_sections[k];
+        const std::size_t lane = k & 1;
+        const double sr = c.b0 - c.b2 * x2, si = c.b1 * x;
+        const double tr = c.a0 - c.a2 * x2, ti = c.a1 * x;
+        const double nn = sr * sr + si * si, dd = tr * tr + ti * ti;
+        const double top = c.b1 * (c.b0 + c.b2 * x2) * dd - c.a1 * (c.a0 + c.a2 * x2) * nn;
+        const double bottom = nn * dd;
+        if (lane == 0) {
+            over[0] = top;
+            over[1] = bottom;
+        } else {
+            slope += (over[0] * bottom + top * over[1]) / (over[1] * bottom);
+        }
+        times(nr[lane], ni[lane], sr, si);
+        times(dr[lane], di[lane], tr, ti);
+    }
+    if (m_sections.size() % 2 == 1)
+        slope += over[0] / over[1];
+    times(nr[0], ni[0], nr[1], ni[1]);
+    times(dr[0], di[0], dr[1], di[1]);
+    const double scale = m_gain / (dr[0] * dr[0] + di[0] * di[0]);
+    return {{(nr[0] * dr[0] + ni[0] * di[0]) * scale, (ni[0] * dr[0] - nr[0] * di[0]) * scale},
+            -slope / (2 * std::numbers::pi)};
+}
+
+RoomCurve::RoomCurve(const SignalChain& chain) {
+    if (chain.roomGainFc && *chain.roomGainFc > 0) {
+        m_fc = *chain.roomGainFc;
+        m_max = std::pow(10.0, chain.roomGainMax.value_or(kDefaultRoomGainMax) / 10);
+    }
 }
 
 double RoomGainDb(const SignalChain& chain, double frequency) {
-    if (!chain.roomGainFc || !(*chain.roomGainFc > 0))
-        return 0;
-    const double x = *chain.roomGainFc / frequency;
-    return std::min(chain.roomGainMax.value_or(kDefaultRoomGainMax),
-                    10 * std::log10(1 + x * x * x * x));
+    return 10 * std::log10(RoomCurve(chain).Factor(frequency));
 }
 
 namespace {

@@ -122,9 +122,9 @@ AnalysisResult<Analysis> Analysis::Prepare(const SpeakerDesign& stored) {
         a.m_ampLimit = *chain.ampPower;
     if (IsGiven(chain.ampVoltage))
         a.m_ampLimit = std::min(a.m_ampLimit, *chain.ampVoltage * *chain.ampVoltage / reLoad);
-    a.m_stages = chain.stages;
-    a.m_room.roomGainFc = chain.roomGainFc;
-    a.m_room.roomGainMax = chain.roomGainMax;
+    a.m_filter = ChainFilter(chain.stages);
+    a.m_room = RoomCurve(chain);
+    a.m_chained = !a.m_filter.Empty() || !a.m_room.Empty();
     a.m_ql = *Fields::Number(design, FieldId::Ql);
     if (vented1 && !IsGiven(a.m_ql))
         return Missing(AnalysisProblem::NoQl);
@@ -360,8 +360,8 @@ Complex Analysis::ImpedanceOf(const State& st) const {
     return Complex(re, st.omega * m_le) + m_driver.bl2OverRe * re * Inverse(st.mechanicalLoad);
 }
 
-Complex Analysis::ChainAt(double frequency) const {
-    return m_stages.empty() ? Complex(1) : ChainResponse(m_stages, frequency);
+ChainFilter::Point Analysis::ChainAt(double frequency) const {
+    return m_filter.Empty() ? ChainFilter::Point{1, 0} : m_filter.At(frequency);
 }
 
 std::optional<double> Analysis::LoadResistance() const {
@@ -372,8 +372,8 @@ std::optional<double> Analysis::LoadResistance() const {
 
 Complex Analysis::PressureAt(double frequency) const {
     ClearUpperVectorState();
-    return Pressure(At(frequency)) * m_rootPower * ChainAt(frequency) *
-           std::pow(10.0, RoomGainDb(m_room, frequency) / 20);
+    return Pressure(At(frequency)) * m_rootPower * ChainAt(frequency).h *
+           std::sqrt(m_room.Factor(frequency));
 }
 
 Complex Analysis::ImpedanceAt(double frequency) const {
@@ -387,17 +387,20 @@ AnalysisRow Analysis::RowOf(int32_t frequency, unsigned quantities) const {
     const auto f = static_cast<double>(frequency);
     const State st = At(f);
     // The chain scales the drive by |H|² as a power; the room adds a level.
-    const Complex h = ChainAt(f);
+    // Both levels are the box's at the drive plus the chain's, in dB.
+    const ChainFilter::Point chain = ChainAt(f);
+    const Complex h = chain.h;
     const double h2 = Norm(h);
     const double gain = std::sqrt(h2);
-    const double room = m_room.roomGainFc ? RoomGainDb(m_room, f) : 0;
+    const double level =
+        m_chained ? 10 / std::numbers::ln10 * std::log(h2 * m_room.Factor(f)) : 0.0;
     if ((quantities & kChain) != 0) {
-        row.chainDb = 10 / std::numbers::ln10 * std::log(h2) + room;
+        row.chainDb = level;
         const double degrees = std::arg(h) * 180 / kPi;
         row.chainDegrees = degrees <= -180 ? degrees + 360 : degrees;
     }
     if ((quantities & kSpl) != 0)
-        row.spl = SplOf(st, m_power * h2) + room;
+        row.spl = SplOf(st, m_power) + level;
     const double excursion = ExcursionOf(st) * gain;
     if ((quantities & kExcursion) != 0)
         row.excursion = excursion * m_rootPower;
@@ -425,10 +428,12 @@ AnalysisRow Analysis::RowOf(int32_t frequency, unsigned quantities) const {
         row.degrees = std::arg(z) * 180 / kPi;
     }
     if ((quantities & kDelay) != 0) {
-        const double fa = f * (1 + kDelayStep), fb = f * (1 - kDelayStep);
-        const Complex above = Pressure(At(fa)) * ChainAt(fa);
-        const Complex below = Pressure(At(fb)) * ChainAt(fb);
+        const Complex above = Pressure(At(f * (1 + kDelayStep)));
+        const Complex below = Pressure(At(f * (1 - kDelayStep)));
         row.delay = -PhaseDifference(above, below) / (2 * kPi * 2 * kDelayStep * f) * 1000;
+        // The delays of the box and of the filters add up.
+        if (!m_filter.Empty())
+            row.delay += chain.delay * 1000;
     }
     if ((quantities & kMaximum) != 0) {
         // The drive at which each limit is reached: the thermal limit (each
@@ -451,7 +456,7 @@ AnalysisRow Analysis::RowOf(int32_t frequency, unsigned quantities) const {
             power = std::min(power, ratio * ratio);
         }
         row.maxPower = power;
-        row.maxSpl = SplOf(st, power * h2) + room;
+        row.maxSpl = SplOf(st, power) + level;
     }
     return row;
 }

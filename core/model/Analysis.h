@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/chain/Stages.h"
 #include "core/design/SpeakerDesign.h"
 #include "core/model/AnalysisProblem.h"
 #include "core/model/DriverValues.h"
@@ -128,7 +129,7 @@ private:
     static double SplOf(const State& state, double power);
     static double ExcursionOf(const State& state); // mm at 1 W
     std::complex<double> ImpedanceOf(const State& state) const;
-    std::complex<double> ChainAt(double frequency) const;
+    ChainFilter::Point ChainAt(double frequency) const;
 
     BoxKind m_kind = BoxKind::Unknown;
     DriverValues m_driver;
@@ -140,8 +141,9 @@ private:
     double m_source = 0;    // Ω, Rs·P/S: the series resistance as each driver sees it
     double m_ampLimit = 0;  // W of drive at which |V_amp| reaches the amplifier's limit
                             // for |H| = 1; infinite without one
-    std::vector<FilterStage> m_stages;
-    SignalChain m_room; // the room gain
+    ChainFilter m_filter;   // H(f)
+    RoomCurve m_room;       // the room gain
+    bool m_chained = false; // with filters or room gain
     double m_ql = 0;
     double m_f1 = 0, m_f2 = 0;
     double m_stiffness = 0;   // N/m, 1/Cms

@@ -16,7 +16,7 @@ double Db(std::string_view spec, double f) {
     const Result<FilterStage> st = ParseStage(spec);
     if (!st)
         qFatal("%s", st.Message().c_str());
-    return 20 * std::log10(std::abs(StageResponse(*st, f)));
+    return 20 * std::log10(std::abs(ChainFilter(std::span(&*st, 1)).At(f).h));
 }
 
 } // namespace
@@ -72,7 +72,8 @@ private slots:
     // the high-pass side's +180° → the square of BW1's +45°, i.e. +90°.
     void phases() {
         const auto phase = [](std::string_view spec, double f) {
-            return std::arg(StageResponse(*ParseStage(spec), f)) * 180 / std::numbers::pi;
+            return std::arg(ChainFilter(std::vector{*ParseStage(spec)}).At(f).h) * 180 /
+                   std::numbers::pi;
         };
         QCOMPARE(qRound(phase("hp:lr2:20", 20)), 90);
         QCOMPARE(qRound(phase("lp:bw2:20", 20)), -90);
@@ -85,9 +86,8 @@ private slots:
         SignalChain chain;
         QCOMPARE(RoomGainDb(chain, 10), 0.0);
         chain.roomGainFc = 40;
-        QVERIFY(std::fabs(RoomGainDb(chain, 40) - 3.0103) < 1e-4);
-        QVERIFY(std::fabs(RoomGainDb(chain, 20) - 12.304) < 1e-3);
-        QCOMPARE(RoomGainDb(chain, 1), 20.0);
+        QVERIFY(std::fabs(RoomGainDb(chain, 40) - 3.0103) < 1e-4 &&
+                std::fabs(RoomGainDb(chain, 20) - 12.304) < 1e-3 && RoomGainDb(chain, 1) == 20);
         chain.roomGainMax = 6;
         QCOMPARE(RoomGainDb(chain, 10), 6.0);
     }
@@ -105,14 +105,10 @@ private slots:
                               << "hp:bw4:20";
         QTest::newRow("kind") << "notch:30"
                               << "kind must be hp, lp";
-        QTest::newRow("shape") << "hp:bw5:20"
-                               << "response must be bw1 to bw4";
         QTest::newRow("lr3") << "lp:lr3:20"
-                             << "response must be";
-        QTest::newRow("count") << "hp:bw4"
-                               << "expected hp:bw4:F";
-        QTest::newRow("qcount") << "hp:q:25"
-                                << "expected hp:q:F:Q";
+                             << "response must be bw1 to bw4, lr2, lr4 or q";
+        QTest::newRow("count") << "hp:q:25"
+                               << "expected hp:q:F:Q";
         QTest::newRow("extra") << "gain:1:2"
                                << "expected gain:DB";
         QTest::newRow("nan") << "peak:30:x:6"
@@ -121,12 +117,8 @@ private slots:
                            << "the frequency must be";
         QTest::newRow("qp") << "lt:50:0.9:25:0"
                             << "Qp must be";
-        QTest::newRow("fp") << "lt:50:0.9:0:0.7"
-                            << "fp must be";
         QTest::newRow("db") << "gain:61"
                             << "the gain must be";
-        QTest::newRow("empty") << ""
-                               << "kind must be";
     }
     void texts() {
         QFETCH(QString, text);

@@ -59,10 +59,14 @@ private slots:
             const Analysis a = Prepared(plain), b = Prepared(chained);
             for (int32_t f = 5; f <= 2000; f += 3) {
                 const AnalysisRow p = a.Row(f), c = b.Row(f);
-                const std::complex<double> h = ChainResponse(chained.m_extras.chain.stages, f);
+                const std::complex<double> h = ChainFilter(chained.m_extras.chain.stages).At(f).h;
                 const double room = RoomGainDb(chained.m_extras.chain, f);
                 QVERIFY(std::fabs(c.chainDb - 20 * std::log10(std::abs(h)) - room) < 1e-9);
                 QVERIFY(std::fabs(c.spl - p.spl - c.chainDb) < 1e-9);
+                // The filters' delay, −dφ/dω, from their phase 0.01 Hz apart.
+                const ChainFilter filter(chained.m_extras.chain.stages);
+                const double slope = std::arg(filter.At(f + 0.005).h / filter.At(f - 0.005).h);
+                QVERIFY(std::fabs(c.delay - p.delay + slope / (2 * kPi * 0.01) * 1000) < 1e-4);
                 QVERIFY(std::fabs(c.excursion / p.excursion - std::abs(h)) < 1e-9 * std::abs(h));
                 QVERIFY(kind == BoxKind::Sealed ||
                         std::fabs(c.port[0] / p.port[0] - std::abs(h)) < 1e-9 * std::abs(h));
