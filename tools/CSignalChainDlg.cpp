@@ -81,6 +81,7 @@ CSignalChainDlg::CSignalChainDlg(QWidget* parent) : CExchangeDialog(parent) {
             "fp:Qp), peak:30:2:6, lowshelf:40:0.707:6, highshelf:2000:0.7:-3 "
             "(f:Q:dB), gain:-3")),
         2, 0, 1, 3);
+    filterGrid->setRowStretch(3, 1);
 
     QGroupBox* room = Group(QStringLiteral("Room Gain"), grid);
     m_fcEdit = DialogRows::AddEntry(grid, 0, 0, FieldId::RoomGainFc);

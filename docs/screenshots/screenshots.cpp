@@ -160,6 +160,7 @@ bool SaveChainWindows(const QDir& folder) {
     bool ok = true;
     for (const Graph graph : {Graph::Chain, Graph::Spl}) {
         ViewHost host(Starting(ChainedSubwoofer()));
+        host.view->OnAmplitude(5);
         host.view->OnGraph(graph);
         host.Plot(COrvaneView::Field::V1, QStringLiteral("2"));
         host.Edit(COrvaneView::Field::V1)->clearFocus();
