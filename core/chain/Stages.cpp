@@ -95,46 +95,41 @@ ChainFilter::ChainFilter(std::span<const FilterStage> stages) {
 void ChainFilter::Add(Section n, double frequency) {
     // From p = s/fc to s in hertz: the coefficient of p^k over fc^k.
     const double f2 = frequency * frequency;
-    m_sections.push_back({n.b0, n.b1 / frequency, n.b2 / f2, n.a0, n.a1 / frequency, n.a2 / f2});
+    const std::size_t lane = m_count % 2;
+    if (lane == 0)
+        m_pairs.push_back({{1, 1}, {0, 0}, {0, 0}, {1, 1}, {0, 0}, {0, 0}});
+    Pair& p = m_pairs.back();
+    p.b0[lane] = n.b0, p.b1[lane] = n.b1 / frequency, p.b2[lane] = n.b2 / f2;
+    p.a0[lane] = n.a0, p.a1[lane] = n.a1 / frequency, p.a2[lane] = n.a2 / f2;
+    ++m_count;
 }
 
 ChainFilter::Point ChainFilter::At(double frequency) const {
-    // Numerators and denominators multiplied apart, in two chains each so
-    // that they overlap, and divided once; the phase slopes of two sections
-    // at a time put over one division.
+    // Numerators and denominators multiplied apart, two sections at a time
+    // in two lanes, and divided once; the phase slopes summed per lane.
     const double x = frequency, x2 = frequency * frequency;
     double nr[2] = {1, 1}, ni[2] = {0, 0}, dr[2] = {1, 1}, di[2] = {0, 0};
-    double slope = 0; // dφ/df, rad/Hz
-    const auto times = [](double& re, double& im, double r, double i) {
-        const double t = re * r - im * i;
-        im = re * i + im * r;
-        re = t;
-    };
-    double over[2] = {0, 1}; // one section's slope as a fraction
-    for (std::size_t k = 0; k < m_sections.size(); ++k) {
-        const Section& c = m_sections[k];
-        const std::size_t lane = k & 1;
-        const double sr = c.b0 - c.b2 * x2, si = c.b1 * x;
-        const double tr = c.a0 - c.a2 * x2, ti = c.a1 * x;
-        const double nn = sr * sr + si * si, dd = tr * tr + ti * ti;
-        const double top = c.b1 * (c.b0 + c.b2 * x2) * dd - c.a1 * (c.a0 + c.a2 * x2) * nn;
-        const double bottom = nn * dd;
-        if (lane == 0) {
-            over[0] = top;
-            over[1] = bottom;
-        } else {
-            slope += (over[0] * bottom + top * over[1]) / (over[1] * bottom);
+    double slope[2] = {0, 0}; // dφ/df, rad/Hz
+    for (const Pair& c : m_pairs) {
+        for (int l = 0; l < 2; ++l) {
+            const double sr = c.b0[l] - c.b2[l] * x2, si = c.b1[l] * x;
+            const double tr = c.a0[l] - c.a2[l] * x2, ti = c.a1[l] * x;
+            const double nn = sr * sr + si * si, dd = tr * tr + ti * ti;
+            slope[l] += (c.b1[l] * (c.b0[l] + c.b2[l] * x2) * dd -
+                         c.a1[l] * (c.a0[l] + c.a2[l] * x2) * nn) /
+                        (nn * dd);
+            const double n = nr[l] * sr - ni[l] * si, d = dr[l] * tr - di[l] * ti;
+            ni[l] = nr[l] * si + ni[l] * sr;
+            di[l] = dr[l] * ti + di[l] * tr;
+            nr[l] = n;
+            dr[l] = d;
         }
-        times(nr[lane], ni[lane], sr, si);
-        times(dr[lane], di[lane], tr, ti);
     }
-    if (m_sections.size() % 2 == 1)
-        slope += over[0] / over[1];
-    times(nr[0], ni[0], nr[1], ni[1]);
-    times(dr[0], di[0], dr[1], di[1]);
-    const double scale = m_gain / (dr[0] * dr[0] + di[0] * di[0]);
-    return {{(nr[0] * dr[0] + ni[0] * di[0]) * scale, (ni[0] * dr[0] - nr[0] * di[0]) * scale},
-            -slope / (2 * std::numbers::pi)};
+    const double n = nr[0] * nr[1] - ni[0] * ni[1], ni1 = nr[0] * ni[1] + ni[0] * nr[1];
+    const double d = dr[0] * dr[1] - di[0] * di[1], di1 = dr[0] * di[1] + di[0] * dr[1];
+    const double scale = m_gain / (d * d + di1 * di1);
+    return {{(n * d + ni1 * di1) * scale, (ni1 * d - n * di1) * scale},
+            -(slope[0] + slope[1]) / (2 * std::numbers::pi)};
 }
 
 RoomCurve::RoomCurve(const SignalChain& chain) {

@@ -24,7 +24,7 @@ public:
     ChainFilter() = default;
     explicit ChainFilter(std::span<const FilterStage> stages);
 
-    bool Empty() const { return m_sections.empty() && m_gain == 1; }
+    bool Empty() const { return m_count == 0 && m_gain == 1; }
     // H at `frequency` Hz (above 0); 1 without stages. With it, its group
     // delay −dφ/dω in seconds, in closed form: each section's phase slope is
     // b1·(b0 + b2·f²)/|b0 − b2·f² + j·b1·f|² per hertz, less its
@@ -40,9 +40,15 @@ private:
     struct Section {
         double b0, b1, b2, a0, a1, a2;
     };
+    // Two sections side by side, so that the compiler can work out both at
+    // once; an odd one is paired with 1/1.
+    struct Pair {
+        double b0[2], b1[2], b2[2], a0[2], a1[2], a2[2];
+    };
     void Add(Section normalised, double frequency);
 
-    std::vector<Section> m_sections;
+    std::vector<Pair> m_pairs;
+    std::size_t m_count = 0; // sections
     double m_gain = 1;
 };
 

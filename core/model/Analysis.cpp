@@ -396,11 +396,19 @@ AnalysisRow Analysis::RowOf(int32_t frequency, unsigned quantities) const {
         m_chained ? 10 / std::numbers::ln10 * std::log(h2 * m_room.Factor(f)) : 0.0;
     if ((quantities & kChain) != 0) {
         row.chainDb = level;
-        const double degrees = std::arg(h) * 180 / kPi;
+        const double degrees = m_filter.Empty() ? 0.0 : std::arg(h) * 180 / kPi;
         row.chainDegrees = degrees <= -180 ? degrees + 360 : degrees;
     }
     if ((quantities & kSpl) != 0)
         row.spl = SplOf(st, m_power) + level;
+    // One driver's impedance, for the load's and for the thermal limit
+    // behind a series resistance: worked out once.
+    std::optional<Complex> z;
+    const auto driverZ = [&] {
+        if (!z)
+            z = ImpedanceOf(st);
+        return *z;
+    };
     const double excursion = ExcursionOf(st) * gain;
     if ((quantities & kExcursion) != 0)
         row.excursion = excursion * m_rootPower;
@@ -423,7 +431,7 @@ AnalysisRow Analysis::RowOf(int32_t frequency, unsigned quantities) const {
     if ((quantities & kRadiator) != 0)
         row.radiator = radiator * m_rootPower;
     if ((quantities & kImpedance) != 0) {
-        const Complex z = ImpedanceOf(st) * m_loadScale;
+        const Complex z = driverZ() * m_loadScale;
         row.ohms = Magnitude(z);
         row.degrees = std::arg(z) * 180 / kPi;
     }
@@ -442,8 +450,8 @@ AnalysisRow Analysis::RowOf(int32_t frequency, unsigned quantities) const {
         // chain's |H|² divides each.
         double power = m_thermal > 0 ? m_thermal : std::numeric_limits<double>::infinity();
         if (m_source > 0 && m_thermal > 0) {
-            const Complex z = ImpedanceOf(st);
-            power /= Norm(z * Inverse(z + m_source));
+            const Complex z = driverZ();
+            power *= Norm(z + m_source) / Norm(z);
         }
         power /= h2;
         power = std::min(power, m_ampLimit / h2);
