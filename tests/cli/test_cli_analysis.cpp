@@ -136,33 +136,25 @@ private slots:
         QFile::copy(plain, path);
         QCOMPARE(RunCli({"set", path, "--wiring", "2x2", "--coils", "2", "--coil-wiring",
                          "parallel", "--filter", "peak:30:2:6", "--amp-power", "50"})
-                     .code,
-                 0);
-        QCOMPARE(RunCli({"set", path, "--clear-filters", "--filter", "hp:bw4:20", "--filter",
-                         "gain:-3", "--room-gain", "40:6"})
-                     .code,
+                         .code +
+                     RunCli({"set", path, "--clear-filters", "--filter", "hp:bw4:20", "--filter",
+                             "gain:-3", "--room-gain", "40:6"})
+                         .code,
                  0);
         const QList<QByteArray> lines = RunCli({"analyze", path}).out.split('\n');
-        const QList<QByteArray> row = lines[1].split(','),
-                                high = lines[lines.size() - 2].split(',');
+        const QList<QByteArray> row = lines[1].split(','), high = lines.end()[-2].split(',');
         const QList<QByteArray> base = RunCli({"analyze", plain}).out.split('\n')[1].split(',');
         QVERIFY(row[0] == "20" && std::fabs(row[10].toDouble() + 0.0103) < 1e-4);
         QVERIFY(std::fabs(row[1].toDouble() - base[1].toDouble() - row[10].toDouble()) < 1e-9);
         QVERIFY(std::fabs(high[5].toDouble() / 3 - 1) < 0.01);
-        const QJsonObject summary =
-            QJsonDocument::fromJson(RunCli({"analyze", path, "--summary"}).out).object();
-        QCOMPARE(summary["chain"].toArray(), QJsonArray({"hp:bw4:20", "gain:-3"}));
         const QJsonObject extended =
             QJsonDocument::fromJson(RunCli({"info", path}).out).object()["extended"].toObject();
-        QVERIFY(extended["wiring"] == "2x2" &&
-                extended["coils"].toObject()["wiring"] == "parallel");
-        QVERIFY(extended["amplifier"].toObject()["power"] == 50 &&
-                extended["roomGain"].toObject()["max"] == 6);
-        // A stage it cannot read is refused, naming it; the file stays as it was.
-        const CliRun bad = RunCli({"set", path, "--filter", "hp:bw4:20", "--filter", "lp:lr3:80"});
+        QCOMPARE(extended["chain"].toArray(), QJsonArray({"hp:bw4:20", "gain:-3"}));
+        QVERIFY(extended["wiring"] == "2x2" && extended["coils"]["wiring"] == "parallel" &&
+                extended["amplifier"]["power"] == 50 && extended["roomGain"]["max"] == 6);
+        // A stage it cannot read is refused, naming it.
+        const CliRun bad = RunCli({"set", path, "--filter", "lp:lr3:80"});
         QVERIFY(bad.code == 1 && bad.err.contains("\"lp:lr3:80\": the response must be"));
-        QCOMPARE(QJsonDocument::fromJson(RunCli({"analyze", path, "--summary"}).out)["chain"],
-                 summary["chain"]);
     }
 
     // --summary prints the model's η0 and the entered efficiency set against
