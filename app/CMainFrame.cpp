@@ -80,7 +80,7 @@ constexpr CommandId kCheckable[] = {
 // The Graph entries, in kAllGraphs order.
 constexpr CommandId kGraphs[] = {ID_GRAPH_RESPONSE,  ID_GRAPH_SPL,      ID_GRAPH_MAX_SPL,
                                  ID_GRAPH_EXCURSION, ID_GRAPH_VELOCITY, ID_GRAPH_IMPEDANCE,
-                                 ID_GRAPH_DELAY};
+                                 ID_GRAPH_DELAY,     ID_GRAPH_CHAIN};
 static_assert(std::size(kGraphs) == kAllGraphs.size());
 
 constexpr CommandId kRecent[] = {ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE2, ID_FILE_MRU_FILE3,
@@ -427,6 +427,7 @@ void CMainFrame::CreateMenus() {
     units->addAction(m_actions[ID_UNITS_IMPERIAL]);
     units->addAction(m_actions[ID_UNITS_METRIC]);
     options->addAction(m_actions[ID_ANALYSIS_SETTINGS]);
+    options->addAction(m_actions[ID_SIGNAL_CHAIN]);
     m_windowMenu = NewMenu("&Window");
     m_windowMenu->addAction(m_actions[ID_WINDOW_NEW]);
     m_windowMenu->addAction(m_actions[ID_WINDOW_CASCADE]);

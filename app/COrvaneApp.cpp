@@ -231,6 +231,7 @@ CommandRouter::Table COrvaneApp::DesignCommands(COrvaneView& target) {
         onView([](COrvaneView& v) { ToolCommands::OnElectricalParams(v); });
     table[ID_ANALYSIS_SETTINGS] =
         onView([](COrvaneView& v) { ToolCommands::OnAnalysisSettings(v); });
+    table[ID_SIGNAL_CHAIN] = onView([](COrvaneView& v) { ToolCommands::OnSignalChain(v); });
     table[ID_BOX_PR_PARAMS] =
         onView([this](COrvaneView& v) { ToolCommands::OnRadiatorParams(v, m_library.get()); });
     table[ID_BOX_ALIGNMENTS] = onView([](COrvaneView& v) { ToolCommands::OnAlignments(v); });

@@ -47,6 +47,8 @@ constexpr std::array kTexts = {
                 "Show the impedance magnitude and phase of one driver\nImpedance"},
     CommandText{ID_GRAPH_DELAY, "Group &Delay", "Ctrl+7",
                 "Show the group delay of the sound pressure\nGroup Delay"},
+    CommandText{ID_GRAPH_CHAIN, "Signal &Chain", "Ctrl+8",
+                "Show the gain and phase of the filters, with the room gain\nSignal Chain"},
     CommandText{ID_DRIVER_PARAMS, "&Driver Parameters", "",
                 "Enter Driver parameters i.e. Thiele-Small, Xmax, No\nDriver Parameters"},
     CommandText{ID_DRIVER_LIBRARY, "&Library…", "",
@@ -87,6 +89,8 @@ constexpr std::array kTexts = {
     CommandText{ID_ANALYSIS_SETTINGS, "A&nalysis Settings…", "",
                 "Set the input power, the box losses and the ports of the analysis\nAnalysis "
                 "Settings"},
+    CommandText{ID_SIGNAL_CHAIN, "&Signal Chain…", "",
+                "Set the drive, the amplifier, the filters and the room gain\nSignal Chain"},
     CommandText{ID_UNITS_IMPERIAL, "&Imperial (ft³, in)", "",
                 "Show volumes in cubic feet and lengths in inches"},
     CommandText{ID_UNITS_METRIC, "&Metric (litres, cm, mm)", "",

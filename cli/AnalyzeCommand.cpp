@@ -6,6 +6,7 @@
 #include "cli/CliCommand.h"
 #include "cli/CliDesign.h"
 #include "cli/Json.h"
+#include "core/chain/Stages.h"
 #include "core/model/Analysis.h"
 
 #include <algorithm>
@@ -45,7 +46,8 @@ Table PrintTable(const Analysis& analysis, SweepRange sweep) {
     ChunkedOutput out(stdout);
     out.Text("frequency_hz,spl_db,excursion_mm,port1_velocity_m_s,port2_velocity_m_s,"
              "impedance_ohm,impedance_phase_deg,group_delay_ms,max_power_w,max_spl_db");
-    out.Text(radiator ? ",pr_excursion_mm\n" : "\n");
+    out.Text(radiator ? ",pr_excursion_mm" : "");
+    out.Text(",chain_gain_db,chain_phase_deg\n");
     std::vector<AnalysisRow> rows(kBlock);
     for (int64_t first = sweep.first; first < sweep.last; first += static_cast<int64_t>(kBlock)) {
         const auto count = static_cast<std::size_t>(std::min<int64_t>(sweep.last - first, kBlock));
@@ -70,6 +72,8 @@ Table PrintTable(const Analysis& analysis, SweepRange sweep) {
             cell(out, maximum, r.maxSpl);
             if (radiator)
                 cell(out, true, r.radiator);
+            cell(out, true, r.chainDb);
+            cell(out, true, r.chainDegrees);
             out.Char('\n');
         }
     }
@@ -95,6 +99,10 @@ void PrintSummary(const Analysis& analysis, const SpeakerDesign& design) {
         .Add("ql", Number(analysis.Ql()))
         .Add("f1", Number(analysis.F1()))
         .Add("f2", Number(analysis.F2()));
+    std::string stages = "[";
+    for (const FilterStage& st : design.m_extras.chain.stages)
+        stages += (stages.size() > 1 ? ", " : "") + Json::String(StageText(st));
+    out.Add("chain", stages + "]");
     if (const std::optional<RadiatorValues>& r = analysis.Radiators()) {
         const RadiatorTuning t = TuningOf(*r, analysis.BoxCompliance());
         std::string mass = Json::Null();
@@ -122,8 +130,11 @@ int RunAnalyze(const CliArgs& args) {
     std::optional<SpeakerDesign> loaded = LoadDesignOrReport(args.positional[0]);
     if (!loaded)
         return 1;
-    if (args.Has("power"))
+    // A power given here is the drive, in place of a stored voltage.
+    if (args.Has("power")) {
         loaded->m_extras.power = power;
+        loaded->m_extras.chain.voltage.reset();
+    }
     const AnalysisResult<Analysis> analysis = Analysis::Prepare(*loaded);
     if (!analysis) {
         std::fprintf(stderr, "%s\n", analysis.Message().c_str());

@@ -30,7 +30,8 @@ const std::vector<CliCommand>& RegisteredCliCommands() {
     return Registry();
 }
 
-CliArgs ParseCliArgs(int argc, char** argv, int first, std::span<const std::string_view> flags) {
+CliArgs ParseCliArgs(int argc, char** argv, int first, std::span<const std::string_view> flags,
+                     std::span<const std::string_view> repeatable) {
     CliArgs args;
     args.words.assign(argv + first, argv + argc);
     for (int i = first; i < argc; ++i) {
@@ -45,11 +46,15 @@ CliArgs ParseCliArgs(int argc, char** argv, int first, std::span<const std::stri
                 args.error = "option " + word + " needs a value";
                 return args;
             }
-            if (args.options.count(name) != 0) {
+            const bool again =
+                std::find(repeatable.begin(), repeatable.end(), name) != repeatable.end();
+            if (args.options.count(name) != 0 && !again) {
                 args.error = "option " + word + " given twice";
                 return args;
             }
             args.options[name] = flag ? "" : argv[++i];
+            if (again)
+                args.repeated[name].push_back(args.options[name]);
         } else {
             args.positional.push_back(word);
         }

@@ -16,9 +16,11 @@ namespace orvane {
 // subcommand's flags, which take none and read as an empty value.
 struct CliArgs {
     std::vector<std::string> positional;
-    std::map<std::string, std::string> options; // key without dashes: "o", "fs", ...
-    std::string error;                          // non-empty when the line did not parse
-    std::vector<std::string> words;             // the words after the command name, as given
+    std::map<std::string, std::string> options; // key without dashes: "o", "fs", ... (the last)
+    // Every value of an option that may be given more than once, in order.
+    std::map<std::string, std::vector<std::string>> repeated;
+    std::string error;              // non-empty when the line did not parse
+    std::vector<std::string> words; // the words after the command name, as given
 
     bool Has(const std::string& name) const { return options.count(name) != 0; }
     // Strict number reading of an option value in the C locale: false when it
@@ -48,8 +50,8 @@ struct CliArgs {
     bool Integer32(const char* name, int32_t& out, std::string& error) const;
 };
 
-CliArgs ParseCliArgs(int argc, char** argv, int first,
-                     std::span<const std::string_view> flags = {});
+CliArgs ParseCliArgs(int argc, char** argv, int first, std::span<const std::string_view> flags = {},
+                     std::span<const std::string_view> repeatable = {});
 
 // A subcommand: name, one usage line, and its entry point. Entry points return
 // the process exit code: 0 success, 1 a file failed or the request has no
@@ -58,7 +60,8 @@ struct CliCommand {
     const char* name;
     const char* usage;
     int (*run)(const CliArgs& args);
-    std::span<const std::string_view> flags = {}; // options without a value
+    std::span<const std::string_view> flags = {};      // options without a value
+    std::span<const std::string_view> repeatable = {}; // options that may be given again
 };
 
 // Each subcommand's file registers itself with a static CliRegistration.

@@ -14,6 +14,11 @@ namespace orvane {
 // What `new` and `set` share: --units, a library driver (--driver,
 // --driver-id, --library) and every design value's option.
 
+// The signal chain's options beyond the field table's: its flag and the one
+// that may be given more than once, for the commands' registrations.
+inline constexpr std::string_view kDesignFlags[] = {"clear-filters"};
+inline constexpr std::string_view kDesignRepeatable[] = {"filter"};
+
 // Those options and `extra`.
 std::vector<std::string_view> DesignCommandOptions(std::initializer_list<std::string_view> extra);
 // Their usage, after the command's own words.

@@ -4,6 +4,7 @@
 #include "cli/CliCommand.h"
 #include "cli/CliDesign.h"
 #include "cli/Json.h"
+#include "core/chain/Stages.h"
 #include "core/design/Fields.h"
 #include "core/model/OutputLimits.h"
 #include "core/units/DisplayUnits.h"
@@ -41,11 +42,47 @@ std::string FieldsJson(const SpeakerDesign& d, FieldHome home) {
     return o.Str();
 }
 
+std::string OptionalJson(const std::optional<double>& value) {
+    return value ? Json::Number(*value) : std::string(Json::Null());
+}
+
+// The signal chain as its parts: the stages as their text, in order.
+void AddChainJson(const SignalChain& c, Json::Object& o) {
+    std::string stages = "[";
+    for (const FilterStage& st : c.stages)
+        stages += (stages.size() > 1 ? ", " : "") + Json::String(StageText(st));
+    Json::Object coils, drive, amplifier, room;
+    const std::span<const std::string_view> wirings = Fields::Info(FieldId::CoilWiring).names;
+    const std::size_t wiring = c.coilWiring.value_or(0);
+    coils.Add("count", Json::Integer(c.coils.value_or(1)))
+        .Add("wiring", c.coils.value_or(1) == 2 && wiring < wirings.size()
+                           ? Json::String(wirings[wiring])
+                           : std::string(Json::Null()));
+    drive.Add("voltage", OptionalJson(c.voltage))
+        .Add("seriesResistance", Json::Number(c.seriesResistance.value_or(0)));
+    amplifier.Add("power", OptionalJson(c.ampPower)).Add("voltage", OptionalJson(c.ampVoltage));
+    room.Add("fc", OptionalJson(c.roomGainFc))
+        .Add("max", c.roomGainFc ? Json::Number(c.roomGainMax.value_or(kDefaultRoomGainMax))
+                                 : std::string(Json::Null()));
+    o.Add("chain", stages + "]")
+        .Add("wiring", Json::String(WiringText(c.wiring.value_or(Wiring{}))))
+        .Add("coils", coils.Str())
+        .Add("drive", drive.Str())
+        .Add("amplifier", amplifier.Str())
+        .Add("roomGain", room.Str());
+}
+
 // The extension block's values; null when the file had no block.
 std::string ExtrasJson(const SpeakerDesign& d) {
     if (!d.m_keptExtension.blockRead && !d.m_extras.AnySet())
         return Json::Null();
-    return FieldsJson(d, FieldHome::Extension);
+    Json::Object o;
+    for (const FieldInfo& field : Fields::All()) {
+        if (field.home == FieldHome::Extension)
+            o.Add(field.key, FieldJson(d, field));
+    }
+    AddChainJson(d.m_extras.chain, o);
+    return o.Str();
 }
 
 // The stored values that another system shows in other units, beside the

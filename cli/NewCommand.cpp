@@ -34,7 +34,8 @@ int RunNew(const CliArgs& args) {
 
 const std::string kUsage = "new -o FILE " + DesignCommandUsage();
 
-const CliRegistration registration({"new", kUsage.c_str(), RunNew});
+const CliRegistration registration({"new", kUsage.c_str(), RunNew, kDesignFlags,
+                                    kDesignRepeatable});
 
 } // namespace
 

@@ -78,7 +78,8 @@ bool ReadPlotRequest(const CliArgs& args, PlotRequest& request, std::string& err
     if (args.Has("graph")) {
         const std::optional<Graph> graph = GraphFromName(args.options.at("graph"));
         if (!graph) {
-            error = "--graph is response, spl, maxspl, excursion, velocity, impedance or delay";
+            error =
+                "--graph is response, spl, maxspl, excursion, velocity, impedance, delay or chain";
             return false;
         }
         request.graph = *graph;

@@ -35,7 +35,8 @@ int RunSet(const CliArgs& args) {
 
 const std::string kUsage = "set FILE " + DesignCommandUsage();
 
-const CliRegistration registration({"set", kUsage.c_str(), RunSet});
+const CliRegistration registration({"set", kUsage.c_str(), RunSet, kDesignFlags,
+                                    kDesignRepeatable});
 
 } // namespace
 

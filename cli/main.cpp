@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
     }
     for (const orvane::CliCommand& c : orvane::RegisteredCliCommands()) {
         if (std::strcmp(first, c.name) == 0) {
-            const orvane::CliArgs args = orvane::ParseCliArgs(argc, argv, 2, c.flags);
+            const orvane::CliArgs args = orvane::ParseCliArgs(argc, argv, 2, c.flags, c.repeatable);
             if (!args.error.empty())
                 return orvane::CliUsageError(args.error);
             return c.run(args);

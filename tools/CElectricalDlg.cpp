@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/CElectricalDlg.h"
 
+#include "core/chain/Stages.h"
 #include "core/model/DriverValues.h"
 #include "core/text/Printf.h"
+#include "platform/Message.h"
 #include "platform/NumericText.h"
 #include "tools/DialogRows.h"
 
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -13,6 +16,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <cctype>
 
 namespace orvane {
 
@@ -46,6 +52,10 @@ std::optional<double> Typed(const QLineEdit* edit) {
     return NumericText::ScanNumber(edit->text());
 }
 
+// The voice-coil choices: one coil, or two in each CoilWiring.
+constexpr const char* kCoilChoices[] = {"One", "Two in series", "Two in parallel",
+                                        "Two, one driven"};
+
 } // namespace
 
 CElectricalDlg::CElectricalDlg(const SpeakerDesign& design, QWidget* parent)
@@ -62,6 +72,26 @@ CElectricalDlg::CElectricalDlg(const SpeakerDesign& design, QWidget* parent)
     m_peEdit = DialogRows::AddEntry(grid, 4, 0, FieldId::Pe);
     grid->setColumnStretch(1, 1);
 
+    auto* wiring = new QGroupBox(QStringLiteral("Wiring"));
+    auto* wiringGrid = new QGridLayout(wiring);
+    m_coilsBox = new QComboBox;
+    m_coilsBox->setObjectName(QStringLiteral("coils"));
+    for (const char* choice : kCoilChoices)
+        m_coilsBox->addItem(QString::fromUtf8(choice));
+    m_wiringBox = new QComboBox;
+    m_wiringBox->setObjectName(QStringLiteral("wiring"));
+    m_wiringBox->setEditable(true); // parallel, series, or S x P typed as "2x2"
+    m_wiringBox->addItems({QStringLiteral("parallel"), QStringLiteral("series")});
+    auto* coilsLabel = new QLabel(QStringLiteral("&Voice Coils"));
+    coilsLabel->setBuddy(m_coilsBox);
+    auto* wiringLabel = new QLabel(QStringLiteral("Drivers &Wired (parallel, series, SxP)"));
+    wiringLabel->setBuddy(m_wiringBox);
+    wiringGrid->addWidget(m_coilsBox, 0, 0);
+    wiringGrid->addWidget(coilsLabel, 0, 1);
+    wiringGrid->addWidget(m_wiringBox, 1, 0);
+    wiringGrid->addWidget(wiringLabel, 1, 1);
+    wiringGrid->setColumnStretch(1, 1);
+
     auto* derived = new QGroupBox(QStringLiteral("Derived"));
     auto* derivedLayout = new QVBoxLayout(derived);
     m_derived = new QLabel;
@@ -75,14 +105,16 @@ CElectricalDlg::CElectricalDlg(const SpeakerDesign& design, QWidget* parent)
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(driver);
+    layout->addWidget(wiring);
     layout->addWidget(derived);
     layout->addLayout(buttons.layout);
     layout->setSizeConstraint(QLayout::SetFixedSize);
-    DialogRows::SetTabOrder(
-        {m_nameEdit, m_reEdit, m_qesEdit, m_leEdit, m_peEdit, buttons.ok, buttons.cancel});
+    DialogRows::SetTabOrder({m_nameEdit, m_reEdit, m_qesEdit, m_leEdit, m_peEdit, m_coilsBox,
+                             m_wiringBox, buttons.ok, buttons.cancel});
 
     for (QLineEdit* edit : {m_reEdit, m_qesEdit, m_leEdit, m_peEdit})
         connect(edit, &QLineEdit::textChanged, this, [this] { UpdateDerived(); });
+    connect(m_coilsBox, &QComboBox::currentIndexChanged, this, [this] { UpdateDerived(); });
 }
 
 bool CElectricalDlg::DoDataExchange(DataExchange::Direction direction) {
@@ -92,7 +124,31 @@ bool CElectricalDlg::DoDataExchange(DataExchange::Direction direction) {
         .Field(m_qesEdit, FieldId::Qes, m_qes)
         .Field(m_leEdit, FieldId::Le, m_le)
         .Field(m_peEdit, FieldId::Pe, m_pe);
-    return dx.Ok();
+    if (!dx.Reading()) {
+        const bool two = m_coils.value_or(1) == 2 && m_coilWiring.value_or(0) <= 2;
+        m_coilsBox->setCurrentIndex(two ? 1 + m_coilWiring.value_or(0) : 0);
+        m_wiringBox->setEditText(QString::fromStdString(WiringText(m_wiring.value_or(Wiring{}))));
+        return dx.Ok();
+    }
+    if (!dx.Ok())
+        return false;
+    const Result<Wiring> wired =
+        ParseWiring(m_wiringBox->currentText().trimmed().toStdString(), m_design.m_driverCount);
+    if (!wired) {
+        std::string sentence = wired.Message();
+        sentence[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(sentence[0])));
+        ShowMessage(this, QString::fromStdString(sentence + "."));
+        m_wiringBox->setFocus();
+        return false;
+    }
+    // What was never chosen stays unset, so that the file keeps no chain.
+    if (m_wiring || wired->kind != WiringKind::Parallel)
+        m_wiring = *wired;
+    const int coils = m_coilsBox->currentIndex();
+    if (m_coils || coils > 0)
+        m_coils = static_cast<std::uint16_t>(coils > 0 ? 2 : 1);
+    m_coilWiring = coils > 0 ? std::optional<std::uint16_t>(coils - 1) : std::nullopt;
+    return true;
 }
 
 void CElectricalDlg::OnInitDialog() {
@@ -108,6 +164,9 @@ void CElectricalDlg::UpdateDerived() {
     SpeakerDesign design = m_design;
     design.m_extras.re = Typed(m_reEdit);
     design.m_extras.qes = Typed(m_qesEdit);
+    const int coils = m_coilsBox->currentIndex();
+    design.m_extras.chain.coils = static_cast<std::uint16_t>(coils > 0 ? 2 : 1);
+    design.m_extras.chain.coilWiring = static_cast<std::uint16_t>(std::max(coils - 1, 0));
     const AnalysisResult<DriverValues> values = DeriveDriverValues(design);
     m_derived->setText(values ? DerivedFigures(*values, design.m_efficiency)
                               : QString::fromUtf8(values.Message().data(),

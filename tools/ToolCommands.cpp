@@ -21,6 +21,7 @@
 #include "tools/CFreqRangeDlg.h"
 #include "tools/CPortCalcDlg.h"
 #include "tools/CRadiatorDlg.h"
+#include "tools/CSignalChainDlg.h"
 #include "tools/CTSParamsDlg.h"
 #include "view/COrvaneView.h"
 
@@ -79,6 +80,9 @@ void OnElectricalParams(COrvaneView& view) {
     dlg.m_qes = d.m_extras.qes;
     dlg.m_le = d.m_extras.le;
     dlg.m_pe = d.m_extras.pe;
+    dlg.m_wiring = d.m_extras.chain.wiring;
+    dlg.m_coils = d.m_extras.chain.coils;
+    dlg.m_coilWiring = d.m_extras.chain.coilWiring;
     if (dlg.exec() != QDialog::Accepted)
         return;
     const DesignState before = view.State();
@@ -87,6 +91,9 @@ void OnElectricalParams(COrvaneView& view) {
     d.m_extras.qes = dlg.m_qes;
     d.m_extras.le = dlg.m_le;
     d.m_extras.pe = dlg.m_pe;
+    d.m_extras.chain.wiring = dlg.m_wiring;
+    d.m_extras.chain.coils = dlg.m_coils;
+    d.m_extras.chain.coilWiring = dlg.m_coilWiring;
     ExtrasChanged(view, QStringLiteral("Electrical Parameters"), before);
 }
 
@@ -113,6 +120,34 @@ void OnAnalysisSettings(COrvaneView& view) {
     x.port2Diameter = dlg.m_port2Diameter;
     StoreIfChanged<std::uint16_t>(x.ports2, static_cast<std::uint16_t>(dlg.m_ports2), 1);
     ExtrasChanged(view, QStringLiteral("Analysis Settings"), before);
+}
+
+void OnSignalChain(COrvaneView& view) {
+    SpeakerDesign& d = view.GetDocument().Design();
+    DesignExtras& x = d.m_extras;
+    SignalChain& c = x.chain;
+    CSignalChainDlg dlg(&view);
+    const double power = *Fields::Info(FieldId::Power).fallback;
+    dlg.m_power = x.power.value_or(power);
+    dlg.m_voltage = c.voltage;
+    dlg.m_seriesResistance = c.seriesResistance;
+    dlg.m_ampPower = c.ampPower;
+    dlg.m_ampVoltage = c.ampVoltage;
+    dlg.m_stages = c.stages;
+    dlg.m_roomGainFc = c.roomGainFc;
+    dlg.m_roomGainMax = c.roomGainMax;
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    const DesignState before = view.State();
+    StoreIfChanged(x.power, dlg.m_power, power);
+    c.voltage = dlg.m_voltage;
+    c.seriesResistance = dlg.m_seriesResistance;
+    c.ampPower = dlg.m_ampPower;
+    c.ampVoltage = dlg.m_ampVoltage;
+    c.stages = dlg.m_stages;
+    c.roomGainFc = dlg.m_roomGainFc;
+    c.roomGainMax = dlg.m_roomGainMax;
+    ExtrasChanged(view, QStringLiteral("Signal Chain"), before);
 }
 
 void OnRadiatorParams(COrvaneView& view, LibrarySession* session) {

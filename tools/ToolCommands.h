@@ -29,6 +29,8 @@ void OnElectricalParams(COrvaneView& view);
 // "A&nalysis Settings…": input power, QL and the ports of the vented
 // chambers, as OnElectricalParams.
 void OnAnalysisSettings(COrvaneView& view);
+// Options ▸ Signal Chain…: the drive, amplifier, filters and room gain.
+void OnSignalChain(COrvaneView& view);
 // "&Frequency Range": applies the span only when upper - lower > 10 Hz, then
 // erases and redraws the view whatever the outcome.
 void OnFreqRange(COrvaneView& view);

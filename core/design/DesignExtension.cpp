@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/design/DesignExtension.h"
 
+#include "core/chain/Stages.h"
 #include "core/design/Fields.h"
 
 #include <algorithm>
@@ -13,13 +14,14 @@ namespace orvane::DesignExtension {
 
 namespace {
 
-// The numbers and counts of the extras, in tag order after the name.
-struct Field {
+// The numbers and counts of the extras, and of their signal chain, in tag
+// order after the name.
+template <class Owner> struct Field {
     Tag tag;
-    std::optional<double> DesignExtras::*number;
-    std::optional<std::uint16_t> DesignExtras::*count;
+    std::optional<double> Owner::*number;
+    std::optional<std::uint16_t> Owner::*count;
 };
-constexpr Field kFields[] = {
+constexpr Field<DesignExtras> kFields[] = {
     {Tag::Re, &DesignExtras::re, nullptr},
     {Tag::Qes, &DesignExtras::qes, nullptr},
     {Tag::Le, &DesignExtras::le, nullptr},
@@ -58,6 +60,16 @@ constexpr Field kFields[] = {
     {Tag::SheetLength, &DesignExtras::sheetLength, nullptr},
     {Tag::SheetWidth, &DesignExtras::sheetWidth, nullptr},
 };
+constexpr Field<SignalChain> kChainFields[] = {
+    {Tag::Voltage, &SignalChain::voltage, nullptr},
+    {Tag::SeriesResistance, &SignalChain::seriesResistance, nullptr},
+    {Tag::AmpPower, &SignalChain::ampPower, nullptr},
+    {Tag::AmpVoltage, &SignalChain::ampVoltage, nullptr},
+    {Tag::Coils, nullptr, &SignalChain::coils},
+    {Tag::CoilWiring, nullptr, &SignalChain::coilWiring},
+    {Tag::RoomGainFc, &SignalChain::roomGainFc, nullptr},
+    {Tag::RoomGainMax, &SignalChain::roomGainMax, nullptr},
+};
 
 std::uint64_t LittleEndian(std::span<const std::uint8_t> bytes) {
     std::uint64_t v = 0;
@@ -88,6 +100,98 @@ std::span<const std::uint8_t> NameBytes(const std::string& name) {
     return {reinterpret_cast<const std::uint8_t*>(name.data()), size};
 }
 
+// One entry of a table into its owner: nothing when the tag is not the
+// table's, false when its size is wrong or the tag came before.
+template <class Owner, std::size_t N>
+std::optional<bool> ReadField(const Field<Owner> (&table)[N], Tag tag,
+                              std::span<const std::uint8_t> value, Owner& owner) {
+    for (const Field<Owner>& f : table) {
+        if (f.tag != tag)
+            continue;
+        if (f.number) {
+            if (value.size() != 8 || (owner.*f.number).has_value())
+                return false;
+            owner.*f.number = std::bit_cast<double>(LittleEndian(value));
+        } else {
+            if (value.size() != 2 || (owner.*f.count).has_value())
+                return false;
+            owner.*f.count = static_cast<std::uint16_t>(LittleEndian(value));
+        }
+        return true;
+    }
+    return std::nullopt;
+}
+
+template <class Owner, std::size_t N>
+void AppendFields(const Field<Owner> (&table)[N], const Owner& owner,
+                  std::vector<std::uint8_t>& payload) {
+    for (const Field<Owner>& f : table) {
+        std::vector<std::uint8_t> value;
+        if (f.number && owner.*f.number)
+            Put(value, std::bit_cast<std::uint64_t>(*(owner.*f.number)), 8);
+        else if (f.count && owner.*f.count)
+            Put(value, *(owner.*f.count), 2);
+        else
+            continue;
+        PutEntry(payload, f.tag, value);
+    }
+}
+
+bool ReadWiring(std::span<const std::uint8_t> value, SignalChain& chain) {
+    if (value.size() != kWiringBytes || chain.wiring || value[0] > 2)
+        return false;
+    Wiring w{static_cast<WiringKind>(value[0]),
+             static_cast<std::uint16_t>(LittleEndian(value.subspan(2, 2))),
+             static_cast<std::uint16_t>(LittleEndian(value.subspan(4, 2)))};
+    if (w.kind == WiringKind::Grid && (w.series == 0 || w.strings == 0))
+        return false;
+    chain.wiring = w;
+    return true;
+}
+
+bool ReadStages(std::span<const std::uint8_t> value, SignalChain& chain) {
+    if (value.empty() || value.size() % kStageBytes != 0 ||
+        value.size() / kStageBytes > kMaxStages || !chain.stages.empty())
+        return false;
+    for (; !value.empty(); value = value.subspan(kStageBytes)) {
+        FilterStage st;
+        st.kind = static_cast<StageKind>(value[0]);
+        st.shape = static_cast<StageShape>(value[1]);
+        st.order = value[2];
+        double* const numbers[] = {&st.frequency, &st.q, &st.gainDb, &st.targetFrequency,
+                                   &st.targetQ};
+        for (std::size_t i = 0; i < std::size(numbers); ++i)
+            *numbers[i] = std::bit_cast<double>(LittleEndian(value.subspan(4 + 8 * i, 8)));
+        if (!CheckStage(st))
+            return false;
+        chain.stages.push_back(st);
+    }
+    return true;
+}
+
+void AppendChain(const SignalChain& chain, std::vector<std::uint8_t>& payload) {
+    AppendFields(kChainFields, chain, payload);
+    if (chain.wiring) {
+        std::vector<std::uint8_t> value;
+        Put(value, static_cast<std::uint8_t>(chain.wiring->kind), 2);
+        Put(value, chain.wiring->series, 2);
+        Put(value, chain.wiring->strings, 2);
+        PutEntry(payload, Tag::Wiring, value);
+    }
+    if (!chain.stages.empty()) {
+        std::vector<std::uint8_t> value;
+        for (const FilterStage& st : chain.stages) {
+            value.push_back(static_cast<std::uint8_t>(st.kind));
+            value.push_back(static_cast<std::uint8_t>(st.shape));
+            value.push_back(st.order);
+            value.push_back(0);
+            for (const double v : {st.frequency, st.q, st.gainDb, st.targetFrequency, st.targetQ})
+                Put(value, std::bit_cast<std::uint64_t>(v), 8);
+        }
+        PutEntry(payload, Tag::Stages, value);
+    }
+}
+
 // One known entry into the extras; false when its size is wrong or the tag
 // came before. Unknown tags are left to the caller.
 bool ReadKnown(Tag tag, std::span<const std::uint8_t> value, DesignExtras& extras, bool& known) {
@@ -98,20 +202,14 @@ bool ReadKnown(Tag tag, std::span<const std::uint8_t> value, DesignExtras& extra
         extras.name.emplace(reinterpret_cast<const char*>(value.data()), value.size());
         return true;
     }
-    for (const Field& f : kFields) {
-        if (f.tag != tag)
-            continue;
-        if (f.number) {
-            if (value.size() != 8 || (extras.*f.number).has_value())
-                return false;
-            extras.*f.number = std::bit_cast<double>(LittleEndian(value));
-        } else {
-            if (value.size() != 2 || (extras.*f.count).has_value())
-                return false;
-            extras.*f.count = static_cast<std::uint16_t>(LittleEndian(value));
-        }
-        return true;
-    }
+    if (tag == Tag::Wiring)
+        return ReadWiring(value, extras.chain);
+    if (tag == Tag::Stages)
+        return ReadStages(value, extras.chain);
+    if (const std::optional<bool> read = ReadField(kFields, tag, value, extras))
+        return *read;
+    if (const std::optional<bool> read = ReadField(kChainFields, tag, value, extras.chain))
+        return *read;
     known = false;
     return true;
 }
@@ -199,16 +297,8 @@ void Append(const SpeakerDesign& design, std::vector<std::uint8_t>& out) {
     std::vector<std::uint8_t> payload;
     if (extras.name)
         PutEntry(payload, Tag::Name, NameBytes(*extras.name));
-    for (const Field& f : kFields) {
-        std::vector<std::uint8_t> value;
-        if (f.number && extras.*f.number)
-            Put(value, std::bit_cast<std::uint64_t>(*(extras.*f.number)), 8);
-        else if (f.count && extras.*f.count)
-            Put(value, *(extras.*f.count), 2);
-        else
-            continue;
-        PutEntry(payload, f.tag, value);
-    }
+    AppendFields(kFields, extras, payload);
+    AppendChain(extras.chain, payload);
     // Unknown entries came from a payload that fitted the length field; only
     // a name added to an all but full block could push it past.
     if (payload.size() + kept.unknownEntries.size() <= std::numeric_limits<std::uint32_t>::max())

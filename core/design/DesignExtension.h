@@ -16,7 +16,9 @@ namespace orvane {
 //
 //   "ORVX", version byte 1, u32 payload length, then entries of
 //   (u16 tag, u16 length, value); little-endian throughout; doubles as 8-byte
-//   IEEE values, counts as u16, the name as UTF-8.
+//   IEEE values, counts as u16, the name as UTF-8. The filter stages are
+//   one entry, and one that holds a stage the analysis cannot use makes the
+//   block unreadable.
 //
 // A block fills the rest of the file. Entries with tags this version does not
 // know are kept and written back after its own. Bytes after the record that
@@ -73,7 +75,22 @@ enum class Tag : std::uint16_t {
     ShapeDepth = 37,
     SheetLength = 38,
     SheetWidth = 39,
+    // The signal chain (SignalChain).
+    Voltage = 40,
+    SeriesResistance = 41,
+    AmpPower = 42,
+    AmpVoltage = 43,
+    Coils = 44,
+    CoilWiring = 45,
+    RoomGainFc = 46,
+    RoomGainMax = 47,
+    Wiring = 48, // u8 kind, u8 0, u16 S, u16 P
+    Stages = 49, // per stage: u8 kind, u8 shape, u8 order, u8 0, then f, Q, dB, fp, Qp as doubles
 };
+
+// The bytes of one stored filter stage.
+inline constexpr std::size_t kStageBytes = 4 + 5 * 8;
+inline constexpr std::size_t kWiringBytes = 6;
 
 // A loader reads at most this much after the record. A longer tail is no
 // block this program wrote; it is left unread, as readers of the record alone

@@ -45,6 +45,27 @@ template <auto Member> constexpr FieldAccess InExtrasCount() {
             }};
 }
 
+// A value of the signal chain.
+template <auto Member> constexpr FieldAccess InChain() {
+    return {
+        [](const SpeakerDesign& d) -> std::optional<double> { return d.m_extras.chain.*Member; },
+        [](SpeakerDesign& d, std::optional<double> v) { d.m_extras.chain.*Member = v; }};
+}
+
+template <auto Member> constexpr FieldAccess InChainCount() {
+    return {[](const SpeakerDesign& d) -> std::optional<double> {
+                if (const auto count = d.m_extras.chain.*Member)
+                    return *count;
+                return std::nullopt;
+            },
+            [](SpeakerDesign& d, std::optional<double> v) {
+                if (v)
+                    d.m_extras.chain.*Member = static_cast<std::uint16_t>(*v);
+                else
+                    d.m_extras.chain.*Member = std::nullopt;
+            }};
+}
+
 constexpr FieldAccess DriverCount() {
     return {[](const SpeakerDesign& d) -> std::optional<double> { return d.m_driverCount; },
             [](SpeakerDesign& d, std::optional<double> v) {
@@ -76,6 +97,7 @@ constexpr std::string_view kPortShapes[] = {"round", "slot"};
 constexpr std::string_view kPortEnds[] = {"both-flanged", "one-flanged", "free"};
 constexpr std::string_view kCurveFormats[] = {"frd", "zma"};
 constexpr std::string_view kSpaces[] = {"half", "full"};
+constexpr std::string_view kCoilWirings[] = {"series", "parallel", "one"}; // CoilWiring's order
 
 constexpr FieldBounds kAny{};
 constexpr FieldBounds Between(double low, double high) {
@@ -278,7 +300,7 @@ constexpr FieldInfo kFields[] = {
      "to", "to", "To", "To (Hz)",
      Between(1, 100000), 20000.0, {}},
     {ExportVoltage, T::Number, H::Window, Q::None, true,
-     "voltage", "voltage", "Voltage", "Voltage (V)",
+     "exportVoltage", "", "Voltage", "Voltage (V)",
      Between(0.001, 10000), {}, {}},
     {ExportDistance, T::Number, H::Window, Q::None, false,
      "distance", "distance", "Distance", "Distance (m)",
@@ -286,6 +308,30 @@ constexpr FieldInfo kFields[] = {
     {ExportSpace, T::Count, H::Window, Q::None, false,
      "space", "space", "Space", "Space",
      Between(0, 1), 0.0, {}, kSpaces},
+    {Voltage, T::Number, H::Extension, Q::None, true,
+     "voltage", "voltage", "Input Voltage", "Input Voltage (V)",
+     Between(0.001, 10000), {}, InChain<&SignalChain::voltage>()},
+    {SeriesResistance, T::Number, H::Extension, Q::Resistance, true,
+     "seriesResistance", "series-resistance", "Series Resistance", "Series Resistance (\u03a9)",
+     Between(0, 1000), 0.0, InChain<&SignalChain::seriesResistance>()},
+    {AmpPower, T::Number, H::Extension, Q::Power, true,
+     "ampPower", "amp-power", "Amplifier Power", "Amplifier Power (W)",
+     Between(0.001, 100000), {}, InChain<&SignalChain::ampPower>()},
+    {AmpVoltage, T::Number, H::Extension, Q::None, true,
+     "ampVoltage", "amp-voltage", "Amplifier Voltage", "Amplifier Voltage (V)",
+     Between(0.001, 10000), {}, InChain<&SignalChain::ampVoltage>()},
+    {Coils, T::Count, H::Extension, Q::None, true,
+     "voiceCoils", "coils", "Voice Coils", "Voice Coils",
+     Between(1, 2), 1.0, InChainCount<&SignalChain::coils>()},
+    {CoilWiring, T::Count, H::Extension, Q::None, true,
+     "coilWiring", "coil-wiring", "Coil Wiring", "Coil Wiring",
+     Between(0, 2), 0.0, InChainCount<&SignalChain::coilWiring>(), kCoilWirings},
+    {RoomGainFc, T::Number, H::Extension, Q::Frequency, true,
+     "roomGainFc", "", "Room Gain Corner", "Room Gain Corner (Hz)",
+     Between(1, 20000), {}, InChain<&SignalChain::roomGainFc>()},
+    {RoomGainMax, T::Number, H::Extension, Q::Level, true,
+     "roomGainMax", "", "Room Gain Maximum", "Room Gain Maximum (dB)",
+     Between(0, 60), 20.0, InChain<&SignalChain::roomGainMax>()},
 };
 // clang-format on
 

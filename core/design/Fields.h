@@ -89,6 +89,16 @@ enum class FieldId : std::uint8_t {
     ExportVoltage,
     ExportDistance,
     ExportSpace,
+    // The extension block: the signal chain's values (its wiring and filter
+    // stages are no single number and live beside the table).
+    Voltage,
+    SeriesResistance,
+    AmpPower,
+    AmpVoltage,
+    Coils,
+    CoilWiring,
+    RoomGainFc,
+    RoomGainMax,
 };
 
 enum class FieldType : std::uint8_t {

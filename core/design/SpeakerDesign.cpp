@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/design/SpeakerDesign.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 
@@ -14,6 +15,22 @@ bool SameDouble(double a, double b) {
 
 bool SameDouble(const std::optional<double>& a, const std::optional<double>& b) {
     return a.has_value() == b.has_value() && (!a || SameDouble(*a, *b));
+}
+
+bool SameStage(const FilterStage& a, const FilterStage& b) {
+    return a.kind == b.kind && a.shape == b.shape && a.order == b.order &&
+           SameDouble(a.frequency, b.frequency) && SameDouble(a.q, b.q) &&
+           SameDouble(a.gainDb, b.gainDb) && SameDouble(a.targetFrequency, b.targetFrequency) &&
+           SameDouble(a.targetQ, b.targetQ);
+}
+
+bool SameChain(const SignalChain& a, const SignalChain& b) {
+    return SameDouble(a.voltage, b.voltage) && SameDouble(a.seriesResistance, b.seriesResistance) &&
+           SameDouble(a.ampPower, b.ampPower) && SameDouble(a.ampVoltage, b.ampVoltage) &&
+           a.wiring == b.wiring && a.coils == b.coils && a.coilWiring == b.coilWiring &&
+           std::equal(a.stages.begin(), a.stages.end(), b.stages.begin(), b.stages.end(),
+                      SameStage) &&
+           SameDouble(a.roomGainFc, b.roomGainFc) && SameDouble(a.roomGainMax, b.roomGainMax);
 }
 
 bool SameExtras(const DesignExtras& a, const DesignExtras& b) {
@@ -35,7 +52,8 @@ bool SameExtras(const DesignExtras& a, const DesignExtras& b) {
            SameDouble(a.prXmax, b.prXmax) && a.prCount == b.prCount &&
            SameDouble(a.prMass, b.prMass) && SameDouble(a.prTune, b.prTune) &&
            SameDouble(a.shapeHeight, b.shapeHeight) && SameDouble(a.shapeDepth, b.shapeDepth) &&
-           SameDouble(a.sheetLength, b.sheetLength) && SameDouble(a.sheetWidth, b.sheetWidth);
+           SameDouble(a.sheetLength, b.sheetLength) && SameDouble(a.sheetWidth, b.sheetWidth) &&
+           SameChain(a.chain, b.chain);
 }
 
 } // namespace
@@ -46,7 +64,7 @@ bool DesignExtras::AnySet() const {
            radiatorDisplacement || portWall || portShape || slotWidth || slotHeight || portEnds ||
            cutout || shape || outerWidth || outerHeight || prFs || prVas || prSd || prDiameter ||
            prQms || prXmax || prCount || prMass || prTune || shapeHeight || shapeDepth ||
-           sheetLength || sheetWidth;
+           sheetLength || sheetWidth || chain.AnySet();
 }
 
 bool SpeakerDesign::SameBits(const SpeakerDesign& o) const {

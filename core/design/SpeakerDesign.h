@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/chain/SignalChain.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -71,6 +73,7 @@ struct DesignExtras {
     std::optional<double> shapeDepth;
     std::optional<double> sheetLength;
     std::optional<double> sheetWidth;
+    SignalChain chain; // filters, amplifier, wiring, voice coils, room gain
 
     bool AnySet() const;
 };

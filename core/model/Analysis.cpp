@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/model/Analysis.h"
 
+#include "core/chain/Stages.h"
 #include "core/design/Fields.h"
 
 #include "core/model/Acoustics.h"
@@ -87,10 +88,43 @@ AnalysisResult<Analysis> Analysis::Prepare(const SpeakerDesign& stored) {
     }
 
     const DesignExtras& extras = design.m_extras;
-    a.m_power = *Fields::Number(design, FieldId::Power);
+    const SignalChain& chain = extras.chain;
+    if (chain.stages.size() > kMaxStages ||
+        !std::all_of(chain.stages.begin(), chain.stages.end(),
+                     [](const FilterStage& st) { return CheckStage(st).Ok(); }))
+        return Missing(AnalysisProblem::BadChain);
+    const Result<WiredCounts> wired = CountsOf(chain.wiring, design.m_driverCount);
+    if (!wired)
+        return Failure<AnalysisProblem>{AnalysisProblem::BadChain, wired.Message()};
+    const double rs = chain.seriesResistance.value_or(0);
+    if (!(rs >= 0 && rs < std::numeric_limits<double>::infinity()))
+        return Missing(AnalysisProblem::BadChain);
+    const std::optional<double>& re = a.m_driver.re;
+    if (!re && (chain.voltage || chain.ampVoltage || rs > 0))
+        return Missing(AnalysisProblem::ChainNeedsRe);
+    a.m_series = wired->series;
+    a.m_loadScale = static_cast<double>(wired->series) / wired->strings;
+    a.m_source = rs * wired->strings / wired->series;
+    // The load's DC resistance turns voltages into the drive's watts.
+    const double reLoad = re ? *re * a.m_loadScale : 0;
+    if (chain.voltage) {
+        if (!IsGiven(chain.voltage))
+            return Missing(AnalysisProblem::NoPower);
+        a.m_power = *chain.voltage * *chain.voltage / reLoad;
+    } else {
+        a.m_power = *Fields::Number(design, FieldId::Power);
+    }
     if (!IsGiven(a.m_power))
         return Missing(AnalysisProblem::NoPower);
     a.m_rootPower = std::sqrt(a.m_power);
+    a.m_ampLimit = std::numeric_limits<double>::infinity();
+    if (IsGiven(chain.ampPower))
+        a.m_ampLimit = *chain.ampPower;
+    if (IsGiven(chain.ampVoltage))
+        a.m_ampLimit = std::min(a.m_ampLimit, *chain.ampVoltage * *chain.ampVoltage / reLoad);
+    a.m_filter = ChainFilter(chain.stages);
+    a.m_room = RoomCurve(chain);
+    a.m_chained = !a.m_filter.Empty() || !a.m_room.Empty();
     a.m_ql = *Fields::Number(design, FieldId::Ql);
     if (vented1 && !IsGiven(a.m_ql))
         return Missing(AnalysisProblem::NoQl);
@@ -130,12 +164,13 @@ AnalysisResult<Analysis> Analysis::Prepare(const SpeakerDesign& stored) {
             chamber(design.m_v2, vented2, design.m_f2, extras.port2Diameter, extras.ports2);
 
     // The state is worked out for 1 W in all, each driver taking 1/N of it;
-    // the input power only scales what follows it. With Le the amplifier's
-    // open-circuit voltage drives the voice coil's impedance; without it the
-    // same power is a force.
+    // the drive and the chain's H(f) only scale what follows it. With Le or a
+    // series resistance the amplifier's open-circuit voltage drives the voice
+    // coil's impedance (each driver sees its own source of 1/S of the
+    // voltage through Rs·P/S); otherwise the same power is a force.
     const double share = 1 / a.m_count;
-    if (a.m_driver.re && IsGiven(extras.le)) {
-        a.m_le = *extras.le * 1e-3;
+    if (a.m_driver.le || a.m_source > 0) {
+        a.m_le = a.m_driver.le.value_or(0);
         a.m_drive = *a.m_driver.bl * std::sqrt(share * *a.m_driver.re);
     } else {
         a.m_drive = std::sqrt(share * a.m_driver.bl2OverRe);
@@ -147,10 +182,12 @@ AnalysisResult<Analysis> Analysis::Prepare(const SpeakerDesign& stored) {
         a.m_thermal = a.m_count * *extras.pe;
     a.m_stiffness = 1 / a.m_driver.cms;
     usable = usable && std::isnormal(a.m_drive) && std::isnormal(a.m_stiffness) &&
-             std::isfinite(a.m_le) && std::isfinite(a.m_xmax) && std::isfinite(a.m_thermal);
+             std::isfinite(a.m_le) && std::isfinite(a.m_xmax) && std::isfinite(a.m_thermal) &&
+             std::isfinite(a.m_power) && std::isnormal(a.m_loadScale) &&
+             std::isfinite(a.m_source) && !std::isnan(a.m_ampLimit);
     if (!usable)
         return Missing(AnalysisProblem::TooExtreme);
-    a.m_available = kSpl | kExcursion | kDelay;
+    a.m_available = kSpl | kExcursion | kDelay | kChain;
     for (const Quantity q : {kPort1, kPort2, kImpedance, kMaximum, kRadiator}) {
         if (a.Has(q))
             a.m_available |= q;
@@ -195,7 +232,8 @@ AnalysisResult<void> Analysis::Has(Quantity quantity) const {
             return Missing(AnalysisProblem::NoRadiator);
         return {};
     case kMaximum:
-        if (m_xmax <= 0 && m_thermal <= 0 && !(m_radiatorValues && m_radiatorValues->xmax > 0))
+        if (m_xmax <= 0 && m_thermal <= 0 && !(m_radiatorValues && m_radiatorValues->xmax > 0) &&
+            !(m_ampLimit < std::numeric_limits<double>::infinity()))
             return Missing(AnalysisProblem::NoLimit);
         return {};
     default:
@@ -210,7 +248,8 @@ bool Analysis::Finite(const AnalysisRow& row) const {
            (!has(kPort2) || std::isfinite(row.port[1])) &&
            (!has(kImpedance) || (std::isfinite(row.ohms) && std::isfinite(row.degrees))) &&
            (!has(kMaximum) || (std::isfinite(row.maxPower) && std::isfinite(row.maxSpl))) &&
-           (!has(kRadiator) || std::isfinite(row.radiator));
+           (!has(kRadiator) || std::isfinite(row.radiator)) &&
+           (!has(kChain) || (std::isfinite(row.chainDb) && std::isfinite(row.chainDegrees)));
 }
 
 void Analysis::Rows(int64_t first, std::span<AnalysisRow> rows, unsigned quantities) const {
@@ -286,8 +325,8 @@ Analysis::State Analysis::At(double frequency) const {
 
     const Complex zm(d.rms, w * d.mms - inverseW * m_stiffness);
     st.mechanicalLoad = zm + m_count * d.sd * d.sd * box;
-    if (m_le > 0) {
-        const Complex ze = Inverse(Complex(*d.re, w * m_le)); // 1/Ze
+    if (m_le > 0 || m_source > 0) {
+        const Complex ze = Inverse(Complex(*d.re + m_source, w * m_le)); // 1/(Ze + Rs')
         const double bl2 = d.bl2OverRe * *d.re;
         st.coneVelocity = m_drive * ze * Inverse(st.mechanicalLoad + bl2 * ze);
     } else {
@@ -321,24 +360,56 @@ Complex Analysis::ImpedanceOf(const State& st) const {
     return Complex(re, st.omega * m_le) + m_driver.bl2OverRe * re * Inverse(st.mechanicalLoad);
 }
 
+ChainFilter::Point Analysis::ChainAt(double frequency) const {
+    return m_filter.Empty() ? ChainFilter::Point{1, 0} : m_filter.At(frequency);
+}
+
+std::optional<double> Analysis::LoadResistance() const {
+    if (!m_driver.re)
+        return std::nullopt;
+    return *m_driver.re * m_loadScale;
+}
+
 Complex Analysis::PressureAt(double frequency) const {
     ClearUpperVectorState();
-    return Pressure(At(frequency)) * m_rootPower;
+    return Pressure(At(frequency)) * m_rootPower * ChainAt(frequency).h *
+           std::sqrt(m_room.Factor(frequency));
 }
 
 Complex Analysis::ImpedanceAt(double frequency) const {
     ClearUpperVectorState();
-    return ImpedanceOf(At(frequency));
+    return ImpedanceOf(At(frequency)) * m_loadScale;
 }
 
 AnalysisRow Analysis::RowOf(int32_t frequency, unsigned quantities) const {
     constexpr double nan = std::numeric_limits<double>::quiet_NaN();
-    AnalysisRow row{frequency, nan, nan, {nan, nan}, nan, nan, nan, nan, nan, nan};
+    AnalysisRow row{frequency, nan, nan, {nan, nan}, nan, nan, nan, nan, nan, nan, nan, nan};
     const auto f = static_cast<double>(frequency);
     const State st = At(f);
+    // The chain scales the drive by |H|² as a power; the room adds a level.
+    // Both levels are the box's at the drive plus the chain's, in dB.
+    const ChainFilter::Point chain = ChainAt(f);
+    const Complex h = chain.h;
+    const double h2 = Norm(h);
+    const double gain = std::sqrt(h2);
+    const double level =
+        m_chained ? 10 / std::numbers::ln10 * std::log(h2 * m_room.Factor(f)) : 0.0;
+    if ((quantities & kChain) != 0) {
+        row.chainDb = level;
+        const double degrees = m_filter.Empty() ? 0.0 : std::arg(h) * 180 / kPi;
+        row.chainDegrees = degrees <= -180 ? degrees + 360 : degrees;
+    }
     if ((quantities & kSpl) != 0)
-        row.spl = SplOf(st, m_power);
-    const double excursion = ExcursionOf(st);
+        row.spl = SplOf(st, m_power) + level;
+    // One driver's impedance, for the load's and for the thermal limit
+    // behind a series resistance: worked out once.
+    std::optional<Complex> z;
+    const auto driverZ = [&] {
+        if (!z)
+            z = ImpedanceOf(st);
+        return *z;
+    };
+    const double excursion = ExcursionOf(st) * gain;
     if ((quantities & kExcursion) != 0)
         row.excursion = excursion * m_rootPower;
     for (int i = 0; i < 2; ++i) {
@@ -348,19 +419,19 @@ AnalysisRow Analysis::RowOf(int32_t frequency, unsigned quantities) const {
         const ChamberCircuit& c = m_chambers[i];
         const Complex portFlow = m_count * m_driver.sd * st.coneVelocity * st.chamber[i] *
                                  Complex(0, -c.inversePortMass / st.omega);
-        row.port[i] = std::sqrt(2.0) * Magnitude(portFlow) / c.portArea * m_rootPower;
+        row.port[i] = std::sqrt(2.0) * Magnitude(portFlow) / c.portArea * m_rootPower * gain;
     }
     // Each radiator's share of the flow through the radiators' branch.
     double radiator = 0;
     if ((quantities & (kRadiator | kMaximum)) != 0 && m_radiators) {
         const Complex flow = m_count * m_driver.sd * st.coneVelocity * st.chamber[0] * st.radiators;
         radiator = std::sqrt(2.0) * Magnitude(flow) /
-                   (m_radiatorValues->count * m_radiatorValues->sd * st.omega) * 1000;
+                   (m_radiatorValues->count * m_radiatorValues->sd * st.omega) * 1000 * gain;
     }
     if ((quantities & kRadiator) != 0)
         row.radiator = radiator * m_rootPower;
     if ((quantities & kImpedance) != 0) {
-        const Complex z = ImpedanceOf(st);
+        const Complex z = driverZ() * m_loadScale;
         row.ohms = Magnitude(z);
         row.degrees = std::arg(z) * 180 / kPi;
     }
@@ -368,11 +439,22 @@ AnalysisRow Analysis::RowOf(int32_t frequency, unsigned quantities) const {
         const Complex above = Pressure(At(f * (1 + kDelayStep)));
         const Complex below = Pressure(At(f * (1 - kDelayStep)));
         row.delay = -PhaseDifference(above, below) / (2 * kPi * 2 * kDelayStep * f) * 1000;
+        // The delays of the box and of the filters add up.
+        if (!m_filter.Empty())
+            row.delay += chain.delay * 1000;
     }
     if ((quantities & kMaximum) != 0) {
-        // The thermal limit, and the power at which the cones reach Xmax:
-        // excursion grows with the square root of the power.
+        // The drive at which each limit is reached: the thermal limit (each
+        // driver's |V|²/Re at Pe, its voltage divided by Rs), Xmax (excursion
+        // grows with the root of the drive) and the amplifier's voltage. The
+        // chain's |H|² divides each.
         double power = m_thermal > 0 ? m_thermal : std::numeric_limits<double>::infinity();
+        if (m_source > 0 && m_thermal > 0) {
+            const Complex z = driverZ();
+            power *= Norm(z + m_source) / Norm(z);
+        }
+        power /= h2;
+        power = std::min(power, m_ampLimit / h2);
         if (m_xmax > 0) {
             const double ratio = m_xmax / excursion;
             power = std::min(power, ratio * ratio);
@@ -382,7 +464,7 @@ AnalysisRow Analysis::RowOf(int32_t frequency, unsigned quantities) const {
             power = std::min(power, ratio * ratio);
         }
         row.maxPower = power;
-        row.maxSpl = SplOf(st, power);
+        row.maxSpl = SplOf(st, power) + level;
     }
     return row;
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/chain/Stages.h"
 #include "core/design/SpeakerDesign.h"
 #include "core/model/AnalysisProblem.h"
 #include "core/model/DriverValues.h"
@@ -11,6 +12,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <vector>
 
 namespace orvane {
 
@@ -26,15 +28,21 @@ struct AnalysisRow {
     double delay = 0;        // ms, group delay of the sound pressure
     double maxPower = 0; // W, all drivers: the smaller of N·Pe and the power that reaches Xmax (the
                          // radiators' too)
-    double maxSpl = 0;   // dB SPL at that power
-    double radiator = 0; // mm, peak excursion of each passive radiator
+    double maxSpl = 0;       // dB SPL at that power
+    double radiator = 0;     // mm, peak excursion of each passive radiator
+    double chainDb = 0;      // dB, the signal chain's gain 20·log10|H| with the room gain
+    double chainDegrees = 0; // the phase of H, -180 to 180
 };
 
 // The chambers of a box: V1/F1, and V2/F2 of a bandpass box.
 enum class Chamber { One, Two };
 
 // The lumped-parameter analysis of a design: the N drivers, moving together
-// in one box and sharing the input power equally, at 1 m in half space. It
+// in one box and driven through the signal chain, at 1 m in half space. The
+// amplifier's output is H(f)·V0 (V0 the input voltage, or √(P·Re_load) for
+// an input power P), the drivers as wired (S in series, P strings) load it
+// through the series resistance Rs, and each driver takes 1/S of what
+// reaches the load. Without a chain that is the input power shared equally. It
 // runs on the design after the automatic values of the response model (a
 // stored F1 of at least 0.1 counts as an entered tuning) and visits the same
 // frequencies as the response curve. It keeps nothing per frequency: callers
@@ -51,14 +59,18 @@ public:
         kDelay = 1U << 5,
         kMaximum = 1U << 6,
         kRadiator = 1U << 7,
-        kAll = (1U << 8) - 1,
+        kChain = 1U << 8,
+        kAll = (1U << 9) - 1,
     };
 
     // The analysis of a design, or the first thing missing or wrong.
     static AnalysisResult<Analysis> Prepare(const SpeakerDesign& design);
 
     const DriverValues& Driver() const { return m_driver; }
-    double Power() const { return m_power; } // W, total input power
+    // W, the drive as a power: the input power, or V0²/Re_load for a voltage.
+    double Power() const { return m_power; }
+    // Ω, the DC resistance of the drivers as wired; nothing without Re.
+    std::optional<double> LoadResistance() const;
     double Ql() const { return m_ql; }
     double F1() const { return m_f1; } // Hz, after the automatic values
     double F2() const { return m_f2; }
@@ -71,6 +83,7 @@ public:
     // port diameter for its port velocity (NoPort), Re for the impedance
     // (NoRe), Pe or Xmax for the maximum output (NoLimit), passive radiators
     // for their excursion (NoRadiator).
+    // (NoLimit also when the amplifier has no limit.)
     AnalysisResult<void> Has(Quantity quantity) const;
 
     // The rows at the whole frequencies first, first + 1, …, one per row.
@@ -83,7 +96,8 @@ public:
     // At any frequency above 0 Hz, for curves exported at fractions of an
     // octave: the sound pressure at 1 m in half space at the input power (Pa,
     // RMS, with its minimum phase; a positive voltage gives a positive
-    // pressure), and one driver's input impedance (Ω; needs Re, Has).
+    // pressure; the room gain as a level), and the drivers' impedance as
+    // wired (Ω; needs Re, Has).
     std::complex<double> PressureAt(double frequency) const;
     std::complex<double> ImpedanceAt(double frequency) const;
 
@@ -115,12 +129,21 @@ private:
     static double SplOf(const State& state, double power);
     static double ExcursionOf(const State& state); // mm at 1 W
     std::complex<double> ImpedanceOf(const State& state) const;
+    ChainFilter::Point ChainAt(double frequency) const;
 
     BoxKind m_kind = BoxKind::Unknown;
     DriverValues m_driver;
     double m_count = 1; // drivers
-    double m_power = 0; // W
+    double m_power = 0; // W, the drive V0²/Re_load
     double m_rootPower = 0;
+    double m_series = 1;    // S: drivers in series per string
+    double m_loadScale = 1; // S/P: the load's impedance over one driver's
+    double m_source = 0;    // Ω, Rs·P/S: the series resistance as each driver sees it
+    double m_ampLimit = 0;  // W of drive at which |V_amp| reaches the amplifier's limit
+                            // for |H| = 1; infinite without one
+    ChainFilter m_filter;   // H(f)
+    RoomCurve m_room;       // the room gain
+    bool m_chained = false; // with filters or room gain
     double m_ql = 0;
     double m_f1 = 0, m_f2 = 0;
     double m_stiffness = 0;   // N/m, 1/Cms

@@ -40,6 +40,13 @@ std::string AnalysisProblemText(AnalysisProblem problem) {
         return kEmptySweepText;
     case AnalysisProblem::TooExtreme:
         return "The design's values are too extreme to analyse.";
+    case AnalysisProblem::BadChain:
+        return "The signal chain's values cannot be used: set them again in Options \u25b8 Signal "
+               "Chain.";
+    case AnalysisProblem::ChainNeedsRe:
+        return "An input voltage, an amplifier voltage or a series resistance needs Re: enter it "
+               "in "
+               "Driver \u25b8 Electrical Parameters.";
     case AnalysisProblem::NoRe:
         return "The impedance needs Re.";
     case AnalysisProblem::NoPort:

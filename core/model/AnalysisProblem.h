@@ -20,11 +20,13 @@ enum class AnalysisProblem {
     NoTuning1,
     NoVolume2,
     NoTuning2,
-    NoRadiator, // a passive radiator's Fs, Vas, Sd or Qms
-    NoPower,    // input power not above 0
-    NoQl,       // leakage Q not above 0
-    EmptySweep, // the frequency range holds no whole hertz above 0 Hz
-    TooExtreme, // values whose figures overflow or vanish
+    NoRadiator,   // a passive radiator's Fs, Vas, Sd or Qms
+    NoPower,      // input power not above 0
+    NoQl,         // leakage Q not above 0
+    EmptySweep,   // the frequency range holds no whole hertz above 0 Hz
+    TooExtreme,   // values whose figures overflow or vanish
+    BadChain,     // signal-chain values from a file that none can be
+    ChainNeedsRe, // an input or amplifier voltage, or a series resistance, without Re
     // Only the quantity that needs it is missing:
     NoRe,    // impedance
     NoPort,  // port air velocity of a chamber

@@ -84,9 +84,31 @@ AnalysisResult<DriverValues> DeriveDriverValues(const SpeakerDesign& design) {
     v.mms = 1 / (ws * ws * v.cms);
     v.rms = ws * v.mms / v.qms;
     v.bl2OverRe = ws * v.mms / v.qes;
+    double reFactor = 1, leFactor = 1;
+    if (const SignalChain& chain = extras.chain; chain.coils.value_or(1) != 1) {
+        if (chain.coils != 2 || chain.coilWiring.value_or(0) > 2)
+            return Missing(AnalysisProblem::BadChain);
+        switch (static_cast<CoilWiring>(chain.coilWiring.value_or(0))) {
+        case CoilWiring::Series:
+            reFactor = 2;
+            leFactor = 4;
+            break;
+        case CoilWiring::Parallel:
+            reFactor = 0.5;
+            break;
+        case CoilWiring::One:
+            // Half the motor: Bl²/Re halves, and with it the efficiency.
+            v.qes *= 2;
+            v.eta0 /= 2;
+            v.bl2OverRe /= 2;
+            break;
+        }
+    }
     if (IsGiven(extras.re)) {
-        v.re = *extras.re;
-        v.bl = std::sqrt(v.bl2OverRe * *extras.re);
+        v.re = *extras.re * reFactor;
+        v.bl = std::sqrt(v.bl2OverRe * *v.re);
+        if (IsGiven(extras.le))
+            v.le = *extras.le * 1e-3 * leFactor;
     }
     for (const double value :
          {v.sd, v.eta0, v.qes, v.qms, v.cms, v.mms, v.rms, v.bl2OverRe, v.bl.value_or(1)}) {

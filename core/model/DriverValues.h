@@ -22,6 +22,7 @@ struct DriverValues {
     double bl2OverRe = 0;     // N·s/m, electrical damping Bl²/Re
     std::optional<double> re; // Ω, when given above 0
     std::optional<double> bl; // T·m, needs Re
+    std::optional<double> le; // H, when Re and Le are given above 0
     // With both Qes and the efficiency entered, the analysis follows Qes: the
     // level Qes implies less the one entered (dB), when they part by more
     // than kEfficiencyTolerance.
@@ -44,9 +45,16 @@ inline bool IsGiven(const std::optional<double>& value) {
     return value && IsGiven(*value);
 }
 
+// The values are those of the driver as connected: with two voice coils
+// the entered Re and Le are one coil's and Qes the data sheet's with both
+// coils, and the coil wiring gives Re = 2Rc, Le = 4Lc, Bl = 2Bc (series),
+// Re = Rc/2, Le = Lc, Bl = Bc (parallel) or Re = Rc, Le = Lc, Bl = Bc (one
+// coil, so Qes doubles).
+//
 // The driver's values, or what is missing: Fs, Qts and Vas above 0, the cone
 // diameter, Qes or the efficiency, and Qes above Qts (a Qes from the
-// efficiency names both and the remedy). TooExtreme where they overflow.
+// efficiency names both and the remedy); voice coils and their wiring the
+// chain knows (BadChain). TooExtreme where they overflow.
 AnalysisResult<DriverValues> DeriveDriverValues(const SpeakerDesign& design);
 
 } // namespace orvane

@@ -19,6 +19,8 @@ std::string_view GraphName(Graph graph) {
         return "impedance";
     case Graph::Delay:
         return "delay";
+    case Graph::Chain:
+        return "chain";
     }
     return "response";
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/plot/GraphCurves.h"
 
+#include "core/chain/Stages.h"
 #include "core/model/Analysis.h"
 #include "core/model/DriverValues.h"
 #include "core/model/ResponseModel.h"
@@ -41,6 +42,7 @@ const GraphStyle& StyleOf(Graph graph) {
     static const GraphStyle kImpedance{"The impedance", "\u03a9",       "%.0f",
                                        "%.1f",          {2, 5, 10, 20}, false};
     static const GraphStyle kDelay{"Group delay", "ms", "%.0f", "%.1f", {2, 5, 10, 20}, false};
+    static const GraphStyle kChain{"The signal chain", "dB", "%.0f", "%.1f", {1, 2, 5, 10}, true};
     switch (graph) {
     case Graph::Response:
         break;
@@ -56,6 +58,8 @@ const GraphStyle& StyleOf(Graph graph) {
         return kImpedance;
     case Graph::Delay:
         return kDelay;
+    case Graph::Chain:
+        return kChain;
     }
     return kResponse;
 }
@@ -120,6 +124,8 @@ const char* Wanted(AnalysisProblem problem) {
     case AnalysisProblem::UnknownBoxType:
     case AnalysisProblem::EmptySweep:
     case AnalysisProblem::TooExtreme:
+    case AnalysisProblem::BadChain:
+    case AnalysisProblem::ChainNeedsRe:
         break;
     }
     return "";
@@ -279,6 +285,12 @@ double Delay(const AnalysisRow& r) {
 double Radiator(const AnalysisRow& r) {
     return r.radiator;
 }
+double ChainDb(const AnalysisRow& r) {
+    return r.chainDb;
+}
+double ChainDegrees(const AnalysisRow& r) {
+    return r.chainDegrees;
+}
 
 // The series of a graph the design has, and the quantities they read.
 void AddSeries(GraphCurves& c, const Analysis& a) {
@@ -345,6 +357,11 @@ void AddSeries(GraphCurves& c, const Analysis& a) {
     case Graph::Delay:
         c.series.push_back(SeriesOf(style, Delay));
         c.quantities = Analysis::kDelay;
+        break;
+    case Graph::Chain:
+        c.series.push_back(SeriesOf(style, ChainDb));
+        c.series.push_back(RightSeriesOf(ChainDegrees, kPhaseUnit, kPhaseFormat));
+        c.quantities = Analysis::kChain;
         break;
     }
 }
@@ -416,6 +433,14 @@ void Summarise(GraphCurves& c, const Analysis& a, const SpeakerDesign& design) {
     case Graph::Delay:
         c.figure = Printf("Peak group delay %.1f ms at %d Hz", peak.value, peak.frequency);
         break;
+    case Graph::Chain: {
+        const std::vector<FilterStage>& stages = design.m_extras.chain.stages;
+        c.figure = stages.empty() ? std::string("No filters") : "Filters";
+        for (std::size_t i = 0; i < stages.size(); ++i)
+            c.figure += (i == 0 ? " " : ", ") + StageText(stages[i]);
+        c.figure += Printf("; highest %.1f dB at %d Hz", peak.value, peak.frequency);
+        break;
+    }
     }
 }
 
@@ -530,6 +555,8 @@ GraphAxes AxesForGraph(const GraphCurves& curves, int dbPerDiv) {
     }
     if (curves.graph == Graph::Impedance)
         axes.right = LevelAxis{-90, 180, 12, kPhaseFormat, kPhaseUnit};
+    if (curves.graph == Graph::Chain) // a chain of filters turns through the whole circle
+        axes.right = LevelAxis{-180, 360, 24, kPhaseFormat, kPhaseUnit};
     if (curves.graph == Graph::MaxSpl) {
         const double watts = NiceStep(Largest(curves, true) / kDivisions);
         axes.right = LevelAxis{0, kDivisions * watts, watts, kPowerFormat, kPowerUnit};
@@ -583,6 +610,9 @@ std::string ColumnName(Graph graph, const GraphSeries& series) {
         break;
     case Graph::Delay:
         name = "group delay";
+        break;
+    case Graph::Chain:
+        name = series.right ? "chain phase" : "chain gain";
         break;
     }
     return name + " (" + series.unit + ")";

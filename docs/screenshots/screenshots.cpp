@@ -3,6 +3,7 @@
 // typical design, into <folder>/dialog-<name>.png, and a design window after
 // two plots into <folder>/design-window.png. Run by hand when a layout
 // changes: scripts/screenshots (or `cmake --build build --target docs`).
+#include "core/chain/Stages.h"
 #include "core/measure/CurveExport.h"
 #include "core/units/Units.h"
 #include "tests/support/ReferenceDesigns.h"
@@ -18,6 +19,7 @@
 #include "tools/CFreqRangeDlg.h"
 #include "tools/CPortCalcDlg.h"
 #include "tools/CRadiatorDlg.h"
+#include "tools/CSignalChainDlg.h"
 #include "tools/CTSParamsDlg.h"
 
 #include <QApplication>
@@ -142,6 +144,39 @@ bool SaveRadiatorWindows(const QDir& folder) {
     return ok;
 }
 
+// A vented subwoofer behind a subsonic filter and a Linkwitz transform, in
+// a car's cabin: its chain and its SPL.
+SpeakerDesign ChainedSubwoofer() {
+    SpeakerDesign d = AnalysedDesign(BoxKind::Vented);
+    d.m_freqLow = 10;
+    d.m_freqHigh = 500;
+    SignalChain& c = d.m_extras.chain;
+    for (const char* text : {"hp:bw4:18", "lowshelf:40:0.707:4", "lp:lr4:80"})
+        c.stages.push_back(*ParseStage(text));
+    c.roomGainFc = 40;
+    c.roomGainMax = 12;
+    c.voltage = 10;
+    return d;
+}
+
+bool SaveChainWindows(const QDir& folder) {
+    bool ok = true;
+    for (const Graph graph : {Graph::Chain, Graph::Spl}) {
+        ViewHost host(Starting(ChainedSubwoofer()));
+        host.view->OnAmplitude(5);
+        host.view->OnGraph(graph);
+        host.Plot(COrvaneView::Field::V1, QStringLiteral("2"));
+        host.Edit(COrvaneView::Field::V1)->clearFocus();
+        host.view->repaint();
+        const QString path = folder.filePath(
+            QStringLiteral("chain-%1.png").arg(QString::fromLatin1(GraphName(graph).data())));
+        const bool saved = host.view->grab().save(path);
+        std::printf("%s %s\n", saved ? "wrote" : "failed", qPrintable(path));
+        ok = saved && ok;
+    }
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -232,7 +267,17 @@ int main(int argc, char** argv) {
     CExportCurvesDlg curves(1);
     ok = Save(curves, folder, "export-curves") && ok;
 
+    const SpeakerDesign chained = ChainedSubwoofer();
+    CSignalChainDlg chain;
+    chain.m_voltage = chained.m_extras.chain.voltage;
+    chain.m_ampPower = 500;
+    chain.m_stages = chained.m_extras.chain.stages;
+    chain.m_roomGainFc = chained.m_extras.chain.roomGainFc;
+    chain.m_roomGainMax = chained.m_extras.chain.roomGainMax;
+    ok = Save(chain, folder, "signal-chain") && ok;
+
     ok = SaveDesignWindow(folder) && ok;
+    ok = SaveChainWindows(folder) && ok;
     ok = SaveDriverFit(folder) && ok;
     ok = SaveRadiatorWindows(folder) && ok;
 

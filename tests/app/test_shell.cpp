@@ -22,6 +22,7 @@
 #include "tools/CFreqRangeDlg.h"
 #include "tools/CImportDriversDlg.h"
 #include "tools/CPortCalcDlg.h"
+#include "tools/CSignalChainDlg.h"
 #include "tools/CTSParamsDlg.h"
 #include "view/COrvaneView.h"
 
@@ -181,6 +182,7 @@ private slots:
         dialogs.push_back(std::make_unique<CAboutDlg>());
         dialogs.push_back(std::make_unique<CGettingStartedDlg>());
         dialogs.push_back(std::make_unique<CRecoverDlg>(std::vector<CRecoverDlg::Row>(1)));
+        dialogs.push_back(std::make_unique<CSignalChainDlg>());
         for (const auto& dialog : dialogs)
             found += DialogDuplicates(*dialog);
         QVERIFY2(found.isEmpty(), qPrintable(found));
@@ -374,7 +376,7 @@ private slots:
         QAction* excursion = Frame().Action(ID_GRAPH_EXCURSION);
         QCOMPARE(excursion->shortcut(), QKeySequence("Ctrl+4"));
         QVERIFY(excursion->actionGroup()->isExclusive() &&
-                excursion->actionGroup()->actions().size() == 7);
+                excursion->actionGroup()->actions().size() == qsizetype(kAllGraphs.size()));
         QComboBox* choice = Frame().GraphChoice();
         Trigger(ID_GRAPH_EXCURSION);
         QVERIFY(View(0)->CurrentGraph() == Graph::Excursion && choice->currentIndex() == 3);

@@ -8,6 +8,7 @@
 #include "tests/support/ReferenceDesigns.h"
 #include "tests/support/TestFiles.h"
 
+#include <QJsonArray>
 #include <QtTest>
 #include <cmath>
 
@@ -121,6 +122,39 @@ private slots:
         const QList<QByteArray> at100 = analyze.out.split('\n')[100].split(',');
         QCOMPARE(at100[0] + "," + at100[4] + "," + at100[8], QByteArray("100,,400"));
         QVERIFY(std::fabs(at100[9].toDouble() - 120.4917475) < 1e-7 && at100[9].size() >= 18);
+    }
+
+    // The chain through new, set and analyze: four drivers 2x2 (the load is
+    // one driver's impedance), two 6 Ω coils in parallel (3 Ω, which the load
+    // nears at the top of the range without Le), hp:bw4:20 (−3.0103 dB at 20 Hz),
+    // a gain of −3 dB and a room gain capped at 6 dB (10·log10(1 + 2⁴) =
+    // 12.3 dB at 20 Hz): −0.0103 dB at 20 Hz. With Rs = 0 the SPL moves by
+    // just that against the design without a chain.
+    void chain() {
+        const QString plain = Design(BoxKind::Sealed, [](D d) { d.m_driverCount = 4, d.m_v1 = 6; });
+        const QString path = m_dir.filePath("chain.spk");
+        QFile::copy(plain, path);
+        QCOMPARE(RunCli({"set", path, "--wiring", "2x2", "--coils", "2", "--coil-wiring",
+                         "parallel", "--filter", "peak:30:2:6", "--amp-power", "50"})
+                         .code +
+                     RunCli({"set", path, "--clear-filters", "--filter", "hp:bw4:20", "--filter",
+                             "gain:-3", "--room-gain", "40:6"})
+                         .code,
+                 0);
+        const QList<QByteArray> lines = RunCli({"analyze", path}).out.split('\n');
+        const QList<QByteArray> row = lines[1].split(','), high = lines.end()[-2].split(',');
+        const QList<QByteArray> base = RunCli({"analyze", plain}).out.split('\n')[1].split(',');
+        QVERIFY(row[0] == "20" && std::fabs(row[10].toDouble() + 0.0103) < 1e-4);
+        QVERIFY(std::fabs(row[1].toDouble() - base[1].toDouble() - row[10].toDouble()) < 1e-9);
+        QVERIFY(std::fabs(high[5].toDouble() / 3 - 1) < 0.01);
+        const QJsonObject extended =
+            QJsonDocument::fromJson(RunCli({"info", path}).out).object()["extended"].toObject();
+        QCOMPARE(extended["chain"].toArray(), QJsonArray({"hp:bw4:20", "gain:-3"}));
+        QVERIFY(extended["wiring"] == "2x2" && extended["coils"]["wiring"] == "parallel" &&
+                extended["amplifier"]["power"] == 50 && extended["roomGain"]["max"] == 6);
+        // A stage it cannot read is refused, naming it.
+        const CliRun bad = RunCli({"set", path, "--filter", "lp:lr3:80"});
+        QVERIFY(bad.code == 1 && bad.err.contains("\"lp:lr3:80\": the response must be"));
     }
 
     // --summary prints the model's η0 and the entered efficiency set against

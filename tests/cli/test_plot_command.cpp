@@ -82,7 +82,7 @@ private slots:
         r = RunCli({"plot", m_sealed, "-o", m_dir.filePath("x.png"), "--graph", "Excursion"});
         QCOMPARE(r.code, 2);
         QVERIFY(r.err.contains(
-            "--graph is response, spl, maxspl, excursion, velocity, impedance or delay"));
+            "--graph is response, spl, maxspl, excursion, velocity, impedance, delay or chain"));
         QVERIFY(!QFile::exists(m_dir.filePath("missing.png")) &&
                 !QFile::exists(m_dir.filePath("x.png")));
     }

@@ -5,6 +5,7 @@
 #include "core/calc/BoxCalc.h"
 #include "core/calc/PortCalc.h"
 #include "core/calc/TsCalc.h"
+#include "core/chain/Stages.h"
 #include "core/library/LibrarySession.h"
 #include "core/measure/CurveExport.h"
 #include "core/text/Printf.h"
@@ -20,6 +21,7 @@
 #include "tools/CExportCurvesDlg.h"
 #include "tools/CFreqRangeDlg.h"
 #include "tools/CPortCalcDlg.h"
+#include "tools/CSignalChainDlg.h"
 #include "tools/CTSParamsDlg.h"
 #include "tools/ToolCommands.h"
 
@@ -440,7 +442,7 @@ private slots:
         const auto ask = [&](CurveFormat f) { return f == CurveFormat::Frd ? path : QString(); };
         ToolCommands::OnExportCurves(*host.view, ask, [&](CExportCurvesDlg& dlg) {
             QTimer::singleShot(0, &dlg, [&] {
-                const char* keys[] = {"pointsPerOctave", "from", "to", "power", "voltage"};
+                const char* keys[] = {"pointsPerOctave", "from", "to", "power", "exportVoltage"};
                 for (int i = 0; i < typed.size(); ++i)
                     Child<QLineEdit>(&dlg, keys[i])->setText(typed[i]);
                 dlg.accept();
@@ -481,6 +483,29 @@ private slots:
     // 112.0946)/10) = 0.3895 %, Qes 0.566101, Qms 1.36327, Mms 56.6994 g;
     // Bl = sqrt(18.8793 N·s/m · 6 Ω) = 10.643 T·m; Cms = 1/((2π·30)²·Mms) =
     // 0.4964 mm/N. A typed Qes of 0.45 implies 88.9968 dB.
+    // Stages are typed as their text, added after the one selected, moved
+    // and removed; a text the parser refuses is said and not added.
+    void signalChainStages() {
+        CSignalChainDlg dlg;
+        dlg.m_stages = {*ParseStage("gain:-3")};
+        dlg.show();
+        MessageCapture messages;
+        const auto add = [&](const char* text) {
+            Type(&dlg, "stage", text);
+            Click(&dlg, "Add");
+        };
+        add("hp:bw4:20");
+        add("lp:lr3:80");
+        QVERIFY(messages.texts.join(' ').contains("\"lp:lr3:80\": the response must be"));
+        Click(&dlg, "Move Up");
+        add("peak:30:2:6");
+        Click(&dlg, "OK");
+        QStringList texts;
+        for (const FilterStage& st : dlg.m_stages)
+            texts << QString::fromStdString(StageText(st));
+        QCOMPARE(texts.join(' '), QString("hp:bw4:20 peak:30:2:6 gain:-3"));
+    }
+
     void electricalDerivedFollowTyping() {
         CElectricalDlg dlg(WithOutputFigures(ReferenceDriver()));
         dlg.show();

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The design file's bytes: the record, then the extension block. The layout
 // is a promise to every file already written, so it is checked byte for byte.
+#include "core/chain/Stages.h"
 #include "core/design/DesignExtension.h"
 #include "core/design/DesignFile.h"
+#include "core/design/Fields.h"
 
 #include <QtTest>
 #include <bit>
@@ -104,7 +106,17 @@ SpeakerDesign AllExtras() {
                   .shapeHeight = 1.5,
                   .shapeDepth = 0.8,
                   .sheetLength = 96,
-                  .sheetWidth = 48};
+                  .sheetWidth = 48,
+                  .chain = {.voltage = 2.83,
+                            .seriesResistance = 0.3,
+                            .ampPower = 500,
+                            .ampVoltage = -0.0,
+                            .wiring = Wiring{WiringKind::Grid, 2, 3},
+                            .coils = std::uint16_t(2),
+                            .coilWiring = std::uint16_t(2),
+                            .stages = {*ParseStage("hp:bw4:20"), *ParseStage("lt:50:0.9:25:0.707")},
+                            .roomGainFc = 40,
+                            .roomGainMax = 12}};
     return d;
 }
 
@@ -191,9 +203,9 @@ private slots:
     // order. Without extra values a design is its record alone.
     void blockLayout() {
         SpeakerDesign d;
+        Fields::Info(FieldId::Name).access.setText(d, "W\xC3\xB6");
         d.m_extras.ports = 2;
         d.m_extras.re = 6;
-        d.m_extras.name = "W\xC3\xB6";
         const Bytes expected =
             kRecord + Bytes{'O', 'R', 'V', 'X', 1,   25,   0,    0, 0, // magic, version, length
                             1,   0,   3,   0,   'W', 0xC3, 0xB6,       // name
@@ -204,6 +216,27 @@ private slots:
         QVERIFY(back && back->SameBits(d) && back->m_keptExtension.blockRead);
     }
 
+    // The chain's wiring and stages are entries of their own after its
+    // numbers; a stage the analysis could not use makes the block unreadable.
+    void chainLayout() {
+        SpeakerDesign d;
+        d.m_extras.chain.seriesResistance = 0.5;
+        d.m_extras.chain.wiring = Wiring{WiringKind::Grid, 2, 3};
+        d.m_extras.chain.stages = {*ParseStage("hp:q:25:0.5"), *ParseStage("gain:-3")};
+        const Bytes stages = Bytes{0, 2, 2, 0} + Doubles({25, 0.5, 0, 0, 0}) + Bytes{6, 0, 0, 0} +
+                             Doubles({0, 0, -3, 0, 0});
+        const Bytes payload =
+            Entry(41, Doubles({0.5})) + Entry(48, {2, 0, 2, 0, 3, 0}) + Entry(49, stages);
+        QCOMPARE(DesignFile::Store(d), kRecord + Block(payload));
+        Bytes badStage = stages;
+        badStage[2] = 3; // a second-order stage of order 3
+        for (const Bytes& bad : {Entry(49, badStage), Entry(48, {3, 0, 1, 0, 1, 0}),
+                                 Entry(49, Bytes(stages.begin(), stages.end() - 1))}) {
+            const auto back = DesignFile::Parse(kRecord + Block(bad));
+            QVERIFY(back && !back->m_keptExtension.blockRead && !back->m_extras.AnySet());
+        }
+    }
+
     // Every value comes back bit for bit, and each one is part of what "the
     // design changed" means: set, unset and another value all count.
     void everyValue() {
@@ -211,19 +244,39 @@ private slots:
         const auto back = DesignFile::Parse(DesignFile::Store(all));
         QVERIFY(back && back->SameBits(all) && back->m_extras.name == all.m_extras.name);
         const std::function<void(DesignExtras&)> changes[] = {
-            [](auto& e) { e.name = ""; },        [](auto& e) { e.re.reset(); },
-            [](auto& e) { e.qes = 0.0; },        [](auto& e) { e.le = 0.0; }, // from -0
-            [](auto& e) { e.pe = 151; },         [](auto& e) { e.power.reset(); },
-            [](auto& e) { e.ql = 7; },           [](auto& e) { e.portDiameter.reset(); },
-            [](auto& e) { e.ports = 1; },        [](auto& e) { e.port2Diameter = 2; },
-            [](auto& e) { e.ports2.reset(); },   [](auto& e) { e.thickness.reset(); },
-            [](auto& e) { e.portEnds = 1; },     [](auto& e) { e.outerHeight = 21; },
-            [](auto& e) { e.prCount.reset(); },  [](auto& e) { e.prFs = 15; },
-            [](auto& e) { e.prVas.reset(); },    [](auto& e) { e.prSd = 1; },
-            [](auto& e) { e.prDiameter = 0.0; }, [](auto& e) { e.prQms = 9; },
-            [](auto& e) { e.prXmax.reset(); },   [](auto& e) { e.prCount = 1; },
-            [](auto& e) { e.prMass = 0; },       [](auto& e) { e.prTune.reset(); },
-            [](auto& e) { e.shapeDepth = 1; },   [](auto& e) { e.sheetWidth.reset(); }};
+            [](auto& e) { e.name = ""; },
+            [](auto& e) { e.re.reset(); },
+            [](auto& e) { e.qes = 0.0; },
+            [](auto& e) { e.le = 0.0; }, // from -0
+            [](auto& e) { e.pe = 151; },
+            [](auto& e) { e.power.reset(); },
+            [](auto& e) { e.ql = 7; },
+            [](auto& e) { e.portDiameter.reset(); },
+            [](auto& e) { e.ports = 1; },
+            [](auto& e) { e.port2Diameter = 2; },
+            [](auto& e) { e.ports2.reset(); },
+            [](auto& e) { e.thickness.reset(); },
+            [](auto& e) { e.portEnds = 1; },
+            [](auto& e) { e.outerHeight = 21; },
+            [](auto& e) { e.prCount.reset(); },
+            [](auto& e) { e.prFs = 15; },
+            [](auto& e) { e.prVas.reset(); },
+            [](auto& e) { e.prSd = 1; },
+            [](auto& e) { e.prDiameter = 0.0; },
+            [](auto& e) { e.prQms = 9; },
+            [](auto& e) { e.prXmax.reset(); },
+            [](auto& e) { e.prCount = 1; },
+            [](auto& e) { e.prMass = 0; },
+            [](auto& e) { e.prTune.reset(); },
+            [](auto& e) { e.shapeDepth = 1; },
+            [](auto& e) { e.sheetWidth.reset(); },
+            [](auto& e) { e.chain.voltage.reset(); },
+            [](auto& e) { e.chain.ampVoltage = 0.0; },
+            [](auto& e) { e.chain.wiring->series = 3; },
+            [](auto& e) { e.chain.coilWiring = 0; },
+            [](auto& e) { e.chain.stages[1].targetQ = 0.5; },
+            [](auto& e) { e.chain.stages.pop_back(); },
+            [](auto& e) { e.chain.roomGainMax.reset(); }};
         for (const auto& change : changes) {
             SpeakerDesign changed = all;
             change(changed.m_extras);
