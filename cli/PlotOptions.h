@@ -28,7 +28,7 @@ inline constexpr int kMaxPlotSide = 8192;
 
 inline constexpr const char* kPlotUsage =
     "plot FILE -o OUT [--size WxH] [--db-per-div 1|2|5|10] "
-    "[--graph response|spl|maxspl|excursion|velocity|impedance|delay]";
+    "[--graph response|spl|maxspl|excursion|velocity|impedance|delay|chain]";
 
 // Fills `request` from plot's options; false with the usage message in
 // `error` when the line is wrong.

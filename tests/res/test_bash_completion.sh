@@ -43,7 +43,7 @@ expect "--drivers --pr-diameter --pr-fs --pr-qms --pr-sd --pr-vas --prs --ql --q
 expect "PassiveRadiator Sealed Vented" align --type ""
 expect "1.414" box --volume 2 --ratio 1.4
 expect "" ts --fs ""
-expect "delay excursion impedance maxspl response spl velocity" plot a.spk -o x.png --graph ""
+expect "chain delay excursion impedance maxspl response spl velocity" plot a.spk -o x.png --graph ""
 expect "B.SPK a.spk notes.txt sub" plot a.spk -o ""
 expect "B.SPK a.spk notes.txt sub" drivers import ""
 expect "B.SPK a.spk sub" plot -o x.png ""
