@@ -63,27 +63,6 @@ private slots:
         QTRY_COMPARE(spy.count(), 2);
     }
 
-    // The socket lives in the runtime folder only when it is an absolute,
-    // private folder of ours; else in the temporary folder.
-    void socketFolder() {
-        QTemporaryDir tmp;
-        QVERIFY(QDir(tmp.path()).mkdir("run"));
-        QVERIFY(QFile::setPermissions(tmp.filePath("run"),
-                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-        const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
-        const QString folder = QDir::currentPath();
-        QDir::setCurrent(tmp.path());
-        QStringList names;
-        for (const QByteArray& runtime : {tmp.filePath("run").toUtf8(), QByteArray("run")}) {
-            qputenv("XDG_RUNTIME_DIR", runtime);
-            names << SingleInstance::ServerName("x");
-        }
-        QDir::setCurrent(folder);
-        qputenv("XDG_RUNTIME_DIR", saved);
-        QCOMPARE(names, QStringList({tmp.filePath("run/x-%1"), QDir::tempPath() + "/x-%1"})
-                            .replaceInStrings("%1", QString::number(::geteuid())));
-    }
-
     void badClientsAreDropped_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::newRow("wrong magic") << QByteArray("GET / HTTP/1.0\r\n\r\n");

@@ -7,7 +7,6 @@
 #include "app/CMainFrame.h"
 #include "app/COrvaneApp.h"
 #include "app/CRecoverDlg.h"
-#include "app/HelpLocation.h"
 #include "app/SingleInstance.h"
 #include "core/design/COrvaneDoc.h"
 #include "core/library/DriverLibrary.h"
@@ -410,16 +409,8 @@ private slots:
         QCOMPARE(labels(), QStringList{"V1 (ft3)"});
     }
 
-    // One page named after the design; Print Preview starts in the
-    // remembered mode over most of the main window.
-    void printing_data() {
-        QTest::addColumn<int>("pages");
-        QTest::addColumn<QString>("checked");
-        QTest::newRow("never chosen") << 0 << "singleModeAction";
-        QTest::newRow("two") << 2 << "facingModeAction";
-    }
+    // One page named after the design.
     void printing() {
-        QFETCH(int, pages);
         QVERIFY(m_app.InitInstance({}));
         m_app.Printer().setOutputFormat(QPrinter::PdfFormat);
         m_app.Printer().setOutputFileName(m_dir->filePath("page.pdf"));
@@ -433,32 +424,6 @@ private slots:
         const QByteArray bytes = ReadBytes(m_dir->filePath("page.pdf"));
         QCOMPARE(bytes.count("/Type /Page\n"), 1);
         QVERIFY(bytes.contains(QByteArray("/Title (\xfe\xff\0s\0p\0k\0r\0001)", 18)));
-
-        Frame().resize(1000, 800);
-        m_app.Settings()->SetPreviewPages(pages);
-        QString checked;
-        QSize size;
-        ModalDriver<QPrintPreviewDialog> preview([&](QPrintPreviewDialog& dialog) {
-            for (const char* name : {"singleModeAction", "facingModeAction", "overviewModeAction"})
-                checked += dialog.findChild<QAction*>(name)->isChecked() ? name : "";
-            size = dialog.size();
-            dialog.reject();
-        });
-        Trigger(ID_FILE_PRINT_PREVIEW);
-        QTEST(checked, "checked");
-        QCOMPARE(size, QSize(900, 720).boundedTo(Frame().screen()->availableSize()));
-        QCOMPARE(m_app.Settings()->PreviewPages(), pages == 2 ? 2 : 1);
-    }
-
-    // The manual is found from the build folder, or installed from the
-    // program's folder (/usr/bin and /usr/share/doc/orvane/html).
-    void helpLocation() {
-        QCOMPARE(HelpLocation(), QString(ORVANE_SOURCE_DIR) + "/res/help/index.html");
-        const QString usr = m_dir->filePath("root/usr");
-        QVERIFY(QDir().mkpath(usr + "/bin"));
-        QCOMPARE(HelpLocation(usr + "/bin"), QString());
-        WriteBytes(usr + "/share/doc/orvane/html/index.html", QByteArray());
-        QCOMPARE(HelpLocation(usr + "/bin/"), usr + "/share/doc/orvane/html/index.html");
     }
 };
 

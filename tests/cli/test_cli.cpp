@@ -101,8 +101,6 @@ private slots:
         QTest::newRow("port") << "port --vb 2 --fb 35 --diameter 3 --ports 2 --cone-diameter 10 "
                                  "--xmax 0.25"
                               << QStringList{"portLength=12.45", "minDiameter=3.53"};
-        QTest::newRow("box") << "box --volume 3.5 --ratio 1.26"
-                             << QStringList{"width=18.220", "height=22.957", "depth=14.460"};
         QTest::newRow("ts") << "ts --fs 30 --re 6 --zmax 54 --f1 20 --f2 50 --fc 60 --vb 1"
                             << QStringList{"qms=3.000", "qes=0.375", "error=1.623", "vas=3.450"};
     }
@@ -136,14 +134,11 @@ private slots:
         QTest::newRow("imperial") << "" << 0
                                   << QStringList{"netVolume=1.7657", "outer.w=13.622",
                                                  "displacement.bracing=0.01413"};
-        QTest::newRow("free ends")
-            << "--units metric --port-ends free" << 0 << QStringList{"port.endCorrection=61.300"};
         QTest::newRow("sheet") << "--units metric --sheet 1000x600" << 0
                                << QStringList{"sheets.0.parts.0.x=0.0",
                                               "sheets.0.parts.0.name=Side"};
         QTest::newRow("narrow") << "--units metric --outer-width 20" << 1
                                 << QStringList{"driver cut-out"};
-        QTest::newRow("sheet too small") << "--sheet 10x10" << 1 << QStringList{"fit on one"};
         // A slot's hydraulic diameter 2·100·50/150 mm, one flanged end.
         QTest::newRow("slot") << "--units metric --port-shape slot --slot 10x5" << 0
                               << QStringList{"port.endCorrection=48.767"};

@@ -2,6 +2,10 @@
 #pragma once
 
 #include "core/design/SpeakerDesign.h"
+#include "core/model/Analysis.h"
+
+#include <cstdio>
+#include <cstdlib>
 
 namespace orvane {
 
@@ -57,6 +61,16 @@ inline SpeakerDesign AnalysedDesign(BoxKind kind) {
     d.m_extras.re = 6;
     d.m_extras.pe = 100;
     return d;
+}
+
+// The design's analysis, which the test needs to run.
+inline Analysis Prepared(const SpeakerDesign& d) {
+    AnalysisResult<Analysis> a = Analysis::Prepare(d);
+    if (!a) {
+        std::fprintf(stderr, "analysis cannot run: %s\n", a.Message().c_str());
+        std::abort();
+    }
+    return *std::move(a);
 }
 
 } // namespace orvane

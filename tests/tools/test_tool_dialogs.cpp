@@ -230,7 +230,6 @@ private slots:
         row("range 10 20.5", OnFreqRange, "", range, "freqLow 10 freqHigh 20.5 OK",
             "freqLow=10 freqHigh=20.5");
         row("range 500 100", OnFreqRange, "", range, "freqLow 500 freqHigh 100 OK", "");
-        row("range, cancel", OnFreqRange, "", range, "freqLow 10 freqHigh 20.5 Cancel", "");
         row("electrical", OnElectricalParams, "", "re= le=0.5", "re 6 qes 0.55 le - pe 150 OK",
             "re=6 qes=0.55 le=none pe=150");
         const QString ports = "portDiameter 3 ports 2 port2Diameter 4 ports2 3 ";
@@ -253,7 +252,6 @@ private slots:
             "portDiameter=3 ports=2", offer);
         row("port, rear", OnPortCalc, "", "ports=1", "rear on ports 2 diameter 3 OK",
             "port2Diameter=3 ports2=2", offer);
-        row("port, cancel", OnPortCalc, "", "ports=1", "ports 2 diameter 3 Cancel", "");
         const SpeakerDesign six = ReferenceDesign(BoxKind::Bandpass6); // starts from the analysis'
         row("port, analysis", OnPortCalc, "port-diameter=4 ports=2",
             "ports=2 diameter=4. length=" +

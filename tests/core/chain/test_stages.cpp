@@ -101,24 +101,18 @@ private slots:
                               "gain:-3"};
         for (const char* s : same)
             QTest::newRow(s) << s << s;
-        QTest::newRow("case") << "HP:BW4:20.0"
-                              << "hp:bw4:20";
-        QTest::newRow("kind") << "notch:30"
-                              << "kind must be hp, lp";
-        QTest::newRow("lr3") << "lp:lr3:20"
-                             << "response must be bw1 to bw4, lr2, lr4 or q";
-        QTest::newRow("count") << "hp:q:25"
-                               << "expected hp:q:F:Q";
-        QTest::newRow("extra") << "gain:1:2"
-                               << "expected gain:DB";
-        QTest::newRow("nan") << "peak:30:x:6"
-                             << "the Q must be a number between 0.05 and 50";
-        QTest::newRow("f") << "hp:bw2:0"
-                           << "the frequency must be";
-        QTest::newRow("qp") << "lt:50:0.9:25:0"
-                            << "Qp must be";
-        QTest::newRow("db") << "gain:61"
-                            << "the gain must be";
+        const char* const changed[][2] = {
+            {"HP:BW4:20.0", "hp:bw4:20"},
+            {"notch:30", "kind must be hp, lp"},
+            {"lp:lr3:20", "response must be bw1 to bw4, lr2, lr4 or q"},
+            {"hp:q:25", "expected hp:q:F:Q"},
+            {"gain:1:2", "expected gain:DB"},
+            {"peak:30:x:6", "the Q must be a number between 0.05 and 50"},
+            {"hp:bw2:0", "the frequency must be"},
+            {"lt:50:0.9:25:0", "Qp must be"},
+            {"gain:61", "the gain must be"}};
+        for (const auto& [text, result] : changed)
+            QTest::newRow(text) << text << result;
     }
     void texts() {
         QFETCH(QString, text);

@@ -243,43 +243,25 @@ private slots:
         const SpeakerDesign all = AllExtras();
         const auto back = DesignFile::Parse(DesignFile::Store(all));
         QVERIFY(back && back->SameBits(all) && back->m_extras.name == all.m_extras.name);
-        const std::function<void(DesignExtras&)> changes[] = {
-            [](auto& e) { e.name = ""; },
-            [](auto& e) { e.re.reset(); },
-            [](auto& e) { e.qes = 0.0; },
-            [](auto& e) { e.le = 0.0; }, // from -0
-            [](auto& e) { e.pe = 151; },
-            [](auto& e) { e.power.reset(); },
-            [](auto& e) { e.ql = 7; },
-            [](auto& e) { e.portDiameter.reset(); },
-            [](auto& e) { e.ports = 1; },
-            [](auto& e) { e.port2Diameter = 2; },
-            [](auto& e) { e.ports2.reset(); },
-            [](auto& e) { e.thickness.reset(); },
-            [](auto& e) { e.portEnds = 1; },
-            [](auto& e) { e.outerHeight = 21; },
-            [](auto& e) { e.prCount.reset(); },
-            [](auto& e) { e.prFs = 15; },
-            [](auto& e) { e.prVas.reset(); },
-            [](auto& e) { e.prSd = 1; },
-            [](auto& e) { e.prDiameter = 0.0; },
-            [](auto& e) { e.prQms = 9; },
-            [](auto& e) { e.prXmax.reset(); },
-            [](auto& e) { e.prCount = 1; },
-            [](auto& e) { e.prMass = 0; },
-            [](auto& e) { e.prTune.reset(); },
-            [](auto& e) { e.shapeDepth = 1; },
-            [](auto& e) { e.sheetWidth.reset(); },
-            [](auto& e) { e.chain.voltage.reset(); },
-            [](auto& e) { e.chain.ampVoltage = 0.0; },
-            [](auto& e) { e.chain.wiring->series = 3; },
-            [](auto& e) { e.chain.coilWiring = 0; },
-            [](auto& e) { e.chain.stages[1].targetQ = 0.5; },
-            [](auto& e) { e.chain.stages.pop_back(); },
-            [](auto& e) { e.chain.roomGainMax.reset(); }};
+        // Every value of the table unset and changed, then what the table
+        // does not hold: the name, -0 against 0, the wiring and the stages.
+        std::vector<std::function<void(SpeakerDesign&)>> changes = {
+            [](auto& d) { d.m_extras.name = ""; }, [](auto& d) { d.m_extras.le = 0.0; },
+            [](auto& d) { d.m_extras.chain.wiring->series = 3; },
+            [](auto& d) { d.m_extras.chain.stages[1].targetQ = 0.5; },
+            [](auto& d) { d.m_extras.chain.stages.pop_back(); }};
+        for (const FieldInfo& f : Fields::All()) {
+            if (f.home != FieldHome::Extension || f.access.setNumber == nullptr)
+                continue;
+            if (Fields::Number(all, f.id))
+                changes.emplace_back([&f](auto& d) { Fields::SetNumber(d, f.id, std::nullopt); });
+            changes.emplace_back([&f](auto& d) {
+                Fields::SetNumber(d, f.id, Fields::Number(d, f.id) == 3 ? 2 : 3);
+            });
+        }
         for (const auto& change : changes) {
             SpeakerDesign changed = all;
-            change(changed.m_extras);
+            change(changed);
             QVERIFY(!changed.SameBits(all));
             const auto again = DesignFile::Parse(DesignFile::Store(changed));
             QVERIFY(again && again->SameBits(changed));

@@ -22,13 +22,6 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 
-Analysis Prepared(const SpeakerDesign& d) {
-    AnalysisResult<Analysis> a = Analysis::Prepare(d);
-    if (!a)
-        qFatal("analysis cannot run: %s", a.Message().c_str());
-    return *std::move(a);
-}
-
 bool Near(double got, double expected, double relative) {
     return std::fabs(got - expected) <= relative * std::fabs(expected);
 }

@@ -17,13 +17,6 @@ using namespace orvane;
 
 namespace {
 
-Analysis Prepared(const SpeakerDesign& d) {
-    AnalysisResult<Analysis> a = Analysis::Prepare(d);
-    if (!a)
-        qFatal("analysis cannot run: %s", a.Message().c_str());
-    return *std::move(a);
-}
-
 FilterStage Stage(const char* text) {
     return *ParseStage(text);
 }

@@ -19,13 +19,6 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 
-Analysis Prepared(const SpeakerDesign& d) {
-    AnalysisResult<Analysis> a = Analysis::Prepare(d);
-    if (!a)
-        qFatal("analysis cannot run: %s", a.Message().c_str());
-    return *std::move(a);
-}
-
 // A radiator of moving mass `mms` (kg), compliance `cms` (m/N) and area `sd`
 // (m²) in the design's terms: Vas = ρc²·Sd²·Cms, Fs = 1/(2π√(Mms·Cms)).
 void SetRadiator(SpeakerDesign& d, double sd, double mms, double cms, double qms, int count) {
