@@ -238,8 +238,6 @@ private slots:
     void refusals_data() {
         QTest::addColumn<QString>("args");
         QTest::addColumn<QString>("err");
-        QTest::newRow("no drivers") << "--drivers 0"
-                                    << "--drivers: Please enter an integer between 1 and 65535.";
         QTest::newRow("reversed range")
             << "--freq-low 2000 --freq-high 1000" << Text(Fields::kSpanRefused);
         QTest::newRow("radiator tuning") << "--type PassiveRadiator " + kRadiators + "--pr-tune 28"

@@ -228,6 +228,8 @@ private slots:
         QVERIFY(!plan);
         QVERIFY2(QString::fromStdString(plan.Error().message).contains(names),
                  plan.Error().message.c_str());
+        if (outerWidth > 0) // 9.2 in holds the cut-out and two panels
+            QVERIFY((in.outerWidth = 9.2, Compute(d, in)));
     }
 
     // Every part lies on a sheet, none overlaps another with its kerf, and

@@ -76,6 +76,7 @@ private slots:
         row("port cm", FieldId::PortDiameter, 0.2, true,
             "Please enter 0 or a number between 0.25 and 254.");
         row("QL", FieldId::Ql, 1e6, false, "Please enter a number between 0.1 and 100000.");
+        row("Qtc", FieldId::Qtc, 10.5, false, "Please enter a number between 0.1 and 10.");
         row("drivers", FieldId::Drivers, 0, false, "Please enter an integer between 1 and 65535.");
         row("ports fraction", FieldId::Ports, 1.5, false,
             "Please enter an integer between 1 and 100.");
