@@ -101,8 +101,6 @@ private slots:
         QTest::newRow("port") << "port --vb 2 --fb 35 --diameter 3 --ports 2 --cone-diameter 10 "
                                  "--xmax 0.25"
                               << QStringList{"portLength=12.45", "minDiameter=3.53"};
-        QTest::newRow("ts") << "ts --fs 30 --re 6 --zmax 54 --f1 20 --f2 50 --fc 60 --vb 1"
-                            << QStringList{"qms=3.000", "qes=0.375", "error=1.623", "vas=3.450"};
     }
     void json() {
         QFETCH(QString, args);

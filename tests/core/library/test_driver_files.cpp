@@ -54,6 +54,9 @@ private slots:
         const DriverEntry &a = csv.entries.at(0), &b = csv.entries.at(1);
         QVERIFY(Near(a.vas, 1) && Near(*a.xmax, 0.25) && Near(*a.coneDiameter, 7.8297904117494035));
         QCOMPARE(a.re, std::optional(5.6)); // a column named "re" is in ohms too
+        QVERIFY(!DriverCsv::Parse("maker,model,fs,qts,vas_ft3,xmax_in\nM,3,30,0.4,1,0.5\n", xml));
+        QCOMPARE(xml.entries.at(0).xmax, std::optional(0.5));
+        xml = {};
         QVERIFY(Near(*b.coneDiameter, 10) && !b.xmax);
         QVERIFY(!QspeakersXml::Parse(
             "<speakers><speaker vendor='M' model='1' fs='22' qts='0.22' vas='28.316846592' "

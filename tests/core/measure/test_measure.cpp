@@ -128,9 +128,6 @@ private slots:
         WriteBytes(big, QByteArray(int(kMaxCurveBytes) + 1, ' '));
         const Result<ImpedanceCurve, CurveProblem> tooLarge = ReadImpedanceFile(big.toStdString());
         QVERIFY(!tooLarge && tooLarge.ErrorCode() == CurveProblem::TooLarge);
-        const Result<ImpedanceCurve, CurveProblem> missing =
-            ReadImpedanceFile(dir.filePath("none.zma").toStdString());
-        QVERIFY(!missing && missing.ErrorCode() == CurveProblem::Unreadable);
     }
 
     // The fit of the driver's own curve: exactly at Le 0; with Le 0.5 mH the
@@ -339,10 +336,6 @@ private slots:
         QCOMPARE(lines[3].y, qRound(zero));
         QVERIFY(std::fabs(lines[4].y - (zero - 0.95 * (bottom - lowTop) / 2)) <= 0.5);
         QVERIFY(lines[6].y == lines[0].y && lines[8].y == lines[2].y && lines[7].y < lines[1].y);
-        QStringList texts;
-        for (const auto& op : s.Of(RecordingSurface::Kind::Text))
-            texts << QString::fromStdString(op.text);
-        QVERIFY2(texts.join('|').startsWith("10|100|1k|"), qPrintable(texts.join('|')));
     }
 };
 

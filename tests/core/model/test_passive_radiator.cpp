@@ -5,7 +5,6 @@
 #include "core/model/Acoustics.h"
 #include "core/model/Analysis.h"
 #include "core/model/PassiveRadiator.h"
-#include "core/plot/GraphCurves.h"
 #include "core/units/Units.h"
 #include "tests/support/ReferenceDesigns.h"
 
@@ -178,14 +177,6 @@ private slots:
             d.m_extras.prSd.reset();
         }
         QTEST(QString::fromStdString(RadiatorDisplacementWarning(d)), "warning");
-        // The excursion graph draws the radiators' own, dashed, from the analysis.
-        const GraphCurves c = ComputeGraphCurves(Graph::Excursion, d);
-        QVERIFY(c.series.size() == 2 && c.series[1].dashed && c.series[1].label == "(radiator)");
-        QVERIFY(QString::fromStdString(c.figure).contains("; radiator"));
-        std::vector<double> values;
-        c.Values(20, 1, values);
-        QCOMPARE(values[1], Prepared(d).Row(20, Analysis::kRadiator).radiator);
-        QCOMPARE(QString::fromStdString(c.figure).contains(" (Xmax 8.00 mm)"), radiatorXmax == 8);
     }
 };
 
