@@ -129,8 +129,9 @@ private:
 // its picture.
 class SeriesSteps {
 public:
-    SeriesSteps(const PlotGeometry& geo, const LevelAxis& axis, const SweepRange& range)
-        : m_geo(geo), m_low(axis.bottom), m_high(axis.bottom + axis.span), m_first(range.first) {}
+    SeriesSteps(const PlotGeometry& geo, const LevelAxis& axis, const SweepRange& range, bool wraps)
+        : m_geo(geo), m_low(axis.bottom), m_high(axis.bottom + axis.span), m_first(range.first),
+          m_wraps(wraps) {}
 
     void Add(int32_t frequency, double value) {
         const double x = m_geo.X(frequency);
@@ -140,7 +141,8 @@ public:
             m_value = value;
             return;
         }
-        if (m_previous)
+        // A jump of more than half a turn is the phase wrapping, not a line.
+        if (m_previous && !(m_wraps && std::fabs(value - m_value) > 180))
             Segment(x, value);
         m_previous = true;
         m_x = x;
@@ -205,6 +207,7 @@ private:
     double m_low;
     double m_high;
     int32_t m_first;
+    bool m_wraps;
     bool m_previous = false;
     double m_x = 0;
     double m_value = 0;
@@ -431,7 +434,7 @@ void DrawAnalysisGraph(DrawSurface& surface, const SpeakerDesign& design, Graph 
     std::vector<SeriesSteps> steps;
     if (curves.missing.empty()) {
         for (const GraphSeries& s : curves.series)
-            steps.emplace_back(s.right ? rightGeo : geo, s.right ? right : left, range);
+            steps.emplace_back(s.right ? rightGeo : geo, s.right ? right : left, range, s.wraps);
         std::vector<double> values;
         for (int64_t first = range.first; first < range.last;
              first += static_cast<int64_t>(kGraphBlock)) {

@@ -361,6 +361,7 @@ void AddSeries(GraphCurves& c, const Analysis& a) {
     case Graph::Chain:
         c.series.push_back(SeriesOf(style, ChainDb));
         c.series.push_back(RightSeriesOf(ChainDegrees, kPhaseUnit, kPhaseFormat));
+        c.series.back().wraps = true;
         c.quantities = Analysis::kChain;
         break;
     }

@@ -35,6 +35,7 @@ struct GraphAxes {
 struct GraphSeries {
     bool right = false;  // on the right-hand axis
     bool dashed = false; // the second quantity or chamber
+    bool wraps = false;  // a phase wrapped to (−180°, 180°]: no line drawn across a wrap
     const char* unit = "";
     const char* format = "%.1f"; // of the read-out
     std::string label;           // after its value in the read-out, e.g. "(port 1)"

@@ -64,7 +64,6 @@ private slots:
             table += (i == 0 ? "" : ", ") + AlignmentJson(rows[i], volumes[i]);
         QTest::newRow("vented table, flag first")
             << "align --table --fs 30 --qts 0.4 --vas 3 --type Vented" << 0 << table + "]";
-        QTest::newRow("Qtc below Qts") << driver + "--type Sealed --qtc 0.3" << 1 << QByteArray();
         QTest::newRow("Qtc 1e155") << driver + "--type Sealed --qtc 1e155" << 1 << QByteArray();
         for (const char* wrong :
              {"--qtc 0.7", "--type Horn --volume 2", "--type Vented --volume 2 --table",

@@ -162,7 +162,6 @@ private slots:
         QTest::newRow("short") << 8.0 << false << "radiators displace 1.7x the drivers (want 2x)";
         QTest::newRow("short, by diameter")
             << 8.0 << true << "radiators displace 1.7x the drivers (want 2x)";
-        QTest::newRow("no Xmax") << 0.0 << false << "";
     }
     void displacementRule() {
         QFETCH(double, radiatorXmax);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The graphs of the analysis: axes, reference lines, missing values,
 // read-outs and figure lines.
+#include "core/chain/Stages.h"
 #include "core/plot/DrawPlot.h"
 #include "core/plot/GraphCurves.h"
 #include "core/text/NumberText.h"
@@ -182,6 +183,12 @@ private slots:
         QVERIFY(z.axes && z.axes->right && z.Draws(kDashedCurvePen));
         QVERIFY(z.Texts().contains("780,562 -90") && z.Texts().contains("786,52 90"));
         QVERIFY(z.Texts().contains("34,62 \u03a9"));
+        SpeakerDesign c = Analysed(BoxKind::Sealed); // a phase turning 360°: drawn in parts
+        c.m_extras.chain.stages = {*ParseStage("hp:bw4:40")};
+        const Ops ops = Draw(c, Graph::Chain).surface.ops;
+        for (size_t i = 1; i < ops.size(); ++i)
+            QVERIFY(ops[i].kind != Kind::Line || ops[i].pen != kDashedCurvePen ||
+                    std::abs(ops[i].y - ops[i - 1].y) < 255);
         const Drawing w = Draw(Analysed(BoxKind::Sealed), Graph::MaxSpl);
         QVERIFY(w.axes && w.axes->right);
         QVERIFY(w.axes->right->step == 10.0 && w.axes->right->span == 150.0);
