@@ -197,7 +197,7 @@ int ApplyChainOptions(const CliArgs& args, SpeakerDesign& design) {
 
 std::string DesignCommandUsage() {
     return FieldOptions::DesignOptionsUsage() + std::string(kCompoundUsage) +
-           " [--wiring parallel|series|SxP] [--filter SPEC]... [--clear-filters]"
+           " [--wiring parallel|series|SxP] [--filter STAGE]... [--clear-filters]"
            " [--room-gain FC[:GMAX]]"
            " [--driver \"MAKER MODEL\" | --driver-id N] [--library PATH] "
            "[--units imperial|metric]";

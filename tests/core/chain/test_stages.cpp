@@ -12,8 +12,8 @@ using namespace orvane;
 
 namespace {
 
-double Db(std::string_view spec, double f) {
-    const Result<FilterStage> st = ParseStage(spec);
+double Db(std::string_view stage, double f) {
+    const Result<FilterStage> st = ParseStage(stage);
     if (!st)
         qFatal("%s", st.Message().c_str());
     return 20 * std::log10(std::abs(ChainFilter(std::span(&*st, 1)).At(f).h));
@@ -25,11 +25,11 @@ class TestStages : public QObject {
     Q_OBJECT
 private slots:
     void referenceLevels_data() {
-        QTest::addColumn<QString>("spec");
+        QTest::addColumn<QString>("stage");
         QTest::addColumn<double>("f");
         QTest::addColumn<double>("db");
         const struct {
-            const char* spec;
+            const char* stage;
             double db[4]; // at 40, 20, 10 and 5 Hz
         } highPasses[] = {{"hp:bw1:20", {-0.97, -3.01, -6.99, -12.30}},
                           {"hp:bw2:20", {-0.26, -3.01, -12.30, -24.10}},
@@ -40,7 +40,7 @@ private slots:
         const double at[] = {40, 20, 10, 5};
         for (const auto& hp : highPasses) {
             for (int i = 0; i < 4; ++i)
-                QTest::addRow("%s@%g", hp.spec, at[i]) << hp.spec << at[i] << hp.db[i];
+                QTest::addRow("%s@%g", hp.stage, at[i]) << hp.stage << at[i] << hp.db[i];
         }
         // A low-pass is its high-pass mirrored about the corner.
         QTest::newRow("lp:bw4@80") << "lp:bw4:20" << 80.0 << -48.16;
@@ -62,17 +62,17 @@ private slots:
         QTest::newRow("gain") << "gain:-3" << 123.0 << -3.00;
     }
     void referenceLevels() {
-        QFETCH(QString, spec);
+        QFETCH(QString, stage);
         QFETCH(double, f);
         QFETCH(double, db);
-        QVERIFY2(std::fabs(Db(spec.toStdString(), f) - db) < 0.006, qPrintable(spec));
+        QVERIFY2(std::fabs(Db(stage.toStdString(), f) - db) < 0.006, qPrintable(stage));
     }
 
     // Linkwitz–Riley stages keep their polarity: LR2 at the corner is −90° from
     // the high-pass side's +180° → the square of BW1's +45°, i.e. +90°.
     void phases() {
-        const auto phase = [](std::string_view spec, double f) {
-            return std::arg(ChainFilter(std::vector{*ParseStage(spec)}).At(f).h) * 180 /
+        const auto phase = [](std::string_view stage, double f) {
+            return std::arg(ChainFilter(std::vector{*ParseStage(stage)}).At(f).h) * 180 /
                    std::numbers::pi;
         };
         QCOMPARE(qRound(phase("hp:lr2:20", 20)), 90);
