@@ -144,16 +144,23 @@ int List(const CliArgs& args) {
     return 0;
 }
 
-int Show(const CliArgs& args) {
+// The checks of `drivers show|remove MAKER MODEL`, then the library opened
+// (null while there is none): 0, or the exit code after the message.
+int OpenForEntry(const CliArgs& args, const char* command,
+                 std::unique_ptr<DriverLibrary>& library) {
     if (args.positional.size() != 3)
-        return CliUsageError("drivers show takes MAKER and MODEL");
+        return CliUsageError(std::string("drivers ") + command + " takes MAKER and MODEL");
     if (const std::string bad = args.UnknownOption({"library"}); !bad.empty())
         return CliUsageError(bad);
+    return OpenExistingLibraryOrReport(CliLibraryPath(args), library) ? 0 : 1;
+}
+
+int Show(const CliArgs& args) {
+    std::unique_ptr<DriverLibrary> library;
+    if (const int failed = OpenForEntry(args, "show", library))
+        return failed;
     const std::string& maker = args.positional[1];
     const std::string& model = args.positional[2];
-    std::unique_ptr<DriverLibrary> library;
-    if (!OpenExistingLibraryOrReport(CliLibraryPath(args), library))
-        return 1;
     std::optional<DriverEntry> found;
     if (library) {
         Result<std::optional<DriverEntry>> named = library->FindByName(maker, model);
@@ -300,15 +307,11 @@ int Export(const CliArgs& args) {
 }
 
 int Remove(const CliArgs& args) {
-    if (args.positional.size() != 3)
-        return CliUsageError("drivers remove takes MAKER and MODEL");
-    if (const std::string bad = args.UnknownOption({"library"}); !bad.empty())
-        return CliUsageError(bad);
+    std::unique_ptr<DriverLibrary> library;
+    if (const int failed = OpenForEntry(args, "remove", library))
+        return failed;
     const std::string& maker = args.positional[1];
     const std::string& model = args.positional[2];
-    std::unique_ptr<DriverLibrary> library;
-    if (!OpenExistingLibraryOrReport(CliLibraryPath(args), library))
-        return 1;
     bool removed = false;
     if (library) {
         const Result<bool> done = library->RemoveByName(maker, model);
