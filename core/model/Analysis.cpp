@@ -73,12 +73,8 @@ AnalysisResult<Analysis> Analysis::Prepare(const SpeakerDesign& stored) {
     const bool vented2 = kind == BoxKind::Bandpass6;
     if (!IsGiven(design.m_v1))
         return Missing(AnalysisProblem::NoVolume1);
-    if (vented1 && !IsGiven(design.m_f1))
-        return Missing(AnalysisProblem::NoTuning1);
-    if (needs2 && !IsGiven(design.m_v2))
-        return Missing(AnalysisProblem::NoVolume2);
-    if (vented2 && !IsGiven(design.m_f2))
-        return Missing(AnalysisProblem::NoTuning2);
+    // The radiators set a radiator box's tuning, so what they lack is named
+    // before the tuning they could not give.
     if (kind == BoxKind::PassiveRadiator) {
         AnalysisResult<RadiatorValues> radiators = DeriveRadiatorValues(design);
         if (!radiators)
@@ -86,6 +82,12 @@ AnalysisResult<Analysis> Analysis::Prepare(const SpeakerDesign& stored) {
         a.m_radiatorValues = *radiators;
         a.m_radiators.emplace(*radiators);
     }
+    if (vented1 && !IsGiven(design.m_f1))
+        return Missing(AnalysisProblem::NoTuning1);
+    if (needs2 && !IsGiven(design.m_v2))
+        return Missing(AnalysisProblem::NoVolume2);
+    if (vented2 && !IsGiven(design.m_f2))
+        return Missing(AnalysisProblem::NoTuning2);
 
     const DesignExtras& extras = design.m_extras;
     const SignalChain& chain = extras.chain;

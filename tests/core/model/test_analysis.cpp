@@ -4,6 +4,7 @@
 // model from textbook equations (Cms = Vas/(ρc²Sd²), η0 = 10^((dB − L)/10),
 // L = 10 log10(ρc/(2π p0²)); chambers V/(ρc²) beside ports 1/(ωb²C) and leaks
 // QL/(ωb C); a bandpass box radiating its ports alone; p = jωρU/2π at 1 m).
+#include "core/design/Fields.h"
 #include "core/model/Acoustics.h"
 #include "core/model/Analysis.h"
 #include "tests/support/ReferenceDesigns.h"
@@ -137,6 +138,8 @@ private slots:
             QVERIFY(Near(r.maxPower, at20.maxPower, 1e-14) && Near(r.maxSpl, at20.maxSpl, 1e-14));
             QVERIFY(Near(r.excursion, at20.excursion * std::sqrt(power / 50), 1e-12));
         }
+        d.m_xmax /= 10; // 0.6 mm: a hundredth of the power
+        QVERIFY(Near(Prepared(d).Row(20).maxPower, at20.maxPower / 100, 1e-12));
     }
 
     // The impedance peaks where the moving mass resonates with suspension and
@@ -180,6 +183,28 @@ private slots:
                 v.Row(fb).excursion < v.Row(fb + 1).excursion);
     }
 
+    // What the field table says is in force while a value is unset is what
+    // the analysis uses: unset and set to that fallback analyse alike.
+    void fallbacksInForce() {
+        for (const BoxKind kind : {BoxKind::Vented, BoxKind::PassiveRadiator, BoxKind::Bandpass6})
+            for (const FieldInfo& f : Fields::All()) {
+                SpeakerDesign unset = AnalysedDesign(kind), set = unset;
+                if (!f.fallback || f.home != FieldHome::Extension)
+                    continue;
+                Fields::SetNumber(unset, f.id, std::nullopt),
+                    Fields::SetNumber(set, f.id, f.fallback);
+                const AnalysisResult<Analysis> a = Analysis::Prepare(unset),
+                                               b = Analysis::Prepare(set);
+                QCOMPARE(a.ErrorCode(), b.ErrorCode());
+                for (const int32_t hz : {20, 60, 200}) {
+                    const AnalysisRow x = a ? a->Row(hz) : AnalysisRow{}, y = b ? b->Row(hz) : x;
+                    QVERIFY2(x.spl == y.spl && x.ohms == y.ohms && x.maxSpl == y.maxSpl &&
+                                 x.excursion == y.excursion,
+                             f.key.data());
+                }
+            }
+    }
+
     // What the analysis, or a quantity of it (by bit), cannot have, and why.
     void problems_data() {
         QTest::addColumn<SpeakerDesign>("design");
@@ -207,6 +232,10 @@ private slots:
         add("V2", bp4, P::NoVolume2, [](D d) { d.m_v2 = -1; });
         add("F2", BoxKind::Bandpass6, P::NoTuning2, [](D d) { d.m_f2 = INFINITY; });
         add("power", sealed, P::NoPower, [](D d) { d.m_extras.power = 0; });
+        add("radiator", BoxKind::PassiveRadiator, P::NoRadiator,
+            [](D d) { d.m_extras.prSd.reset(); });
+        add("open circuit", sealed, P::BadChain,
+            [](D d) { d.m_extras.chain.seriesResistance = INFINITY; });
         add("vented QL", BoxKind::Vented, P::NoQl, [](D d) { d.m_extras.ql = -7; });
         add("sealed QL", sealed, P::None, [](D d) { d.m_extras.ql = -7; }); // no leak to model
         add("0 Hz only", sealed, P::EmptySweep, [](D d) { d.m_freqLow = -5, d.m_freqHigh = 1; });
