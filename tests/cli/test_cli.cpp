@@ -117,6 +117,14 @@ private slots:
         CheckJson(r.out, expected);
     }
 
+    // Text goes out as it came: a space and a character beyond 16 bits as
+    // they are, a control character escaped.
+    void jsonText() {
+        const QString path = Path("text.spk");
+        QCOMPARE(RunCli({"new", "-o", path, "--name", "Sub \U0001F600\x01"}).code, 0);
+        QVERIFY(RunCli({"info", path}).out.contains("\"name\": \"Sub \U0001F600\\u0001\""));
+    }
+
     // build: the volumes, sizes and port of a design in the units asked
     // for. 50 L net, an 18 mm box of 346 × 537.6 mm outside, one Ø100 mm
     // port: k·D = 0.7315·100 mm with one flanged end, 0.613·100 mm free.
@@ -148,6 +156,7 @@ private slots:
             << "--shape 1:20:1" << 1
             << QStringList{"--shape: Custom H/W: Please enter a number between 0.1 and 10."};
         QTest::newRow("shape of two") << "--shape 1:2" << 2 << QStringList{"W:H:D"};
+        QTest::newRow("shape of zero width") << "--shape 0:1:1" << 2 << QStringList{"W:H:D"};
     }
     void build() {
         const QString design = Path("build.spk");
@@ -389,6 +398,8 @@ private slots:
                                  << "missing --diameter";
         QTest::newRow("overflow") << "new -o y.spk --fs 1e400"
                                   << "--fs needs a finite number";
+        QTest::newRow("no value") << "new -o y.spk --fs"
+                                  << "option --fs needs a value";
         QTest::newRow("count") << "new -o y.spk --ports 1.5"
                                << "--ports needs a whole number";
         QTest::newRow("long name")

@@ -3,6 +3,8 @@
 // pipe resonance, the cut list and the sheet layout, by closed forms.
 #include "core/calc/BuildCalc.h"
 #include "core/calc/PortCalc.h"
+#include "core/plot/BuildDrawing.h"
+#include "tests/support/RecordingSurface.h"
 
 #include <QtTest>
 #include <cmath>
@@ -29,6 +31,29 @@ SpeakerDesign Vented(double v1, double f1, double portDiameter) {
 // L = D·(2116.609·D/(V·f²) − 0.7315) solved for f.
 double TuningFor(double v, double diameter, double length) {
     return std::sqrt(2116.609 * diameter * diameter / (v * (length + 0.7315 * diameter)));
+}
+
+// The drawing read back as strokes (a move and the lines after it): each
+// one's bounding box, line count and first operation.
+struct Stroke {
+    int x0, y0, x1, y1, lines;
+    std::size_t op;
+    bool Holds(const Stroke& o) const {
+        return o.x0 >= x0 - 1 && o.x1 <= x1 + 1 && o.y0 >= y0 - 1 && o.y1 <= y1 + 1;
+    }
+};
+std::vector<Stroke> Strokes(const RecordingSurface& s) {
+    std::vector<Stroke> out;
+    for (std::size_t i = 0; i < s.ops.size(); ++i) {
+        const RecordingSurface::Op& o = s.ops[i];
+        if (o.kind == RecordingSurface::Kind::Move)
+            out.push_back({o.x, o.y, o.x, o.y, 0, i});
+        else if (o.kind == RecordingSurface::Kind::Line)
+            out.back() = {std::min(out.back().x0, o.x), std::min(out.back().y0, o.y),
+                          std::max(out.back().x1, o.x), std::max(out.back().y1, o.y),
+                          out.back().lines + 1,         out.back().op};
+    }
+    return out;
 }
 
 } // namespace
@@ -278,6 +303,65 @@ private slots:
         }
         QCOMPARE(placed, wanted);
         QVERIFY(!LayOut(plan->panels, kerf, 10, 10)); // a panel larger than the sheet
+    }
+
+    // The drawing is to scale: a page twice the size doubles it; what the
+    // views show stays in them, the port in the chamber it tunes; texts are
+    // centred (the recording surface's are 6 units a character): the width
+    // under its line, each part's cut-list number on the part.
+    void drawing() {
+        const double v = 50 * kL;
+        SpeakerDesign d = Vented(v, TuningFor(v, 100 * kMm, 446.9 * kMm), 100 * kMm);
+        Inputs in;
+        in.thickness = 18 * kMm, in.sheetLength = 1000 * kMm, in.sheetWidth = 600 * kMm;
+        in.outerWidth = 346 * kMm, in.outerHeight = 537.6 * kMm; // the port folds
+        for (const char* type : {"Vented", "Bandpass4"}) {
+            d.m_boxType = type, d.m_v2 = 0.5;
+            const Result<Plan> p = Compute(d, in);
+            QVERIFY(p && p->sheets.size() > 1);
+            RecordingSurface s;
+            BuildDrawing::DrawPage(s, 1600, 2262, *p, 1, 0, UnitSystem::Imperial);
+            QCOMPARE(s.ops[0].ext, (std::array<int, 4>{1000, 1000, 2000, 2000}));
+            const auto centre = [](auto& o) { return o.x + 3.0 * double(o.text.size()); };
+            const std::vector<Stroke> k = Strokes(s);
+            const Stroke& front = k[0];
+            const auto side =
+                std::find_if(k.begin(), k.end(), [&](auto& o) { return o.x0 > front.x1; });
+            const double scale = (front.x1 - front.x0) / p->outer.width;
+            const double t = p->thickness, top = p->chambers.empty() ? 0 : p->chambers[0].height;
+            for (auto o = k.begin(); o->y0 <= front.y1; ++o) { // up to the dimensions
+                QVERIFY(o->x0 > front.x1 ? side->Holds(*o) : front.Holds(*o));
+                if (top && o->lines == 48 && std::abs(o->x1 - o->x0 - 100 * kMm * scale) <= 2)
+                    QVERIFY(o->y0 > front.y0 + t * scale && o->y1 < front.y0 + (t + top) * scale);
+            }
+            const std::string width = BuildDrawing::Length(p->outer.width, UnitSystem::Imperial);
+            QVERIFY(std::any_of(s.ops.begin(), s.ops.end(), [&](auto& o) {
+                return o.text == width && std::abs(centre(o) - (front.x0 + front.x1) / 2.0) <= 1;
+            }));
+            for (std::size_t i = 0; i < p->sheets.size(); ++i) {
+                const auto title = [&](std::size_t n) {
+                    return std::find_if(s.ops.begin(), s.ops.end(), [&](auto& o) {
+                        return o.text.starts_with("Sheet " + std::to_string(n + 1) + " of ");
+                    });
+                };
+                const auto at = title(i), next = title(i + 1);
+                const Stroke& sheet = *std::find_if(k.rbegin(), k.rend(), [&](auto& o) {
+                    return o.op < std::size_t(next - s.ops.begin());
+                });
+                const double ks = (sheet.x1 - sheet.x0) / p->sheetLength;
+                for (const PlacedPart& part : p->sheets[i].parts) {
+                    const auto panel = std::find_if(p->panels.begin(), p->panels.end(),
+                                                    [&](auto& x) { return x.name == part.name; });
+                    const std::string number = std::to_string(panel - p->panels.begin() + 1);
+                    QVERIFY(std::any_of(at, next, [&](auto& o) {
+                        return o.text == number &&
+                               std::abs(centre(o) - sheet.x0 - (part.x + part.length / 2) * ks) <=
+                                   1.5 &&
+                               std::abs(o.y + 6 - sheet.y0 - (part.y + part.width / 2) * ks) <= 1.5;
+                    }));
+                }
+            }
+        }
     }
 };
 

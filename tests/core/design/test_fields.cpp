@@ -69,6 +69,10 @@ private slots:
         row("Fs low", FieldId::Fs, 9.99, false, "Please enter a number between 10. and 20000.");
         row("Fs high", FieldId::Fs, 20000.5, false, "Please enter a number between 10. and 20000.");
         row("Fs bound", FieldId::Fs, 20000, false, "");
+        row("upper", FieldId::FreqHigh, 20000.5, false,
+            "Please enter a number between 20. and 20000.");
+        row("height", FieldId::OuterHeight, 1000.5, false,
+            "Please enter a number between 0.1 and 1000.");
         row("V1 litres", FieldId::V1, 283168.48, true,
             "Please enter a number between 0. and 283168.47.");
         row("V1 litres bound", FieldId::V1, 283168.47, true, "");

@@ -96,7 +96,7 @@ private slots:
         QCOMPARE(Sql(path, "PRAGMA user_version").toInt(), readOnly ? version : 3);
         if (readOnly)
             return;
-        e.re = 5.6;
+        e.re = 5.6, e.efficiency = 91;
         QVERIFY(library->Update(e));
         DriverEntry radiator = Driver("SEAS", "PR", 14.4, 9.4, 2.55);
         std::tie(radiator.kind, radiator.mms, radiator.displacement) =
@@ -104,7 +104,8 @@ private slots:
         QVERIFY(library->Store(radiator, kSkip));
         const DriverEntry after = **library->FindById(7);
         const DriverEntry pr = **library->FindByName("seas", "pr");
-        QVERIFY(after.re == 5.6 && after.xmax == 0.32 && after.created == "then");
+        QVERIFY(after.re == 5.6 && after.efficiency == 91 && after.xmax == 0.32 &&
+                after.created == "then");
         QVERIFY(pr.kind == DriverKind::Radiator && pr.mms == 132.0 && pr.displacement == 0.04);
     }
 

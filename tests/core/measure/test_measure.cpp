@@ -332,6 +332,11 @@ private slots:
         QCOMPARE(lines[3].y, qRound(zero));
         QVERIFY(std::fabs(lines[4].y - (zero - 0.95 * (bottom - lowTop) / 2)) <= 0.5);
         QVERIFY(lines[6].y == lines[0].y && lines[8].y == lines[2].y && lines[7].y < lines[1].y);
+        // 100 Hz under the frame, centred on its line halfway across.
+        const auto texts = s.Of(RecordingSurface::Kind::Text);
+        const auto hundred =
+            std::find_if(texts.begin(), texts.end(), [](auto& t) { return t.text == "100"; });
+        QVERIFY(hundred->y > bottom && std::abs(hundred->x + 9 - (left + right) / 2.0) <= 1);
     }
 };
 

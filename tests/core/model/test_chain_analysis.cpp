@@ -65,6 +65,7 @@ private slots:
                         std::fabs(c.port[0] / p.port[0] - std::abs(h)) < 1e-9 * std::abs(h));
                 QVERIFY(std::fabs(c.maxSpl - room - p.maxSpl) < 1e-9);
                 QVERIFY(std::fabs(c.ohms - p.ohms) < 1e-12 * p.ohms);
+                QVERIFY(std::fabs(c.chainDegrees - std::arg(h) * 180 / kPi) < 1e-9);
             }
         }
     }
