@@ -4,6 +4,7 @@
 #include "core/design/Fields.h"
 #include "core/text/NumberText.h"
 #include "tests/support/CliRun.h"
+#include "tests/support/TestFiles.h"
 
 #include <QJsonArray>
 #include <QXmlStreamReader>
@@ -39,17 +40,6 @@ void CheckJson(const QByteArray& out, const QStringList& expectations) {
                 expected.contains('.') ? expected.size() - expected.indexOf('.') - 1 : 0);
         QVERIFY2(shown == expected, qPrintable(e + " but got " + shown));
     }
-}
-
-void WriteBytes(const QString& path, const std::vector<std::uint8_t>& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
-}
-
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 QString Text(std::string_view s) {
@@ -117,14 +107,6 @@ private slots:
         CheckJson(r.out, expected);
     }
 
-    // Text goes out as it came: a space and a character beyond 16 bits as
-    // they are, a control character escaped.
-    void jsonText() {
-        const QString path = Path("text.spk");
-        QCOMPARE(RunCli({"new", "-o", path, "--name", "Sub \U0001F600\x01"}).code, 0);
-        QVERIFY(RunCli({"info", path}).out.contains("\"name\": \"Sub \U0001F600\\u0001\""));
-    }
-
     // build: the volumes, sizes and port of a design in the units asked
     // for. 50 L net, an 18 mm box of 346 × 537.6 mm outside, one Ø100 mm
     // port: k·D = 0.7315·100 mm with one flanged end, 0.613·100 mm free.
@@ -185,7 +167,7 @@ private slots:
                                  "--svg", Path("b.svg"), "--pdf", Path("b.pdf")});
         QCOMPARE(r.code, 0);
         const QJsonObject json = QJsonDocument::fromJson(r.out).object();
-        QXmlStreamReader svg(ReadAll(Path("b.svg")));
+        QXmlStreamReader svg(ReadBytes(Path("b.svg")));
         QString text;
         while (!svg.atEnd()) {
             if (svg.readNext() == QXmlStreamReader::Characters)
@@ -203,7 +185,7 @@ private slots:
             QVERIFY(text.contains(
                 QString::asprintf("Sheet %d of %d: 1000.0 mm × 600.0 mm, waste %.0f %%", int(i + 1),
                                   int(sheets.size()), 100 * sheets[i]["waste"].toDouble())));
-        QVERIFY(ReadAll(Path("b.pdf")).trimmed().endsWith("%%EOF"));
+        QVERIFY(ReadBytes(Path("b.pdf")).trimmed().endsWith("%%EOF"));
     }
 
     // Every design value's option takes the field's bounds: a value just
@@ -267,27 +249,20 @@ private slots:
     // not know: entries of a later version and the rest of the record.
     void setKeepsTheRest() {
         SpeakerDesign d;
-        d.m_fs = 30;
-        d.m_boxType = "Vented";
-        d.m_extras.re = 6;
-        d.m_keptExtension.blockRead = true;
+        d.m_fs = 30, d.m_boxType = "Vented", d.m_extras.re = 6, d.m_keptExtension.blockRead = true,
         d.m_keptExtension.unknownEntries = {0x34, 0x12, 3, 0, 'n', 'e', 'w'};
         const QString path = Path("set.spk");
         WriteBytes(path, DesignFile::Store(d));
-        const QByteArray before = ReadAll(path);
+        const QByteArray before = ReadBytes(path);
         QCOMPARE(RunCli({"set", path, "--v1", "56.6", "--units", "metric", "--pe", "80"}).code, 0);
         SpeakerDesign expected = d;
-        expected.m_v1 = 56.6 / 28.316846592;
-        expected.m_extras.pe = 80;
+        expected.m_v1 = 56.6 / 28.316846592, expected.m_extras.pe = 80;
         const std::vector<std::uint8_t> bytes = DesignFile::Store(expected);
-        QCOMPARE(ReadAll(path),
-                 QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())));
+        QCOMPARE(ReadVector(path), bytes);
         // A refused value leaves the file as it was.
         QCOMPARE(RunCli({"set", path, "--fs", "5"}).code, 1);
         QCOMPARE(RunCli({"set", path}).code, 2);
-        QVERIFY(ReadAll(path) != before);
-        QCOMPARE(ReadAll(path),
-                 QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())));
+        QVERIFY(ReadBytes(path) != before && ReadVector(path) == bytes);
     }
 
     // Every stored value comes back through info, under the table's key;
@@ -319,22 +294,24 @@ private slots:
         QCOMPARE(record["boxType"].toString(), QString("Bandpass6"));
     }
 
-    // Non-finite values are strings, names are valid JSON text, unknown
-    // types have no figures.
+    // Non-finite values are strings, names are valid JSON text (a space and
+    // a character beyond 16 bits as they are), unknown types have no figures.
     void nonFiniteAndUnknownType() {
         SpeakerDesign d;
         d.m_fs = std::numeric_limits<double>::quiet_NaN();
         d.m_qts = -std::numeric_limits<double>::infinity();
         // Quote, backslash, control, valid UTF-8, a Latin-1 byte and a cut sequence.
-        d.m_boxType = "q\"b\\s\n\x01\xc3\xa4\xfc\xe2\x82";
+        d.m_boxType = "q\"b\\s\n\x01\xc3\xa4 \U0001F600\xfc\xe2\x82";
         const QString path = Path("odd.spk");
         WriteBytes(path, DesignFile::Store(d));
         const CliRun r = RunCli({"info", path});
         QCOMPARE(r.code, 0);
-        CheckJson(r.out, {"record.fs=nan", "record.qts=-inf",
-                          "record.boxType=" + QString::fromUtf8("q\"b\\s\n\x01\xc3\xa4") +
-                              QString(3, QChar(0xFFFD)),
-                          "outputLimits=null", "figureLines=null"});
+        CheckJson(r.out,
+                  {"record.fs=nan", "record.qts=-inf",
+                   "record.boxType=" + QString::fromUtf8("q\"b\\s\n\x01\xc3\xa4 \U0001F600") +
+                       QString(3, QChar(0xFFFD)),
+                   "outputLimits=null", "figureLines=null"});
+        QVERIFY(r.out.contains("\\u0001\xc3\xa4 \U0001F600"));
     }
 
     // Only plot loads Qt: every other command, and a plot line turned away
@@ -388,38 +365,29 @@ private slots:
     void usage_data() {
         QTest::addColumn<QString>("args");
         QTest::addColumn<QString>("message");
-        QTest::newRow("nothing") << ""
-                                 << "";
-        QTest::newRow("extra argument") << "box extra --volume 1"
-                                        << "unexpected argument extra";
-        QTest::newRow("unknown option") << "new -o y.spk -q 2"
-                                        << "unknown option --q";
-        QTest::newRow("missing") << "port --vb 2 --fb 35"
-                                 << "missing --diameter";
-        QTest::newRow("overflow") << "new -o y.spk --fs 1e400"
-                                  << "--fs needs a finite number";
-        QTest::newRow("no value") << "new -o y.spk --fs"
-                                  << "option --fs needs a value";
-        QTest::newRow("count") << "new -o y.spk --ports 1.5"
-                               << "--ports needs a whole number";
-        QTest::newRow("long name")
-            << "new -o y.spk --name " + QString(65536, 'n') << "--name is longer than 65535 bytes";
-        QTest::newRow("units") << "new -o y.spk --units furlongs"
-                               << "--units needs imperial or metric";
-        QTest::newRow("retired radiators")
-            << "new -o y.spk --radiators 2"
-            << "--radiators is now --prs, the number of passive radiators, which the build's "
-               "radiator displacement counts too";
-        QTest::newRow("radiators of a vented box")
-            << "align --fs 30 --qts 0.4 --vas 3 --type Vented --volume 2 --prs 2"
-            << "--prs goes with --type PassiveRadiator";
-        QTest::newRow("radiator table")
-            << "align --fs 30 --qts 0.4 --vas 3 --type PassiveRadiator --table"
-            << "--table goes with --type Vented";
-        QTest::newRow("set nothing") << "set y.spk"
-                                     << "set needs a value to change";
-        QTest::newRow("info option") << "info a.spk --x 1"
-                                     << "info takes exactly one design file";
+        const auto row = [](const char* tag, const QString& args, const QString& message) {
+            QTest::newRow(tag) << args << message;
+        };
+        row("nothing", "", "");
+        row("extra argument", "box extra --volume 1", "unexpected argument extra");
+        row("unknown option", "new -o y.spk -q 2", "unknown option --q");
+        row("missing", "port --vb 2 --fb 35", "missing --diameter");
+        row("overflow", "new -o y.spk --fs 1e400", "--fs needs a finite number");
+        row("no value", "new -o y.spk --fs", "option --fs needs a value");
+        row("count", "new -o y.spk --ports 1.5", "--ports needs a whole number");
+        row("long name", "new -o y.spk --name " + QString(65536, 'n'),
+            "--name is longer than 65535 bytes");
+        row("units", "new -o y.spk --units furlongs", "--units needs imperial or metric");
+        row("retired radiators", "new -o y.spk --radiators 2",
+            "--radiators is now --prs, the number of passive radiators, which the build's "
+            "radiator displacement counts too");
+        row("radiators of a vented box",
+            "align --fs 30 --qts 0.4 --vas 3 --type Vented --volume 2 --prs 2",
+            "--prs goes with --type PassiveRadiator");
+        row("radiator table", "align --fs 30 --qts 0.4 --vas 3 --type PassiveRadiator --table",
+            "--table goes with --type Vented");
+        row("set nothing", "set y.spk", "set needs a value to change");
+        row("info option", "info a.spk --x 1", "info takes exactly one design file");
     }
     void usage() {
         QFETCH(QString, args);

@@ -35,26 +35,19 @@ private slots:
         QTest::addColumn<double>("value");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("0") << 0.0 << "0."
-                           << "0.";
-        QTest::newRow("0.01") << 0.01 << "1.e-002"
-                              << "1.e-002";
-        QTest::newRow("1/3") << 1.0 / 3.0 << "0.333333333333333"
-                             << "0.3333";
-        QTest::newRow("1e15") << 1e15 << "1.e+015"
-                              << "1.e+015";
-        QTest::newRow("rounds up to 0.1") << 0.09999999999999999 << "0.1"
-                                          << "0.1";
-        QTest::newRow("inf") << std::numeric_limits<double>::infinity() << "inf"
-                             << "inf";
-        QTest::newRow("F1") << 31.419901234 << "31.419901234"
-                            << "31.42";
-        QTest::newRow("cone") << 0.3974246443169 << "0.3974246443169"
-                              << "0.3974";
-        QTest::newRow("whole") << 283168.47 << "283168.47"
-                               << "283168.";
-        QTest::newRow("rounds up") << -9.99951 << "-9.99951"
-                                   << "-10.";
+        const auto row = [](const char* tag, double value, const char* text, const char* shown) {
+            QTest::newRow(tag) << value << QString(text) << QString(shown);
+        };
+        row("0", 0.0, "0.", "0.");
+        row("0.01", 0.01, "1.e-002", "1.e-002");
+        row("1/3", 1.0 / 3.0, "0.333333333333333", "0.3333");
+        row("1e15", 1e15, "1.e+015", "1.e+015");
+        row("rounds up to 0.1", 0.09999999999999999, "0.1", "0.1");
+        row("inf", std::numeric_limits<double>::infinity(), "inf", "inf");
+        row("F1", 31.419901234, "31.419901234", "31.42");
+        row("cone", 0.3974246443169, "0.3974246443169", "0.3974");
+        row("whole", 283168.47, "283168.47", "283168.");
+        row("rounds up", -9.99951, "-9.99951", "-10.");
     }
     void display() {
         QFETCH(double, value);

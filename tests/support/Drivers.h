@@ -12,11 +12,7 @@ namespace orvane {
 inline DriverEntry Driver(std::string maker, std::string model, double fs = 30, double qts = 0.4,
                           double vas = 3) {
     DriverEntry e;
-    e.maker = std::move(maker);
-    e.model = std::move(model);
-    e.fs = fs;
-    e.qts = qts;
-    e.vas = vas;
+    e.maker = std::move(maker), e.model = std::move(model), e.fs = fs, e.qts = qts, e.vas = vas;
     return e;
 }
 

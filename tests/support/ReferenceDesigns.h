@@ -13,9 +13,7 @@ namespace orvane {
 // Qts 0.4, Vas 3 ft3, one driver.
 inline SpeakerDesign ReferenceDriver() {
     SpeakerDesign d;
-    d.m_fs = 30;
-    d.m_qts = 0.4;
-    d.m_vas = 3;
+    d.m_fs = 30, d.m_qts = 0.4, d.m_vas = 3;
     return d;
 }
 
@@ -47,9 +45,7 @@ inline SpeakerDesign ReferenceDesign(BoxKind kind) {
 // The driver's figures for the output limits: cone diameter 10 in, Xmax
 // 0.25 in, efficiency 88 dB.
 inline SpeakerDesign WithOutputFigures(SpeakerDesign d) {
-    d.m_coneDiameter = 10;
-    d.m_xmax = 0.25;
-    d.m_efficiency = 88;
+    d.m_coneDiameter = 10, d.m_xmax = 0.25, d.m_efficiency = 88;
     return d;
 }
 

@@ -87,4 +87,14 @@ inline std::function<void(SpeakerDesign&)> Starting(SpeakerDesign design) {
     return [design](SpeakerDesign& d) { d = design; };
 }
 
+// Curve (blue) pixels of `a` below the form (60 high); with `b`, only those white in `b`.
+inline int BluePixels(const QImage& a, const QImage& b = {}) {
+    int count = 0;
+    for (int y = 60; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x)
+            count += (a.pixel(x, y) & 0xffffff) == 0xff && (b.isNull() || b.pixel(x, y) == ~0u);
+    }
+    return count;
+}
+
 } // namespace orvane

@@ -61,9 +61,7 @@ class TestDriverLibraryDlg : public QObject {
         DriverEntry entries[] = {Driver("SEAS", "L26RO4Y", 22), Driver("Scan-Speak", "18W", 28),
                                  Driver("Dayton Audio", "RS225-8", 27.5),
                                  Driver("SB Acoustics", "SB17NRX", 33)};
-        entries[0].notes = "10 inch woofer";
-        entries[2].notes = "aluminium";
-        entries[3].re = 6;
+        entries[0].notes = "10 inch woofer", entries[2].notes = "aluminium", entries[3].re = 6;
         QVERIFY(Library().StoreAll(entries, DuplicatePolicy::Skip));
     }
 

@@ -358,12 +358,8 @@ private slots:
         UnitChoice::Set(rear ? UnitSystem::Metric : UnitSystem::Imperial);
         MessageCapture messages;
         CPortCalcDlg dlg;
-        dlg.m_v1 = 2;
-        dlg.m_f1 = 35;
-        dlg.m_v2 = 1.5;
-        dlg.m_f2 = rear ? 40 : 0;
-        dlg.m_coneDiameter = 10;
-        dlg.m_xmax = 0.25;
+        dlg.m_v1 = 2, dlg.m_f1 = 35, dlg.m_v2 = 1.5, dlg.m_f2 = rear ? 40 : 0,
+        dlg.m_coneDiameter = 10, dlg.m_xmax = 0.25;
         dlg.show();
         QCOMPARE(Child<QRadioButton>(&dlg, "rear")->isEnabled(), rear); // only with an F2
         Fill(dlg, typed);
@@ -376,8 +372,6 @@ private slots:
                                   : FocusedAndSelected(dlg, qPrintable(refusal)));
     }
 
-    // Without a test box Vas is 1.15 * 0 * -1, a negative zero: shown as zero;
-    // a test box in litres gives Vas in litres. Enter reaches Discard Results.
     // A known driver's impedance (Fs 30 Hz, Qms 5, Qes 0.4, Re 6 Ω, as the
     // analysis gives it in a box too large to matter) fitted and used is one
     // step that undo takes back; its curves export to a file that reads back.
@@ -455,6 +449,8 @@ private slots:
         QCOMPARE(lines.filter(QRegularExpression("^[^*]")).size(), points);
     }
 
+    // Without a test box Vas is 1.15 * 0 * -1, a negative zero: shown as zero;
+    // a test box in litres gives Vas in litres. Enter reaches Discard Results.
     void tsResults() {
         const double vas = *TsCalc::Compute({30, 6, 54, 20, 45, 60, 1}, 0.0).vas;
         for (const UnitSystem units : {UnitSystem::Imperial, UnitSystem::Metric}) {
@@ -476,11 +472,6 @@ private slots:
         }
     }
 
-    // Qms, η0, Bl, Mms and Cms follow what is typed. The reference driver
-    // (Fs 30, Qts 0.4, Vas 3 ft³, D 10 in, 88 dB) has η0 = 10^((88 −
-    // 112.0946)/10) = 0.3895 %, Qes 0.566101, Qms 1.36327, Mms 56.6994 g;
-    // Bl = sqrt(18.8793 N·s/m · 6 Ω) = 10.643 T·m; Cms = 1/((2π·30)²·Mms) =
-    // 0.4964 mm/N. A typed Qes of 0.45 implies 88.9968 dB.
     // Stages are typed as their text, added after the one selected, moved
     // and removed; a text the parser refuses is said and not added.
     void signalChainStages() {
@@ -504,6 +495,11 @@ private slots:
         QCOMPARE(texts.join(' '), QString("hp:bw4:20 peak:30:2:6 gain:-3"));
     }
 
+    // Qms, η0, Bl, Mms and Cms follow what is typed. The reference driver
+    // (Fs 30, Qts 0.4, Vas 3 ft³, D 10 in, 88 dB) has η0 = 10^((88 −
+    // 112.0946)/10) = 0.3895 %, Qes 0.566101, Qms 1.36327, Mms 56.6994 g;
+    // Bl = sqrt(18.8793 N·s/m · 6 Ω) = 10.643 T·m; Cms = 1/((2π·30)²·Mms) =
+    // 0.4964 mm/N. A typed Qes of 0.45 implies 88.9968 dB.
     void electricalDerivedFollowTyping() {
         CElectricalDlg dlg(WithOutputFigures(ReferenceDriver()));
         dlg.show();

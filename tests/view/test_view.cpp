@@ -24,16 +24,6 @@ QImage OutsidePicture(QImage image) {
     return image;
 }
 
-// Curve (blue) pixels of `a` below the form; with `b`, only those white in `b`.
-int BluePixels(const QImage& a, const QImage& b = {}) {
-    int count = 0;
-    for (int y = kPlotTop; y < a.height(); ++y) {
-        for (int x = 0; x < a.width(); ++x)
-            count += (a.pixel(x, y) & 0xffffff) == 0xff && (b.isNull() || b.pixel(x, y) == ~0u);
-    }
-    return count;
-}
-
 // The form's texts, V1 to Drivers.
 QString Texts(const ViewHost& host) {
     QStringList texts;
@@ -154,9 +144,7 @@ private slots:
         UnitChoice::Set(type == "Bandpass4" ? UnitSystem::Metric : UnitSystem::Imperial);
         ViewHost host([&](SpeakerDesign& d) {
             d = ReferenceDesign(BoxKind::Vented);
-            d.m_boxType = type.toStdString();
-            d.m_f1 = f1;
-            d.m_v2 = 1.23456789012;
+            d.m_boxType = type.toStdString(), d.m_f1 = f1, d.m_v2 = 1.23456789012;
         });
         host.view->OnPlot();
         QTEST(host.Edit(Field::F1)->text() + ' ' + host.Edit(Field::V2)->text(), "shown");

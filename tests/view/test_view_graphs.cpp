@@ -15,15 +15,6 @@ void Analysed(SpeakerDesign& d) {
     d.m_extras.portDiameter = 3;
 }
 
-int BluePixels(const QImage& image) {
-    int count = 0;
-    for (int y = 60; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x)
-            count += (image.pixel(x, y) & 0xffffff) == 0x0000ff;
-    }
-    return count;
-}
-
 } // namespace
 
 class TestViewGraphs : public QObject {

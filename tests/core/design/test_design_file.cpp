@@ -59,9 +59,7 @@ SpeakerDesign Distinct(std::string type) {
                       &d.m_freqHigh, &d.m_reserved1, &d.m_reserved2, &d.m_xmax, &d.m_coneDiameter,
                       &d.m_efficiency})
         *f = v++;
-    d.m_fs = kMinusInf;
-    d.m_f2 = kNanPayload;
-    d.m_boxType = std::move(type);
+    d.m_fs = kMinusInf, d.m_f2 = kNanPayload, d.m_boxType = std::move(type),
     d.m_driverCount = 0xBEEF;
     return d;
 }
@@ -69,54 +67,22 @@ SpeakerDesign Distinct(std::string type) {
 // Every extra value set; NaN and -0 must keep their bits.
 SpeakerDesign AllExtras() {
     SpeakerDesign d;
-    d.m_extras = {.name = "Wöofer 10\"",
-                  .re = 6.2,
-                  .qes = std::bit_cast<double>(0x7FF8000000000123ull),
-                  .le = -0.0,
-                  .pe = 150,
-                  .power = 2.83,
-                  .ql = 1e5,
-                  .portDiameter = 3,
-                  .ports = std::uint16_t(65535),
-                  .port2Diameter = kMinusInf,
-                  .ports2 = std::uint16_t(0),
-                  .thickness = 0.75,
-                  .kerf = 0.125,
-                  .driverDisplacement = 0.04,
-                  .bracingDisplacement = 0.01,
-                  .radiatorDisplacement = 0.02,
-                  .portWall = 0.1,
-                  .portShape = std::uint16_t(1),
-                  .slotWidth = 8,
-                  .slotHeight = 2,
-                  .portEnds = std::uint16_t(2),
-                  .cutout = 9,
-                  .shape = 1.26,
-                  .outerWidth = 14,
-                  .outerHeight = 22,
-                  .prFs = 14.36,
-                  .prVas = 2.55,
-                  .prSd = 36.44,
-                  .prDiameter = -0.0,
-                  .prQms = 9.4,
-                  .prXmax = 0.6,
-                  .prCount = std::uint16_t(2),
-                  .prMass = 28.15,
-                  .prTune = 28,
-                  .shapeHeight = 1.5,
-                  .shapeDepth = 0.8,
-                  .sheetLength = 96,
-                  .sheetWidth = 48,
-                  .chain = {.voltage = 2.83,
-                            .seriesResistance = 0.3,
-                            .ampPower = 500,
-                            .ampVoltage = -0.0,
-                            .wiring = Wiring{WiringKind::Grid, 2, 3},
-                            .coils = std::uint16_t(2),
-                            .coilWiring = std::uint16_t(2),
-                            .stages = {*ParseStage("hp:bw4:20"), *ParseStage("lt:50:0.9:25:0.707")},
-                            .roomGainFc = 40,
-                            .roomGainMax = 12}};
+    DesignExtras& x = d.m_extras;
+    x.name = "Wöofer 10\"", x.re = 6.2, x.qes = std::bit_cast<double>(0x7FF8000000000123ull);
+    x.le = -0.0, x.pe = 150, x.power = 2.83, x.ql = 1e5, x.portDiameter = 3;
+    x.ports = std::uint16_t(65535), x.port2Diameter = kMinusInf, x.ports2 = std::uint16_t(0);
+    x.thickness = 0.75, x.kerf = 0.125, x.driverDisplacement = 0.04, x.bracingDisplacement = 0.01;
+    x.radiatorDisplacement = 0.02, x.portWall = 0.1, x.portShape = std::uint16_t(1);
+    x.slotWidth = 8, x.slotHeight = 2, x.portEnds = std::uint16_t(2), x.cutout = 9, x.shape = 1.26;
+    x.outerWidth = 14, x.outerHeight = 22, x.prFs = 14.36, x.prVas = 2.55, x.prSd = 36.44;
+    x.prDiameter = -0.0, x.prQms = 9.4, x.prXmax = 0.6, x.prCount = std::uint16_t(2);
+    x.prMass = 28.15, x.prTune = 28, x.shapeHeight = 1.5, x.shapeDepth = 0.8;
+    x.sheetLength = 96, x.sheetWidth = 48;
+    SignalChain& c = x.chain;
+    c.voltage = 2.83, c.seriesResistance = 0.3, c.ampPower = 500, c.ampVoltage = -0.0;
+    c.wiring = Wiring{WiringKind::Grid, 2, 3}, c.coils = std::uint16_t(2);
+    c.coilWiring = std::uint16_t(2), c.roomGainFc = 40, c.roomGainMax = 12;
+    c.stages = {*ParseStage("hp:bw4:20"), *ParseStage("lt:50:0.9:25:0.707")};
     return d;
 }
 

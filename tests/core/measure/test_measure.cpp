@@ -173,12 +173,8 @@ private slots:
                                           ? Curve(Driver(0, 30 / grown, 5 * grown, 0.4 * grown))
                                           : Curve(Driver(0, 30, 5, 0.4, 20));
         FitRequest request;
-        request.re = 6;
-        request.sd = kSd;
-        request.second = SecondMeasurement(method);
-        request.addedMass = 0.020;
-        request.testBox = 0.020;
-        request.secondCurve = &second;
+        request.re = 6, request.sd = kSd, request.second = SecondMeasurement(method),
+        request.addedMass = 0.020, request.testBox = 0.020, request.secondCurve = &second;
         const Result<DriverFit, FitProblem> fit = FitDriver(Curve(Driver(0)), request);
         QVERIFY2(fit, fit.Message().c_str());
         QVERIFY2(fit->vas && Near(*fit->vas, kVas, 1e-3), QByteArray::number(*fit->vas * 1000));
@@ -279,9 +275,7 @@ private slots:
 
         o.format = CurveFormat::Frd;
         const ImpedanceCurve near = *ParseImpedanceText(*CurveFileText(d, o));
-        o.voltage = 2.83;
-        o.distance = 2;
-        o.fullSpace = true;
+        o.voltage = 2.83, o.distance = 2, o.fullSpace = true;
         const ImpedanceCurve far = *ParseImpedanceText(*CurveFileText(d, o));
         // 2.83 V into 6 Ω is 1.3348 W: +1.2542 dB; twice as far −6.0206 dB,
         // full space −6.0206 dB.

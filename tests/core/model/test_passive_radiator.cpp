@@ -35,17 +35,12 @@ void SetRadiator(SpeakerDesign& d, double sd, double mms, double cms, double qms
 // radiators of Sd 235.1 cm², Mms 132 g, Cms 0.93 mm/N, Qms 9.4.
 SpeakerDesign Example() {
     SpeakerDesign d;
-    d.m_boxType = std::string(BoxType::PassiveRadiator);
-    d.m_fs = 30;
-    d.m_qts = 5 * 0.4 / 5.4;
+    d.m_boxType = std::string(BoxType::PassiveRadiator), d.m_fs = 30, d.m_qts = 5 * 0.4 / 5.4,
     d.m_vas = 50 / Units::kLitresPerCubicFoot;
     d.m_coneDiameter =
         std::sqrt(0.0220 / kPi) / Units::kEffectiveRadiusShare / Units::kMetresPerInch;
     d.m_v1 = 40 / Units::kLitresPerCubicFoot;
-    d.m_extras.qes = 0.4;
-    d.m_extras.re = 6;
-    d.m_freqLow = 5;
-    d.m_freqHigh = 400;
+    d.m_extras.qes = 0.4, d.m_extras.re = 6, d.m_freqLow = 5, d.m_freqHigh = 400;
     SetRadiator(d, 0.02351, 0.132, 0.93e-3, 9.4, 2);
     return d;
 }

@@ -21,10 +21,7 @@ const PenSpec kZeroPen{PenStyle::Solid, 2, {0, 0, 0}};
 // The reference driver in 1.5 ft3, under any type name, over a frequency range.
 SpeakerDesign Reference(std::string_view type, double low = 20, double high = 2000) {
     SpeakerDesign d = ReferenceDriver();
-    d.m_v1 = 1.5;
-    d.m_boxType = std::string(type);
-    d.m_freqLow = low;
-    d.m_freqHigh = high;
+    d.m_v1 = 1.5, d.m_boxType = std::string(type), d.m_freqLow = low, d.m_freqHigh = high;
     return d;
 }
 
@@ -173,10 +170,7 @@ private slots:
     // and 165 Hz with a dip to 2 dB at 79 Hz between them.
     void curveMoveDrawAroundAGap() {
         SpeakerDesign d = Reference("Bandpass6");
-        d.m_v1 = 3;
-        d.m_v2 = 0.5;
-        d.m_f1 = 40;
-        d.m_f2 = 150;
+        d.m_v1 = 3, d.m_v2 = 0.5, d.m_f1 = 40, d.m_f2 = 150;
         RecordingSurface s;
         DrawPlot(s, d, false, PlotScale{4, 15, 1}, 800, 600);
         const size_t fig = FigureIndex(s.ops);
