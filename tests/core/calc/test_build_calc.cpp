@@ -353,11 +353,11 @@ private slots:
                     const auto panel = std::find_if(p->panels.begin(), p->panels.end(),
                                                     [&](auto& x) { return x.name == part.name; });
                     const std::string number = std::to_string(panel - p->panels.begin() + 1);
+                    const double cx = sheet.x0 + (part.x + part.length / 2) * ks,
+                                 cy = sheet.y0 + (part.y + part.width / 2) * ks;
                     QVERIFY(std::any_of(at, next, [&](auto& o) {
-                        return o.text == number &&
-                               std::abs(centre(o) - sheet.x0 - (part.x + part.length / 2) * ks) <=
-                                   1.5 &&
-                               std::abs(o.y + 6 - sheet.y0 - (part.y + part.width / 2) * ks) <= 1.5;
+                        return o.text == number && std::abs(centre(o) - cx) <= 1.5 &&
+                               std::abs(o.y + 6 - cy) <= 1.5;
                     }));
                 }
             }

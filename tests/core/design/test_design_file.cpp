@@ -270,11 +270,10 @@ private slots:
     }
     void legacyRadiators() {
         QFETCH(Bytes, payload);
-        QFETCH(int, prCount);
         QFETCH(Bytes, kept);
         const auto d = DesignFile::Parse(kRecord + Block(payload));
         QVERIFY(d);
-        QCOMPARE(d->m_extras.prCount.value_or(0), prCount);
+        QTEST(int(d->m_extras.prCount.value_or(0)), "prCount");
         QCOMPARE(d->m_keptExtension.unknownEntries, kept);
         const auto again = DesignFile::Parse(DesignFile::Store(*d));
         QVERIFY(again && again->SameBits(*d) && again->m_keptExtension.unknownEntries == kept);

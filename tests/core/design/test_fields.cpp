@@ -47,7 +47,8 @@ private slots:
                 if (other.id != f.id && other.access.number != nullptr)
                     QCOMPARE(Fields::Number(d, other.id), Fields::Number(fresh, other.id));
             }
-            if (f.home == FieldHome::Extension) {
+            QCOMPARE(f.mayBeEmpty, f.home == FieldHome::Extension); // what can be unset
+            if (f.mayBeEmpty) {
                 Fields::SetNumber(d, f.id, std::nullopt);
                 QCOMPARE(Fields::Number(d, f.id), f.fallback);
                 QVERIFY(d.SameBits(fresh));
