@@ -62,6 +62,7 @@ private slots:
                                 "--fs",    "14.4",   "--vas", "28.316846592", "--xmax", "25.4",
                                 "--units", "metric", "--mms", "132"};
         QVERIFY(Run(pr + QStringList{"--qts", "9"}).code == 2 && Run(pr).code == 2);
+        QCOMPARE(Run(QString("drivers add A B --fs 9 --qts .4 --vas 3").split(' ')).code, 0);
         QVERIFY(Run(pr + QStringList{"--qms", "9.4"}).code == 0 &&
                 Run(pr + QStringList{"--qms", "9.4"}).code == 1);
         const QJsonObject shown =

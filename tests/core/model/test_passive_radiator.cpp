@@ -68,8 +68,7 @@ private slots:
         QVERIFY(std::fabs(t.fp - 14.36) < 0.005 && std::fabs(t.delta - 3.610) < 0.0005);
         QVERIFY(std::fabs(t.fb - 30.84) < 0.005);
         const Result<double, int> mass = MassForTuning(r, Cab(d), 28);
-        QVERIFY(mass && std::fabs(*mass - 28.15) < 0.01);
-        QVERIFY(!MassForTuning(r, Cab(d), 31));
+        QVERIFY(mass && std::fabs(*mass - 28.15) < 0.01 && !MassForTuning(r, Cab(d), 31));
     }
 
     // With the radiators' compliance and losses gone (Cmp → ∞, Rmp → 0,
@@ -105,8 +104,7 @@ private slots:
             const AnalysisRow r = a.Row(f);
             return r.radiator * radiators / (r.excursion * cone) / (delta / (1 + delta)) - 1;
         };
-        QVERIFY(std::fabs(error(1)) < 0.01);
-        QVERIFY(std::fabs(error(2) / error(1) - 4) < 0.05);
+        QVERIFY(std::fabs(error(1)) < 0.01 && std::fabs(error(2) / error(1) - 4) < 0.05);
     }
 
     // The radiators resonate alone at Fp: their branch is their resistance

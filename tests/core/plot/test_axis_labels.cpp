@@ -123,8 +123,7 @@ private slots:
             } else {
                 levels << QString::fromStdString(op.text);
                 // At x 5 unless that runs it into the frame at x 30.
-                QVERIFY(op.x + e.right <= 30);
-                QVERIFY(op.x >= 0);
+                QVERIFY(op.x + e.right <= 30 && op.x >= 0);
                 QVERIFY(op.x == 5 || op.x + 1 + e.right > 30);
             }
         }

@@ -304,8 +304,7 @@ private slots:
         const Drawing d = Draw(design, Graph(graph));
         QFETCH(QString, sentence);
         QVERIFY2(d.Texts().contains("40,70 " + sentence), qPrintable(d.Texts().join('|')));
-        QVERIFY(d.LeftLabels().isEmpty() && !d.axes);
-        QVERIFY(d.surface.Of(Kind::Line).size() > 3);
+        QVERIFY(d.LeftLabels().isEmpty() && !d.axes && d.surface.Of(Kind::Line).size() > 3);
     }
 
     // The read-out at 20 Hz of the analysis's reference sealed box (SPL
