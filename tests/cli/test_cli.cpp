@@ -101,8 +101,7 @@ private slots:
             run = QStringList{"info", path};
         }
         const CliRun r = RunCli(run);
-        QCOMPARE(r.code, 0);
-        QVERIFY(r.err.isEmpty());
+        QVERIFY2(r.code == 0 && r.err.isEmpty(), r.err.constData());
         QFETCH(QStringList, expected);
         CheckJson(r.out, expected);
     }
@@ -357,8 +356,7 @@ private slots:
         example.pop_back();
         WriteBytes(cut, example);
         r = RunCli({"info", cut});
-        QCOMPARE(r.code, 1);
-        QCOMPARE(r.err, QByteArray("Unexpected file format.\n"));
+        QVERIFY(r.code == 1 && r.err == "Unexpected file format.\n");
     }
 
     // Bad usage: exit 2, the first line names what is wrong, nothing written.
@@ -393,8 +391,7 @@ private slots:
         QFETCH(QString, args);
         QFETCH(QString, message);
         const CliRun r = RunCli(Args(args.replace("y.spk", Path("y.spk"))));
-        QCOMPARE(r.code, 2);
-        QVERIFY(r.err.contains("usage:"));
+        QVERIFY2(r.code == 2 && r.err.contains("usage:"), r.err.constData());
         if (!message.isEmpty())
             QCOMPARE(QString::fromUtf8(r.err.left(r.err.indexOf('\n'))), "orvane-cli: " + message);
         QVERIFY(!QFile::exists(Path("y.spk")));
