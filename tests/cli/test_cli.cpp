@@ -248,7 +248,7 @@ private slots:
     // not know: entries of a later version and the rest of the record.
     void setKeepsTheRest() {
         SpeakerDesign d;
-        d.m_fs = 30, d.m_boxType = "Vented", d.m_extras.re = 6, d.m_keptExtension.blockRead = true,
+        d.m_fs = 30, d.m_boxType = "Vented", d.m_extras.re = 6, d.m_keptExtension.blockRead = true;
         d.m_keptExtension.unknownEntries = {0x34, 0x12, 3, 0, 'n', 'e', 'w'};
         const QString path = Path("set.spk");
         WriteBytes(path, DesignFile::Store(d));

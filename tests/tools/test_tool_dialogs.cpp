@@ -358,7 +358,7 @@ private slots:
         UnitChoice::Set(rear ? UnitSystem::Metric : UnitSystem::Imperial);
         MessageCapture messages;
         CPortCalcDlg dlg;
-        dlg.m_v1 = 2, dlg.m_f1 = 35, dlg.m_v2 = 1.5, dlg.m_f2 = rear ? 40 : 0,
+        dlg.m_v1 = 2, dlg.m_f1 = 35, dlg.m_v2 = 1.5, dlg.m_f2 = rear ? 40 : 0;
         dlg.m_coneDiameter = 10, dlg.m_xmax = 0.25;
         dlg.show();
         QCOMPARE(Child<QRadioButton>(&dlg, "rear")->isEnabled(), rear); // only with an F2

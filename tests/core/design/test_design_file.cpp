@@ -59,7 +59,7 @@ SpeakerDesign Distinct(std::string type) {
                       &d.m_freqHigh, &d.m_reserved1, &d.m_reserved2, &d.m_xmax, &d.m_coneDiameter,
                       &d.m_efficiency})
         *f = v++;
-    d.m_fs = kMinusInf, d.m_f2 = kNanPayload, d.m_boxType = std::move(type),
+    d.m_fs = kMinusInf, d.m_f2 = kNanPayload, d.m_boxType = std::move(type);
     d.m_driverCount = 0xBEEF;
     return d;
 }

@@ -143,7 +143,7 @@ private slots:
             Driver("Maker, Inc.", "=HYPERLINK(\"x\")", 0.1 + 0.2, 1e-300, 3.0000000000000004),
             Driver("Ünïcödé", "'=1+1", 1e300, 5e-324, 123456789012345678.0),
             Driver("@SUM(A1)", "-2", 1, 1, 1), Driver("'plain", "+3", 1, 1, 1)};
-        entries[0].efficiency = -3.5, entries[0].notes = "says \"hi\", twice\nthen a second line",
+        entries[0].efficiency = -3.5, entries[0].notes = "says \"hi\", twice\nthen a second line";
         entries[1].notes = "\tthen =cmd", entries[2].notes = "\r\nstarts with a line break";
         std::tie(entries[3].kind, entries[3].mms, entries[4].displacement) =
             std::tuple(DriverKind::Radiator, 132.5, 0.1 + 0.2);

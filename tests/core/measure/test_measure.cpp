@@ -171,7 +171,7 @@ private slots:
                                           ? Curve(Driver(0, 30 / grown, 5 * grown, 0.4 * grown))
                                           : Curve(Driver(0, 30, 5, 0.4, 20));
         FitRequest request;
-        request.re = 6, request.sd = kSd, request.second = SecondMeasurement(method),
+        request.re = 6, request.sd = kSd, request.second = SecondMeasurement(method);
         request.addedMass = 0.020, request.testBox = 0.020, request.secondCurve = &second;
         const Result<DriverFit, FitProblem> fit = FitDriver(Curve(Driver(0)), request);
         QVERIFY2(fit, fit.Message().c_str());

@@ -188,11 +188,11 @@ private slots:
     void fallbacksInForce() {
         for (const BoxKind kind : {BoxKind::Vented, BoxKind::PassiveRadiator, BoxKind::Bandpass6})
             for (const FieldInfo& f : Fields::All()) {
-                SpeakerDesign unset = AnalysedDesign(kind), set = unset;
                 if (!f.fallback || f.home != FieldHome::Extension)
                     continue;
-                Fields::SetNumber(unset, f.id, std::nullopt),
-                    Fields::SetNumber(set, f.id, f.fallback);
+                SpeakerDesign unset = AnalysedDesign(kind), set = unset;
+                Fields::SetNumber(unset, f.id, std::nullopt);
+                Fields::SetNumber(set, f.id, f.fallback);
                 const AnalysisResult<Analysis> a = Analysis::Prepare(unset),
                                                b = Analysis::Prepare(set);
                 QCOMPARE(a.ErrorCode(), b.ErrorCode());

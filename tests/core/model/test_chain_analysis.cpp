@@ -175,7 +175,7 @@ private slots:
         SpeakerDesign d = AnalysedDesign(BoxKind::Sealed);
         d.m_extras.re.reset(), d.m_extras.chain.voltage = 2.83;
         QCOMPARE(Analysis::Prepare(d).ErrorCode(), AnalysisProblem::ChainNeedsRe);
-        d.m_extras.re = 6, d.m_driverCount = 3,
+        d.m_extras.re = 6, d.m_driverCount = 3;
         d.m_extras.chain.wiring = Wiring{WiringKind::Grid, 2, 2};
         QCOMPARE(Analysis::Prepare(d).ErrorCode(), AnalysisProblem::BadChain);
     }

@@ -35,7 +35,7 @@ void SetRadiator(SpeakerDesign& d, double sd, double mms, double cms, double qms
 // radiators of Sd 235.1 cm², Mms 132 g, Cms 0.93 mm/N, Qms 9.4.
 SpeakerDesign Example() {
     SpeakerDesign d;
-    d.m_boxType = std::string(BoxType::PassiveRadiator), d.m_fs = 30, d.m_qts = 5 * 0.4 / 5.4,
+    d.m_boxType = std::string(BoxType::PassiveRadiator), d.m_fs = 30, d.m_qts = 5 * 0.4 / 5.4;
     d.m_vas = 50 / Units::kLitresPerCubicFoot;
     d.m_coneDiameter =
         std::sqrt(0.0220 / kPi) / Units::kEffectiveRadiusShare / Units::kMetresPerInch;

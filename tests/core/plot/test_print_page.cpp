@@ -36,7 +36,7 @@ private slots:
     void header() {
         QFETCH(int, units);
         SpeakerDesign d = ReferenceDriver();
-        d.m_v1 = 1.5, d.m_f1 = 51.96, d.m_boxType = units < 0 ? "Bandpass6" : "Vented",
+        d.m_v1 = 1.5, d.m_f1 = 51.96, d.m_boxType = units < 0 ? "Bandpass6" : "Vented";
         d.m_v2 = 0.75, d.m_f2 = 80, d.m_driverCount = units < 0 ? 2 : 1;
         RecordingSurface s;
         std::vector<size_t> calls; // how many ops came before the view drew
